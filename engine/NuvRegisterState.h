@@ -1,0 +1,77 @@
+// Word registration, shown with "★": the user types the word for a reading
+// that has no candidate (or whose candidates were all passed over), and the
+// word is learned.
+//
+// The word is typed with the whole engine: the state owns a nested
+// controller (NuvRegisterControler) with its own state stack, whose
+// confirmed text is inserted into the word at the cursor. The nested
+// controller may in turn push a registration of its own, so registrations
+// nest to any depth; every level forwards its display and dictionary
+// requests outwards, and the outermost controller receives the whole chain
+// of readings under registration, outermost first.
+#ifndef NUV_REGISTER_STATE_H
+#define NUV_REGISTER_STATE_H
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "NuvState.h"
+
+class NuvRegisterControler;
+
+class NuvRegisterState : public NuvState {
+public:
+	// Copies `record` (the reading under registration; `candidate` is
+	// whatever the creator passed and is replaced by the new word), creates
+	// the nested controller and calls the controller's ShowRegisters with a
+	// one-element list holding the record, before the state is pushed.
+	// Takes the mode of the state now on top of `controler`.
+								NuvRegisterState(NuvControler* controler,
+									const nuv_candidate& record);
+	// Empties and deletes the nested controller (inner registrations
+	// included), then calls the controller's HideRegisters.
+	virtual						~NuvRegisterState();
+
+	// Always false.
+	virtual	bool				IsEmpty();
+	// "★", the word before the cursor, the nested engine's preedit, "|", the
+	// word from the cursor on. While an inner registration runs, only the
+	// nested engine's preedit (the innermost "★" line).
+	virtual	std::string			Pending();
+	// Gives the key to the nested engine first; keys it does not use edit
+	// the word (cursor keys, delete, kill) or register it (Enter).
+	virtual	int32_t				Input(nuv_input input);
+	// Takes back the nested engine's last step, or deletes the character
+	// before the cursor when the nested engine is empty. INPUT_CONSUMED.
+	virtual	int32_t				Undo();
+	// Cancels the nested engine's pending work, or, when it holds nothing,
+	// pops this state. INPUT_CONSUMED.
+	virtual	int32_t				Cancel();
+
+	// For the nested controller: the record under registration, the
+	// controller this state is pushed on, and the flag telling that a
+	// registration runs inside this one.
+			const nuv_candidate&	Record() const { return fRecord; }
+			NuvControler*		ParentControler() const
+									{ return fParent; }
+			void				SetNested(bool nested) { fNested = nested; }
+			bool				IsNested() const { return fNested; }
+
+	// The word typed so far and the cursor (a character index into it).
+			std::string			Word() const;
+			size_t				Cursor() const { return fCursor; }
+
+private:
+			void				_InsertAtCursor(int32_t code);
+
+			NuvControler*		fParent;
+			nuv_candidate		fRecord;
+			bool				fNested;
+			std::vector<int32_t>	fWord;
+			size_t				fCursor;
+			NuvRegisterControler*	fSubControler;
+};
+
+#endif	// NUV_REGISTER_STATE_H

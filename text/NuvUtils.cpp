@@ -1,0 +1,381 @@
+#include "NuvUtils.h"
+
+#include <cstring>
+
+
+// The codecs below use these literals rather than the two strings, so that
+// they work even when called from another file's static initialisation.
+static const char kConcatHead[] = "(concat ";
+static const size_t kConcatHeadLength = sizeof(kConcatHead) - 1;
+static const char kConcatTail = ')';
+
+const std::string sConcatHead(kConcatHead);
+const std::string sConcatTail(1, kConcatTail);
+
+static const char kOctalDigits[] = "01234567";
+static const char kHexDigits[] = "0123456789abcdef";
+
+static const int32_t kHiraganaFirst = 0xA4A1;	// ぁ
+static const int32_t kHiraganaLast = 0xA4F3;	// ん
+static const int32_t kKatakanaFirst = 0xA5A1;	// ァ
+static const int32_t kKatakanaLast = 0xA5F3;	// ン
+static const int32_t kKatakanaOffset = 0x100;
+static const int32_t kHiraganaU = 0xA4A6;		// う
+static const int32_t kVoicedMark = 0xA1AB;		// ゛
+static const int32_t kKatakanaVu = 0xA5F4;		// ヴ
+
+
+static inline bool
+IsHighByte(unsigned char byte)
+{
+	return byte >= 0x80;
+}
+
+
+static inline bool
+IsOctalDigit(unsigned char byte)
+{
+	return byte >= '0' && byte <= '7';
+}
+
+
+// #pragma mark - Kana
+
+
+std::string
+NuvUtils::ConvertEucHirakanaToKatakana(const std::string& text)
+{
+	std::string result;
+	result.reserve(text.size());
+	EucTokenizer reader(text);
+	EucCombinator writer(result);
+
+	int32_t code = reader.GetChar();
+	while (code != 0) {
+		int32_t next = reader.GetChar();
+		if (code == kHiraganaU && next == kVoicedMark) {
+			writer.PutChar(kKatakanaVu);
+			code = reader.GetChar();
+			continue;
+		}
+		if (code >= kHiraganaFirst && code <= kHiraganaLast)
+			writer.PutChar(code + kKatakanaOffset);
+		else
+			writer.PutChar(code);
+		code = next;
+	}
+	return result;
+}
+
+
+std::string
+NuvUtils::ConvertEucKatakanaToHirakana(const std::string& text)
+{
+	std::string result;
+	result.reserve(text.size() + 2);
+	EucTokenizer reader(text);
+	EucCombinator writer(result);
+
+	for (int32_t code = reader.GetChar(); code != 0;
+			code = reader.GetChar()) {
+		if (code == kKatakanaVu) {
+			writer.PutChar(kHiraganaU);
+			writer.PutChar(kVoicedMark);
+		} else if (code >= kKatakanaFirst && code <= kKatakanaLast)
+			writer.PutChar(code - kKatakanaOffset);
+		else
+			writer.PutChar(code);
+	}
+	return result;
+}
+
+
+// #pragma mark - Characters
+
+
+void
+NuvUtils::PopBackEuc(std::string& text)
+{
+	// Whether the last two bytes form one character depends on how the
+	// text pairs up from its start (a stray high byte shifts every pair
+	// after it), so walk it; readings are short.
+	const size_t size = text.size();
+	size_t last = 0;
+	for (size_t i = 0; i < size;) {
+		last = i;
+		if (IsHighByte(text[i]) && i + 1 < size)
+			i += 2;
+		else
+			i++;
+	}
+	text.erase(last);
+}
+
+
+std::vector<int32_t>
+NuvUtils::SplitEucString(const std::string& text)
+{
+	std::vector<int32_t> codes;
+	codes.reserve(text.size());
+	const size_t size = text.size();
+	for (size_t i = 0; i < size; i++) {
+		unsigned char byte = text[i];
+		if (!IsHighByte(byte))
+			codes.push_back(byte);
+		else if (i + 1 < size) {
+			codes.push_back(byte << 8 | static_cast<unsigned char>(text[i + 1]));
+			i++;
+		}
+	}
+	return codes;
+}
+
+
+std::string
+NuvUtils::JoinEucString(const std::vector<int32_t>& codes)
+{
+	std::string text;
+	text.reserve(codes.size() * 2);
+	for (int32_t code : codes) {
+		if (code > 127)
+			text += static_cast<char>((code >> 8) & 0xFF);
+		text += static_cast<char>(code & 0xFF);
+	}
+	return text;
+}
+
+
+// #pragma mark - Codecs
+
+
+static void
+AppendOctalEscape(std::string& out, unsigned char byte)
+{
+	out += '\\';
+	out += kOctalDigits[byte >> 6];
+	out += kOctalDigits[(byte >> 3) & 7];
+	out += kOctalDigits[byte & 7];
+}
+
+
+// Appends the quoted form of `text`. With `escapeFirst` the first byte is
+// written as an octal escape whatever it is.
+static void
+AppendCString(std::string& out, const std::string& text, const char* extra,
+	bool escapeFirst)
+{
+	out += '"';
+	const size_t size = text.size();
+	for (size_t i = 0; i < size; i++) {
+		const unsigned char byte = text[i];
+		if (i == 0 && escapeFirst) {
+			AppendOctalEscape(out, byte);
+			continue;
+		}
+		switch (byte) {
+			case 0x00:
+				// "\0" followed by an octal digit would read as one longer
+				// escape, so spell NUL out in full there.
+				if (i + 1 < size && IsOctalDigit(text[i + 1]))
+					out += "\\000";
+				else
+					out += "\\0";
+				continue;
+			case 0x07: out += "\\a"; continue;
+			case 0x08: out += "\\b"; continue;
+			case 0x09: out += "\\t"; continue;
+			case 0x0A: out += "\\n"; continue;
+			case 0x0B: out += "\\v"; continue;
+			case 0x0C: out += "\\f"; continue;
+			case 0x0D: out += "\\r"; continue;
+			case '"': out += "\\\""; continue;
+			case '\\': out += "\\\\"; continue;
+			default:
+				break;
+		}
+		if (byte < 0x20 || byte == 0x7F
+			|| (extra != nullptr && std::strchr(extra, byte) != nullptr))
+			AppendOctalEscape(out, byte);
+		else
+			out += static_cast<char>(byte);
+	}
+	out += '"';
+}
+
+
+std::string
+NuvUtils::EncodeCString(const std::string& text, const char* extra)
+{
+	std::string out;
+	out.reserve(text.size() + 2);
+	AppendCString(out, text, extra, false);
+	return out;
+}
+
+
+// The bytes that DecodeCString makes of the quoted body `body`.
+static std::string
+DecodeBody(const char* body, size_t size)
+{
+	const char* end = body + size;
+	if (std::memchr(body, '\\', size) == nullptr)
+		return std::string(body, size);
+
+	enum { kPlain, kEscape, kOctal, kHex } state = kPlain;
+	int value = 0;
+	int count = 0;
+	std::string out;
+	out.reserve(size);
+
+	for (const char* cursor = body; cursor < end;) {
+		const unsigned char byte = *cursor;
+		switch (state) {
+			case kPlain:
+				if (byte == '\\')
+					state = kEscape;
+				else
+					out += static_cast<char>(byte);
+				cursor++;
+				break;
+
+			case kEscape:
+				if (IsOctalDigit(byte)) {
+					// the digit is read again as the escape's first digit
+					state = kOctal;
+					value = 0;
+					count = 0;
+					break;
+				}
+				cursor++;
+				if (byte == 'x') {
+					state = kHex;
+					value = 0;
+					count = 0;
+					break;
+				}
+				switch (byte) {
+					case 'a': out += '\a'; break;
+					case 'b': out += '\b'; break;
+					case 'f': out += '\f'; break;
+					case 'n': out += '\n'; break;
+					case 'r': out += '\r'; break;
+					case 't': out += '\t'; break;
+					case 'v': out += '\v'; break;
+					default: out += static_cast<char>(byte); break;
+				}
+				state = kPlain;
+				break;
+
+			case kOctal:
+				if (IsOctalDigit(byte)) {
+					value = value * 8 + (byte - '0');
+					cursor++;
+					if (++count < 3)
+						break;
+				}
+				out += static_cast<char>(value & 0xFF);
+				state = kPlain;
+				break;
+
+			case kHex:
+			{
+				const char* digit = byte != 0
+					? std::strchr(kHexDigits, byte) : nullptr;
+				if (digit != nullptr) {
+					value = value * 16 + static_cast<int>(digit - kHexDigits);
+					cursor++;
+					if (++count < 2)
+						break;
+				}
+				out += static_cast<char>(value & 0xFF);
+				state = kPlain;
+				break;
+			}
+		}
+	}
+
+	// An escape cut short by the closing quote still gives its value; a lone
+	// backslash there gives nothing.
+	if (state == kOctal || state == kHex)
+		out += static_cast<char>(value & 0xFF);
+	return out;
+}
+
+
+std::string
+NuvUtils::DecodeCString(const std::string& text)
+{
+	const size_t size = text.size();
+	if (size < 2 || text[0] != '"' || text[size - 1] != '"')
+		return text;
+	return DecodeBody(text.data() + 1, size - 2);
+}
+
+
+static inline bool
+LooksLikeConcat(const std::string& text)
+{
+	// The head ends in a blank, so a text that starts with it and ends with
+	// the tail is at least one byte longer than the head.
+	return text.size() > kConcatHeadLength
+		&& text.compare(0, kConcatHeadLength, kConcatHead) == 0
+		&& text.back() == kConcatTail;
+}
+
+
+std::string
+NuvUtils::EncodeElisp(const std::string& text)
+{
+	// A plain "[" at the start or a plain "]" would read back as an
+	// okurigana block opener or end, and a plain text in the notation's own
+	// shape would be decoded on reading: all three go in the long form,
+	// their bracket as an octal escape.
+	const bool escapeFirst = (!text.empty() && text[0] == '[') || text == "]";
+	bool awkward = escapeFirst || LooksLikeConcat(text);
+	for (size_t i = 0; !awkward && i < text.size(); i++) {
+		const unsigned char byte = text[i];
+		awkward = byte < 0x20 || byte == 0x7F || byte == '"' || byte == '\\'
+			|| byte == '/';
+	}
+	if (!awkward)
+		return text;
+
+	std::string out;
+	out.reserve(kConcatHeadLength + text.size() + 8);
+	out += kConcatHead;
+	AppendCString(out, text, "/", escapeFirst);
+	out += kConcatTail;
+	return out;
+}
+
+
+std::string
+NuvUtils::DecodeElisp(const std::string& text)
+{
+	if (!LooksLikeConcat(text))
+		return text;
+	const char* inner = text.data() + kConcatHeadLength;
+	const size_t innerSize = text.size() - kConcatHeadLength - 1;
+	if (innerSize < 2 || inner[0] != '"' || inner[innerSize - 1] != '"')
+		return std::string(inner, innerSize);
+	return DecodeBody(inner + 1, innerSize - 2);
+}
+
+
+std::string
+NuvUtils::ConvertToPrintable(const std::string& text)
+{
+	std::string out;
+	out.reserve(text.size());
+	for (const char c : text) {
+		const unsigned char byte = c;
+		if (byte < 0x20) {
+			out += '^';
+			out += static_cast<char>(byte + 0x40);
+		} else if (byte == 0x7F)
+			out += ' ';
+		else
+			out += c;
+	}
+	return out;
+}

@@ -55,7 +55,7 @@ public:
 	// registration runs inside this one.
 			const nuv_candidate&	Record() const { return fRecord; }
 			NuvControler*		ParentControler() const
-									{ return fParent; }
+									{ return Controler(); }
 			void				SetNested(bool nested) { fNested = nested; }
 			bool				IsNested() const { return fNested; }
 
@@ -66,7 +66,6 @@ public:
 private:
 			void				_InsertAtCursor(int32_t code);
 
-			NuvControler*		fParent;
 			nuv_candidate		fRecord;
 			bool				fNested;
 			std::vector<int32_t>	fWord;

@@ -1,0 +1,6 @@
+#include "NuvDictionary.h"
+
+
+NuvDictionary::~NuvDictionary()
+{
+}

@@ -1,0 +1,84 @@
+// The large read-only dictionary.
+//
+// Read() keeps the whole file in one NUL-terminated buffer and cuts it up in
+// place: each line's line feed and the blank of its first blank-slash become
+// NUL, and the line becomes one item of two pointers, its key text and its
+// entry text. The items are sorted by key text, so FindEntry() is a binary
+// search plus the parsing of the matching lines; nothing else is parsed and
+// nothing is cached.
+//
+// Lines that begin with ";" are comments; lines without a blank-slash are
+// skipped. A last line without a line feed is loaded like the others, so a
+// hand-edited file keeps its last word.
+//
+// Threads: Read() and Clear() need the only reference; after loading,
+// FindEntry() changes nothing, so any number of threads may look up at once.
+#ifndef NUV_STATIC_DICTIONARY_H
+#define NUV_STATIC_DICTIONARY_H
+
+#include <cstddef>
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "NuvDictionary.h"
+
+class NuvStaticDictionary : public NuvDictionary {
+public:
+	// One line of the loaded file: pointers into `buffer`.
+	struct dict_item {
+								dict_item(const char* key, const char* entry)
+									: key(key), entry(entry) {}
+
+		const char*				key;	// NUL-terminated key text
+		const char*				entry;	// NUL-terminated text after " /"
+	};
+
+								NuvStaticDictionary();
+	virtual						~NuvStaticDictionary();
+
+	// Frees the buffer and the items together.
+			void				Clear();
+
+	// Replaces the content with the dictionary file in `in`; a stream that
+	// has already failed keeps the earlier content. Reads the stream to its
+	// end. Lines with the same key are all kept.
+	virtual	void				Read(std::istream& in) override;
+
+	// Does nothing: this dictionary is never written.
+	virtual	void				Write(std::ostream& out) override;
+
+	// Every line whose key text is query.reading followed by query.okuri,
+	// parsed and merged in item order into one entry (so a word appears
+	// once); an empty entry when there is none.
+	virtual	NuvEntry			FindEntry(const nuv_candidate& query) override;
+
+	// Do nothing: this dictionary does not learn.
+	virtual	void				InsertCandidate(const nuv_candidate& c)
+									override;
+	virtual	void				RemoveCandidate(const nuv_candidate& c)
+									override;
+
+	// The number of lines loaded.
+			size_t				CountItems() const { return items.size(); }
+
+protected:
+			std::vector<dict_item> items;
+			std::unique_ptr<char[]> buffer;
+
+private:
+			bool				_ReadBuffer(std::istream& in, size_t& length);
+			void				_SplitLines(size_t length);
+			void				_SortItems(
+									const std::vector<size_t>& runStarts);
+};
+
+// Byte order of the key texts, bytes compared as unsigned values.
+inline bool
+operator<(const NuvStaticDictionary::dict_item& a,
+	const NuvStaticDictionary::dict_item& b)
+{
+	return std::strcmp(a.key, b.key) < 0;
+}
+
+#endif	// NUV_STATIC_DICTIONARY_H

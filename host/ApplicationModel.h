@@ -1,0 +1,70 @@
+// The focused application that `nuvim` plays: a document of UTF-8 text with
+// the caret at its end, and the text an input method is composing, shown
+// inline at the caret but not part of the document.
+//
+// The model works on decoded events; the host turns the input-method
+// messages into these calls and the location answers back into a reply.
+// Used by one thread at a time; nothing here is locked.
+#ifndef APPLICATION_MODEL_H
+#define APPLICATION_MODEL_H
+
+#include <functional>
+#include <string>
+#include <vector>
+
+// Where one character stands on the screen: the left-top corner of its cell
+// and the height of its line, in screen pixels.
+struct TextLocation {
+	float	x;
+	float	y;
+	float	height;
+};
+
+class ApplicationModel {
+public:
+	// The width in pixels of a run of UTF-8 text on one line.
+	typedef std::function<float(const std::string&)> WidthFunction;
+
+	// The document's first line starts at (`left`, `top`) on the screen;
+	// lines are `lineHeight` apart and measured by `width`.
+								ApplicationModel(float left, float top,
+									float lineHeight, WidthFunction width);
+
+	// Input-method events
+
+	// A composition begins.
+			void				Started();
+	// The composition ends; composed text still shown is dropped.
+			void				Stopped();
+	// Confirmed text is inserted at the caret and ends the inline text;
+	// composing text replaces the inline text.
+			void				Changed(const std::string& text,
+									bool confirmed);
+
+	// A key the input server passed on. Printable bytes are inserted, Enter
+	// (0x0A) inserts a line feed, Tab a tab, Backspace (0x08) removes the
+	// character before the caret; anything else is ignored.
+			void				KeyPassed(const std::string& bytes);
+
+	// One location per character of the composed text, where the document
+	// lays it out inline after the caret.
+			std::vector<TextLocation> ComposedLocations() const;
+
+	// State
+
+			const std::string&	Document() const { return fDocument; }
+			const std::string&	Composing() const { return fComposing; }
+	// Between Started() and Stopped().
+			bool				IsComposing() const { return fStarted; }
+
+private:
+			float				fLeft;
+			float				fTop;
+			float				fLineHeight;
+			WidthFunction		fWidth;
+			std::string			fDocument;
+			std::string			fComposing;
+			bool				fStarted;
+};
+
+#endif	// APPLICATION_MODEL_H

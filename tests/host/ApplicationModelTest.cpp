@@ -1,0 +1,80 @@
+#include "ApplicationModel.h"
+
+#include <gtest/gtest.h>
+
+
+namespace {
+
+// Eight pixels per byte: simple enough to compute positions by hand.
+ApplicationModel
+MakeModel()
+{
+	return ApplicationModel(100, 50, 15,
+		[](const std::string& text) { return 8.0f * text.size(); });
+}
+
+}	// namespace
+
+
+TEST(ApplicationModel, ConfirmedTextJoinsTheDocumentAndComposedTextDoesNot)
+{
+	ApplicationModel model = MakeModel();
+	model.Started();
+	model.Changed("\xE2\x96\xBD\xE3\x81\x8B", false);	// ▽か
+	EXPECT_TRUE(model.IsComposing());
+	EXPECT_EQ("", model.Document());
+	EXPECT_EQ("\xE2\x96\xBD\xE3\x81\x8B", model.Composing());
+
+	model.Changed("\xE6\xBC\xA2", true);				// 漢
+	EXPECT_EQ("\xE6\xBC\xA2", model.Document());
+	EXPECT_EQ("", model.Composing());
+
+	model.Changed("x", false);
+	model.Stopped();
+	EXPECT_FALSE(model.IsComposing());
+	EXPECT_EQ("", model.Composing());
+	EXPECT_EQ("\xE6\xBC\xA2", model.Document());
+}
+
+
+TEST(ApplicationModel, PassedKeysEditTheDocument)
+{
+	ApplicationModel model = MakeModel();
+	for (const char* bytes : {"a", "\n", "\t", "\xE6\xBC\xA2", "\xE5\xAD\x97"})
+		model.KeyPassed(bytes);
+	EXPECT_EQ("a\n\t\xE6\xBC\xA2\xE5\xAD\x97", model.Document());
+
+	// Escape, the arrows, Delete, Home and an empty key change nothing.
+	for (const char* bytes : {"\x1B", "\x1C", "\x1D", "\x1E", "\x1F", "\x7F",
+			"\x01", ""})
+		model.KeyPassed(bytes);
+	EXPECT_EQ("a\n\t\xE6\xBC\xA2\xE5\xAD\x97", model.Document());
+
+	// Backspace removes whole characters, and nothing once the document is
+	// empty.
+	model.KeyPassed("\b");
+	EXPECT_EQ("a\n\t\xE6\xBC\xA2", model.Document());
+	for (int i = 0; i < 6; i++)
+		model.KeyPassed("\b");
+	EXPECT_EQ("", model.Document());
+}
+
+
+TEST(ApplicationModel, ComposedCharactersStandAfterTheCaretOnItsLine)
+{
+	ApplicationModel model = MakeModel();
+	model.Changed("ab\ncd", true);
+	model.Changed("\xE2\x96\xBD" "k", false);	// ▽k
+
+	std::vector<TextLocation> locations = model.ComposedLocations();
+	ASSERT_EQ(2u, locations.size());
+	// The caret follows "cd" on the second line.
+	EXPECT_FLOAT_EQ(100 + 8 * 2, locations[0].x);
+	EXPECT_FLOAT_EQ(50 + 15, locations[0].y);
+	EXPECT_FLOAT_EQ(15, locations[0].height);
+	EXPECT_FLOAT_EQ(100 + 8 * 5, locations[1].x);	// after the 3-byte ▽
+	EXPECT_FLOAT_EQ(50 + 15, locations[1].y);
+
+	model.Stopped();
+	EXPECT_TRUE(model.ComposedLocations().empty());
+}

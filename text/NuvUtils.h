@@ -18,7 +18,8 @@
 
 // The opening and closing of the dictionary notation for a candidate that
 // holds awkward bytes: "(concat " (eight bytes, the blank included), one
-// double-quoted string, ")".
+// double-quoted string, ")". They are built before main(); the codecs below
+// do not depend on them, so those may run from any static initialiser.
 extern const std::string sConcatHead;
 extern const std::string sConcatTail;
 

@@ -1,0 +1,296 @@
+#include "BeNuvControler.h"
+
+#include <string>
+
+#include "BeNuvLooper.h"
+#include "BeNuvModePalette.h"
+#include "BeNuvResources.h"
+#include "BeNuvTextPalette.h"
+#include "NuvEntry.h"
+
+
+namespace {
+
+const char* const kCandidatesTitle = "NUV Candidates Palette";
+const char* const kRegistrationTitle = "NUV Registration Palette";
+const char* const kPurgeTitle = "NUV Purge Palette";
+
+// The selection key shown before each candidate of a page.
+const char kCandidateLabels[] = "ASDFJKL";
+// "[残り " in EUC-JP: the count of candidates after the page follows.
+const char* const kRemainingOpen = "[\xBB\xC4\xA4\xEA ";
+
+const int32_t kEscapeKey = 0x01;
+const int32_t kJKey = 0x42;
+const int32_t kEnterKey = 0x47;
+const int32_t kKeypadEnterKey = 0x5B;
+
+
+void
+QuitWindow(BWindow* window)
+{
+	if (window->Lock())
+		window->Quit();
+}
+
+}	// namespace
+
+
+BeNuvControler::BeNuvControler(BeNuvLooper* looper)
+	:
+	fLooper(looper),
+	fModePalette(NULL),
+	fCandidatesPalette(NULL),
+	fRegistrationPalette(NULL),
+	fPurgePalette(NULL),
+	fLastCaret(0, 0, 0, 0)
+{
+	fModePalette = new BeNuvModePalette();
+	fModePalette->Run();
+	fCandidatesPalette = new BeNuvTextPalette(kCandidatesTitle);
+	fCandidatesPalette->Run();
+	fRegistrationPalette = new BeNuvTextPalette(kRegistrationTitle);
+	fRegistrationPalette->Run();
+	fPurgePalette = new BeNuvTextPalette(kPurgeTitle);
+	fPurgePalette->Run();
+
+	AddPalette(fCandidatesPalette);
+	AddPalette(fPurgePalette);
+	AddPalette(fRegistrationPalette);
+
+	// Pushes the hiragana state, whose activation waits for the resources.
+	State();
+}
+
+
+BeNuvControler::~BeNuvControler()
+{
+	QuitWindow(fModePalette);
+	QuitWindow(fCandidatesPalette);
+	QuitWindow(fRegistrationPalette);
+	QuitWindow(fPurgePalette);
+	fPalettes.clear();
+}
+
+
+void
+BeNuvControler::MethodActivated(bool active)
+{
+	if (!fModePalette->Lock())
+		return;
+	if (active && fModePalette->IsHidden())
+		fModePalette->Show();
+	else if (!active && !fModePalette->IsHidden())
+		fModePalette->Hide();
+	fModePalette->Unlock();
+}
+
+
+// #pragma mark - Keys
+
+
+bool
+BeNuvControler::IsKey(nuv_input input, nuv_key key)
+{
+	switch (key) {
+		case KEY_CANCEL:
+			if (input.key_code == kEscapeKey)
+				return true;
+			break;
+		case KEY_CONFIRM:
+		case KEY_KANA:
+			return input == nuv_input(0x0A, kJKey);
+		case KEY_ENTER:
+			if (input.key_code == kEnterKey
+				|| input.key_code == kKeypadEnterKey)
+				return true;
+			break;
+		default:
+			break;
+	}
+	return NuvControler::IsKey(input, key);
+}
+
+
+// #pragma mark - Hooks
+
+
+void
+BeNuvControler::SetMode(nuv_mode mode)
+{
+	fModePalette->SetMode(mode);
+}
+
+
+void
+BeNuvControler::ShowCandidates(const nuv_candidate* first,
+	const nuv_candidate* last, int remaining)
+{
+	std::string line;
+	const int kLabelCount = sizeof(kCandidateLabels) - 1;
+	int index = 0;
+	for (const nuv_candidate* candidate = first; candidate != last;
+			candidate++, index++) {
+		// The engine passes at most one page; a longer range repeats the
+		// last label rather than reading past the label string.
+		line += kCandidateLabels[index < kLabelCount ? index : kLabelCount - 1];
+		line += ':';
+		line += candidate->candidate;
+		line += "  ";
+	}
+	line += kRemainingOpen;
+	line += std::to_string(remaining);
+	line += ']';
+
+	fCandidatesPalette->SetText(std::vector<std::string>(1, line));
+	ShowPalette(fCandidatesPalette);
+}
+
+
+void
+BeNuvControler::HideCandidates()
+{
+	HidePalette(fCandidatesPalette);
+}
+
+
+void
+BeNuvControler::ShowRegisters(const nuv_candidate* first,
+	const nuv_candidate* last)
+{
+	std::vector<std::string> lines;
+	for (const nuv_candidate* record = first; record != last; record++) {
+		std::string line = "registering \"";
+		line += record->reading;
+		if (!record->okuri.empty()) {
+			line += '*';
+			line += record->okuri;
+		}
+		line += '"';
+		lines.push_back(line);
+	}
+	fRegistrationPalette->SetText(lines);
+	ShowPalette(fRegistrationPalette);
+}
+
+
+void
+BeNuvControler::HideRegisters()
+{
+	HidePalette(fRegistrationPalette);
+}
+
+
+void
+BeNuvControler::ShowPurge(const nuv_candidate& candidate)
+{
+	std::string line = "Really purge\"";
+	line += candidate.reading;
+	line += candidate.okuri;
+	line += " /";
+	line += candidate.candidate;
+	line += "/\"? (y/n)";
+	fPurgePalette->SetText(std::vector<std::string>(1, line));
+	ShowPalette(fPurgePalette);
+}
+
+
+void
+BeNuvControler::HidePurge()
+{
+	HidePalette(fPurgePalette);
+}
+
+
+NuvInteractiveConverter*
+BeNuvControler::Converter(nuv_mode mode)
+{
+	return fLooper->Resources()->Converter(mode);
+}
+
+
+void
+BeNuvControler::FindCandidates(const nuv_candidate& query,
+	std::vector<nuv_candidate>& out)
+{
+	BeNuvResources* resources = fLooper->Resources();
+	NuvEntry merged;
+	merged.Merge(resources->UserDictionary()->FindEntry(query));
+	merged.Merge(resources->Dictionary()->FindEntry(query));
+	merged.Fill(query, out);
+}
+
+
+void
+BeNuvControler::InsertCandidate(const nuv_candidate& candidate)
+{
+	fLooper->Resources()->UserDictionary()->InsertCandidate(candidate);
+}
+
+
+void
+BeNuvControler::RemoveCandidate(const nuv_candidate& candidate)
+{
+	fLooper->Resources()->UserDictionary()->RemoveCandidate(candidate);
+}
+
+
+// #pragma mark - Palettes
+
+
+void
+BeNuvControler::AddPalette(BeNuvTextPalette* palette)
+{
+	fPalettes.push_back(palette);
+}
+
+
+void
+BeNuvControler::ShowPalette(BeNuvTextPalette* palette)
+{
+	RelocatePalettes(palette, true);
+}
+
+
+void
+BeNuvControler::HidePalette(BeNuvTextPalette* palette)
+{
+	RelocatePalettes(palette, false);
+}
+
+
+void
+BeNuvControler::RelocatePalettes(BeNuvTextPalette* palette, bool show)
+{
+	BRect target = _CaretRect();
+	for (BeNuvTextPalette* other : fPalettes) {
+		if (!other->Lock())
+			continue;
+		const bool hidden = other->IsHidden();
+		if (other == palette ? show : !hidden) {
+			other->SetTargetFrame(target);
+			target = target | other->Frame();
+		}
+		if (other == palette) {
+			if (hidden && show)
+				other->Show();
+			else if (!hidden && !show)
+				other->Hide();
+		}
+		other->Unlock();
+	}
+}
+
+
+BRect
+BeNuvControler::_CaretRect()
+{
+	// Until the application has answered a location request there is no
+	// caret to read; the palettes then stand where the last caret was.
+	if (fLooper->CountTargetLocations() > 0) {
+		const BPoint where = fLooper->TargetLocation(0);
+		const float height = fLooper->TargetHeight(0);
+		fLastCaret = BRect(where.x, where.y, where.x, where.y + height);
+	}
+	return fLastCaret;
+}

@@ -1,0 +1,467 @@
+#include "NuvAutomaton.h"
+
+#include <map>
+#include <random>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "AutomatonTestSupport.h"
+
+
+namespace {
+
+
+const std::string kDataDir = NUV_TEST_DATA_DIR "/automaton/";
+
+
+int32_t
+Key(NuvAutomaton& automaton, int32_t character)
+{
+	return automaton.Input(nuv_input(character));
+}
+
+
+class AutomatonTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		ReadTable(fAutomaton, kDataDir + "basic.table");
+	}
+
+	NuvAutomaton fAutomaton;
+};
+
+
+}	// namespace
+
+
+TEST(NuvAutomaton, EmptyTrieTakesNoKey)
+{
+	NuvAutomaton automaton;
+	for (int32_t c : {0x00, 0x07, 0x20, 0x61, 0x6E, 0xA4, 0x8281E3})
+		EXPECT_EQ(INPUT_IGNORED, Key(automaton, c)) << c;
+	EXPECT_TRUE(automaton.IsEmpty());
+	EXPECT_EQ("", automaton.Pending());
+	EXPECT_EQ(INPUT_IGNORED, automaton.Undo());
+	EXPECT_EQ(INPUT_IGNORED, automaton.Cancel());
+	automaton.ForceConfirm();
+	EXPECT_EQ("", automaton.Confirmed());
+}
+
+
+TEST_F(AutomatonTest, SyllableConfirmsItsKanaBytes)
+{
+	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'k'));
+	EXPECT_EQ("", fAutomaton.Confirmed());
+	EXPECT_EQ("k", fAutomaton.Pending());
+	EXPECT_FALSE(fAutomaton.IsEmpty());
+	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'a'));
+	EXPECT_EQ("\xA4\xAB", fAutomaton.Confirmed());
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+	EXPECT_EQ(Euc("きゃ"), Type(fAutomaton, "kya"));
+}
+
+
+TEST_F(AutomatonTest, DoubledConsonantCarriesItsLetterOver)
+{
+	EXPECT_EQ(Euc("っ"), Type(fAutomaton, "kk"));
+	EXPECT_EQ("k", fAutomaton.Pending());
+	EXPECT_EQ(Euc("か"), Type(fAutomaton, "a"));
+	EXPECT_EQ(Euc("っっき"), Type(fAutomaton, "kkki"));
+}
+
+
+TEST_F(AutomatonTest, KeyThatStartsLongerKeysWaitsForTheNextByte)
+{
+	EXPECT_EQ(Euc("な"), Type(fAutomaton, "na"));
+
+	// n before a key that continues nothing under n: ん, and the key starts
+	// afresh from the root
+	EXPECT_EQ("", Type(fAutomaton, "n"));
+	EXPECT_EQ(Euc("ん"), Type(fAutomaton, "k"));
+	EXPECT_EQ("k", fAutomaton.Pending());
+	EXPECT_EQ(Euc("っか"), Type(fAutomaton, "ka"));
+
+	// the worked example: n, k, k, a
+	EXPECT_EQ(Euc("んっか"), Type(fAutomaton, "nkka"));
+
+	Type(fAutomaton, "n");
+	fAutomaton.ForceConfirm();
+	EXPECT_EQ(Euc("ん"), fAutomaton.Confirmed());
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+}
+
+
+TEST_F(AutomatonTest, UnknownKeyIsRefusedAndKeepsPendingLetters)
+{
+	EXPECT_EQ(INPUT_IGNORED, Key(fAutomaton, '1'));
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+
+	Type(fAutomaton, "k");
+	EXPECT_EQ(INPUT_IGNORED, Key(fAutomaton, '1'));
+	EXPECT_EQ("k", fAutomaton.Pending());
+	fAutomaton.Clear();
+
+	// the output n would have given is thrown away with the refused key
+	EXPECT_EQ(Euc("き"), Type(fAutomaton, "kin"));
+	EXPECT_EQ(INPUT_IGNORED, Key(fAutomaton, '1'));
+	EXPECT_EQ("", fAutomaton.Confirmed());
+	EXPECT_EQ("n", fAutomaton.Pending());
+}
+
+
+TEST_F(AutomatonTest, PendingLettersWithoutOutputAreDroppedSilently)
+{
+	// k leads nowhere by itself and nothing under it starts with n: the k
+	// goes, and n starts from the root
+	EXPECT_EQ("", Type(fAutomaton, "kn"));
+	EXPECT_EQ("n", fAutomaton.Pending());
+	fAutomaton.Clear();
+
+	Type(fAutomaton, "ky");
+	EXPECT_EQ("ky", fAutomaton.Pending());
+	fAutomaton.ForceConfirm();
+	EXPECT_EQ("", fAutomaton.Confirmed());
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+}
+
+
+TEST_F(AutomatonTest, ValueLettersAroundKanaAreFedAgain)
+{
+	// y is aいb: い, then a and b typed again, which make ば
+	EXPECT_EQ(Euc("いば"), Type(fAutomaton, "y"));
+}
+
+
+TEST_F(AutomatonTest, UndoCancelAndClearDropPendingLettersOnly)
+{
+	EXPECT_EQ(Euc("っ"), Type(fAutomaton, "kk"));
+	Type(fAutomaton, "y");
+	EXPECT_EQ("ky", fAutomaton.Pending());
+
+	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Undo());
+	EXPECT_EQ("k", fAutomaton.Pending());
+	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Undo());
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+	EXPECT_EQ(INPUT_IGNORED, fAutomaton.Undo());
+
+	// the text confirmed before stays in the confirmed buffer
+	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'k'));
+	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'i'));
+	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'k'));
+	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Cancel());
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+	EXPECT_EQ(INPUT_IGNORED, fAutomaton.Cancel());
+	EXPECT_EQ(Euc("き"), fAutomaton.Confirmed());
+
+	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'k'));
+	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'a'));
+	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'n'));
+	fAutomaton.Clear();
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
+	EXPECT_EQ(Euc("な"), Type(fAutomaton, "na"));
+}
+
+
+TEST_F(AutomatonTest, QuotedKeyIsDecodedAndBackslashInPlainKeyIsLiteral)
+{
+	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 0x09));
+	EXPECT_EQ(Euc("→"), fAutomaton.Confirmed());
+	EXPECT_EQ(Euc("＼"), Type(fAutomaton, "a\\b"));
+}
+
+
+TEST_F(AutomatonTest, OnlyTheLowByteOfTheCharacterCounts)
+{
+	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Input(nuv_input(0x100 | 'k', 42)));
+	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Input(nuv_input('a', 7)));
+	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
+}
+
+
+TEST_F(AutomatonTest, SecondTableReplacesAndExtendsTheFirst)
+{
+	ReadTable(fAutomaton, kDataDir + "second.table");
+	EXPECT_EQ(Euc("カ"), Type(fAutomaton, "ka"));
+	EXPECT_EQ(Euc("ず"), Type(fAutomaton, "kz"));
+	EXPECT_EQ(Euc("き"), Type(fAutomaton, "ki"));
+	// kk is now defined with an empty value: neither っ nor a carried k
+	EXPECT_EQ("", Type(fAutomaton, "kk"));
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+}
+
+
+TEST_F(AutomatonTest, MissingFileAddsNothingAndInitEmpties)
+{
+	std::ifstream missing(kDataDir + "no-such.table");
+	fAutomaton.Read(missing);
+	EXPECT_EQ(Euc("か"), Type(fAutomaton, "ka"));
+
+	NuvAutomaton empty;
+	std::ifstream alsoMissing(kDataDir + "no-such.table");
+	empty.Read(alsoMissing);
+	EXPECT_EQ(INPUT_IGNORED, Key(empty, 'k'));
+
+	Type(fAutomaton, "k");
+	fAutomaton.Init();
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+	EXPECT_EQ(INPUT_IGNORED, Key(fAutomaton, 'k'));
+}
+
+
+TEST(NuvAutomaton, MalformedTableGivesDefinedEntries)
+{
+	NuvAutomaton automaton;
+	ReadTable(automaton, kDataDir + "malformed.table");
+
+	// a quote at one end only: the token is taken byte for byte
+	EXPECT_EQ(Euc("か"), Type(automaton, "\"ka"));
+	EXPECT_EQ(Euc("き"), Type(automaton, "ki\""));
+	// the empty key defines nothing: no output out of nothing
+	automaton.ForceConfirm();
+	EXPECT_EQ("", automaton.Confirmed());
+	// a quoted key; its value lacks the closing quote and stays as written
+	EXPECT_EQ("\"\\101\\", Type(automaton, "A"));
+	// bytes that are no EUC-JP are kept as they are
+	EXPECT_EQ(INPUT_CONSUMED, Key(automaton, 0xA4));
+	EXPECT_EQ("\xFF\x80", automaton.Confirmed());
+	// tab, vertical tab and form feed separate tokens like blanks
+	EXPECT_EQ(Euc("み"), Type(automaton, "mi"));
+	// a key without a value at the end is ignored
+	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'd'));
+}
+
+
+TEST(NuvAutomaton, OverlongTokensAndKeysSkipTheirPairOnly)
+{
+	const std::string hugeToken(1 << 20, 'h');
+	const std::string longestKey(NuvAutomaton::kMaxKeyLength, 'w');
+	const std::string tooLongKey(NuvAutomaton::kMaxKeyLength + 1, 'v');
+	std::istringstream in(
+		hugeToken + " " + Euc("ひ") + "\n"
+		"ka " + hugeToken + "\n"
+		+ tooLongKey + " " + Euc("ぶ") + "\n"
+		+ longestKey + " " + Euc("わ") + "\n"
+		"ki " + Euc("き"));
+	NuvAutomaton automaton;
+	automaton.Read(in);
+
+	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'h'));
+	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'v'));
+	EXPECT_EQ(Euc("き"), Type(automaton, "ki"));
+	Type(automaton, "k");
+	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'a'));
+	automaton.Clear();
+	EXPECT_EQ(Euc("わ"), Type(automaton, longestKey));
+}
+
+
+TEST(NuvAutomaton, EucBytesNeverSplitATokenWhateverTheLocale)
+{
+	// A1 A1 is the ideographic space; A0 and 85 are white space in some
+	// single-byte locales.
+	std::istringstream in("x \xA1\xA1 y a\xA0\x85z az 1");
+	NuvAutomaton automaton;
+	automaton.Read(in);
+	EXPECT_EQ("\xA1\xA1", Type(automaton, "x"));
+	// y gives A0 85 and carries a and z over, which give 1
+	EXPECT_EQ("\xA0\x85" "1", Type(automaton, "y"));
+}
+
+
+TEST(NuvAutomaton, SelfFeedingCarryOverIsRefusedNotLooped)
+{
+	// Fault: a leaf whose carried-over letters lead back to itself (key a,
+	// value a) made Input loop for ever, and with output in the value (x to
+	// いx) grow memory without bound. Such a key is now refused.
+	NuvAutomaton automaton;
+	ReadTable(automaton, kDataDir + "cycle.table");
+
+	for (char key : {'a', 'b', 'c', 'x'}) {
+		EXPECT_EQ(INPUT_IGNORED, Key(automaton, key)) << key;
+		EXPECT_TRUE(automaton.IsEmpty());
+		EXPECT_EQ("", automaton.Confirmed());
+	}
+
+	// the rest of the table still works, and pending letters survive
+	EXPECT_EQ(Euc("か"), Type(automaton, "ka"));
+	Type(automaton, "n");
+	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'x'));
+	EXPECT_EQ("n", automaton.Pending());
+	EXPECT_EQ("", automaton.Confirmed());
+	EXPECT_EQ(Euc("な"), Type(automaton, "a"));
+}
+
+
+TEST(NuvAutomaton, CarryOverChainThroughEveryLeafStillCompletes)
+{
+	// d fires all four leaves of the table in one call: the longest chain
+	// that is not a loop.
+	NuvAutomaton automaton;
+	ReadTable(automaton, kDataDir + "chain.table");
+	EXPECT_EQ(Euc("えういあ"), Type(automaton, "d"));
+	EXPECT_TRUE(automaton.IsEmpty());
+}
+
+
+// #pragma mark - against a model
+
+
+namespace {
+
+
+// The automaton restated over strings: a map from key to (output, rest)
+// instead of a trie, pending letters as a string instead of a node.
+class AutomatonModel {
+public:
+	void Define(const std::string& key, const std::string& value)
+	{
+		std::string output;
+		std::string rest;
+		for (char c : value)
+			(isalpha(static_cast<unsigned char>(c)) ? rest : output) += c;
+		fEntries[key] = std::make_pair(output, rest);
+	}
+
+	int32_t Input(char key)
+	{
+		size_t leaves = 0;
+		for (auto& entry : fEntries) {
+			if (_IsLeaf(entry.first))
+				leaves++;
+		}
+
+		std::string queue(1, key);
+		std::string at = fPending;
+		std::string output;
+		size_t fired = 0;
+		while (!queue.empty()) {
+			const std::string next = at + queue[0];
+			if (!_IsNode(next)) {
+				if (at.empty())
+					return INPUT_IGNORED;
+				output += _Output(at);
+				at.clear();
+				continue;
+			}
+			queue.erase(0, 1);
+			if (!_IsLeaf(next)) {
+				at = next;
+				continue;
+			}
+			if (++fired > leaves)
+				return INPUT_IGNORED;
+			output += _Output(next);
+			queue = fEntries[next].second;
+			at.clear();
+		}
+		fPending = at;
+		fConfirmed += output;
+		return INPUT_CONSUMED;
+	}
+
+	int32_t Undo()
+	{
+		if (fPending.empty())
+			return INPUT_IGNORED;
+		fPending.pop_back();
+		return INPUT_CONSUMED;
+	}
+
+	void ForceConfirm()
+	{
+		fConfirmed += _Output(fPending);
+		fPending.clear();
+	}
+
+	std::string Pending() const { return fPending; }
+
+	std::string Confirmed()
+	{
+		std::string text;
+		text.swap(fConfirmed);
+		return text;
+	}
+
+private:
+	bool _IsNode(const std::string& path) const
+	{
+		auto found = fEntries.lower_bound(path);
+		return found != fEntries.end()
+			&& found->first.compare(0, path.size(), path) == 0;
+	}
+
+	bool _IsLeaf(const std::string& path) const
+	{
+		for (auto& entry : fEntries) {
+			if (entry.first.size() > path.size()
+				&& entry.first.compare(0, path.size(), path) == 0)
+				return false;
+		}
+		return _IsNode(path);
+	}
+
+	std::string _Output(const std::string& path) const
+	{
+		auto found = fEntries.find(path);
+		return found == fEntries.end() ? std::string() : found->second.first;
+	}
+
+	std::map<std::string, std::pair<std::string, std::string>> fEntries;
+	std::string fPending;
+	std::string fConfirmed;
+};
+
+
+}	// namespace
+
+
+TEST(NuvAutomaton, RandomTablesAndKeysBehaveLikeTheStringModel)
+{
+	std::mt19937 random(20240601);
+	const std::string letters = "abn";
+	auto pick = [&](const std::string& from) {
+		return from[random() % from.size()];
+	};
+
+	for (int round = 0; round < 300; round++) {
+		NuvAutomaton automaton;
+		AutomatonModel model;
+		// two table files, the second read over the first
+		for (int file = 0; file < 2; file++) {
+			std::string table;
+			const int entries = 1 + random() % 6;
+			for (int i = 0; i < entries; i++) {
+				std::string key;
+				for (int n = 1 + random() % 3; n > 0; n--)
+					key += pick(letters);
+				std::string value;
+				for (int n = random() % 4; n > 0; n--)
+					value += pick(letters + "12-");
+				model.Define(key, value);
+				table += key + " " + (value.empty() ? "\"\"" : value) + "\n";
+			}
+			std::istringstream in(table);
+			automaton.Read(in);
+		}
+
+		for (int step = 0; step < 40; step++) {
+			const int action = random() % 10;
+			if (action == 0) {
+				ASSERT_EQ(model.Undo(), automaton.Undo());
+			} else if (action == 1) {
+				model.ForceConfirm();
+				automaton.ForceConfirm();
+			} else {
+				const char key = pick(letters + "z");
+				ASSERT_EQ(model.Input(key), automaton.Input(nuv_input(key)))
+					<< "round " << round << " step " << step;
+			}
+			ASSERT_EQ(model.Pending(), automaton.Pending());
+			ASSERT_EQ(model.Confirmed(), automaton.Confirmed());
+		}
+	}
+}

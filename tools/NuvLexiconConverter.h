@@ -1,0 +1,93 @@
+// Builds the large dictionary NUV-JISYO.L from the IPADIC lexicon (CSV files
+// in EUC-JP, one word form a row: surface, left id, right id, cost, four
+// part-of-speech fields, conjugation type, conjugation form, base form,
+// katakana reading, pronunciation).
+//
+//	- Verbs and adjectives in their base form become okuri-ari lines. A
+//	  surface made of a stem (holding a kanji) and a hiragana
+//	  ending, whose reading ends in the same hiragana, gives the key "reading
+//	  of the stem + okuri letter" with the stem as candidate: 書く (カク) gives
+//	  かk /書/, 高い (タカイ) たかi /高/. The okuri letter is the first letter
+//	  typed for the ending's first kana; a kana with several romaji
+//	  spellings gets one key for each (じ: j and z, ち: c and t, ふ: f and h).
+//	- Every other row of the files read becomes an okuri-nasi line, keyed by
+//	  its reading in hiragana, when its surface holds a kanji or a katakana
+//	  letter (a word written in hiragana needs no conversion).
+//	- Readings that are not plain hiragana (with ー and ヴ) are skipped.
+//	- A key lists each candidate once, cheapest (most common) first, equal
+//	  costs in byte order. A verb or adjective costs the lowest word cost the
+//	  lexicon gives it. Words of the okuri-nasi lines differ in part of
+//	  speech, whose typical context the word cost alone leaves out, so they
+//	  cost what the lexicon's model charges for the word as a noun phrase:
+//	  the connection from the start of a sentence, the word cost, and the
+//	  cheapest connection to a case particle (を, が, に, の, は). This ranks
+//	  nouns that are mostly used with する, and prefixes and suffixes, after
+//	  plain nouns of the same reading.
+//	- The file opens with a comment, then ";; okuri-ari entries." and that
+//	  section, then ";; okuri-nasi entries." and that section, each sorted by
+//	  key bytes.
+#ifndef NUV_LEXICON_CONVERTER_H
+#define NUV_LEXICON_CONVERTER_H
+
+#include <istream>
+#include <map>
+#include <ostream>
+#include <string>
+#include <vector>
+
+class NuvLexiconConverter {
+public:
+	// The lexicon files read from a directory: the nouns (proper names of
+	// people, places and organisations included, and numerals), verbs,
+	// adjectives, adverbs, adnominals, conjunctions, interjections,
+	// prefixes and suffixes. Left out: particles, auxiliary verbs, fillers,
+	// symbols and the rest, which are written in kana or typed directly.
+	static	const std::vector<std::string>& LexiconFiles();
+
+	// Reads the connection costs (matrix.def: a line with the two sizes,
+	// then lines "right-id left-id cost") and takes the particles from the
+	// particle file (Postp.csv). Without them every word costs its word
+	// cost alone. Returns false on malformed connection costs.
+			bool				ReadConnections(std::istream& matrix,
+									std::istream& particles);
+
+	// Adds one CSV row (EUC-JP, without its line feed). Returns whether the
+	// row gave a key; rows with fewer than 13 fields give none.
+			bool				AddRow(const std::string& row);
+
+	// Adds every row of a CSV file.
+			void				AddFile(std::istream& in);
+
+	// Reads the connection costs and every file of LexiconFiles() from
+	// `directory`. Returns false, naming the first file that cannot be read
+	// in `missing`.
+			bool				AddDirectory(const std::string& directory,
+									std::string& missing);
+
+	// Writes the dictionary file.
+			void				Write(std::ostream& out) const;
+
+	// The number of keys, okuri-ari and okuri-nasi together.
+			size_t				CountKeys() const
+									{ return fOkuriAri.size()
+										+ fOkuriNasi.size(); }
+
+private:
+	// key text -> candidate -> the lowest cost seen
+	typedef std::map<std::string, std::map<std::string, long>> key_map;
+
+	static	void				_Add(key_map& keys, const std::string& key,
+									const std::string& candidate, long cost);
+	static	void				_WriteSection(std::ostream& out,
+									const char* header, const key_map& keys);
+
+	static	long				_Lookup(const std::vector<long>& costs,
+									long id);
+
+			std::vector<long>	fStartCosts;	// by left id
+			std::vector<long>	fParticleCosts;	// by right id
+			key_map				fOkuriAri;
+			key_map				fOkuriNasi;
+};
+
+#endif	// NUV_LEXICON_CONVERTER_H

@@ -64,12 +64,14 @@ TEST_F(AutomatonTest, SyllableConfirmsItsKanaBytes)
 }
 
 
-TEST_F(AutomatonTest, DoubledConsonantCarriesItsLetterOver)
+TEST_F(AutomatonTest, CarriedOverLettersAreTypedAgain)
 {
 	EXPECT_EQ(Euc("っ"), Type(fAutomaton, "kk"));
 	EXPECT_EQ("k", fAutomaton.Pending());
 	EXPECT_EQ(Euc("か"), Type(fAutomaton, "a"));
 	EXPECT_EQ(Euc("っっき"), Type(fAutomaton, "kkki"));
+	// y is aいb: い, then a and b typed again, which make ば
+	EXPECT_EQ(Euc("いば"), Type(fAutomaton, "y"));
 }
 
 
@@ -128,13 +130,6 @@ TEST_F(AutomatonTest, PendingLettersWithoutOutputAreDroppedSilently)
 }
 
 
-TEST_F(AutomatonTest, ValueLettersAroundKanaAreFedAgain)
-{
-	// y is aいb: い, then a and b typed again, which make ば
-	EXPECT_EQ(Euc("いば"), Type(fAutomaton, "y"));
-}
-
-
 TEST_F(AutomatonTest, UndoCancelAndClearDropPendingLettersOnly)
 {
 	EXPECT_EQ(Euc("っ"), Type(fAutomaton, "kk"));
@@ -166,16 +161,13 @@ TEST_F(AutomatonTest, UndoCancelAndClearDropPendingLettersOnly)
 }
 
 
-TEST_F(AutomatonTest, QuotedKeyIsDecodedAndBackslashInPlainKeyIsLiteral)
+TEST_F(AutomatonTest, KeysMatchTheLowByteAndQuotedKeysAreDecoded)
 {
 	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 0x09));
 	EXPECT_EQ(Euc("→"), fAutomaton.Confirmed());
+	// an unquoted backslash is a key byte of its own
 	EXPECT_EQ(Euc("＼"), Type(fAutomaton, "a\\b"));
-}
 
-
-TEST_F(AutomatonTest, OnlyTheLowByteOfTheCharacterCounts)
-{
 	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Input(nuv_input(0x100 | 'k', 42)));
 	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Input(nuv_input('a', 7)));
 	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());

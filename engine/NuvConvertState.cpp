@@ -131,10 +131,11 @@ NuvConvertState::Undo()
 		return INPUT_CONSUMED;
 
 	// The whole candidate is learned, but it is entered less its last
-	// character.
-	NuvControler* controler = Controler();
-	Confirm(fCandidates[fIndex]);
-	std::string text = controler->Confirmed();
+	// character. Only the candidate is shortened, never text that something
+	// else confirmed before it.
+	const nuv_candidate& current = fCandidates[fIndex];
+	Controler()->InsertCandidate(current);
+	std::string text = current.candidate + current.okurigana;
 	NuvUtils::PopBackEuc(text);
 	Confirm(text);
 	ClearState(1);

@@ -1,0 +1,330 @@
+// Candidate selection: the preedit candidates, the pages of the palette,
+// confirming and learning, and the ways out of a conversion.
+#include <string>
+#include <vector>
+
+#include "ConversionFixture.h"
+#include "NuvConvertState.h"
+
+using namespace nuv_test;
+
+namespace {
+
+typedef std::vector<std::string> Words;
+
+}	// namespace
+
+
+TEST_F(ConversionTest, KanjiSpaceEnterConfirmsAndEnterReachesTheStateBelow)
+{
+	EXPECT_EQ(driver.Press('K').preedit, "▽k");
+	EXPECT_EQ(driver.Press('a').preedit, "▽か");
+	EXPECT_EQ(driver.Press('n').preedit, "▽かn");
+	EXPECT_EQ(driver.Press('j').preedit, "▽かんj");
+	EXPECT_EQ(driver.Press('i').preedit, "▽かんじ");
+
+	KeyStep step = driver.Press(' ');
+	EXPECT_EQ(step.preedit, "▼漢字");
+	EXPECT_EQ(step.confirmed, "");
+	EXPECT_TRUE(controler.ShownCandidates().empty());
+
+	controler.TakeCalls();
+	step = driver.Press(kEnter);
+	EXPECT_EQ(step.confirmed, "漢字");
+	EXPECT_EQ(step.preedit, "");
+	// confirmed, then the same Enter goes to the direct input state, which
+	// lets it through to the application
+	EXPECT_EQ(step.rounds, 2);
+	EXPECT_TRUE(step.passed);
+	EXPECT_EQ(controler.CountStates(), 1);
+	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
+		Words({"InsertCandidate(かんじ=漢字)"}));
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+}
+
+
+TEST_F(ConversionTest, OkuriganaLooksUpAsSoonAsItsKanaIsComplete)
+{
+	EXPECT_EQ(driver.Type("Oo").preedit, "▽おお");
+	EXPECT_EQ(driver.Press('K').preedit, "▽おお*k");
+	controler.TakeCalls();
+	EXPECT_EQ(driver.Press('i').preedit, "▼大き");
+	EXPECT_EQ(controler.CallsNamed("FindCandidates"),
+		Words({"FindCandidates(おお*k,き)"}));
+
+	EXPECT_EQ(driver.Press(' ').preedit, "▼多き");
+	KeyStep step = driver.Press(kConfirm);
+	EXPECT_EQ(step.confirmed, "多き");
+	EXPECT_FALSE(step.passed);
+	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
+		Words({"InsertCandidate(おお*k,き=多)"}));
+
+	// learned under the okurigana: first next time
+	EXPECT_EQ(driver.Type("OoKi").preedit, "▼多き");
+}
+
+
+TEST_F(ConversionTest, FiveCandidatesGiveFourInThePreeditAndAPageOfOne)
+{
+	driver.Type("Kanji");
+	EXPECT_EQ(driver.Press(' ').preedit, "▼漢字");
+	EXPECT_EQ(driver.Press(' ').preedit, "▼感じ");
+	EXPECT_EQ(driver.Press(' ').preedit, "▼幹事");
+	EXPECT_EQ(driver.Press(' ').preedit, "▼監事");
+	EXPECT_TRUE(controler.ShownCandidates().empty());
+
+	EXPECT_EQ(driver.Press(' ').preedit, "▼");
+	EXPECT_EQ(controler.ShownCandidates(), Words({"莞爾"}));
+	EXPECT_EQ(controler.ShownRemaining(), 0);
+
+	// a key past the one label of the page does nothing
+	KeyStep step = driver.Press('s');
+	EXPECT_EQ(step.result, INPUT_IGNORED);
+	EXPECT_FALSE(step.passed);
+	EXPECT_EQ(step.confirmed, "");
+	EXPECT_EQ(step.preedit, "▼");
+
+	step = driver.Press('A');
+	EXPECT_EQ(step.confirmed, "莞爾");
+	EXPECT_EQ(step.preedit, "");
+	EXPECT_TRUE(controler.ShownCandidates().empty());
+}
+
+
+TEST_F(ConversionTest, ElevenCandidatesFillOnePageExactly)
+{
+	driver.Type("Juuiti     ");
+	EXPECT_EQ(controler.ShownCandidates(),
+		Words({"伍", "六", "七", "八", "九", "拾", "百"}));
+	EXPECT_EQ(controler.ShownRemaining(), 0);
+
+	// the next step has nowhere to go but registration
+	EXPECT_EQ(driver.Press(' ').preedit, "★|");
+	EXPECT_TRUE(controler.ShownCandidates().empty());
+	EXPECT_EQ(controler.ShownRegisters(), Words({"じゅういち=壱"}));
+}
+
+
+TEST_F(ConversionTest, TwelveCandidatesPageForwardAndBack)
+{
+	driver.Type("Juuni");
+	EXPECT_EQ(driver.Type("    ").preedit, "▼卯");
+	EXPECT_EQ(driver.Press(' ').preedit, "▼");
+	EXPECT_EQ(controler.ShownCandidates(),
+		Words({"辰", "巳", "午", "未", "申", "酉", "戌"}));
+	EXPECT_EQ(controler.ShownRemaining(), 1);
+
+	EXPECT_EQ(driver.Press(' ').preedit, "▼");
+	EXPECT_EQ(controler.ShownCandidates(), Words({"亥"}));
+	EXPECT_EQ(controler.ShownRemaining(), 0);
+
+	// on the short last page only its own label selects
+	for (char key : std::string("sdfjklSL")) {
+		KeyStep step = driver.Press(key);
+		EXPECT_EQ(step.result, INPUT_IGNORED) << key;
+		EXPECT_EQ(step.confirmed, "") << key;
+	}
+	EXPECT_EQ(controler.ShownCandidates(), Words({"亥"}));
+
+	driver.Press('x');
+	EXPECT_EQ(controler.ShownRemaining(), 1);
+	EXPECT_EQ(controler.ShownCandidates().front(), "辰");
+	EXPECT_EQ(driver.Press('x').preedit, "▼卯");
+	EXPECT_TRUE(controler.ShownCandidates().empty());
+	EXPECT_EQ(driver.Type("xxx").preedit, "▼子");
+	EXPECT_EQ(driver.Press('x').preedit, "▽じゅうに");
+	EXPECT_EQ(controler.CountStates(), 2);
+}
+
+
+TEST(Conversion, SelectionKeysPickFromThePageInEitherCase)
+{
+	const char* keys = "asdfjkl";
+	const Words page({"辰", "巳", "午", "未", "申", "酉", "戌"});
+	for (int i = 0; i < 7; i++) {
+		for (char key : {keys[i], char(keys[i] - 'a' + 'A')}) {
+			TestControler controler;
+			controler.SetLargeDictionary(ConversionDictionary());
+			KeyDriver driver(controler);
+			driver.Type("Juuni     ");
+			KeyStep step = driver.Press(key);
+			EXPECT_EQ(step.confirmed, page[i]) << key;
+			EXPECT_EQ(step.preedit, "") << key;
+			EXPECT_EQ(step.result, INPUT_CONSUMED) << key;
+			// learned, and so first next time
+			EXPECT_EQ(driver.Type("Juuni ").preedit, "▼" + page[i]) << key;
+		}
+	}
+}
+
+
+TEST_F(ConversionTest, OnAPageOnlySelectionAndSteppingKeysDoAnything)
+{
+	driver.Type("Juuni     ");
+	controler.TakeCalls();
+	for (char key : std::string("X\n\rbq1-")) {
+		KeyStep step = driver.Press(key);
+		EXPECT_EQ(step.result, INPUT_IGNORED) << int(key);
+		EXPECT_EQ(step.confirmed, "") << int(key);
+		EXPECT_EQ(step.preedit, "▼") << int(key);
+	}
+	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
+	EXPECT_TRUE(controler.CallsNamed("ShowPurge").empty());
+	EXPECT_EQ(controler.ShownRemaining(), 1);
+}
+
+
+TEST_F(ConversionTest, PageShowsTheOkuriganaAndConfirmsWithIt)
+{
+	controler.SetLargeDictionary(
+		"かk /掛/欠/書/駈/掻/賭/翔/架/懸/駆/舁/描/\n");
+	driver.Type("KaKu");
+	EXPECT_EQ(driver.Type("    ").preedit, "▼く");
+	EXPECT_EQ(controler.ShownCandidates().size(), 7u);
+	EXPECT_EQ(controler.ShownRemaining(), 1);
+	EXPECT_EQ(driver.Press('d').confirmed, "翔く");
+	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),
+		"InsertCandidate(か*k,く=翔)");
+}
+
+
+TEST_F(ConversionTest, PrintableKeyConfirmsThePreeditCandidateAndStartsAgain)
+{
+	driver.Type("Kanji  ");
+	KeyStep step = driver.Press('k');
+	EXPECT_EQ(step.confirmed, "感じ");
+	EXPECT_EQ(step.preedit, "k");
+	EXPECT_EQ(step.rounds, 2);
+	EXPECT_EQ(driver.Press('a').confirmed, "か");
+
+	// an upper-case letter confirms and opens the next reading
+	driver.Type("Kanji ");
+	step = driver.Press('K');
+	EXPECT_EQ(step.confirmed, "感じ");
+	EXPECT_EQ(step.preedit, "▽k");
+}
+
+
+TEST_F(ConversionTest, KeysWithoutMeaningOnAPreeditCandidateAreSwallowed)
+{
+	driver.Type("Kanji ");
+	for (int32_t key : {0x01, 0x09, 0x1b, 0x7f, 0x8281e3}) {
+		KeyStep step = driver.Press(nuv_input(key));
+		EXPECT_EQ(step.result, INPUT_IGNORED) << key;
+		EXPECT_FALSE(step.passed) << key;
+		EXPECT_EQ(step.preedit, "▼漢字") << key;
+	}
+}
+
+
+TEST_F(ConversionTest, CancelAndPreviousFromTheFirstReturnToTheReading)
+{
+	driver.Type("Kanji ");
+	KeyStep step = driver.Press(kCancel);
+	EXPECT_EQ(step.preedit, "▽かんじ");
+	EXPECT_EQ(step.result, INPUT_CONSUMED);
+	EXPECT_EQ(driver.Press(' ').preedit, "▼漢字");
+	EXPECT_EQ(driver.Press('x').preedit, "▽かんじ");
+
+	// with okurigana, the reading comes back with it merged in
+	driver.Type("\b\b\b");
+	EXPECT_EQ(driver.Type("\bOoKi").preedit, "▼大き");
+	EXPECT_EQ(driver.Press('x').preedit, "▽おおき");
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+}
+
+
+TEST_F(ConversionTest, SteppingPastTheLastCandidateOpensRegistration)
+{
+	driver.Type("Oo");
+	EXPECT_EQ(driver.Type("Ki ").preedit, "▼多き");
+	controler.TakeCalls();
+	EXPECT_EQ(driver.Press(' ').preedit, "★|");
+	EXPECT_EQ(controler.ShownRegisters(), Words({"おお*k,き=大"}));
+
+	// cancelled, the conversion shows the candidate it showed before
+	EXPECT_EQ(driver.Press(kCancel).preedit, "▼多き");
+
+	driver.Type("\b");
+	driver.Type("Juuni      ");
+	EXPECT_EQ(controler.ShownCandidates(), Words({"亥"}));
+	EXPECT_EQ(driver.Press(' ').preedit, "★|");
+	EXPECT_TRUE(controler.ShownCandidates().empty());
+	EXPECT_EQ(driver.Press(kCancel).preedit, "▼");
+	EXPECT_EQ(controler.ShownCandidates(), Words({"亥"}));
+}
+
+
+TEST_F(ConversionTest, OneCandidateSteppingEitherWayLeavesAtOnce)
+{
+	driver.Type("Ki");
+	EXPECT_EQ(driver.Press(' ').preedit, "▼木");
+	EXPECT_EQ(driver.Press(' ').preedit, "★|");
+	EXPECT_EQ(driver.Press(kCancel).preedit, "▼木");
+	EXPECT_EQ(driver.Press('x').preedit, "▽き");
+}
+
+
+TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
+{
+	// Fault mended: backspace must shorten only the candidate it confirms,
+	// at every preedit position, and must not read past the candidates.
+	const Words shortened({"漢", "感", "幹", "監"});
+	for (int i = 0; i < 4; i++) {
+		driver.Type("Kanji ");
+		for (int step = 0; step < i; step++)
+			driver.Press(' ');
+		controler.TakeCalls();
+		KeyStep step = driver.Press(kBackspace);
+		EXPECT_EQ(step.confirmed, shortened[i]) << i;
+		EXPECT_EQ(step.preedit, "") << i;
+		EXPECT_EQ(controler.CountStates(), 1);
+		// the whole candidate is learned
+		EXPECT_EQ(controler.CallsNamed("InsertCandidate").size(), 1u);
+	}
+
+	// with okurigana the okurigana is what goes
+	driver.Type("OoKi");
+	EXPECT_EQ(driver.Press(kBackspace).confirmed, "大");
+
+	// one-character candidate: nothing is entered, but it is learned
+	driver.Type("Ki ");
+	controler.TakeCalls();
+	KeyStep step = driver.Press(kBackspace);
+	EXPECT_EQ(step.confirmed, "");
+	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
+		Words({"InsertCandidate(き=木)"}));
+
+	// on a page backspace does nothing
+	driver.Type("Kanji     ");
+	step = driver.Press(kBackspace);
+	EXPECT_EQ(step.preedit, "▼");
+	EXPECT_EQ(step.confirmed, "");
+	EXPECT_EQ(controler.ShownCandidates(), Words({"莞爾"}));
+}
+
+
+TEST_F(ConversionTest, ConfirmedCandidateComesFirstNextTime)
+{
+	driver.Type("Kanji   ");
+	EXPECT_EQ(driver.Press(kConfirm).confirmed, "幹事");
+	driver.Type("Kanji ");
+	EXPECT_EQ(driver.Press(kConfirm).confirmed, "幹事");
+	// the rest keep their order after it
+	EXPECT_EQ(driver.Type("Kanji  ").preedit, "▼漢字");
+	EXPECT_EQ(driver.Press(' ').preedit, "▼感じ");
+	EXPECT_EQ(controler.UserDictionary().FindEntry(
+		nuv_candidate{Utf8ToEuc("かんじ"), "", "", ""}).stems.front(),
+		Utf8ToEuc("幹事"));
+}
+
+
+TEST_F(ConversionTest, ModeStaysOnTheConversionAndReturnsAfterIt)
+{
+	driver.Type("Kanji ");
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+	driver.Type("  ");
+	driver.Press(kConfirm);
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+	EXPECT_EQ(controler.CountStates(), 1);
+}

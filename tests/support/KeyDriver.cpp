@@ -1,0 +1,66 @@
+#include "KeyDriver.h"
+
+#include <gtest/gtest.h>
+
+#include "TestText.h"
+
+
+namespace nuv_test {
+
+
+KeyDriver::KeyDriver(NuvControler& controler)
+	:
+	fControler(controler)
+{
+}
+
+
+KeyStep
+KeyDriver::Press(nuv_input input)
+{
+	KeyStep step;
+	std::string confirmed;
+	do {
+		if (step.rounds == kMaxRounds) {
+			ADD_FAILURE() << "key 0x" << std::hex << input.character
+				<< " still answered INPUT_AGAIN after " << std::dec
+				<< kMaxRounds << " rounds";
+			break;
+		}
+		step.result = fControler.Input(input);
+		step.rounds++;
+		confirmed += fControler.Confirmed();
+		step.preedit = EucToUtf8(fControler.Pending());
+	} while (step.result == INPUT_AGAIN);
+
+	step.confirmed = EucToUtf8(confirmed);
+	step.passed = step.result == INPUT_IGNORED && fControler.IsEmpty();
+	return step;
+}
+
+
+KeyStep
+KeyDriver::Press(char key)
+{
+	return Press(nuv_input(static_cast<unsigned char>(key), 0));
+}
+
+
+KeyStep
+KeyDriver::Type(const std::string& keys)
+{
+	KeyStep total;
+	std::string confirmed;
+	for (char key : keys) {
+		KeyStep step = Press(key);
+		confirmed += step.confirmed;
+		total.result = step.result;
+		total.preedit = step.preedit;
+		total.passed = step.passed;
+		total.rounds += step.rounds;
+	}
+	total.confirmed = confirmed;
+	return total;
+}
+
+}	// namespace nuv_test

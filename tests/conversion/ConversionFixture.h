@@ -35,6 +35,7 @@ const char kCancel = 0x07;
 const char kBackspace = 0x08;
 const char kConfirm = 0x0a;
 const char kKill = 0x0b;
+const char kCtrlK = 0x0b;
 const char kEnter = 0x0d;
 const char kZeneiConfirm = 0x11;
 

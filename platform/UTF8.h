@@ -21,6 +21,7 @@
 #ifndef _UTF8_H
 #define _UTF8_H
 
+#include <InterfaceDefs.h>
 #include <SupportDefs.h>
 
 // Encodings, numbered as the kits number them.
@@ -50,8 +51,6 @@ enum {
 	B_ISO14_CONVERSION,
 	B_ISO15_CONVERSION			// 23
 };
-
-#define B_SUBSTITUTE	0x1A
 
 status_t convert_to_utf8(uint32 srcEncoding, const char* src, int32* srcLen,
 	char* dst, int32* dstLen, int32* state, char substitute = B_SUBSTITUTE);

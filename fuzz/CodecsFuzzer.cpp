@@ -1,0 +1,217 @@
+// Fuzzes the EUC-JP helpers and the candidate codecs of NuvUtils with the
+// input taken as one byte string.
+//
+// Properties checked for every text t:
+//	- DecodeElisp(EncodeElisp(t)) == t and DecodeCString(EncodeCString(t))
+//	  == t, NUL bytes included; the encoded forms hold no byte that would
+//	  break a dictionary line or a table token;
+//	- decoding arbitrary text never grows it, and text that is not in the
+//	  encoded shape comes back unchanged;
+//	- ConvertToPrintable leaves no control byte;
+//	- SplitEucString, JoinEucString, PopBackEuc and EucTokenizer cut the
+//	  text at the same character boundaries, walking from the start (a high
+//	  byte takes the byte after it), and never in the middle of a character;
+//	- the kana conversions keep those boundaries and undo each other on the
+//	  texts where the conversion is one to one.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "NuvUtils.h"
+
+
+namespace {
+
+// The byte offsets where the characters of `text` start, as every helper
+// pairs the bytes: a byte of 0x80 or above takes the byte after it.
+std::vector<size_t>
+CharacterStarts(const std::string& text)
+{
+	std::vector<size_t> starts;
+	for (size_t i = 0; i < text.size();) {
+		starts.push_back(i);
+		i += static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size()
+			? 2 : 1;
+	}
+	return starts;
+}
+
+
+bool
+HasCodeIn(const std::string& text, int32_t first, int32_t last)
+{
+	EucTokenizer reader(text);
+	for (int32_t code = reader.GetChar(); code != 0; code = reader.GetChar()) {
+		if (code >= first && code <= last)
+			return true;
+	}
+	return false;
+}
+
+
+bool
+IsAwkwardInLine(unsigned char byte)
+{
+	return byte < 0x20 || byte == 0x7F || byte == '/';
+}
+
+
+void
+CheckCodecs(const std::string& text)
+{
+	// A candidate survives its dictionary notation whatever bytes it holds,
+	// and the notation never carries a line break, a control byte or a
+	// field separator into the line.
+	const std::string elisp = NuvUtils::EncodeElisp(text);
+	NUV_FUZZ_CHECK(NuvUtils::DecodeElisp(elisp) == text);
+	for (const char c : elisp)
+		NUV_FUZZ_CHECK(!IsAwkwardInLine(c));
+	if (!text.empty()) {
+		// a field that opened or closed an okurigana block would be misread
+		NUV_FUZZ_CHECK(elisp[0] != '[');
+		NUV_FUZZ_CHECK(elisp != "]");
+	}
+	if (elisp == text) {
+		for (const char c : text)
+			NUV_FUZZ_CHECK(c != '"' && c != '\\');
+	}
+
+	const std::string quoted = NuvUtils::EncodeCString(text);
+	NUV_FUZZ_CHECK(quoted.size() >= text.size() + 2);
+	NUV_FUZZ_CHECK(quoted.front() == '"' && quoted.back() == '"');
+	NUV_FUZZ_CHECK(NuvUtils::DecodeCString(quoted) == text);
+	for (const char c : quoted) {
+		const unsigned char byte = c;
+		NUV_FUZZ_CHECK(byte >= 0x20 && byte != 0x7F);
+	}
+	const std::string slashFree = NuvUtils::EncodeCString(text, "/");
+	NUV_FUZZ_CHECK(slashFree.find('/') == std::string::npos);
+	NUV_FUZZ_CHECK(NuvUtils::DecodeCString(slashFree) == text);
+
+	// The text itself taken as encoded input: the decoders read any bytes,
+	// never produce more than they were given, and leave text that is not
+	// in their shape alone.
+	const std::string decoded = NuvUtils::DecodeCString(text);
+	const bool isQuoted = text.size() >= 2 && text.front() == '"'
+		&& text.back() == '"';
+	if (isQuoted)
+		NUV_FUZZ_CHECK(decoded.size() <= text.size() - 2);
+	else
+		NUV_FUZZ_CHECK(decoded == text);
+
+	const std::string decodedElisp = NuvUtils::DecodeElisp(text);
+	NUV_FUZZ_CHECK(decodedElisp.size() <= text.size());
+	if (text.compare(0, sConcatHead.size(), sConcatHead) != 0
+		|| text.size() <= sConcatHead.size() || text.back() != ')')
+		NUV_FUZZ_CHECK(decodedElisp == text);
+
+	const std::string printable = NuvUtils::ConvertToPrintable(text);
+	size_t controls = 0;
+	for (const char c : text)
+		controls += static_cast<unsigned char>(c) < 0x20;
+	NUV_FUZZ_CHECK(printable.size() == text.size() + controls);
+	for (const char c : printable) {
+		const unsigned char byte = c;
+		NUV_FUZZ_CHECK(byte >= 0x20 && byte != 0x7F);
+	}
+}
+
+
+void
+CheckCharacters(const std::string& text)
+{
+	const std::vector<size_t> starts = CharacterStarts(text);
+	const bool loneLast = !starts.empty()
+		&& static_cast<unsigned char>(text[starts.back()]) >= 0x80
+		&& starts.back() + 1 == text.size();
+
+	// SplitEucString gives one code per character, a high byte's code
+	// holding both of its bytes, and drops only a lone high byte at the end.
+	const std::vector<int32_t> codes = NuvUtils::SplitEucString(text);
+	NUV_FUZZ_CHECK(codes.size() == starts.size() - (loneLast ? 1 : 0));
+	for (size_t i = 0; i < codes.size(); i++) {
+		const unsigned char lead = text[starts[i]];
+		if (lead < 0x80)
+			NUV_FUZZ_CHECK(codes[i] == lead);
+		else {
+			NUV_FUZZ_CHECK(codes[i] == (lead << 8
+				| static_cast<unsigned char>(text[starts[i] + 1])));
+		}
+	}
+	const std::string joined = NuvUtils::JoinEucString(codes);
+	NUV_FUZZ_CHECK(joined == text.substr(0, loneLast ? text.size() - 1
+		: text.size()));
+
+	// PopBackEuc removes exactly the last character; popping to the end
+	// visits every character start in reverse.
+	std::string popped = text;
+	for (size_t i = starts.size(); i-- > 0;) {
+		NuvUtils::PopBackEuc(popped);
+		NUV_FUZZ_CHECK(popped == text.substr(0, starts[i]));
+	}
+	NuvUtils::PopBackEuc(popped);
+	NUV_FUZZ_CHECK(popped.empty());
+
+	// EucTokenizer reads up to the first NUL; what it returns, put back
+	// with EucCombinator, is that part of the text byte for byte, and each
+	// two-byte code starts at a character start.
+	const std::string head(text.c_str());
+	std::string combined;
+	EucCombinator writer(combined);
+	EucTokenizer reader(text);
+	size_t count = 0;
+	for (int32_t code = reader.GetChar(); code != 0; code = reader.GetChar()) {
+		NUV_FUZZ_CHECK(count < head.size());
+		NUV_FUZZ_CHECK(combined.size() == starts[count]);
+		NUV_FUZZ_CHECK(code < 0x80 || code > 0xFF
+			|| combined.size() + 1 == head.size());
+		writer.PutChar(code);
+		count++;
+	}
+	NUV_FUZZ_CHECK(combined == head);
+	NUV_FUZZ_CHECK(reader.GetChar() == 0);
+}
+
+
+void
+CheckKana(const std::string& text)
+{
+	// The conversions stop at a NUL, change characters only within the
+	// kana blocks, and join う゛ into one character, so the text never grows
+	// towards katakana.
+	const std::string head(text.c_str());
+	const std::string katakana = NuvUtils::ConvertEucHirakanaToKatakana(text);
+	const std::string hiragana = NuvUtils::ConvertEucKatakanaToHirakana(text);
+	NUV_FUZZ_CHECK(katakana.size() <= head.size());
+	NUV_FUZZ_CHECK(NuvUtils::SplitEucString(katakana).size()
+		<= NuvUtils::SplitEucString(head).size());
+	NUV_FUZZ_CHECK(NuvUtils::SplitEucString(hiragana).size()
+		>= NuvUtils::SplitEucString(head).size());
+
+	// A text without katakana comes back from katakana unchanged; a text
+	// without hiragana and without the mark ゛ comes back from hiragana.
+	if (!HasCodeIn(head, 0xA5A1, 0xA5F4)) {
+		NUV_FUZZ_CHECK(NuvUtils::ConvertEucKatakanaToHirakana(katakana)
+			== head);
+	}
+	if (!HasCodeIn(head, 0xA4A1, 0xA4F3) && !HasCodeIn(head, 0xA1AB, 0xA1AB)) {
+		NUV_FUZZ_CHECK(NuvUtils::ConvertEucHirakanaToKatakana(hiragana)
+			== head);
+	}
+}
+
+}	// namespace
+
+
+extern "C" int
+LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+	const std::string text(reinterpret_cast<const char*>(data), size);
+	CheckCodecs(text);
+	CheckCharacters(text);
+	CheckKana(text);
+	return 0;
+}

@@ -1,0 +1,71 @@
+// Helpers shared by the fuzz targets: a check that stops the run with a
+// readable message, and the well-formedness test of EUC-JP text.
+//
+// A failed check prints where and what, then aborts; libFuzzer reports the
+// abort as a crash and saves the input that caused it.
+#ifndef NUV_FUZZ_CHECK_H
+#define NUV_FUZZ_CHECK_H
+
+#include <cstddef>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace nuv_fuzz {
+
+[[noreturn]] inline void
+Fail(const char* condition, const char* file, int line)
+{
+	std::fprintf(stderr, "%s:%d: check failed: %s\n", file, line, condition);
+	std::abort();
+}
+
+
+// True when `text` is well-formed EUC-JP: ASCII bytes (control codes
+// included), two-byte JIS X 0208 characters (both bytes 0xA1-0xFE),
+// half-width katakana (0x8E then 0xA1-0xDF) and three-byte JIS X 0212
+// characters (0x8F then two bytes 0xA1-0xFE). Every other high byte, and a
+// character cut short at the end, is malformed.
+inline bool
+IsWellFormedEuc(const std::string& text)
+{
+	const size_t size = text.size();
+	auto isRowByte = [](unsigned char byte) {
+		return byte >= 0xA1 && byte <= 0xFE;
+	};
+	for (size_t i = 0; i < size;) {
+		const unsigned char lead = text[i];
+		if (lead < 0x80) {
+			i++;
+			continue;
+		}
+		if (lead == 0x8E) {
+			if (i + 1 >= size)
+				return false;
+			const unsigned char kana = text[i + 1];
+			if (kana < 0xA1 || kana > 0xDF)
+				return false;
+			i += 2;
+		} else if (lead == 0x8F) {
+			if (i + 2 >= size || !isRowByte(text[i + 1])
+				|| !isRowByte(text[i + 2]))
+				return false;
+			i += 3;
+		} else {
+			if (!isRowByte(lead) || i + 1 >= size || !isRowByte(text[i + 1]))
+				return false;
+			i += 2;
+		}
+	}
+	return true;
+}
+
+}	// namespace nuv_fuzz
+
+#define NUV_FUZZ_CHECK(condition) \
+	do { \
+		if (!(condition)) \
+			nuv_fuzz::Fail(#condition, __FILE__, __LINE__); \
+	} while (false)
+
+#endif	// NUV_FUZZ_CHECK_H

@@ -1,0 +1,50 @@
+// Where `nuvim` finds the method module and the settings.
+#ifndef HOST_PATHS_H
+#define HOST_PATHS_H
+
+#include <string>
+
+class HostPaths {
+public:
+	// The directory holding the running program, ending in "/"; empty if
+	// it cannot be told.
+	static	std::string			ProgramDirectory();
+
+	// The method module "nuvIM": next to the program (the build tree puts
+	// it there), else in the installed prefix's library directory. Empty
+	// when neither exists.
+	static	std::string			FindMethodModule();
+
+	// The bundled settings (tables, the large dictionary, the help page):
+	// the installed prefix's data directory, else the source tree's
+	// settings/ that this program was built from. Empty when neither
+	// exists.
+	static	std::string			FindSettingsBundle();
+
+	// The per-user settings directory: $XDG_CONFIG_HOME/nuvim, or
+	// ~/.config/nuvim when XDG_CONFIG_HOME is unset or relative.
+	static	std::string			DefaultSettingsDirectory();
+
+	// Creates `directory` (and its parents) if needed and copies into it
+	// every file of the bundle it lacks; never overwrites a file the user
+	// has. Returns false with a reason when the directory cannot be made.
+	static	bool				SeedSettings(const std::string& directory,
+									const std::string& bundle,
+									std::string& error);
+
+	// Makes `directory` the method's settings directory. The method reads
+	// find_directory(B_USER_SETTINGS_DIRECTORY) + "/nuvim_settings/": when
+	// `directory` is not itself named nuvim_settings, a temporary directory
+	// holding a link of that name to it stands in, and `temporary` receives
+	// its path (else it is emptied). False with a reason on failure.
+	static	bool				PointSettingsDirectory(
+									const std::string& directory,
+									std::string& temporary,
+									std::string& error);
+	// Removes what PointSettingsDirectory() created and restores the kits'
+	// default directory.
+	static	void				RemoveSettingsLink(
+									const std::string& temporary);
+};
+
+#endif	// HOST_PATHS_H

@@ -1,0 +1,294 @@
+// nuvim: plays the input server and the focused application around the
+// input method add-on, in batch mode over a key script.
+//
+//	nuvim [--settings DIR] [--screen WxH] (--keys SCRIPT | --script FILE)
+//	      [--json]
+//
+// Exit status: 0 after a complete run; 1 when the method cannot be loaded or
+// stops responding; 2, with one line on standard error naming the offending
+// token and its position, for a malformed command line or key script (then
+// nothing is loaded).
+#include <cstdio>
+#include <fstream>
+#include <iostream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <CLI/CLI.hpp>
+
+#include <unistd.h>
+
+#include <Font.h>
+#include <HeadlessDisplay.h>
+
+#include "ApplicationModel.h"
+#include "HostPaths.h"
+#include "KeyScript.h"
+#include "MethodHost.h"
+#include "Transcript.h"
+
+
+namespace {
+
+const int kExitFailure = 1;
+const int kExitUsage = 2;
+
+// Where the application's document starts on the screen.
+const float kDocumentLeft = 20;
+const float kDocumentTop = 20;
+const int kMaxScreenSide = 32768;
+
+
+struct Options {
+	std::string	settings;
+	std::string	screen = "1024x768";
+	std::string	keys;
+	std::string	scriptFile;
+	bool		json = false;
+	bool		hasKeys = false;
+	bool		hasScript = false;
+	int			screenWidth = 1024;
+	int			screenHeight = 768;
+};
+
+
+int
+UsageError(const std::string& message)
+{
+	std::cerr << "nuvim: " << message << std::endl;
+	return kExitUsage;
+}
+
+
+// Parses "WxH"; false for anything else or a side outside 1..32768.
+bool
+ParseScreen(const std::string& text, int& width, int& height)
+{
+	const size_t x = text.find('x');
+	if (x == std::string::npos || x == 0 || x + 1 >= text.size()
+		|| x > 5 || text.size() - x - 1 > 5)
+		return false;
+	for (size_t i = 0; i < text.size(); i++) {
+		if (i != x && (text[i] < '0' || text[i] > '9'))
+			return false;
+	}
+	width = std::stoi(text.substr(0, x));
+	height = std::stoi(text.substr(x + 1));
+	return width >= 1 && width <= kMaxScreenSide && height >= 1
+		&& height <= kMaxScreenSide;
+}
+
+
+// The 1-based index of the first argument that `message` is about: an
+// option it names, else `token` itself. 0 when none matches.
+int
+ArgumentPosition(int argc, char** argv, const std::string& message,
+	const std::string& token = std::string())
+{
+	for (int i = 1; i < argc; i++) {
+		const std::string argument = argv[i];
+		if (!token.empty()) {
+			if (argument == token)
+				return i;
+			continue;
+		}
+		const std::string name = argument.substr(0, argument.find('='));
+		if (name.size() > 1 && name[0] == '-'
+			&& message.find(name) != std::string::npos)
+			return i;
+	}
+	return 0;
+}
+
+
+std::string
+AtArgument(int position)
+{
+	if (position <= 0)
+		return std::string();
+	return " (argument " + std::to_string(position) + ")";
+}
+
+
+// Parses the command line into `options`. Returns -1 to go on, else the
+// exit status (0 after --help).
+int
+ParseCommandLine(int argc, char** argv, Options& options)
+{
+	CLI::App app("Plays an application and the input server around the"
+		" nuvIM input method.", "nuvim");
+	app.allow_extras(true);
+	app.add_option("--settings", options.settings,
+		"The method's settings directory (tables, dictionaries)")
+		->type_name("DIR");
+	app.add_option("--screen", options.screen,
+		"The main screen's size in pixels (default 1024x768)")
+		->type_name("WxH");
+	CLI::Option* keys = app.add_option("--keys", options.keys,
+		"The key script, as one argument");
+	keys->type_name("SCRIPT");
+	CLI::Option* script = app.add_option("--script", options.scriptFile,
+		"Read the key script from FILE (- for standard input)");
+	script->type_name("FILE");
+	keys->excludes(script);
+	app.add_flag("--json", options.json,
+		"Print a transcript, one JSON object per line");
+
+	try {
+		app.parse(argc, argv);
+	} catch (const CLI::ParseError& error) {
+		if (error.get_exit_code() == 0)
+			return app.exit(error);
+		const std::string message = error.what();
+		return UsageError(message
+			+ AtArgument(ArgumentPosition(argc, argv, message)));
+	}
+
+	const std::vector<std::string> extras = app.remaining();
+	if (!extras.empty()) {
+		const std::string& token = extras.front();
+		const char* what = token.size() > 1 && token[0] == '-'
+			? "unknown option " : "unexpected argument ";
+		return UsageError(what + token
+			+ AtArgument(ArgumentPosition(argc, argv, "", token)));
+	}
+
+	if (!ParseScreen(options.screen, options.screenWidth,
+			options.screenHeight)) {
+		return UsageError("--screen " + options.screen
+			+ ": expected WxH such as 1024x768"
+			+ AtArgument(ArgumentPosition(argc, argv, "--screen")));
+	}
+	options.hasKeys = keys->count() > 0;
+	options.hasScript = script->count() > 0;
+	return -1;
+}
+
+
+// Reads and parses the key script; returns -1 to go on, else the exit
+// status.
+int
+ReadScript(const Options& options, std::vector<KeyStep>& steps)
+{
+	std::string text = options.keys;
+	std::string source = "key script";
+	if (options.hasScript) {
+		source = options.scriptFile;
+		if (options.scriptFile == "-") {
+			text.assign(std::istreambuf_iterator<char>(std::cin),
+				std::istreambuf_iterator<char>());
+		} else {
+			std::ifstream in(options.scriptFile, std::ios::binary);
+			if (!in.is_open()) {
+				return UsageError("cannot read the key script "
+					+ options.scriptFile);
+			}
+			text.assign(std::istreambuf_iterator<char>(in),
+				std::istreambuf_iterator<char>());
+		}
+	}
+
+	KeyScriptError error;
+	if (!KeyScript::Parse(text, steps, error))
+		return UsageError(source + ": " + error.Describe(options.hasScript));
+	return -1;
+}
+
+
+int
+RunBatch(const Options& options, const std::vector<KeyStep>& steps)
+{
+	std::string settings = options.settings;
+	if (settings.empty()) {
+		settings = HostPaths::DefaultSettingsDirectory();
+		std::string error;
+		if (!HostPaths::SeedSettings(settings, HostPaths::FindSettingsBundle(),
+				error)) {
+			std::cerr << "nuvim: " << error << std::endl;
+			return kExitFailure;
+		}
+	}
+
+	const std::string module = HostPaths::FindMethodModule();
+	if (module.empty()) {
+		std::cerr << "nuvim: cannot find the method module nuvIM next to "
+			<< HostPaths::ProgramDirectory() << std::endl;
+		return kExitFailure;
+	}
+
+	std::string temporary;
+	std::string error;
+	if (!HostPaths::PointSettingsDirectory(settings, temporary, error))
+		return UsageError(error);
+	HeadlessDisplay::SetScreenSize(options.screenWidth, options.screenHeight);
+
+	font_height height;
+	be_plain_font->GetHeight(&height);
+	ApplicationModel application(kDocumentLeft, kDocumentTop,
+		height.ascent + height.descent + height.leading,
+		[](const std::string& text) {
+			return be_plain_font->StringWidth(text.c_str());
+		});
+	Transcript transcript(std::cout);
+	{
+		MethodHost host(application, options.json ? &transcript : NULL);
+		if (!host.Load(module, error)) {
+			std::cerr << "nuvim: " << error << std::endl;
+			HostPaths::RemoveSettingsLink(temporary);
+			return kExitFailure;
+		}
+		host.Activate(true);
+		std::string report;
+		bool settled = host.Settle(&report);
+		for (size_t i = 0; settled && i < steps.size(); i++)
+			settled = host.Perform(steps[i], &report);
+		if (!settled) {
+			// A method that never settles cannot be unloaded either.
+			std::cerr << "nuvim: the method stopped responding: " << report
+				<< std::endl;
+			HostPaths::RemoveSettingsLink(temporary);
+			std::cout.flush();
+			_exit(kExitFailure);
+		}
+
+		if (options.json)
+			transcript.Text(application.Document());
+		host.Unload();
+		if (options.json)
+			transcript.Unloaded();
+	}
+	HostPaths::RemoveSettingsLink(temporary);
+
+	if (!options.json)
+		std::cout << application.Document() << '\n';
+	std::cout.flush();
+	return std::cout.good() ? 0 : kExitFailure;
+}
+
+}	// namespace
+
+
+int
+main(int argc, char** argv)
+{
+	Options options;
+	int status = ParseCommandLine(argc, argv, options);
+	if (status >= 0)
+		return status;
+
+	if (!options.hasKeys && !options.hasScript) {
+		if (options.json)
+			return UsageError("--json needs --keys or --script");
+		return UsageError("the interactive session is not available in this"
+			" build; give --keys or --script");
+	}
+
+	std::vector<KeyStep> steps;
+	status = ReadScript(options, steps);
+	if (status >= 0)
+		return status;
+
+	return RunBatch(options, steps);
+}

@@ -1,0 +1,307 @@
+// Keys, entries and the line format.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <list>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "EucText.h"
+#include "NuvEntry.h"
+#include "NuvKey.h"
+
+namespace {
+
+typedef std::list<std::string> Words;
+
+
+Words
+EucWords(std::initializer_list<const char*> words)
+{
+	Words result;
+	for (const char* word : words)
+		result.push_back(Euc(word));
+	return result;
+}
+
+
+std::string
+Written(const NuvEntry& entry)
+{
+	std::ostringstream out;
+	out << entry;
+	return out.str();
+}
+
+
+NuvEntry
+Parsed(const std::string& utf8Text)
+{
+	return NuvEntry(Euc(utf8Text).c_str());
+}
+
+
+nuv_candidate
+Candidate(const char* reading, const char* okurigana, const char* okuri,
+	const char* word)
+{
+	nuv_candidate c;
+	c.reading = Euc(reading);
+	c.okurigana = Euc(okurigana);
+	c.okuri = okuri;
+	c.candidate = Euc(word);
+	return c;
+}
+
+}	// namespace
+
+
+TEST(NuvKey, KeyTextSplitsIntoKanaReadingAndAsciiOkuri)
+{
+	NuvKey okuriAri(Euc("かk").c_str());
+	EXPECT_EQ("\xA4\xAB", okuriAri.reading);	// か is A4 AB
+	EXPECT_EQ("k", okuriAri.okuri);
+
+	NuvKey ascii("abc");
+	EXPECT_EQ("abc", ascii.reading);
+	EXPECT_EQ("", ascii.okuri);
+
+	NuvKey mixed(Euc("あaい").c_str());
+	EXPECT_EQ(Euc("あい"), mixed.reading);
+	EXPECT_EQ("a", mixed.okuri);
+
+	EXPECT_FALSE(NuvKey(""));
+	std::ostringstream out;
+	out << okuriAri;
+	EXPECT_EQ("\xA4\xAB" "k", out.str());
+}
+
+
+TEST(NuvKey, OrderPutsOkuriAriFirstThenReadingThenOkuri)
+{
+	NuvKey ka(Euc("かk").c_str());
+	NuvKey kt(Euc("かt").c_str());
+	NuvKey a(Euc("あ").c_str());
+	NuvKey ai(Euc("あい").c_str());
+	NuvKey abc("abc");
+
+	EXPECT_TRUE(ka < a);
+	EXPECT_FALSE(a < ka);
+	EXPECT_TRUE(a < ai);
+	EXPECT_TRUE(ka < kt);
+	EXPECT_FALSE(a < a);
+	// bytes compare unsigned: ASCII before EUC-JP
+	EXPECT_TRUE(abc < a);
+	EXPECT_TRUE(NuvKey(Euc("あk").c_str()) < ka);
+}
+
+
+TEST(NuvEntry, ParsesMainListAndOkuriganaBlocks)
+{
+	NuvEntry plain = Parsed("書/描/");
+	EXPECT_EQ(EucWords({"書", "描"}), plain.stems);
+	EXPECT_TRUE(plain.okuri_blocks.empty());
+
+	// text after the last slash (here a carriage return) is ignored
+	EXPECT_EQ(EucWords({"書"}), Parsed("書/描").stems);
+	EXPECT_EQ(EucWords({"書"}), Parsed("書/\r").stems);
+
+	NuvEntry blocks = Parsed("書/[く/書/]/描/[け/描/]/[く/掻/]/書/");
+	EXPECT_EQ(EucWords({"書", "描", "書"}), blocks.stems);	// duplicates stay
+	ASSERT_EQ(2u, blocks.okuri_blocks.size());
+	EXPECT_EQ(EucWords({"書", "掻"}), blocks.okuri_blocks[Euc("く")]);
+	EXPECT_EQ(EucWords({"描"}), blocks.okuri_blocks[Euc("け")]);
+
+	NuvEntry onlyBlock = Parsed("[く/書/]/");
+	EXPECT_FALSE(onlyBlock);
+	EXPECT_EQ(1u, onlyBlock.okuri_blocks.size());
+
+	// a block exists only once it holds a word
+	EXPECT_TRUE(Parsed("書/[く/]/").okuri_blocks.empty());
+	// an empty field inside a block is an empty word
+	EXPECT_EQ(Words({""}), Parsed("書/[く//]/").okuri_blocks[Euc("く")]);
+	// a semicolon is part of the word
+	EXPECT_EQ(EucWords({"書;注"}), Parsed("書;注/").stems);
+}
+
+
+TEST(NuvEntry, EmptyFieldOrUnclosedBlockEmptiesTheEntry)
+{
+	for (const char* text : {"書//描/", "書/[く/書/", "[く/書/]//",
+			"/書/"}) {
+		NuvEntry entry = Parsed(text);
+		EXPECT_TRUE(entry.stems.empty()) << text;
+		EXPECT_TRUE(entry.okuri_blocks.empty()) << text;
+	}
+	EXPECT_TRUE(NuvEntry("").stems.empty());
+	EXPECT_TRUE(NuvEntry("no slash at all").stems.empty());
+}
+
+
+TEST(NuvEntry, WritesBlocksInOkuriganaByteOrder)
+{
+	NuvEntry entry;
+	entry.stems = EucWords({"書", "描"});
+	entry.okuri_blocks[Euc("け")] = EucWords({"描"});
+	entry.okuri_blocks[Euc("く")] = EucWords({"書"});
+	EXPECT_EQ(Euc("/書/描/[く/書/]/[け/描/]/"), Written(entry));
+	EXPECT_EQ("/", Written(NuvEntry()));
+}
+
+
+TEST(NuvEntry, ConcatFieldCarriesASlash)
+{
+	NuvEntry entry("(concat \"a\\057b\")/");
+	EXPECT_EQ(Words({"a/b"}), entry.stems);
+	EXPECT_EQ("/(concat \"a\\057b\")/", Written(entry));
+}
+
+
+TEST(NuvEntry, EmptyWordIsWrittenSoThatItReadsBack)
+{
+	// Fault: the empty word was written as an empty field, and an empty
+	// field empties the whole entry when the line is read back.
+	NuvEntry entry;
+	entry.stems = Words({"a", "", "b"});
+	EXPECT_EQ("/a/(concat \"\")/b/", Written(entry));
+	EXPECT_EQ(entry.stems, NuvEntry(Written(entry).c_str() + 1).stems);
+}
+
+
+TEST(NuvEntry, AwkwardWordsSurviveWriteAndRead)
+{
+	// Fault: a word beginning with "[" was written as it is and read back
+	// as a block opener; NUL followed by a digit decoded to another byte.
+	const Words awkward = {"[", "[x", "]", "a/b", "", "\x01\x1b\x7f",
+		std::string("\0", 1), std::string("\0" "1", 2),
+		std::string("a\0" "07", 4), "\"q\"", "back\\slash", "(concat x)",
+		"(concat \"a\")", "tab\tline\nend\r", Euc("漢字"), " lead", ";"};
+	NuvEntry entry;
+	entry.stems = awkward;
+	entry.okuri_blocks[Euc("く")] = awkward;
+	entry.okuri_blocks[""] = Words({"]"});
+
+	std::string text = Written(entry);
+	ASSERT_EQ('/', text[0]);
+	NuvEntry back(text.c_str() + 1);
+	EXPECT_EQ(entry.stems, back.stems);
+	EXPECT_EQ(entry.okuri_blocks, back.okuri_blocks);
+	EXPECT_EQ(text, Written(back));
+	EXPECT_EQ(std::string::npos, text.find('\n'));
+	EXPECT_EQ(std::string::npos, text.find('\0'));
+}
+
+
+TEST(NuvEntry, InsertMovesTheWordToTheFrontOnce)
+{
+	NuvEntry entry = Parsed("書/描/掻/");
+	entry.Insert(Candidate("か", "", "", "描"));
+	EXPECT_EQ(EucWords({"描", "書", "掻"}), entry.stems);
+	entry.Insert(Candidate("か", "", "", "欠"));
+	EXPECT_EQ(EucWords({"欠", "描", "書", "掻"}), entry.stems);
+	EXPECT_TRUE(entry.okuri_blocks.empty());
+
+	entry.Insert(Candidate("か", "く", "k", "書"));
+	EXPECT_EQ(EucWords({"書", "欠", "描", "掻"}), entry.stems);
+	EXPECT_EQ(EucWords({"書"}), entry.okuri_blocks[Euc("く")]);
+}
+
+
+TEST(NuvEntry, RemoveKeepsAMainWordThatAnotherBlockUses)
+{
+	NuvEntry entry = Parsed("書/描/[く/書/描/]/[け/書/]/");
+	entry.Remove(Candidate("か", "く", "k", "書"));
+	EXPECT_EQ(EucWords({"描"}), entry.okuri_blocks[Euc("く")]);
+	EXPECT_EQ(EucWords({"書", "描"}), entry.stems);	// block け still has it
+
+	entry.Remove(Candidate("か", "け", "k", "書"));
+	EXPECT_EQ(0u, entry.okuri_blocks.count(Euc("け")));	// emptied: deleted
+	EXPECT_EQ(EucWords({"描"}), entry.stems);
+
+	std::string before = Written(entry);
+	entry.Remove(Candidate("か", "く", "k", "無"));
+	EXPECT_EQ(before, Written(entry));
+}
+
+
+TEST(NuvEntry, FillListsTheOkuriganaBlockFirst)
+{
+	NuvEntry entry = Parsed("描/書/[く/書/]/");
+	nuv_candidate query = Candidate("か", "く", "k", "");
+	std::vector<nuv_candidate> out;
+	entry.Fill(query, out);
+	ASSERT_EQ(2u, out.size());
+	EXPECT_EQ(Euc("書"), out[0].candidate);
+	EXPECT_EQ(Euc("描"), out[1].candidate);
+	EXPECT_EQ(query.reading, out[1].reading);
+	EXPECT_EQ(query.okurigana, out[1].okurigana);
+	EXPECT_EQ("k", out[1].okuri);
+
+	entry.Fill(Candidate("か", "け", "k", ""), out);
+	EXPECT_EQ(4u, out.size());
+	NuvEntry().Fill(query, out);
+	EXPECT_EQ(4u, out.size());
+}
+
+
+TEST(NuvEntry, MergeAppendsOnlyMissingWordsInTheirOrder)
+{
+	NuvEntry into = Parsed("B/C/[く/x/]/");
+	into.Merge(Parsed("A/B/A/[く/y/x/]/[け/z/]/"));
+	EXPECT_EQ(Words({"B", "C", "A"}), into.stems);
+	EXPECT_EQ(Words({"x", "y"}), into.okuri_blocks["\xA4\xAF"]);
+	EXPECT_EQ(Words({"z"}), into.okuri_blocks[Euc("け")]);
+
+	Words self = {"a", "b"};
+	merge_stems(self, self);
+	EXPECT_EQ(Words({"a", "b"}), self);
+}
+
+
+TEST(NuvEntry, ListFunctionsMatchASimpleModelOnLongLists)
+{
+	// Long lists take another path than short ones; both must keep the
+	// first occurrence of each word, in order.
+	std::mt19937 random(5);
+	for (int round = 0; round < 200; round++) {
+		Words into, from;
+		int intoSize = random() % 60, fromSize = random() % 60;
+		for (int i = 0; i < intoSize; i++)
+			into.push_back(std::to_string(random() % 40));
+		for (int i = 0; i < fromSize; i++)
+			from.push_back(std::to_string(random() % 40));
+
+		Words expected = into;
+		for (const std::string& word : from) {
+			if (std::find(expected.begin(), expected.end(), word)
+					== expected.end())
+				expected.push_back(word);
+		}
+		Words merged = into;
+		merge_stems(merged, from);
+		ASSERT_EQ(expected, merged);
+
+		NuvEntry entry;
+		entry.stems = from;
+		entry.RemoveDuplicates();
+		Words unique;
+		merge_stems(unique, from);
+		ASSERT_EQ(unique, entry.stems);
+	}
+}
+
+
+TEST(NuvEntry, FieldReaderStopsWithoutASlash)
+{
+	const char* text = "ab/c";
+	const char* cursor = text;
+	std::string field = "old";
+	EXPECT_TRUE(read_till_slash(cursor, field));
+	EXPECT_EQ("ab", field);
+	EXPECT_EQ(text + 3, cursor);
+	EXPECT_FALSE(read_till_slash(cursor, field));
+	EXPECT_EQ("ab", field);
+	EXPECT_EQ(text + 3, cursor);
+}

@@ -1,0 +1,349 @@
+// Fuzzes whole dictionary files through the static and the user dictionary.
+//
+// Input: the file's bytes; if the four bytes "\0OPS" occur, the bytes after
+// their first occurrence are not part of the file but learning operations
+// on the user dictionary, each one byte followed by length-prefixed fields
+// (FuzzInput.h):
+//	0 InsertCandidate(reading, okuri, okurigana, candidate)
+//	1 RemoveCandidate(reading, okuri, okurigana, candidate)
+//	2 InsertCandidate on the n-th key held (n, okurigana, candidate)
+//	3 RemoveCandidate on the n-th key held, for a word it holds (n, m)
+//
+// Checked:
+//	- the static dictionary loads exactly the lines a plain line-by-line
+//	  reading of the file finds (comments, lines without a blank-slash,
+//	  NUL bytes that end a key or an entry text), from a seekable stream and
+//	  from one that cannot seek alike, and finds every one of their keys
+//	  with the words of all lines of that key (each once);
+//	- the user dictionary holds one entry per key that has a line with a
+//	  non-empty reading and main list, with the words of all its lines;
+//	- after the operations, Write then Read then Write gives the same
+//	  bytes, and the dictionary read back holds the same entries, less only
+//	  keys whose line could not be read back as themselves.
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <set>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "FuzzInput.h"
+#include "NuvDynamicDictionary.h"
+#include "NuvEntry.h"
+#include "NuvKey.h"
+#include "NuvStaticDictionary.h"
+
+
+namespace {
+
+const char kOpsMarker[] = {'\0', 'O', 'P', 'S'};
+
+
+// A user dictionary whose map the checks may read.
+class OpenUserDictionary : public NuvDynamicDictionary {
+public:
+	const std::map<NuvKey, NuvEntry>& Entries() const { return entries; }
+};
+
+
+// A stream buffer over a string that cannot seek, as a pipe would be.
+class PipeBuffer : public std::streambuf {
+public:
+	explicit PipeBuffer(const std::string& text)
+	{
+		char* start = const_cast<char*>(text.data());
+		setg(start, start, start + text.size());
+	}
+};
+
+
+struct ModelLine {
+	std::string key;
+	std::string entry;
+};
+
+
+std::string
+UpToNul(const std::string& text)
+{
+	return text.substr(0, text.find('\0'));
+}
+
+
+// The lines of a dictionary file read the plain way: a line ends at a line
+// feed or at the end of the file; one that begins with ";" is a comment;
+// the key runs to the first blank-slash and the entry text from after it to
+// the end of the line, each cut at a NUL byte; a line without a blank-slash
+// is not an item.
+std::vector<ModelLine>
+ModelLines(const std::string& file)
+{
+	std::vector<ModelLine> lines;
+	size_t position = 0;
+	while (position < file.size()) {
+		size_t end = file.find('\n', position);
+		if (end == std::string::npos)
+			end = file.size();
+		const std::string line = file.substr(position, end - position);
+		position = end + 1;
+		if (!line.empty() && line[0] == ';')
+			continue;
+		const size_t separator = line.find(" /");
+		if (separator == std::string::npos)
+			continue;
+		lines.push_back({UpToNul(line.substr(0, separator)),
+			UpToNul(line.substr(separator + 2))});
+	}
+	return lines;
+}
+
+
+std::set<std::string>
+WordSet(const std::list<std::string>& words)
+{
+	return std::set<std::string>(words.begin(), words.end());
+}
+
+
+bool
+HasDuplicates(const std::list<std::string>& words)
+{
+	return WordSet(words).size() != words.size();
+}
+
+
+// `found` holds the words of the entry texts `lines` merged: for one line
+// that line's words each once in their order; for several the same words
+// in some order (lines with equal keys have no defined order).
+void
+CheckMerged(const NuvEntry& found, const std::vector<std::string>& lines)
+{
+	NUV_FUZZ_CHECK(!HasDuplicates(found.stems));
+	for (const auto& block : found.okuri_blocks) {
+		NUV_FUZZ_CHECK(!block.second.empty());
+		NUV_FUZZ_CHECK(!HasDuplicates(block.second));
+	}
+	if (lines.size() == 1) {
+		NuvEntry expected(lines[0].c_str());
+		expected.RemoveDuplicates();
+		NUV_FUZZ_CHECK(found.stems == expected.stems);
+		NUV_FUZZ_CHECK(found.okuri_blocks == expected.okuri_blocks);
+		return;
+	}
+	std::set<std::string> stems;
+	std::map<std::string, std::set<std::string>> blocks;
+	for (const std::string& text : lines) {
+		const NuvEntry entry(text.c_str());
+		stems.insert(entry.stems.begin(), entry.stems.end());
+		for (const auto& [okurigana, words] : entry.okuri_blocks)
+			blocks[okurigana].insert(words.begin(), words.end());
+	}
+	NUV_FUZZ_CHECK(WordSet(found.stems) == stems);
+	NUV_FUZZ_CHECK(found.okuri_blocks.size() == blocks.size());
+	for (const auto& [okurigana, words] : found.okuri_blocks) {
+		auto expected = blocks.find(okurigana);
+		NUV_FUZZ_CHECK(expected != blocks.end());
+		NUV_FUZZ_CHECK(WordSet(words) == expected->second);
+	}
+}
+
+
+void
+CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
+{
+	std::map<std::string, std::vector<std::string>> byKey;
+	for (const ModelLine& line : lines)
+		byKey[line.key].push_back(line.entry);
+
+	NuvStaticDictionary seekable;
+	std::istringstream stream(file);
+	seekable.Read(stream);
+
+	NuvStaticDictionary piped;
+	PipeBuffer pipeBuffer(file);
+	std::istream pipe(&pipeBuffer);
+	piped.Read(pipe);
+
+	NUV_FUZZ_CHECK(seekable.CountItems() == lines.size());
+	NUV_FUZZ_CHECK(piped.CountItems() == lines.size());
+
+	for (const auto& [key, texts] : byKey) {
+		// the key text split anywhere between reading and okuri letter is
+		// the same key text
+		nuv_candidate query;
+		const size_t split = key.size() / 2;
+		query.reading = key.substr(0, split);
+		query.okuri = key.substr(split);
+		const NuvEntry found = seekable.FindEntry(query);
+		CheckMerged(found, texts);
+		const NuvEntry foundPiped = piped.FindEntry(query);
+		NUV_FUZZ_CHECK(WordSet(foundPiped.stems) == WordSet(found.stems));
+
+		// a key that no line has finds nothing
+		query.okuri += '\x01';
+		if (byKey.count(key + '\x01') == 0)
+			NUV_FUZZ_CHECK(!seekable.FindEntry(query).stems.size());
+	}
+
+	// a key text cannot hold a NUL, so such a query finds nothing
+	nuv_candidate withNul;
+	withNul.reading = std::string("\0", 1);
+	NUV_FUZZ_CHECK(seekable.FindEntry(withNul).stems.empty());
+}
+
+
+void
+CheckUserRead(const OpenUserDictionary& user,
+	const std::vector<ModelLine>& lines)
+{
+	std::map<NuvKey, std::vector<std::string>> byKey;
+	for (const ModelLine& line : lines) {
+		const NuvKey key(line.key.c_str());
+		if (key && NuvEntry(line.entry.c_str()))
+			byKey[key].push_back(line.entry);
+	}
+	NUV_FUZZ_CHECK(user.Entries().size() == byKey.size());
+	for (const auto& [key, texts] : byKey) {
+		auto found = user.Entries().find(key);
+		NUV_FUZZ_CHECK(found != user.Entries().end());
+		CheckMerged(found->second, texts);
+	}
+}
+
+
+// Whether the line of `key` reads back as that key: the loader cuts lines at
+// line feeds and C strings at NUL, ends the key at the first blank-slash,
+// takes a leading ";" for a comment, and splits the key text into its kana
+// and ASCII bytes.
+bool
+ReadsBackAsItself(const NuvKey& key)
+{
+	const std::string text = key.reading + key.okuri;
+	if (key.reading.empty() || text[0] == ';'
+		|| text.find('\n') != std::string::npos
+		|| text.find('\0') != std::string::npos
+		|| text.find(" /") != std::string::npos)
+		return false;
+	const NuvKey reread(text.c_str());
+	return reread.reading == key.reading && reread.okuri == key.okuri;
+}
+
+
+// An okurigana is written into the line as it is, so it never holds the
+// field separator, a line feed or a NUL; typed kana never do.
+std::string
+Okurigana(std::string field)
+{
+	field.erase(std::remove_if(field.begin(), field.end(),
+		[](char c) { return c == '/' || c == '\n' || c == '\0'; }),
+		field.end());
+	return field;
+}
+
+
+void
+ApplyOperations(OpenUserDictionary& user, nuv_fuzz::ByteReader& ops)
+{
+	while (!ops.AtEnd()) {
+		const uint8_t op = ops.Byte() % 4;
+		nuv_candidate c;
+		if (op < 2) {
+			c.reading = ops.Field();
+			c.okuri = ops.Field(3);
+			c.okurigana = Okurigana(ops.Field(7));
+			c.candidate = ops.Field();
+		} else {
+			const auto& entries = user.Entries();
+			if (entries.empty())
+				continue;
+			auto it = entries.begin();
+			std::advance(it, ops.Byte() % entries.size());
+			c.reading = it->first.reading;
+			c.okuri = it->first.okuri;
+			if (op == 2) {
+				c.okurigana = Okurigana(ops.Field(7));
+				c.candidate = ops.Field();
+			} else {
+				const std::list<std::string>& stems = it->second.stems;
+				auto word = stems.begin();
+				std::advance(word, ops.Byte() % stems.size());
+				c.candidate = *word;
+				if (!it->second.okuri_blocks.empty())
+					c.okurigana = it->second.okuri_blocks.begin()->first;
+			}
+		}
+		if (op % 2 == 0) {
+			user.InsertCandidate(c);
+			const NuvEntry found = user.FindEntry(c);
+			NUV_FUZZ_CHECK(!found.stems.empty()
+				&& found.stems.front() == c.candidate);
+		} else
+			user.RemoveCandidate(c);
+		for (const auto& entry : user.Entries())
+			NUV_FUZZ_CHECK(!entry.second.stems.empty());
+	}
+}
+
+
+std::string
+Written(NuvDictionary& dictionary)
+{
+	std::ostringstream out;
+	dictionary.Write(out);
+	return out.str();
+}
+
+
+void
+CheckUserRoundTrip(OpenUserDictionary& user)
+{
+	const std::string written = Written(user);
+	OpenUserDictionary reread;
+	std::istringstream in(written);
+	reread.Read(in);
+	NUV_FUZZ_CHECK(Written(reread) == written);
+
+	for (const auto& [key, entry] : user.Entries()) {
+		auto found = reread.Entries().find(key);
+		if (found == reread.Entries().end()) {
+			NUV_FUZZ_CHECK(!ReadsBackAsItself(key));
+			continue;
+		}
+		NUV_FUZZ_CHECK(found->second.stems == entry.stems);
+		NUV_FUZZ_CHECK(found->second.okuri_blocks == entry.okuri_blocks);
+	}
+	for (const auto& entry : reread.Entries())
+		NUV_FUZZ_CHECK(user.Entries().count(entry.first) == 1);
+}
+
+}	// namespace
+
+
+extern "C" int
+LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+	const char* text = reinterpret_cast<const char*>(data);
+	const char* marker = std::search(text, text + size, kOpsMarker,
+		kOpsMarker + sizeof(kOpsMarker));
+	const std::string file(text, marker);
+	const size_t opsStart = marker == text + size
+		? size : marker - text + sizeof(kOpsMarker);
+
+	const std::vector<ModelLine> lines = ModelLines(file);
+	CheckStatic(file, lines);
+
+	OpenUserDictionary user;
+	std::istringstream in(file);
+	user.Read(in);
+	CheckUserRead(user, lines);
+
+	nuv_fuzz::ByteReader ops(data + opsStart, size - opsStart);
+	ApplyOperations(user, ops);
+	CheckUserRoundTrip(user);
+	return 0;
+}

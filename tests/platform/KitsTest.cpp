@@ -1,0 +1,320 @@
+// Fonts and views, menus, the roster, directories, the input-server seam,
+// and the misuses the kits trap.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
+
+#include <Box.h>
+#include <FindDirectory.h>
+#include <Font.h>
+#include <HeadlessDisplay.h>
+#include <InputServerMethod.h>
+#include <InterfaceDefs.h>
+#include <Looper.h>
+#include <Menu.h>
+#include <MenuItem.h>
+#include <Message.h>
+#include <Roster.h>
+#include <StringView.h>
+#include <Window.h>
+
+
+TEST(FontMetrics, PlainAndBoldFontsFollowTheDocumentedMetric)
+{
+	// "ab" narrow, "あい" wide (E3 81 82, E3 81 84), "ｱ" half-width narrow.
+	EXPECT_EQ(14, be_plain_font->StringWidth("ab"));
+	EXPECT_EQ(28, be_plain_font->StringWidth("\xE3\x81\x82\xE3\x81\x84"));
+	EXPECT_EQ(7, be_plain_font->StringWidth("\xEF\xBD\xB1"));
+	EXPECT_EQ(18, be_bold_font->StringWidth("a\xE3\x81\x82") - 9);
+	// Each byte of broken UTF-8 counts as one narrow character.
+	EXPECT_EQ(21, be_plain_font->StringWidth("\xE3\x81z"));
+	EXPECT_EQ(0, be_plain_font->StringWidth(""));
+
+	font_height plain;
+	be_plain_font->GetHeight(&plain);
+	EXPECT_EQ(15, plain.ascent + plain.descent + plain.leading);
+	font_height bold;
+	be_bold_font->GetHeight(&bold);
+	EXPECT_EQ(18, bold.ascent + bold.descent + bold.leading);
+}
+
+
+TEST(FontMetrics, StringViewPreferredSizeUsesItsFontOrTheHostsOverride)
+{
+	BStringView view(BRect(2, 2, 0, 0), NULL, "NUV");
+	float width;
+	float height;
+	view.GetPreferredSize(&width, &height);
+	EXPECT_EQ(21, width);
+	EXPECT_EQ(15, height);
+
+	view.SetFont(be_bold_font, B_FONT_ALL);
+	view.ResizeToPreferred();
+	EXPECT_EQ(BRect(2, 2, 29, 20), view.Frame());
+
+	// Only the size is copied: the face stays bold.
+	BFont big;
+	big.SetSize(20);
+	view.SetFont(&big, B_FONT_SIZE);
+	view.GetPreferredSize(&width, &height);
+	EXPECT_EQ(3 * 15, width);
+
+	HeadlessDisplay::SetTextSize("NUV", 40, 12);
+	view.GetPreferredSize(&width, &height);
+	EXPECT_EQ(40, width);
+	EXPECT_EQ(12, height);
+	HeadlessDisplay::ClearTextSizes();
+	view.GetPreferredSize(&width, &height);
+	EXPECT_EQ(45, width);
+}
+
+
+TEST(Views, ParentsOwnTheirChildren)
+{
+	BBox* box = new BBox(BRect(0, 0, 10, 10));
+	EXPECT_EQ(B_FANCY_BORDER, box->Border());
+	BStringView* first = new BStringView(BRect(), "first", "1");
+	BStringView* second = new BStringView(BRect(), "second", "2");
+	box->AddChild(second);
+	box->AddChild(first, second);
+	EXPECT_EQ(first, box->ChildAt(0));
+	EXPECT_EQ(box, second->Parent());
+	EXPECT_EQ(second, box->FindView("second"));
+	EXPECT_TRUE(box->RemoveChild(first));
+	EXPECT_EQ(NULL, first->Parent());
+	delete first;
+	delete box;
+	EXPECT_EQ(ui_color(B_PANEL_BACKGROUND_COLOR), make_color(216, 216, 216));
+}
+
+
+TEST(Menus, MenusOwnItemsAndItemsOwnMessages)
+{
+	BMenu* menu = new BMenu("nuvIM menu", B_ITEMS_IN_COLUMN);
+	BMenuItem* help = new BMenuItem("Help", new BMessage(0));
+	EXPECT_TRUE(menu->AddItem(help));
+	EXPECT_FALSE(menu->AddItem(help));
+	EXPECT_TRUE(menu->AddItem(new BMenuItem("Other", new BMessage(5)), 0));
+	EXPECT_EQ(2, menu->CountItems());
+	EXPECT_EQ(help, menu->ItemAt(1));
+	EXPECT_EQ(help, menu->FindItem("Help"));
+	EXPECT_EQ(0u, help->Command());
+	EXPECT_STREQ("nuvIM menu", menu->Name());
+	EXPECT_EQ(B_ITEMS_IN_COLUMN, menu->Layout());
+	delete menu;
+}
+
+
+TEST(Roster, LaunchesAreRecordedForTheHost)
+{
+	HeadlessDisplay::ClearLaunches();
+	char argument[] = "/boot/home/config/settings/nuvim_settings/help/index.html";
+	char* arguments[] = {argument};
+	team_id team = -1;
+	EXPECT_EQ(B_OK, be_roster->Launch("application/x-vnd.Be-NPOS", 1,
+		arguments, &team));
+	const char* constArguments[] = {"a", "b"};
+	EXPECT_EQ(B_OK, be_roster->Launch("application/x-other", 2,
+		constArguments));
+	EXPECT_EQ(B_BAD_VALUE, be_roster->Launch(NULL, 0,
+		static_cast<char**>(NULL)));
+
+	std::vector<headless_launch_info> launches = HeadlessDisplay::Launches();
+	ASSERT_EQ(2u, launches.size());
+	EXPECT_EQ("application/x-vnd.Be-NPOS", launches[0].signature);
+	EXPECT_EQ(std::vector<std::string>({argument}), launches[0].arguments);
+	EXPECT_EQ(team, launches[0].team);
+	EXPECT_EQ(std::vector<std::string>({"a", "b"}), launches[1].arguments);
+	HeadlessDisplay::ClearLaunches();
+}
+
+
+TEST(Directories, SettingsDirectoryDefaultsAndCanBeMoved)
+{
+	char path[256];
+	ASSERT_EQ(B_OK, find_directory(B_USER_SETTINGS_DIRECTORY, -1, false,
+		path, sizeof(path)));
+	EXPECT_STREQ("/boot/home/config/settings", path);
+	EXPECT_EQ(B_BUFFER_OVERFLOW, find_directory(B_USER_SETTINGS_DIRECTORY,
+		-1, false, path, 10));
+	EXPECT_EQ(B_BAD_VALUE, find_directory((directory_which)1, -1, false,
+		path, sizeof(path)));
+
+	char scratch[] = "/tmp/nuv-kits-XXXXXX";
+	ASSERT_NE(nullptr, mkdtemp(scratch));
+	std::string moved = std::string(scratch) + "/a/b";
+	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, moved.c_str());
+	ASSERT_EQ(B_OK, find_directory(B_USER_SETTINGS_DIRECTORY, -1, true, path,
+		sizeof(path)));
+	EXPECT_EQ(moved, path);
+	struct stat info;
+	EXPECT_EQ(0, stat(moved.c_str(), &info));
+	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, NULL);
+	ASSERT_EQ(B_OK, find_directory(B_USER_SETTINGS_DIRECTORY, -1, false,
+		path, sizeof(path)));
+	EXPECT_STREQ("/boot/home/config/settings", path);
+
+	rmdir(moved.c_str());
+	rmdir((std::string(scratch) + "/a").c_str());
+	rmdir(scratch);
+}
+
+
+namespace {
+
+class RecordingServer : public HeadlessInputServer {
+public:
+	~RecordingServer()
+	{
+		for (BMessage* message : messages)
+			delete message;
+	}
+
+	virtual void MethodNamed(BInputServerMethod* method, const char* name,
+		const uchar* icon)
+	{
+		named = method;
+		this->name = name;
+		iconByte = icon != NULL ? icon[17] : -1;
+	}
+
+	virtual void MethodDeleted(BInputServerMethod* method)
+	{
+		deleted = method;
+	}
+
+	virtual status_t EnqueueMessage(BInputServerMethod*, BMessage* message)
+	{
+		messages.push_back(message);
+		return B_OK;
+	}
+
+	virtual status_t SetMenu(BInputServerMethod*, const BMenu* menu,
+		const BMessenger& target)
+	{
+		menuLabels.clear();
+		for (int32 i = 0; menu != NULL && i < menu->CountItems(); i++)
+			menuLabels.push_back(menu->ItemAt(i)->Label());
+		menuTarget = target;
+		return B_OK;
+	}
+
+	BInputServerMethod*			named = NULL;
+	BInputServerMethod*			deleted = NULL;
+	std::string					name;
+	int							iconByte = 0;
+	std::vector<BMessage*>		messages;
+	std::vector<std::string>	menuLabels;
+	BMessenger					menuTarget;
+};
+
+}	// namespace
+
+
+TEST(InputServer, MethodCallsReachTheInstalledServer)
+{
+	uchar icon[256] = {};
+	icon[17] = 63;
+
+	// Without a server, an enqueued message is still taken (and freed).
+	BInputServerMethod* lonely = new BInputServerMethod("lonely", NULL);
+	EXPECT_EQ(B_NO_INIT, lonely->EnqueueMessage(new BMessage(1)));
+	delete lonely;
+
+	RecordingServer server;
+	HeadlessDisplay::SetInputServer(&server);
+	BInputServerMethod* method = new BInputServerMethod("NUV IM", icon);
+	EXPECT_EQ(method, server.named);
+	EXPECT_EQ("NUV IM", server.name);
+	EXPECT_EQ(63, server.iconByte);
+	EXPECT_EQ(B_OK, method->MethodActivated(true));
+	EXPECT_EQ(B_DISPATCH_MESSAGE, method->Filter(NULL, NULL));
+
+	method->EnqueueMessage(new BMessage(1));
+	method->EnqueueMessage(new BMessage(2));
+	ASSERT_EQ(2u, server.messages.size());
+	EXPECT_EQ(2u, server.messages[1]->what);
+
+	BLooper* looper = new BLooper("menu target");
+	BMenu menu("nuvIM menu");
+	menu.AddItem(new BMenuItem("Help", new BMessage(0)));
+	method->SetMenu(&menu, BMessenger(looper));
+	EXPECT_EQ(std::vector<std::string>({"Help"}), server.menuLabels);
+	EXPECT_TRUE(server.menuTarget == BMessenger(looper));
+	method->SetMenu(NULL, BMessenger(looper));
+	EXPECT_TRUE(server.menuLabels.empty());
+	looper->Quit();
+
+	delete method;
+	EXPECT_EQ(method, server.deleted);
+	HeadlessDisplay::SetInputServer(NULL);
+}
+
+
+// The misuses that the real kits trap with the debugger abort here too.
+class KitMisuseDeathTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		GTEST_FLAG_SET(death_test_style, "threadsafe");
+	}
+};
+
+
+TEST_F(KitMisuseDeathTest, UnlockingALooperWithoutHoldingItAborts)
+{
+	EXPECT_DEATH({
+		BLooper* looper = new BLooper("misused");
+		looper->Run();
+		looper->Unlock();
+	}, "does not hold the lock");
+}
+
+
+TEST_F(KitMisuseDeathTest, DeletingARunningLooperAborts)
+{
+	EXPECT_DEATH({
+		BLooper* looper = new BLooper("misused");
+		looper->Run();
+		delete looper;
+	}, "running BLooper was deleted");
+}
+
+
+TEST_F(KitMisuseDeathTest, RunningTwiceAborts)
+{
+	EXPECT_DEATH({
+		BLooper* looper = new BLooper("misused");
+		looper->Run();
+		looper->Lock();
+		looper->Run();
+	}, "called twice");
+}
+
+
+TEST_F(KitMisuseDeathTest, ChangingAnAttachedViewWithoutTheWindowLockAborts)
+{
+	EXPECT_DEATH({
+		BWindow* window = new BWindow(BRect(0, 0, 1, 1), "misused",
+			B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0);
+		BStringView* view = new BStringView(BRect(), NULL, "x");
+		window->AddChild(view);
+		window->Run();
+		view->SetText("y");
+	}, "without its window's lock");
+}
+
+
+TEST_F(KitMisuseDeathTest, DeletingAnAttachedViewAborts)
+{
+	EXPECT_DEATH({
+		BBox box(BRect(0, 0, 1, 1));
+		BView* child = new BView(BRect(), NULL, 0, 0);
+		box.AddChild(child);
+		delete child;
+	}, "attached BView was deleted");
+}

@@ -1,0 +1,456 @@
+// Loopers, their locks, queues and endings; messengers; threads; the
+// quiescence wait.
+#include <Looper.h>
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include <AppDefs.h>
+#include <Autolock.h>
+#include <HeadlessDisplay.h>
+#include <Locker.h>
+#include <Message.h>
+#include <Messenger.h>
+#include <OS.h>
+
+
+namespace {
+
+// What a recording looper saw; outlives the looper.
+struct Record {
+	std::mutex				lock;
+	std::vector<int32>		values;
+	std::vector<thread_id>	threads;
+	bool					allLocked = true;
+	thread_id				destroyedOn = -1;
+	std::atomic<bool>		destroyed{false};
+
+	std::vector<int32> Values()
+	{
+		std::lock_guard<std::mutex> guard(lock);
+		return values;
+	}
+};
+
+
+class RecordingLooper : public BLooper {
+public:
+	RecordingLooper(Record* record, int32 capacity = 500)
+		: BLooper("recorder", B_NORMAL_PRIORITY, capacity), fRecord(record) {}
+
+	~RecordingLooper()
+	{
+		fRecord->destroyedOn = find_thread(NULL);
+		fRecord->destroyed = true;
+	}
+
+	virtual void MessageReceived(BMessage* message)
+	{
+		std::lock_guard<std::mutex> guard(fRecord->lock);
+		fRecord->values.push_back(message->FindInt32("value"));
+		fRecord->threads.push_back(find_thread(NULL));
+		if (!IsLocked())
+			fRecord->allLocked = false;
+		if (message->FindBool("sleep"))
+			snooze(20000);
+	}
+
+private:
+	Record*	fRecord;
+};
+
+
+status_t
+Post(BLooper* looper, int32 value)
+{
+	BMessage message(1);
+	message.AddInt32("value", value);
+	return looper->PostMessage(&message);
+}
+
+
+void
+QuitLooper(BLooper* looper)
+{
+	if (looper->Lock())
+		looper->Quit();
+}
+
+}	// namespace
+
+
+TEST(Looper, ConstructorLeavesTheCreatorHoldingTheLock)
+{
+	Record record;
+	RecordingLooper* looper = new RecordingLooper(&record);
+	EXPECT_TRUE(looper->IsLocked());
+	EXPECT_EQ(1, looper->CountLocks());
+	EXPECT_EQ(find_thread(NULL), looper->LockingThread());
+	EXPECT_EQ(-1, looper->Thread());
+
+	status_t otherLock = B_OK;
+	std::thread([&] { otherLock = looper->LockWithTimeout(10000); }).join();
+	EXPECT_EQ(B_TIMED_OUT, otherLock);
+
+	thread_id thread = looper->Run();
+	EXPECT_GT(thread, 0);
+	EXPECT_EQ(thread, looper->Thread());
+	EXPECT_FALSE(looper->IsLocked());
+	std::thread([&] {
+		otherLock = looper->LockWithTimeout(1000000);
+		if (otherLock == B_OK)
+			looper->Unlock();
+	}).join();
+	EXPECT_EQ(B_OK, otherLock);
+
+	QuitLooper(looper);
+}
+
+
+TEST(Looper, MessagesAreDispatchedInOrderOnTheLoopThreadWithTheLockHeld)
+{
+	Record record;
+	RecordingLooper* looper = new RecordingLooper(&record);
+	// Posted before Run: they wait for it.
+	for (int32 i = 0; i < 5; i++)
+		ASSERT_EQ(B_OK, Post(looper, i));
+	thread_id thread = looper->Run();
+	for (int32 i = 5; i < 10; i++)
+		ASSERT_EQ(B_OK, Post(looper, i));
+	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
+
+	EXPECT_EQ(std::vector<int32>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}),
+		record.Values());
+	for (thread_id dispatcher : record.threads)
+		EXPECT_EQ(thread, dispatcher);
+	EXPECT_TRUE(record.allLocked);
+	QuitLooper(looper);
+}
+
+
+TEST(Looper, PostMessageQueuesACopy)
+{
+	Record record;
+	RecordingLooper* looper = new RecordingLooper(&record);
+	BMessage message(1);
+	message.AddInt32("value", 1);
+	looper->PostMessage(&message);
+	message.ReplaceInt32("value", 2);
+	looper->Run();
+	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
+	EXPECT_EQ(std::vector<int32>({1}), record.Values());
+	EXPECT_EQ(2, message.FindInt32("value"));
+	QuitLooper(looper);
+}
+
+
+TEST(Looper, PostsFromManyThreadsAllArriveInEachThreadsOrder)
+{
+	Record record;
+	RecordingLooper* looper = new RecordingLooper(&record, 5000);
+	looper->Run();
+
+	const int kThreads = 4;
+	const int kPosts = 250;
+	std::vector<std::thread> posters;
+	for (int t = 0; t < kThreads; t++) {
+		posters.emplace_back([looper, t] {
+			for (int i = 0; i < kPosts; i++)
+				Post(looper, t * 1000 + i);
+		});
+	}
+	for (std::thread& poster : posters)
+		poster.join();
+	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
+
+	std::vector<int32> values = record.Values();
+	ASSERT_EQ((size_t)(kThreads * kPosts), values.size());
+	std::vector<int32> next(kThreads, 0);
+	for (int32 value : values) {
+		int t = value / 1000;
+		EXPECT_EQ(next[t], value % 1000);
+		next[t] = value % 1000 + 1;
+	}
+	QuitLooper(looper);
+}
+
+
+TEST(Looper, AFullQueueRefusesWithoutBlocking)
+{
+	Record record;
+	RecordingLooper* looper = new RecordingLooper(&record, 3);
+	for (int32 i = 0; i < 3; i++)
+		EXPECT_EQ(B_OK, Post(looper, i));
+	EXPECT_EQ(B_WOULD_BLOCK, Post(looper, 3));
+
+	// A messenger may wait for room, up to its timeout.
+	BMessenger messenger(looper);
+	BMessage message(1);
+	EXPECT_EQ(B_TIMED_OUT, messenger.SendMessage(&message, NULL, 10000));
+
+	looper->Run();
+	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
+	EXPECT_EQ(std::vector<int32>({0, 1, 2}), record.Values());
+	EXPECT_EQ(B_OK, messenger.SendMessage(&message));
+	QuitLooper(looper);
+}
+
+
+TEST(Looper, TheLockIsRecursiveAndKeepsTheLoopOut)
+{
+	Record record;
+	RecordingLooper* looper = new RecordingLooper(&record);
+	looper->Run();
+
+	ASSERT_TRUE(looper->Lock());
+	ASSERT_TRUE(looper->Lock());
+	EXPECT_EQ(2, looper->CountLocks());
+	Post(looper, 1);
+
+	std::string report;
+	EXPECT_EQ(B_TIMED_OUT, HeadlessDisplay::WaitForIdle(20000, &report));
+	EXPECT_NE(std::string::npos, report.find("recorder")) << report;
+	looper->Unlock();
+	EXPECT_EQ(B_TIMED_OUT, HeadlessDisplay::WaitForIdle(20000));
+	EXPECT_TRUE(record.Values().empty());
+
+	looper->Unlock();
+	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
+	EXPECT_EQ(std::vector<int32>({1}), record.Values());
+	QuitLooper(looper);
+}
+
+
+namespace {
+
+class DetachingLooper : public BLooper {
+public:
+	DetachingLooper() : BLooper("detacher"), detached(NULL),
+		afterDetach(NULL), sawCurrent(false) {}
+
+	virtual void MessageReceived(BMessage* message)
+	{
+		sawCurrent = CurrentMessage() == message;
+		detached = DetachCurrentMessage();
+		afterDetach = CurrentMessage();
+	}
+
+	BMessage*	detached;
+	BMessage*	afterDetach;
+	bool		sawCurrent;
+};
+
+}	// namespace
+
+
+TEST(Looper, DetachCurrentMessageHandsItOver)
+{
+	DetachingLooper* looper = new DetachingLooper;
+	looper->Run();
+	looper->PostMessage(7);
+	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
+
+	ASSERT_TRUE(looper->Lock());
+	EXPECT_TRUE(looper->sawCurrent);
+	EXPECT_EQ(NULL, looper->afterDetach);
+	ASSERT_NE(nullptr, looper->detached);
+	// Still ours after the dispatch (a use after free would show under the
+	// sanitizers); the loop did not delete it.
+	EXPECT_EQ(7u, looper->detached->what);
+	delete looper->detached;
+	// Not the looper's thread: no current message.
+	EXPECT_EQ(NULL, looper->CurrentMessage());
+	looper->Quit();
+}
+
+
+TEST(Looper, QuitFromAnotherThreadDispatchesTheQueueThenDestroysOnTheLoop)
+{
+	Record record;
+	RecordingLooper* looper = new RecordingLooper(&record);
+	thread_id thread = looper->Run();
+	BMessenger messenger(looper);
+
+	ASSERT_TRUE(looper->Lock());
+	ASSERT_TRUE(looper->Lock());
+	for (int32 i = 0; i < 5; i++) {
+		BMessage message(1);
+		message.AddInt32("value", i);
+		message.AddBool("sleep", true);
+		looper->PostMessage(&message);
+	}
+	// Quit drops both holds, lets the queue drain and returns when the
+	// looper is gone.
+	looper->Quit();
+
+	EXPECT_TRUE(record.destroyed);
+	EXPECT_EQ(thread, record.destroyedOn);
+	EXPECT_EQ(std::vector<int32>({0, 1, 2, 3, 4}), record.Values());
+	EXPECT_FALSE(messenger.IsValid());
+	EXPECT_FALSE(messenger.LockTarget());
+	BMessage message(1);
+	EXPECT_EQ(B_BAD_PORT_ID, messenger.SendMessage(&message));
+	status_t result;
+	EXPECT_EQ(B_OK, wait_for_thread(thread, &result));
+}
+
+
+TEST(Looper, QuitRequestedMessageEndsTheLoopOnItsOwnThread)
+{
+	Record record;
+	RecordingLooper* looper = new RecordingLooper(&record);
+	thread_id thread = looper->Run();
+	looper->PostMessage(B_QUIT_REQUESTED);
+
+	status_t result = -5;
+	EXPECT_EQ(B_OK, wait_for_thread(thread, &result));
+	EXPECT_EQ(B_OK, result);
+	EXPECT_TRUE(record.destroyed);
+	EXPECT_EQ(thread, record.destroyedOn);
+}
+
+
+TEST(Looper, QuitBeforeRunDeletesAtOnceAndDropsTheQueue)
+{
+	Record record;
+	RecordingLooper* looper = new RecordingLooper(&record);
+	Post(looper, 1);
+	looper->Quit();
+	EXPECT_TRUE(record.destroyed);
+	EXPECT_EQ(find_thread(NULL), record.destroyedOn);
+	EXPECT_TRUE(record.Values().empty());
+}
+
+
+TEST(Looper, LockWaitersLearnThatTheLooperIsGone)
+{
+	Record record;
+	RecordingLooper* looper = new RecordingLooper(&record);
+	looper->Run();
+	BMessenger messenger(looper);
+
+	// The quitting thread holds the lock; a second thread waits for it.
+	// Whichever way the race goes, the waiter either gets the lock and lets
+	// go, or learns that the looper is gone; nobody hangs.
+	ASSERT_TRUE(looper->Lock());
+	std::atomic<int> outcome(0);
+	std::thread waiter([&] {
+		if (messenger.LockTarget()) {
+			outcome = 1;
+			BLooper* target;
+			messenger.Target(&target);
+			target->Unlock();
+		} else
+			outcome = 2;
+	});
+	snooze(10000);
+	looper->Quit();
+	waiter.join();
+	EXPECT_NE(0, outcome.load());
+	EXPECT_FALSE(messenger.IsValid());
+}
+
+
+TEST(Threads, SpawnedThreadsWaitForResumeAndReportTheirResult)
+{
+	static std::atomic<bool> ran(false);
+	static int32 answer = 42;
+	ran = false;
+	thread_id thread = spawn_thread([](void* data) -> status_t {
+		ran = true;
+		return *static_cast<int32*>(data);
+	}, "a thread with a name longer than thirty-one bytes", B_LOW_PRIORITY,
+		&answer);
+	ASSERT_GT(thread, 0);
+	snooze(10000);
+	EXPECT_FALSE(ran);
+
+	bool found = false;
+	for (const headless_thread_info& info : HeadlessDisplay::Threads()) {
+		if (info.id != thread)
+			continue;
+		found = true;
+		EXPECT_EQ("a thread with a name longer tha", info.name);
+		EXPECT_EQ(B_LOW_PRIORITY, info.priority);
+		EXPECT_FALSE(info.started);
+	}
+	EXPECT_TRUE(found);
+
+	EXPECT_EQ(B_OK, resume_thread(thread));
+	EXPECT_EQ(B_BAD_THREAD_STATE, resume_thread(thread));
+	status_t result;
+	EXPECT_EQ(B_OK, wait_for_thread(thread, &result));
+	EXPECT_EQ(42, result);
+	EXPECT_TRUE(ran);
+	EXPECT_EQ(B_BAD_THREAD_ID, resume_thread(-7));
+	EXPECT_EQ(B_BAD_THREAD_ID, wait_for_thread(123456789, &result));
+}
+
+
+TEST(Threads, LockerIsRecursivePerThread)
+{
+	BLocker locker("test");
+	ASSERT_TRUE(locker.Lock());
+	ASSERT_TRUE(locker.Lock());
+	EXPECT_EQ(2, locker.CountLocks());
+
+	status_t other = B_OK;
+	std::thread([&] { other = locker.LockWithTimeout(10000); }).join();
+	EXPECT_EQ(B_TIMED_OUT, other);
+
+	locker.Unlock();
+	std::thread([&] { other = locker.LockWithTimeout(10000); }).join();
+	EXPECT_EQ(B_TIMED_OUT, other);
+
+	locker.Unlock();
+	std::thread([&] {
+		other = locker.LockWithTimeout(1000000);
+		// Released by another thread than its holder, as the kits allow.
+	}).join();
+	EXPECT_EQ(B_OK, other);
+	EXPECT_FALSE(locker.IsLocked());
+	locker.Unlock();
+	EXPECT_TRUE(locker.Lock());
+	locker.Unlock();
+}
+
+
+namespace {
+
+class RelayLooper : public BLooper {
+public:
+	RelayLooper(BLooper* next) : BLooper("relay"), fNext(next) {}
+
+	virtual void MessageReceived(BMessage* message)
+	{
+		snooze(20000);
+		fNext->PostMessage(message);
+	}
+
+private:
+	BLooper*	fNext;
+};
+
+}	// namespace
+
+
+TEST(Quiescence, WaitForIdleCoversWorkThatHandlersQueue)
+{
+	Record record;
+	RecordingLooper* last = new RecordingLooper(&record);
+	last->Run();
+	RelayLooper* first = new RelayLooper(last);
+	first->Run();
+
+	for (int32 i = 0; i < 3; i++)
+		Post(first, i);
+	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
+	EXPECT_EQ(std::vector<int32>({0, 1, 2}), record.Values());
+
+	QuitLooper(first);
+	QuitLooper(last);
+}

@@ -65,10 +65,15 @@ void
 NuvRegisterControler::HideRegisters()
 {
 	// The inner registration has ended; this level is still open, so its
-	// own line stays and it is shown in the preedit again.
+	// own line stays and it is shown in the preedit again. When this level
+	// is closing too, its own HideRegisters follows at once: showing the
+	// chain again would only be undone (and would cost the square of the
+	// depth when deep nesting is torn down).
+	fOwner->SetNested(false);
+	if (fOwner->IsClosing())
+		return;
 	const nuv_candidate& record = fOwner->Record();
 	_Parent()->ShowRegisters(&record, &record + 1);
-	fOwner->SetNested(false);
 }
 
 

@@ -26,6 +26,7 @@ NuvRegisterState::NuvRegisterState(NuvControler* controler,
 	NuvState(controler, MODE_NONE),
 	fRecord(record),
 	fNested(false),
+	fClosing(false),
 	fCursor(0),
 	fSubControler(new NuvRegisterControler(this))
 {
@@ -37,6 +38,7 @@ NuvRegisterState::~NuvRegisterState()
 {
 	// Every state of the nested engine leaves while this state, and so the
 	// chain of controllers its hooks are forwarded through, is still whole.
+	fClosing = true;
 	fSubControler->ClearState(0);
 	delete fSubControler;
 	Controler()->HideRegisters();

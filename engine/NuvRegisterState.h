@@ -51,13 +51,16 @@ public:
 	virtual	int32_t				Cancel();
 
 	// For the nested controller: the record under registration, the
-	// controller this state is pushed on, and the flag telling that a
-	// registration runs inside this one.
+	// controller this state is pushed on, the flag telling that a
+	// registration runs inside this one, and whether this state is being
+	// destroyed (its own prompt line goes then, so inner levels leaving with
+	// it need not show it again).
 			const nuv_candidate&	Record() const { return fRecord; }
 			NuvControler*		ParentControler() const
 									{ return Controler(); }
 			void				SetNested(bool nested) { fNested = nested; }
 			bool				IsNested() const { return fNested; }
+			bool				IsClosing() const { return fClosing; }
 
 	// The word typed so far and the cursor (a character index into it).
 			std::string			Word() const;
@@ -68,6 +71,7 @@ private:
 
 			nuv_candidate		fRecord;
 			bool				fNested;
+			bool				fClosing;
 			std::vector<int32_t>	fWord;
 			size_t				fCursor;
 			NuvRegisterControler*	fSubControler;

@@ -90,8 +90,13 @@ HeadlessDisplay::Windows()
 		// instead of touching freed memory.
 		{
 			std::unique_lock<std::mutex> lock(kit.lock);
-			if (BPrivate::AcquireLocked(lock, *entry.core, self,
-					B_INFINITE_TIMEOUT) != B_OK)
+			// A window whose creator still holds it (not yet run) may be
+			// half built, and may stay locked for long: leave it out.
+			LooperCore& core = *entry.core;
+			if (!core.running && core.owner >= 0 && core.owner != self)
+				continue;
+			if (BPrivate::AcquireLocked(lock, core, self, B_INFINITE_TIMEOUT)
+					!= B_OK)
 				continue;
 		}
 		headless_window_info info;

@@ -126,7 +126,9 @@ public:
 
 	// Windows
 	// A snapshot of every existing window, in creation order. Locks each
-	// window in turn; windows deleted meanwhile are left out.
+	// window in turn; windows deleted meanwhile, and windows not yet run
+	// whose creator still holds them (they may be half built), are left
+	// out.
 	static std::vector<headless_window_info> Windows();
 	// The first (oldest) window with that title; false when there is none.
 	static bool FindWindow(const char* title, headless_window_info* info);

@@ -311,6 +311,58 @@ TEST(HeadlessDisplay, SnapshotsListWindowsInCreationOrderWithTheirTexts)
 }
 
 
+TEST(HeadlessDisplay, AWindowItsCreatorStillHoldsIsLeftOutNotWaitedFor)
+{
+	BWindow* unfinished = new BWindow(BRect(0, 0, 1, 1), "unfinished",
+		B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0);
+	bool listed = true;
+	std::thread([&listed] {
+		listed = HeadlessDisplay::FindWindow("unfinished", NULL);
+	}).join();
+	EXPECT_FALSE(listed);
+	// Its creator sees it.
+	EXPECT_TRUE(HeadlessDisplay::FindWindow("unfinished", NULL));
+	unfinished->Quit();
+}
+
+
+namespace {
+
+std::atomic<int> sHookCalls(0);
+
+void
+CountHookCall(void* cookie)
+{
+	sHookCalls++;
+	EXPECT_EQ(&sHookCalls, cookie);
+}
+
+}	// namespace
+
+
+TEST(HeadlessDisplay, ChangesAreCountedAndAnnounced)
+{
+	BWindow* window = new HookWindow("announced");
+	window->Run();
+	HeadlessDisplay::SetChangeHook(CountHookCall, &sHookCalls);
+	uint64 seen = HeadlessDisplay::ChangeCount();
+	int calls = sHookCalls;
+
+	std::thread mover([window] {
+		snooze(5000);
+		window->MoveTo(3, 4);
+	});
+	EXPECT_NE(seen, HeadlessDisplay::WaitForChange(seen, 5000000));
+	mover.join();
+	EXPECT_GT(sHookCalls.load(), calls);
+
+	HeadlessDisplay::SetChangeHook(NULL, NULL);
+	seen = HeadlessDisplay::ChangeCount();
+	EXPECT_EQ(seen, HeadlessDisplay::WaitForChange(seen, 1000));
+	QuitWindow(window);
+}
+
+
 TEST(HeadlessDisplay, SnapshotsWhileWindowsComeAndGoAreSafe)
 {
 	std::atomic<bool> stop(false);

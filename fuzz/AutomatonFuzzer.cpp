@@ -1,0 +1,257 @@
+// Fuzzes table files and key sequences through NuvAutomaton, beside a model
+// that keeps the table as a map from key strings to their entries and the
+// pending letters as a string.
+//
+// Input: the table text up to the first NUL byte; after it, the keys, one
+// byte each, except that 0xFF starts a two-byte operation:
+//	FF 00 Undo()   FF 01 Cancel()   FF 02 Clear()   FF 03 ForceConfirm()
+//	FF xx (any other xx) Input of xx with bits set above the low byte
+//
+// Checked after every step: the result code, Pending() and the text
+// confirmed equal the model's; Pending() is a path of the trie, i.e. a fresh
+// automaton of the same table takes its bytes one by one without producing
+// anything and ends with the same Pending(); IsEmpty() is true exactly when
+// nothing is pending; confirmed text never holds an ASCII letter (letters in
+// a value are carried over, never produced). A table whose carried-over
+// letters run in a circle must not hang a key: libFuzzer's time limit
+// catches that.
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+
+#include "FuzzCheck.h"
+#include "NuvAutomaton.h"
+#include "NuvUtils.h"
+
+
+namespace {
+
+bool
+IsTableSpace(char c)
+{
+	return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v'
+		|| c == '\f';
+}
+
+
+bool
+IsAsciiLetter(char c)
+{
+	return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
+}
+
+
+// The table as the documented format reads: white-space separated tokens
+// in key-value pairs, each decoded; a pair with an empty key, a key longer
+// than kMaxKeyLength after decoding, or a token longer than kMaxTokenLength
+// before decoding is skipped; a later pair replaces an earlier one.
+class ModelAutomaton {
+public:
+	explicit ModelAutomaton(const std::string& table)
+	{
+		std::string key;
+		bool haveKey = false;
+		size_t i = 0;
+		while (i < table.size()) {
+			if (IsTableSpace(table[i])) {
+				i++;
+				continue;
+			}
+			size_t end = i;
+			while (end < table.size() && !IsTableSpace(table[end]))
+				end++;
+			const std::string token = table.substr(i, end - i);
+			i = end;
+			if (!haveKey) {
+				key = token;
+				haveKey = true;
+				continue;
+			}
+			haveKey = false;
+			if (key.size() > NuvAutomaton::kMaxTokenLength
+				|| token.size() > NuvAutomaton::kMaxTokenLength)
+				continue;
+			_Define(NuvUtils::DecodeCString(key),
+				NuvUtils::DecodeCString(token));
+		}
+	}
+
+	int32_t Input(char byte)
+	{
+		std::string queue(1, byte);
+		std::string at = fPending;
+		std::string output;
+		std::set<std::string> fired;
+		while (!queue.empty()) {
+			const std::string next = at + queue[0];
+			if (fNodes.count(next) == 0) {
+				if (at.empty())
+					return INPUT_IGNORED;
+				output += _Output(at);
+				at.clear();
+				continue;
+			}
+			queue.erase(0, 1);
+			if (fInner.count(next) != 0) {
+				at = next;
+				continue;
+			}
+			// a leaf fired twice in one key restarts from the same state:
+			// the carried-over letters run in a circle
+			if (!fired.insert(next).second)
+				return INPUT_IGNORED;
+			output += _Output(next);
+			queue = fEntries[next].second;
+			at.clear();
+		}
+		fPending = at;
+		fConfirmed += output;
+		return INPUT_CONSUMED;
+	}
+
+	int32_t Undo()
+	{
+		if (fPending.empty())
+			return INPUT_IGNORED;
+		fPending.pop_back();
+		return INPUT_CONSUMED;
+	}
+
+	int32_t Cancel()
+	{
+		if (fPending.empty())
+			return INPUT_IGNORED;
+		fPending.clear();
+		return INPUT_CONSUMED;
+	}
+
+	void Clear() { fPending.clear(); }
+
+	void ForceConfirm()
+	{
+		fConfirmed += _Output(fPending);
+		fPending.clear();
+	}
+
+	const std::string& Pending() const { return fPending; }
+
+	std::string TakeConfirmed()
+	{
+		std::string text;
+		text.swap(fConfirmed);
+		return text;
+	}
+
+private:
+	void _Define(const std::string& key, const std::string& value)
+	{
+		if (key.empty() || key.size() > NuvAutomaton::kMaxKeyLength)
+			return;
+		std::string output;
+		std::string rest;
+		for (const char c : value)
+			(IsAsciiLetter(c) ? rest : output) += c;
+		fEntries[key] = {output, rest};
+		for (size_t length = 1; length <= key.size(); length++)
+			fNodes.insert(key.substr(0, length));
+		for (size_t length = 0; length < key.size(); length++)
+			fInner.insert(key.substr(0, length));
+	}
+
+	std::string _Output(const std::string& path) const
+	{
+		auto found = fEntries.find(path);
+		return found != fEntries.end() ? found->second.first : std::string();
+	}
+
+	// defined keys: their output and carried-over letters
+	std::map<std::string, std::pair<std::string, std::string>> fEntries;
+	std::set<std::string>	fNodes;		// every node but the root: key prefixes
+	std::set<std::string>	fInner;		// nodes with children, root included
+	std::string				fPending;
+	std::string				fConfirmed;
+};
+
+
+// `probe` holds the same table as `automaton`.
+void
+CheckIsTriePath(NuvAutomaton& automaton, NuvAutomaton& probe)
+{
+	const std::string pending = automaton.Pending();
+	NUV_FUZZ_CHECK(automaton.IsEmpty() == pending.empty());
+
+	probe.Clear();
+	for (const char byte : pending)
+		NUV_FUZZ_CHECK(probe.Input(nuv_input(
+			static_cast<unsigned char>(byte))) == INPUT_CONSUMED);
+	NUV_FUZZ_CHECK(probe.Confirmed().empty());
+	NUV_FUZZ_CHECK(probe.Pending() == pending);
+}
+
+}	// namespace
+
+
+extern "C" int
+LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+	const uint8_t* nul = static_cast<const uint8_t*>(
+		std::memchr(data, 0, size));
+	const size_t tableSize = nul != nullptr ? nul - data : size;
+	const std::string table(reinterpret_cast<const char*>(data), tableSize);
+
+	NuvAutomaton automaton;
+	std::istringstream in(table);
+	automaton.Read(in);
+	NuvAutomaton probe;
+	std::istringstream probeIn(table);
+	probe.Read(probeIn);
+	ModelAutomaton model(table);
+	NUV_FUZZ_CHECK(automaton.IsEmpty() && automaton.Pending().empty());
+
+	for (size_t i = tableSize + 1; i < size; i++) {
+		int32_t result = INPUT_CONSUMED;
+		int32_t expected = INPUT_CONSUMED;
+		const uint8_t byte = data[i];
+		if (byte != 0xFF || i + 1 >= size) {
+			result = automaton.Input(nuv_input(byte));
+			expected = model.Input(static_cast<char>(byte));
+		} else {
+			const uint8_t op = data[++i];
+			switch (op) {
+				case 0:
+					result = automaton.Undo();
+					expected = model.Undo();
+					break;
+				case 1:
+					result = automaton.Cancel();
+					expected = model.Cancel();
+					break;
+				case 2:
+					automaton.Clear();
+					model.Clear();
+					break;
+				case 3:
+					automaton.ForceConfirm();
+					model.ForceConfirm();
+					break;
+				default:
+					// only the low byte of the character is a key byte
+					result = automaton.Input(nuv_input(0x7F3100 | op, 0x55));
+					expected = model.Input(static_cast<char>(op));
+					break;
+			}
+		}
+		NUV_FUZZ_CHECK(result == expected);
+		NUV_FUZZ_CHECK(automaton.Pending() == model.Pending());
+		const std::string confirmed = automaton.Confirmed();
+		NUV_FUZZ_CHECK(confirmed == model.TakeConfirmed());
+		for (const char c : confirmed)
+			NUV_FUZZ_CHECK(!IsAsciiLetter(c));
+		CheckIsTriePath(automaton, probe);
+	}
+	return 0;
+}

@@ -78,8 +78,9 @@ public:
 	// Shows or hides `palette`, then places every visible text palette
 	// against the caret and the visible palettes before it in the stacking
 	// order. The caret is the first character the application last
-	// reported; before any report, the last caret used (initially the
-	// screen's top-left corner).
+	// reported; when no location is stored (no answer yet, or an answer
+	// for no characters), the last caret used, initially the screen's
+	// top-left corner.
 			void				RelocatePalettes(BeNuvTextPalette* palette,
 									bool show);
 

@@ -1,5 +1,6 @@
 #include "BeNuvMethod.h"
 
+#include <AppDefs.h>
 #include <Message.h>
 
 #include "BeNuvLooper.h"

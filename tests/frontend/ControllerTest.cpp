@@ -1,0 +1,263 @@
+// The front-end controller's hooks: key tests, palette texts and stacking,
+// and the dictionaries behind look-ups and learning.
+#include "MethodFixture.h"
+
+#include <AppDefs.h>
+#include <Autolock.h>
+#include <HeadlessDisplay.h>
+#include <Input.h>
+#include <Message.h>
+#include <Messenger.h>
+
+#include "BeNuvControler.h"
+#include "BeNuvLooper.h"
+#include "BeNuvResources.h"
+#include "BeNuvUtils.h"
+
+
+using testing::ElementsAre;
+
+
+namespace {
+
+const char* const kCandidates = "NUV Candidates Palette";
+const char* const kRegistration = "NUV Registration Palette";
+const char* const kPurge = "NUV Purge Palette";
+
+
+std::string
+Euc(const std::string& utf8)
+{
+	return BeNuvUtils::ConvertUtf8ToEuc(utf8);
+}
+
+
+nuv_candidate
+Candidate(const std::string& reading, const std::string& word,
+	const std::string& okuri = std::string())
+{
+	nuv_candidate candidate;
+	candidate.reading = Euc(reading);
+	candidate.okuri = okuri;
+	candidate.candidate = Euc(word);
+	return candidate;
+}
+
+
+headless_window_info
+Window(const char* title)
+{
+	headless_window_info info;
+	EXPECT_TRUE(HeadlessDisplay::FindWindow(title, &info)) << title;
+	return info;
+}
+
+}	// namespace
+
+
+class ControllerTest : public MethodFixture {
+protected:
+	BeNuvControler* Controler() { return Looper()->Controler(); }
+
+	// The application's answer for a caret at (x, y), one line 15 high.
+	void ReportCaret(float x, float y)
+	{
+		BMessage reply(B_INPUT_METHOD_EVENT);
+		reply.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
+		reply.AddPoint("be:location_reply", BPoint(x, y));
+		reply.AddFloat("be:height_reply", 15);
+		BMessenger(Looper()).SendMessage(&reply);
+		ASSERT_TRUE(fHost->Settle());
+	}
+};
+
+
+TEST_F(ControllerTest, PlatformKeysAreToldApartByKeyCode)
+{
+	BAutolock lock(Looper());
+	const nuv_input enter(0x0A, 0x47);
+	const nuv_input keypadEnter(0x0A, 0x5B);
+	const nuv_input controlJ(0x0A, 0x42);
+	const nuv_input escape(0x1B, 0x01);
+
+	EXPECT_TRUE(Controler()->IsKey(enter, KEY_ENTER));
+	EXPECT_TRUE(Controler()->IsKey(keypadEnter, KEY_ENTER));
+	EXPECT_FALSE(Controler()->IsKey(enter, KEY_CONFIRM));
+	EXPECT_FALSE(Controler()->IsKey(enter, KEY_KANA));
+	EXPECT_TRUE(Controler()->IsKey(controlJ, KEY_CONFIRM));
+	EXPECT_TRUE(Controler()->IsKey(controlJ, KEY_KANA));
+	EXPECT_FALSE(Controler()->IsKey(controlJ, KEY_ENTER));
+	EXPECT_TRUE(Controler()->IsKey(escape, KEY_CANCEL));
+
+	// The base table still answers: control-G, control-M, letters.
+	EXPECT_TRUE(Controler()->IsKey(nuv_input(0x07, 0x40), KEY_CANCEL));
+	EXPECT_TRUE(Controler()->IsKey(nuv_input(0x0D, 0x44), KEY_ENTER));
+	EXPECT_TRUE(Controler()->IsKey(nuv_input('A', 0x3C), KEY_SELECT_A));
+	EXPECT_FALSE(Controler()->IsKey(nuv_input(0x1B, 0x01), KEY_CONFIRM));
+}
+
+
+TEST_F(ControllerTest, PaletteLinesAreFormattedFromTheRecords)
+{
+	BAutolock lock(Looper());
+	const nuv_candidate page[] = {Candidate("かんじ", "漢字"),
+		Candidate("かんじ", "感じ"), Candidate("かんじ", "幹事")};
+	Controler()->ShowCandidates(page, page + 3, 12);
+	EXPECT_THAT(Window(kCandidates).texts,
+		ElementsAre("A:漢字  S:感じ  D:幹事  [残り 12]"));
+	Controler()->ShowCandidates(page, page, 0);
+	EXPECT_THAT(Window(kCandidates).texts, ElementsAre("[残り 0]"));
+
+	std::vector<nuv_candidate> seven(7, Candidate("こう", "校"));
+	Controler()->ShowCandidates(seven.data(), seven.data() + 7, 5);
+	EXPECT_THAT(Window(kCandidates).texts, ElementsAre("A:校  S:校  D:校  "
+		"F:校  J:校  K:校  L:校  [残り 5]"));
+
+	const nuv_candidate chain[] = {Candidate("かく", "", "k"),
+		Candidate("かんじ", "")};
+	Controler()->ShowRegisters(chain, chain + 2);
+	EXPECT_THAT(Window(kRegistration).texts, ElementsAre(
+		"registering \"かく*k\"", "registering \"かんじ\""));
+
+	Controler()->ShowPurge(Candidate("かんじ", "漢字"));
+	EXPECT_THAT(Window(kPurge).texts,
+		ElementsAre("Really purge\"かんじ /漢字/\"? (y/n)"));
+	Controler()->ShowPurge(Candidate("か", "書", "k"));
+	EXPECT_THAT(Window(kPurge).texts,
+		ElementsAre("Really purge\"かk /書/\"? (y/n)"));
+}
+
+
+TEST_F(ControllerTest, VisiblePalettesStackBelowTheCaretInOrder)
+{
+	ReportCaret(100, 200);
+	BAutolock lock(Looper());
+	const nuv_candidate page[] = {Candidate("かんじ", "漢字")};
+	const nuv_candidate record[] = {Candidate("かんじ", "")};
+
+	Controler()->ShowCandidates(page, page + 1, 0);
+	const headless_window_info candidates = Window(kCandidates);
+	EXPECT_FALSE(candidates.hidden);
+	EXPECT_EQ(BPoint(100, 215 + 8), candidates.frame.LeftTop());
+
+	// The registration palette stands below the union of the caret and
+	// the candidates palette.
+	Controler()->ShowRegisters(record, record + 1);
+	headless_window_info registration = Window(kRegistration);
+	EXPECT_FALSE(registration.hidden);
+	EXPECT_EQ(BPoint(100, candidates.frame.bottom + 8),
+		registration.frame.LeftTop());
+
+	// Hiding the candidates lets it close up to the caret.
+	Controler()->HideCandidates();
+	EXPECT_TRUE(Window(kCandidates).hidden);
+	registration = Window(kRegistration);
+	EXPECT_EQ(BPoint(100, 215 + 8), registration.frame.LeftTop());
+
+	// Hiding twice and showing twice are harmless.
+	Controler()->HideCandidates();
+	Controler()->ShowRegisters(record, record + 1);
+	Controler()->HideRegisters();
+	EXPECT_TRUE(Window(kRegistration).hidden);
+	Controler()->ShowRegisters(record, record + 1);
+	EXPECT_FALSE(Window(kRegistration).hidden);
+}
+
+
+// Fault: placing a palette before the application has reported a caret
+// read the first stored location when none was stored. The palettes now
+// stand at the last caret they were placed against, or at the screen's
+// top-left corner before any.
+TEST_F(ControllerTest, PalettesWithoutACaretReportStandAtTheLastCaret)
+{
+	const nuv_candidate page[] = {Candidate("かんじ", "漢字")};
+	{
+		BAutolock lock(Looper());
+		ASSERT_EQ(0, Looper()->CountTargetLocations());
+		Controler()->ShowCandidates(page, page + 1, 0);
+		EXPECT_EQ(BPoint(0, 8), Window(kCandidates).frame.LeftTop());
+	}
+
+	ReportCaret(300, 100);
+	{
+		BAutolock lock(Looper());
+		Controler()->ShowCandidates(page, page + 1, 0);
+		EXPECT_EQ(BPoint(300, 115 + 8), Window(kCandidates).frame.LeftTop());
+		Controler()->HideCandidates();
+	}
+
+	// An answer with no characters leaves no location stored.
+	BMessage empty(B_INPUT_METHOD_EVENT);
+	empty.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
+	BMessenger(Looper()).SendMessage(&empty);
+	ASSERT_TRUE(fHost->Settle());
+
+	BAutolock lock(Looper());
+	ASSERT_EQ(0, Looper()->CountTargetLocations());
+	Controler()->ShowCandidates(page, page + 1, 0);
+	EXPECT_EQ(BPoint(300, 115 + 8), Window(kCandidates).frame.LeftTop());
+}
+
+
+TEST_F(ControllerTest, LookUpsMergeBothDictionariesLearnedWordsFirst)
+{
+	BAutolock lock(Looper());
+	BeNuvResources* resources = Looper()->Resources();
+	const nuv_candidate query = Candidate("かんじ", "");
+
+	Controler()->InsertCandidate(Candidate("かんじ", "幹事"));
+	Controler()->InsertCandidate(Candidate("かんじ", "完治"));
+	std::vector<nuv_candidate> found;
+	Controler()->FindCandidates(query, found);
+	std::vector<std::string> words;
+	for (const nuv_candidate& candidate : found) {
+		EXPECT_EQ(query.reading, candidate.reading);
+		words.push_back(BeNuvUtils::ConvertEucToUtf8(candidate.candidate));
+	}
+	EXPECT_THAT(words, ElementsAre("完治", "幹事", "漢字", "感じ"));
+
+	// Learning and purging reach the user dictionary only.
+	EXPECT_EQ(3u, resources->Dictionary()->FindEntry(query).stems.size());
+	Controler()->RemoveCandidate(Candidate("かんじ", "漢字"));
+	Controler()->RemoveCandidate(Candidate("かんじ", "完治"));
+	EXPECT_EQ(3u, resources->Dictionary()->FindEntry(query).stems.size());
+	const NuvEntry user = resources->UserDictionary()->FindEntry(query);
+	EXPECT_THAT(user.stems, ElementsAre(Euc("幹事")));
+}
+
+
+TEST_F(ControllerTest, ModePaletteFollowsTheEngine)
+{
+	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("かな"));
+	Type("q");
+	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("カナ"));
+	Type("l");
+	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("NUV"));
+	// Deactivation resets the engine to hiragana.
+	fHost->Activate(false);
+	ASSERT_TRUE(fHost->Settle());
+	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("かな"));
+}
+
+
+// Fault: destroying the controller with a conversion, registration or
+// purge state on its stack let those states call hooks whose palettes were
+// already closed.
+TEST_F(ControllerTest, UnloadingWithPromptsOpenTouchesNoClosedPalette)
+{
+	const char* const scripts[] = {
+		"Kanji ",			// conversion
+		"Kanji    ",		// registration of かんじ
+		"Kanji    Kou ",	// a conversion inside the registration
+		"Kanji X",			// purge prompt
+	};
+	for (const char* script : scripts) {
+		Type(script);
+		Unload();
+		EXPECT_TRUE(HeadlessDisplay::Windows().empty()) << script;
+		Load();
+	}
+	Type("Kanji    ");
+	EXPECT_THAT(Window(kRegistration).texts,
+		ElementsAre("registering \"かんじ\""));
+}

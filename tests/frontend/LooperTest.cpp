@@ -1,0 +1,335 @@
+// The key path and dispatch of the method's looper, driven as the input
+// server drives it, with the messages the application receives recorded.
+#include "MethodFixture.h"
+
+#include <AppDefs.h>
+#include <Autolock.h>
+#include <HeadlessDisplay.h>
+#include <Input.h>
+#include <InterfaceDefs.h>
+#include <Message.h>
+#include <Messenger.h>
+
+#include "BeNuvLooper.h"
+
+
+using testing::ElementsAre;
+using testing::IsEmpty;
+
+
+namespace {
+
+// The field names of `message`, in order, one per item.
+std::vector<std::string>
+FieldItems(const BMessage& message)
+{
+	std::vector<std::string> items;
+	char* name;
+	type_code type;
+	int32 count;
+	for (int32 i = 0; message.GetInfo(B_ANY_TYPE, i, &name, &type, &count)
+			== B_OK; i++) {
+		for (int32 k = 0; k < count; k++)
+			items.push_back(name);
+	}
+	return items;
+}
+
+
+bool
+MenuShowsHelp(const MethodHost& host)
+{
+	return host.HasMenu() && host.MenuLabels()
+		== std::vector<std::string>(1, "Help");
+}
+
+}	// namespace
+
+
+class LooperTest : public MethodFixture {
+};
+
+
+// Rows "closed, text composed" and "open, text composed"; K also shows the
+// INPUT_AGAIN repetition: the direct input state opens the reading and
+// hands K back, and the events of the first handling come first.
+TEST_F(LooperTest, ComposingOpensTheTransactionOnceAndRepeatsAgainKeys)
+{
+	Type("K");
+	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(▽,false)",
+		"LOCATION_REQUEST", "CHANGED(▽k,false)", "LOCATION_REQUEST"));
+	Type("a");
+	EXPECT_THAT(Received(), ElementsAre("CHANGED(▽か,false)",
+		"LOCATION_REQUEST"));
+	EXPECT_TRUE(Looper()->IsTransactionOpen());
+	EXPECT_EQ("", fApplication.Document());
+	EXPECT_EQ("▽か", fApplication.Composing());
+}
+
+
+// Rows "open, confirmed, nothing composed" (no empty CHANGED between) and
+// "closed, confirmed, nothing composed".
+TEST_F(LooperTest, ConfirmingEverythingClosesTheTransaction)
+{
+	Type("Ka");
+	Received();
+	Type("<C-j>");
+	EXPECT_THAT(Received(), ElementsAre("CHANGED(か,true)", "STOPPED"));
+
+	Type("a");
+	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(あ,true)",
+		"STOPPED"));
+	EXPECT_FALSE(Looper()->IsTransactionOpen());
+	EXPECT_EQ("かあ", fApplication.Document());
+}
+
+
+// Row "confirmed and more composed", open and closed: the transaction
+// stays open.
+TEST_F(LooperTest, ConfirmedAndComposedTextKeepTheTransactionOpen)
+{
+	Type("k");
+	Received();
+	Type("k");
+	EXPECT_THAT(Received(), ElementsAre("CHANGED(っ,true)",
+		"CHANGED(k,false)", "LOCATION_REQUEST"));
+	Type("a");
+	Received();
+
+	// "@" of the test table confirms あ and leaves k pending.
+	Type("@");
+	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(あ,true)",
+		"CHANGED(k,false)", "LOCATION_REQUEST"));
+	EXPECT_TRUE(Looper()->IsTransactionOpen());
+	EXPECT_EQ("っかあ", fApplication.Document());
+}
+
+
+// Rows "open, nothing left" and "closed, nothing": a cancelled
+// composition is removed with an empty confirmed CHANGED; a key that
+// changes nothing when nothing is open sends no event.
+TEST_F(LooperTest, CancellingSendsAnEmptyConfirmedChangeAndStopped)
+{
+	Type("Ka");
+	Received();
+	Type("<C-g>");
+	EXPECT_THAT(Received(), ElementsAre("CHANGED(,true)", "STOPPED"));
+	Type("Ka<esc>");
+	EXPECT_EQ("STOPPED", Received().back());
+
+	Type("<bs>");
+	EXPECT_THAT(Received(), ElementsAre("PASSED(\\x08,0x1E,0x0)"));
+	EXPECT_EQ("", fApplication.Document());
+}
+
+
+TEST_F(LooperTest, CommandAndOptionKeysPassUntouchedEvenWhileComposing)
+{
+	Type("Ka");
+	Received();
+	Type("<cmd-a><opt-b>");
+	EXPECT_THAT(Received(), ElementsAre("PASSED(a,0x3C,0x2)",
+		"PASSED(b,0x50,0x40)"));
+
+	// The engine did not see them: the reading is still か.
+	Type("<C-j>");
+	EXPECT_THAT(Received(), ElementsAre("CHANGED(か,true)", "STOPPED"));
+}
+
+
+TEST_F(LooperTest, UnusedKeysReachTheApplicationOnlyWhenNothingIsComposed)
+{
+	Type("<enter><tab>");
+	EXPECT_THAT(Received(), ElementsAre("PASSED(\\x0A,0x47,0x0)",
+		"PASSED(\\x09,0x26,0x0)"));
+
+	// Held text swallows them.
+	Type("Ka");
+	Received();
+	Type("<tab><left>");
+	for (const std::string& event : Received())
+		EXPECT_EQ(std::string::npos, event.find("PASSED")) << event;
+
+	// The Enter that confirms a conversion comes after the events.
+	Type("<C-g>Kanji ");
+	Received();
+	Type("<enter>");
+	EXPECT_THAT(Received(), ElementsAre("CHANGED(漢字,true)", "STOPPED",
+		"PASSED(\\x0A,0x47,0x0)"));
+	EXPECT_EQ("\n\t漢字\n", fApplication.Document());
+}
+
+
+TEST_F(LooperTest, EventsCarryTheirFieldsInOrder)
+{
+	Type("K");
+	const std::vector<BMessage> delivered = fHost->Delivered();
+	ASSERT_EQ(5u, delivered.size());
+
+	EXPECT_THAT(FieldItems(delivered[0]),
+		ElementsAre("be:opcode", "be:reply_to"));
+	BMessenger replyTo;
+	ASSERT_EQ(B_OK, delivered[0].FindMessenger("be:reply_to", &replyTo));
+	BLooper* target = NULL;
+	replyTo.Target(&target);
+	EXPECT_EQ(Looper(), target);
+
+	// ▽k is four bytes of UTF-8.
+	const BMessage& changed = delivered[3];
+	EXPECT_THAT(FieldItems(changed), ElementsAre("be:opcode", "be:reply_to",
+		"be:string", "be:confirmed", "be:clause_start", "be:clause_end",
+		"be:selection", "be:selection"));
+	EXPECT_EQ(B_INPUT_METHOD_CHANGED, changed.FindInt32("be:opcode"));
+	EXPECT_EQ(0, changed.FindInt32("be:clause_start"));
+	EXPECT_EQ(4, changed.FindInt32("be:clause_end"));
+	EXPECT_EQ(4, changed.FindInt32("be:selection", 0));
+	EXPECT_EQ(4, changed.FindInt32("be:selection", 1));
+	EXPECT_THAT(FieldItems(delivered[4]),
+		ElementsAre("be:opcode", "be:reply_to"));
+
+	fHost->ClearDelivered();
+	Type("<C-g>");
+	const BMessage& closing = fHost->Delivered().at(0);
+	EXPECT_THAT(FieldItems(closing), ElementsAre("be:opcode", "be:reply_to",
+		"be:string", "be:confirmed"));
+	EXPECT_TRUE(closing.FindBool("be:confirmed"));
+}
+
+
+TEST_F(LooperTest, ApplicationStopRequestClearsTheEngine)
+{
+	Type("Ka");
+	Received();
+	fHost->RequestStop();
+	ASSERT_TRUE(fHost->Settle());
+	EXPECT_THAT(Received(), ElementsAre("CHANGED(,true)", "STOPPED"));
+
+	// Other opcodes, and a stop with nothing open, do nothing.
+	Type("Ka");
+	Received();
+	for (int32 opcode : {B_INPUT_METHOD_STARTED, B_INPUT_METHOD_CHANGED}) {
+		BMessage event(B_INPUT_METHOD_EVENT);
+		event.AddInt32("be:opcode", opcode);
+		BMessenger(Looper()).SendMessage(&event);
+	}
+	ASSERT_TRUE(fHost->Settle());
+	EXPECT_THAT(Received(), IsEmpty());
+	Type("<C-g>");
+	Received();
+	fHost->RequestStop();
+	ASSERT_TRUE(fHost->Settle());
+	EXPECT_THAT(Received(), IsEmpty());
+
+	// The reading was dropped: a fresh key starts from direct input.
+	Type("a");
+	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(あ,true)",
+		"STOPPED"));
+}
+
+
+TEST_F(LooperTest, DeactivationWithdrawsTheMenuAndTheComposition)
+{
+	EXPECT_TRUE(MenuShowsHelp(*fHost));
+	headless_window_info mode;
+	ASSERT_TRUE(HeadlessDisplay::FindWindow("NUV Mode Palette", &mode));
+	EXPECT_FALSE(mode.hidden);
+
+	Type("Ka");
+	Received();
+	fHost->Activate(false);
+	ASSERT_TRUE(fHost->Settle());
+	EXPECT_THAT(Received(), ElementsAre("CHANGED(,true)", "STOPPED"));
+	EXPECT_FALSE(fHost->HasMenu());
+	ASSERT_TRUE(HeadlessDisplay::FindWindow("NUV Mode Palette", &mode));
+	EXPECT_TRUE(mode.hidden);
+
+	// With nothing open, deactivating again sends nothing; one activation
+	// shows the palette after any number of deactivations.
+	fHost->Activate(false);
+	fHost->Activate(true);
+	ASSERT_TRUE(fHost->Settle());
+	EXPECT_THAT(Received(), IsEmpty());
+	EXPECT_TRUE(MenuShowsHelp(*fHost));
+	ASSERT_TRUE(HeadlessDisplay::FindWindow("NUV Mode Palette", &mode));
+	EXPECT_FALSE(mode.hidden);
+}
+
+
+TEST_F(LooperTest, HelpItemOpensTheHelpPageInTheBrowser)
+{
+	HeadlessDisplay::ClearLaunches();
+	ASSERT_TRUE(fHost->ChooseMenuItem("Help"));
+	ASSERT_TRUE(fHost->Settle());
+	const std::vector<headless_launch_info> launches
+		= HeadlessDisplay::Launches();
+	ASSERT_EQ(1u, launches.size());
+	EXPECT_EQ("application/x-vnd.Be-NPOS", launches[0].signature);
+	EXPECT_THAT(launches[0].arguments,
+		ElementsAre(fSettings.Path() + "help/index.html"));
+	EXPECT_THAT(Received(), IsEmpty());
+}
+
+
+TEST_F(LooperTest, FilterDivertsKeyDownsOnly)
+{
+	KeyStep step;
+	step.bytes = "a";
+	step.key = 0x3C;
+	BMessage* up = MethodHost::MakeKeyMessage(step);
+	up->what = B_KEY_UP;
+	fHost->SendKey(up);
+	BMessage* modifiers = new BMessage(B_MODIFIERS_CHANGED);
+	fHost->SendKey(modifiers);
+	// A key-down reaches the application only through the method.
+	fHost->SendKey(MethodHost::MakeKeyMessage(step));
+	ASSERT_TRUE(fHost->Settle());
+	EXPECT_THAT(Received(), ElementsAre("KEY_UP(a,0x3C,0x0)",
+		"WHAT(" + std::to_string(B_MODIFIERS_CHANGED) + ")", "STARTED",
+		"CHANGED(あ,true)", "STOPPED"));
+}
+
+
+TEST_F(LooperTest, LocationRepliesReplaceTheStoredCaret)
+{
+	BMessage reply(B_INPUT_METHOD_EVENT);
+	reply.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
+	for (int i = 0; i < 3; i++) {
+		reply.AddPoint("be:location_reply", BPoint(100 + 14 * i, 200));
+		reply.AddFloat("be:height_reply", 15 + i);
+	}
+	BMessenger(Looper()).SendMessage(&reply);
+	ASSERT_TRUE(fHost->Settle());
+	{
+		BAutolock lock(Looper());
+		ASSERT_EQ(3, Looper()->CountTargetLocations());
+		EXPECT_EQ(BPoint(128, 200), Looper()->TargetLocation(2));
+		EXPECT_EQ(17, Looper()->TargetHeight(2));
+		// Out of range reads a defined zero.
+		EXPECT_EQ(BPoint(0, 0), Looper()->TargetLocation(3));
+		EXPECT_EQ(0, Looper()->TargetHeight(-1));
+	}
+
+	BMessage empty(B_INPUT_METHOD_EVENT);
+	empty.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
+	BMessenger(Looper()).SendMessage(&empty);
+	ASSERT_TRUE(fHost->Settle());
+	BAutolock lock(Looper());
+	EXPECT_EQ(0, Looper()->CountTargetLocations());
+}
+
+
+// The caret the palettes stand at is the application's answer for the
+// first composed character.
+TEST_F(LooperTest, CandidatePaletteStandsBelowTheComposedText)
+{
+	Type("a");	// あ moves the caret one wide character (14 px) right
+	Type("Kou     ");
+	headless_window_info palette;
+	ASSERT_TRUE(HeadlessDisplay::FindWindow("NUV Candidates Palette",
+		&palette));
+	EXPECT_FALSE(palette.hidden);
+	EXPECT_EQ(20 + 14, palette.frame.left);
+	EXPECT_EQ(20 + 15 + 8, palette.frame.top);
+	EXPECT_THAT(palette.texts, ElementsAre(
+		"A:港  S:効  D:構  F:孝  J:光  K:工  L:口  [残り 1]"));
+}

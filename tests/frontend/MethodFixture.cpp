@@ -1,0 +1,196 @@
+#include "MethodFixture.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include <AppDefs.h>
+#include <FindDirectory.h>
+#include <Font.h>
+#include <HeadlessDisplay.h>
+#include <Input.h>
+#include <Message.h>
+
+#include "BeNuvMethod.h"
+#include "KeyScript.h"
+
+
+namespace fs = std::filesystem;
+
+
+SettingsDirectory::SettingsDirectory(const std::string& source)
+{
+	char pattern[] = "/tmp/nuv-frontend-XXXXXX";
+	if (mkdtemp(pattern) == NULL)
+		abort();
+	fRoot = pattern;
+	fPath = fRoot + "/nuvim_settings/";
+	fs::create_directory(fPath);
+	if (!source.empty()) {
+		for (const fs::directory_entry& entry : fs::directory_iterator(source))
+			fs::copy(entry.path(), fPath + entry.path().filename().string(),
+				fs::copy_options::recursive);
+	}
+	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, fRoot.c_str());
+}
+
+
+SettingsDirectory::~SettingsDirectory()
+{
+	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, NULL);
+	std::error_code error;
+	fs::remove_all(fRoot, error);
+}
+
+
+std::string
+SettingsDirectory::ReadFile(const std::string& name) const
+{
+	std::ifstream in(File(name), std::ios::binary);
+	return std::string(std::istreambuf_iterator<char>(in),
+		std::istreambuf_iterator<char>());
+}
+
+
+void
+SettingsDirectory::WriteFile(const std::string& name,
+	const std::string& bytes) const
+{
+	std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
+	out << bytes;
+}
+
+
+std::string
+FrontendSettings()
+{
+	return NUV_TEST_DATA_DIR "/frontend/settings";
+}
+
+
+std::string
+DescribeDelivered(const BMessage& message)
+{
+	std::string string;
+	if (message.what == B_INPUT_METHOD_EVENT) {
+		int32 opcode = -1;
+		message.FindInt32("be:opcode", &opcode);
+		switch (opcode) {
+			case B_INPUT_METHOD_STARTED:
+				return "STARTED";
+			case B_INPUT_METHOD_STOPPED:
+				return "STOPPED";
+			case B_INPUT_METHOD_LOCATION_REQUEST:
+				return "LOCATION_REQUEST";
+			case B_INPUT_METHOD_CHANGED:
+			{
+				bool confirmed = false;
+				message.FindString("be:string", &string);
+				message.FindBool("be:confirmed", &confirmed);
+				return "CHANGED(" + string + (confirmed ? ",true)" : ",false)");
+			}
+			default:
+				return "IMEV(" + std::to_string(opcode) + ")";
+		}
+	}
+	if (message.what == B_KEY_DOWN || message.what == B_KEY_UP) {
+		message.FindString("bytes", &string);
+		std::string bytes;
+		for (char c : string) {
+			if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) {
+				char hex[8];
+				snprintf(hex, sizeof(hex), "\\x%02X", c);
+				bytes += hex;
+			} else
+				bytes += c;
+		}
+		int32 key = 0;
+		int32 modifiers = 0;
+		message.FindInt32("key", &key);
+		message.FindInt32("modifiers", &modifiers);
+		char tail[32];
+		snprintf(tail, sizeof(tail), ",0x%02X,0x%X)", key, modifiers);
+		return std::string(message.what == B_KEY_UP ? "KEY_UP(" : "PASSED(")
+			+ bytes + tail;
+	}
+	return "WHAT(" + std::to_string(message.what) + ")";
+}
+
+
+MethodFixture::MethodFixture()
+	:
+	fSettings(FrontendSettings()),
+	fApplication(20, 20, 15, [](const std::string& text) {
+		return be_plain_font->StringWidth(text.c_str());
+	}),
+	fHost(NULL)
+{
+}
+
+
+void
+MethodFixture::SetUp()
+{
+	HeadlessDisplay::SetScreenSize(1024, 768);
+	fHost = new MethodHost(fApplication, NULL);
+	Load();
+}
+
+
+void
+MethodFixture::TearDown()
+{
+	delete fHost;
+	fHost = NULL;
+}
+
+
+void
+MethodFixture::Load()
+{
+	ASSERT_TRUE(fHost->Instantiate(instantiate_input_method));
+	fHost->Activate(true);
+	ASSERT_TRUE(fHost->Settle());
+	fHost->ClearDelivered();
+}
+
+
+void
+MethodFixture::Unload()
+{
+	fHost->Unload();
+}
+
+
+void
+MethodFixture::Type(const std::string& script)
+{
+	std::vector<KeyStep> steps;
+	KeyScriptError error;
+	ASSERT_TRUE(KeyScript::Parse(script, steps, error))
+		<< error.Describe(false);
+	for (const KeyStep& step : steps) {
+		std::string report;
+		ASSERT_TRUE(fHost->Perform(step, &report)) << report;
+	}
+}
+
+
+std::vector<std::string>
+MethodFixture::Received()
+{
+	std::vector<std::string> received;
+	for (const BMessage& message : fHost->Delivered())
+		received.push_back(DescribeDelivered(message));
+	fHost->ClearDelivered();
+	return received;
+}
+
+
+BeNuvLooper*
+MethodFixture::Looper() const
+{
+	return static_cast<BeNuvMethod*>(fHost->Method())->Looper();
+}

@@ -1,0 +1,73 @@
+// Runs the input method in the test process, as nuvim does, over a private
+// copy of a settings directory, and records what the application receives.
+#ifndef METHOD_FIXTURE_H
+#define METHOD_FIXTURE_H
+
+#include <string>
+#include <vector>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "ApplicationModel.h"
+#include "MethodHost.h"
+
+class BeNuvLooper;
+class BMessage;
+
+// A fresh temporary directory holding "nuvim_settings/", with the kits'
+// user settings directory pointed at it; removed again on destruction.
+class SettingsDirectory {
+public:
+	// Copies every file of `source` (may be empty: no files).
+								SettingsDirectory(const std::string& source);
+								~SettingsDirectory();
+
+	// The settings directory itself, ending in "/".
+			const std::string&	Path() const { return fPath; }
+			std::string			File(const std::string& name) const
+									{ return fPath + name; }
+			std::string			ReadFile(const std::string& name) const;
+			void				WriteFile(const std::string& name,
+									const std::string& bytes) const;
+
+private:
+			std::string			fRoot;
+			std::string			fPath;
+};
+
+// The front-end settings of tests/data/frontend/settings.
+std::string FrontendSettings();
+
+// One line per message the application received, in order:
+// STARTED, STOPPED, LOCATION_REQUEST, CHANGED(text,true|false) and
+// PASSED(bytes, key code, modifiers) for a key message; control bytes are
+// written \xNN.
+std::string DescribeDelivered(const BMessage& message);
+
+class MethodFixture : public testing::Test {
+protected:
+								MethodFixture();
+
+	virtual	void				SetUp();
+	virtual	void				TearDown();
+
+	// Loads the method (linked into the test) and activates it.
+			void				Load();
+	// Deletes the method; it writes its user dictionary.
+			void				Unload();
+
+	// Plays `script` (KeyScript syntax), settling after each step.
+			void				Type(const std::string& script);
+	// What the application received since the last call, one description
+	// per message.
+			std::vector<std::string> Received();
+
+			BeNuvLooper*		Looper() const;
+
+			SettingsDirectory	fSettings;
+			ApplicationModel	fApplication;
+			MethodHost*			fHost;
+};
+
+#endif	// METHOD_FIXTURE_H

@@ -1,0 +1,314 @@
+// The shared resources: the load on its own thread, accessors that wait for
+// it, and a write-back that never loses the user's words.
+#include "MethodFixture.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <HeadlessDisplay.h>
+
+#include "BeNuvResources.h"
+#include "BeNuvUtils.h"
+
+
+namespace fs = std::filesystem;
+
+using testing::ElementsAre;
+
+
+namespace {
+
+const char* const kHeaders = ";; okuri-ari entries.\n;; okuri-nasi entries.\n";
+
+
+std::string
+Euc(const std::string& utf8)
+{
+	return BeNuvUtils::ConvertUtf8ToEuc(utf8);
+}
+
+
+nuv_candidate
+Candidate(const std::string& reading, const std::string& word)
+{
+	nuv_candidate candidate;
+	candidate.reading = Euc(reading);
+	candidate.candidate = Euc(word);
+	return candidate;
+}
+
+
+// Typed `keys` one byte each; what the automaton confirmed.
+std::string
+Convert(NuvInteractiveConverter* automaton, const std::string& keys)
+{
+	for (char key : keys)
+		automaton->Input(nuv_input(static_cast<uint8>(key)));
+	return BeNuvUtils::ConvertEucToUtf8(automaton->Confirmed());
+}
+
+
+// Replaces `name` by a named pipe: the loader blocks on it until the test
+// writes the file's contents with FeedPipe().
+void
+MakePipe(const SettingsDirectory& settings, const std::string& name)
+{
+	unlink(settings.File(name).c_str());
+	ASSERT_EQ(0, mkfifo(settings.File(name).c_str(), 0600));
+}
+
+
+void
+FeedPipe(const SettingsDirectory& settings, const std::string& name,
+	const std::string& bytes)
+{
+	std::ofstream pipe(settings.File(name), std::ios::binary);
+	pipe << bytes;
+}
+
+
+bool
+LoaderIsRunning()
+{
+	for (const headless_thread_info& thread : HeadlessDisplay::Threads()) {
+		if (thread.name == "nuv resource initiarizing.") {
+			EXPECT_EQ(B_NORMAL_PRIORITY, thread.priority);
+			if (thread.started && !thread.finished)
+				return true;
+		}
+	}
+	return false;
+}
+
+
+bool
+NoticeIsShown()
+{
+	headless_window_info notice;
+	return HeadlessDisplay::FindWindow("nuv wake up!", &notice)
+		&& !notice.hidden;
+}
+
+
+void
+Pause()
+{
+	std::this_thread::sleep_for(std::chrono::milliseconds(100));
+}
+
+
+std::vector<std::string>
+DirectoryNames(const std::string& path)
+{
+	std::vector<std::string> names;
+	for (const fs::directory_entry& entry : fs::directory_iterator(path))
+		names.push_back(entry.path().filename().string());
+	std::sort(names.begin(), names.end());
+	return names;
+}
+
+}	// namespace
+
+
+TEST(Resources, ModesShareTheThreeAutomata)
+{
+	SettingsDirectory settings(FrontendSettings());
+	BeNuvResources resources;
+	NuvAutomaton* control = resources.Converter(MODE_NONE);
+	for (nuv_mode mode : {MODE_ASCII, MODE_ABBREV, MODE_TC, MODE_TUT,
+			static_cast<nuv_mode>(99)})
+		EXPECT_EQ(control, resources.Converter(mode)) << mode;
+	EXPECT_EQ(resources.Converter(MODE_HIRAKANA),
+		resources.Converter(MODE_KATAKANA));
+	EXPECT_NE(control, resources.Converter(MODE_HIRAKANA));
+	EXPECT_NE(control, resources.Converter(MODE_ZENEI));
+	EXPECT_NE(resources.Converter(MODE_HIRAKANA),
+		resources.Converter(MODE_ZENEI));
+	EXPECT_EQ(settings.Path(), resources.Directory());
+}
+
+
+// The control-key table reaches all three automata, each time after the
+// automaton's own table, so that its bindings win.
+TEST(Resources, ControlKeyTableIsReadIntoEveryAutomatonAfterItsOwnTable)
+{
+	SettingsDirectory settings(FrontendSettings());
+	settings.WriteFile("roman_kana.table", Euc("a あ\nzq の\n"));
+	settings.WriteFile("roman_zennei.table", Euc("a ａ\nzq ＿\n"));
+	settings.WriteFile("control_key.table", "zq #\n");
+
+	BeNuvResources resources;
+	EXPECT_EQ("あ#", Convert(resources.Converter(MODE_HIRAKANA), "azq"));
+	EXPECT_EQ("ａ#", Convert(resources.Converter(MODE_ZENEI), "azq"));
+	EXPECT_EQ("#", Convert(resources.Converter(MODE_ASCII), "azq"));
+}
+
+
+TEST(Resources, AccessorDuringTheLoadReturnsOnlyAfterIt)
+{
+	SettingsDirectory settings(FrontendSettings());
+	MakePipe(settings, "NUV-JISYO.L");
+
+	BeNuvResources* resources = new BeNuvResources();
+	std::atomic<bool> returned(false);
+	size_t items = 0;
+	std::thread reader([&] {
+		items = resources->Dictionary()->CountItems();
+		returned = true;
+	});
+
+	// The loader is held at the dictionary, with the notice on screen.
+	Pause();
+	EXPECT_FALSE(returned);
+	EXPECT_TRUE(LoaderIsRunning());
+	EXPECT_TRUE(NoticeIsShown());
+
+	FeedPipe(settings, "NUV-JISYO.L", Euc("あ /亜/\nい /伊/\nう /宇/\n"));
+	reader.join();
+	EXPECT_EQ(3u, items);
+	EXPECT_FALSE(NoticeIsShown());
+	delete resources;
+	EXPECT_FALSE(LoaderIsRunning());
+}
+
+
+TEST(Resources, DestructionDuringTheLoadFinishesItThenWrites)
+{
+	SettingsDirectory settings(FrontendSettings());
+	MakePipe(settings, ".nuv-jisyo");
+
+	BeNuvResources* resources = new BeNuvResources();
+	std::atomic<bool> destroyed(false);
+	std::thread destroyer([&] {
+		delete resources;
+		destroyed = true;
+	});
+
+	Pause();
+	EXPECT_FALSE(destroyed);
+	struct stat status;
+	ASSERT_EQ(0, lstat(settings.File(".nuv-jisyo").c_str(), &status));
+	EXPECT_TRUE(S_ISFIFO(status.st_mode));
+
+	FeedPipe(settings, ".nuv-jisyo", Euc("かんじ /漢字/\n"));
+	destroyer.join();
+	ASSERT_EQ(0, lstat(settings.File(".nuv-jisyo").c_str(), &status));
+	EXPECT_TRUE(S_ISREG(status.st_mode));
+	EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"),
+		settings.ReadFile(".nuv-jisyo"));
+}
+
+
+TEST(Resources, EmptySettingsDirectoryStartsAndWritesTheTwoHeaderLines)
+{
+	SettingsDirectory settings("");
+	{
+		BeNuvResources resources;
+		EXPECT_EQ(INPUT_IGNORED,
+			resources.Converter(MODE_HIRAKANA)->Input(nuv_input('a')));
+		EXPECT_EQ(0u, resources.Dictionary()->CountItems());
+		EXPECT_EQ(0u, resources.UserDictionary()->CountEntries());
+	}
+	EXPECT_EQ(kHeaders, settings.ReadFile(".nuv-jisyo"));
+	struct stat status;
+	ASSERT_EQ(0, stat(settings.File(".nuv-jisyo").c_str(), &status));
+	EXPECT_EQ(0664u, status.st_mode & 07777);
+	EXPECT_THAT(DirectoryNames(settings.Path()), ElementsAre(".nuv-jisyo"));
+}
+
+
+TEST(Resources, WriteBackReplacesTheFileThroughItsLinkKeepingItsMode)
+{
+	SettingsDirectory settings(FrontendSettings());
+	settings.WriteFile("words", Euc("かんじ /感じ/\n"));
+	chmod(settings.File("words").c_str(), 0600);
+	ASSERT_EQ(0, symlink("words", settings.File(".nuv-jisyo").c_str()));
+	{
+		BeNuvResources resources;
+		resources.UserDictionary()->InsertCandidate(
+			Candidate("かんじ", "漢字"));
+	}
+	struct stat status;
+	ASSERT_EQ(0, lstat(settings.File(".nuv-jisyo").c_str(), &status));
+	EXPECT_TRUE(S_ISLNK(status.st_mode));
+	EXPECT_EQ(kHeaders + Euc("かんじ /漢字/感じ/\n"),
+		settings.ReadFile("words"));
+	ASSERT_EQ(0, stat(settings.File("words").c_str(), &status));
+	EXPECT_EQ(0600u, status.st_mode & 07777);
+}
+
+
+// Fault: the write-back truncated .nuv-jisyo and wrote it in place, so a
+// write that failed part-way (a full disk) lost the user's words. Now a
+// complete copy is renamed over it, or nothing changes.
+TEST(Resources, FailedWriteBackLeavesTheFormerFileWhole)
+{
+	SettingsDirectory settings(FrontendSettings());
+	std::string words;
+	for (int i = 0; i < 200; i++)
+		words += Euc("よみ") + std::to_string(1000 + i) + Euc(" /読み/\n");
+	const std::string former = kHeaders + words;
+	settings.WriteFile(".nuv-jisyo", former);
+
+	BeNuvResources* resources = new BeNuvResources();
+	resources->UserDictionary()->InsertCandidate(Candidate("かんじ", "漢字"));
+
+	// Files may grow to 1 KiB only: the new dictionary does not fit.
+	struct rlimit saved;
+	getrlimit(RLIMIT_FSIZE, &saved);
+	struct rlimit small = saved;
+	small.rlim_cur = 1024;
+	void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);
+	ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
+	delete resources;
+	setrlimit(RLIMIT_FSIZE, &saved);
+	signal(SIGXFSZ, handler);
+
+	EXPECT_EQ(former, settings.ReadFile(".nuv-jisyo"));
+	EXPECT_THAT(DirectoryNames(settings.Path()), ElementsAre(".nuv-jisyo",
+		"NUV-JISYO.L", "control_key.table", "roman_kana.table",
+		"roman_zennei.table"));
+}
+
+
+// Fault: a .nuv-jisyo that existed but could not be read was replaced at
+// write-back by the few words learned since, losing all the others. It is
+// now left as it is.
+TEST(Resources, UnreadableUserDictionaryIsKeptAtWriteBack)
+{
+	SettingsDirectory settings(FrontendSettings());
+	// A link to itself exists but cannot be opened, even by root.
+	ASSERT_EQ(0, symlink(".nuv-jisyo", settings.File(".nuv-jisyo").c_str()));
+	{
+		BeNuvResources resources;
+		resources.UserDictionary()->InsertCandidate(
+			Candidate("かんじ", "漢字"));
+	}
+	char target[64] = {};
+	ASSERT_EQ(10, readlink(settings.File(".nuv-jisyo").c_str(), target,
+		sizeof(target) - 1));
+	EXPECT_STREQ(".nuv-jisyo", target);
+
+	if (geteuid() != 0) {
+		// A file without read permission.
+		unlink(settings.File(".nuv-jisyo").c_str());
+		settings.WriteFile(".nuv-jisyo", Euc("かんじ /感じ/\n"));
+		chmod(settings.File(".nuv-jisyo").c_str(), 0200);
+		{
+			BeNuvResources resources;
+			resources.UserDictionary()->InsertCandidate(
+				Candidate("かんじ", "漢字"));
+		}
+		chmod(settings.File(".nuv-jisyo").c_str(), 0600);
+		EXPECT_EQ(Euc("かんじ /感じ/\n"), settings.ReadFile(".nuv-jisyo"));
+	}
+}

@@ -7,6 +7,8 @@
 // teaches it to the user dictionary. Stepping past the last candidate opens
 // word registration for the same reading; stepping back before the first
 // returns to the reading buffer.
+//
+// Threads: used on its controller's thread only, like every state.
 #ifndef NUV_CONVERT_STATE_H
 #define NUV_CONVERT_STATE_H
 
@@ -49,9 +51,9 @@ public:
 	virtual	int32_t				Cancel();
 
 	// Number of candidates offered in the preedit text before the pages.
-	static	const int32_t		kPreeditCount = 4;
+	static	constexpr int32_t	kPreeditCount = 4;
 	// Largest page of the candidate palette.
-	static	const int32_t		kPageSize = 7;
+	static	constexpr int32_t	kPageSize = 7;
 
 private:
 	// Steps to the next candidate or page; past the end it opens

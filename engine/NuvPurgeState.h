@@ -3,6 +3,8 @@
 // prompt itself is drawn by the controller's ShowPurge hook; this state shows
 // it from its constructor and withdraws it from its destructor, so the prompt
 // goes whichever way the state ends.
+//
+// Threads: used on its controller's thread only, like every state.
 #ifndef NUV_PURGE_STATE_H
 #define NUV_PURGE_STATE_H
 

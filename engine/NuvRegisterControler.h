@@ -2,6 +2,8 @@
 // stack, so that the new word is typed with the whole engine, and sends every
 // outward request (key tests, mode display, palettes, automata, dictionaries)
 // to the controller its owning registration is pushed on.
+//
+// Threads: used on the thread of the controller above it only.
 #ifndef NUV_REGISTER_CONTROLER_H
 #define NUV_REGISTER_CONTROLER_H
 

@@ -58,13 +58,11 @@ NuvRegisterState::Pending()
 	if (fNested)
 		return fSubControler->Pending();
 
-	const std::vector<int32_t> before(fWord.begin(), fWord.begin() + fCursor);
-	const std::vector<int32_t> after(fWord.begin() + fCursor, fWord.end());
 	std::string text(kRegisterMarker);
-	text += NuvUtils::JoinEucString(before);
+	_AppendWord(text, 0, fCursor);
 	text += fSubControler->Pending();
 	text += kCursorMarker;
-	text += NuvUtils::JoinEucString(after);
+	_AppendWord(text, fCursor, fWord.size());
 	return text;
 }
 
@@ -162,16 +160,18 @@ NuvRegisterState::Cancel()
 }
 
 
-std::string
-NuvRegisterState::Word() const
-{
-	return NuvUtils::JoinEucString(fWord);
-}
-
-
 void
 NuvRegisterState::_InsertAtCursor(int32_t code)
 {
 	fWord.insert(fWord.begin() + fCursor, code);
 	fCursor++;
+}
+
+
+void
+NuvRegisterState::_AppendWord(std::string& text, size_t from, size_t to) const
+{
+	EucCombinator combinator(text);
+	for (size_t i = from; i < to; i++)
+		combinator.PutChar(fWord[i]);
 }

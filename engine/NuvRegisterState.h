@@ -9,6 +9,8 @@
 // nest to any depth; every level forwards its display and dictionary
 // requests outwards, and the outermost controller receives the whole chain
 // of readings under registration, outermost first.
+//
+// Threads: used on its controller's thread only, like every state.
 #ifndef NUV_REGISTER_STATE_H
 #define NUV_REGISTER_STATE_H
 
@@ -54,7 +56,8 @@ public:
 	// controller this state is pushed on, the flag telling that a
 	// registration runs inside this one, and whether this state is being
 	// destroyed (its own prompt line goes then, so inner levels leaving with
-	// it need not show it again).
+	// it need not show it again). The controller is fetched on every call:
+	// while it is being destroyed it is a stand-in whose hooks do nothing.
 			const nuv_candidate&	Record() const { return fRecord; }
 			NuvControler*		ParentControler() const
 									{ return Controler(); }
@@ -62,12 +65,11 @@ public:
 			bool				IsNested() const { return fNested; }
 			bool				IsClosing() const { return fClosing; }
 
-	// The word typed so far and the cursor (a character index into it).
-			std::string			Word() const;
-			size_t				Cursor() const { return fCursor; }
-
 private:
 			void				_InsertAtCursor(int32_t code);
+	// Appends the characters [from, to) of the word to `text`.
+			void				_AppendWord(std::string& text, size_t from,
+									size_t to) const;
 
 			nuv_candidate		fRecord;
 			bool				fNested;

@@ -71,13 +71,7 @@ int32_t
 NuvRegisterState::Input(nuv_input input)
 {
 	const int32_t result = fSubControler->Input(input);
-
-	// Whatever the nested engine confirmed (kana, a converted word, the word
-	// of an inner registration) lands in the word at the cursor.
-	const std::vector<int32_t> confirmed
-		= NuvUtils::SplitEucString(fSubControler->Confirmed());
-	fWord.insert(fWord.begin() + fCursor, confirmed.begin(), confirmed.end());
-	fCursor += confirmed.size();
+	_TakeConfirmed();
 
 	if (result == INPUT_CONSUMED)
 		return INPUT_CONSUMED;
@@ -137,7 +131,9 @@ int32_t
 NuvRegisterState::Undo()
 {
 	if (!fSubControler->IsEmpty()) {
+		// a conversion there confirms its candidate on backspace
 		fSubControler->Undo();
+		_TakeConfirmed();
 		return INPUT_CONSUMED;
 	}
 	if (fCursor > 0) {
@@ -153,10 +149,23 @@ NuvRegisterState::Cancel()
 {
 	if (!fSubControler->IsEmpty()) {
 		fSubControler->Cancel();
+		_TakeConfirmed();
 		return INPUT_CONSUMED;
 	}
 	PopState();
 	return INPUT_CONSUMED;
+}
+
+
+void
+NuvRegisterState::_TakeConfirmed()
+{
+	// Whatever the nested engine confirmed (kana, a converted word, the word
+	// of an inner registration) lands in the word at the cursor.
+	const std::vector<int32_t> confirmed
+		= NuvUtils::SplitEucString(fSubControler->Confirmed());
+	fWord.insert(fWord.begin() + fCursor, confirmed.begin(), confirmed.end());
+	fCursor += confirmed.size();
 }
 
 

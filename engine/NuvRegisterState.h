@@ -66,6 +66,10 @@ public:
 			bool				IsClosing() const { return fClosing; }
 
 private:
+	// Moves the nested engine's confirmed text into the word at the cursor.
+	// Called after every call into the nested engine, so that nothing it
+	// confirms waits there unseen.
+			void				_TakeConfirmed();
 			void				_InsertAtCursor(int32_t code);
 	// Appends the characters [from, to) of the word to `text`.
 			void				_AppendWord(std::string& text, size_t from,

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "ConversionFixture.h"
-#include "NuvConvertState.h"
 
 using namespace nuv_test;
 
@@ -117,14 +116,6 @@ TEST_F(ConversionTest, TwelveCandidatesPageForwardAndBack)
 	EXPECT_EQ(driver.Press(' ').preedit, "▼");
 	EXPECT_EQ(controler.ShownCandidates(), Words({"亥"}));
 	EXPECT_EQ(controler.ShownRemaining(), 0);
-
-	// on the short last page only its own label selects
-	for (char key : std::string("sdfjklSL")) {
-		KeyStep step = driver.Press(key);
-		EXPECT_EQ(step.result, INPUT_IGNORED) << key;
-		EXPECT_EQ(step.confirmed, "") << key;
-	}
-	EXPECT_EQ(controler.ShownCandidates(), Words({"亥"}));
 
 	driver.Press('x');
 	EXPECT_EQ(controler.ShownRemaining(), 1);
@@ -255,16 +246,6 @@ TEST_F(ConversionTest, SteppingPastTheLastCandidateOpensRegistration)
 }
 
 
-TEST_F(ConversionTest, OneCandidateSteppingEitherWayLeavesAtOnce)
-{
-	driver.Type("Ki");
-	EXPECT_EQ(driver.Press(' ').preedit, "▼木");
-	EXPECT_EQ(driver.Press(' ').preedit, "★|");
-	EXPECT_EQ(driver.Press(kCancel).preedit, "▼木");
-	EXPECT_EQ(driver.Press('x').preedit, "▽き");
-}
-
-
 TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 {
 	// Fault mended: backspace must shorten only the candidate it confirms,
@@ -316,15 +297,4 @@ TEST_F(ConversionTest, ConfirmedCandidateComesFirstNextTime)
 	EXPECT_EQ(controler.UserDictionary().FindEntry(
 		nuv_candidate{Utf8ToEuc("かんじ"), "", "", ""}).stems.front(),
 		Utf8ToEuc("幹事"));
-}
-
-
-TEST_F(ConversionTest, ModeStaysOnTheConversionAndReturnsAfterIt)
-{
-	driver.Type("Kanji ");
-	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
-	driver.Type("  ");
-	driver.Press(kConfirm);
-	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
-	EXPECT_EQ(controler.CountStates(), 1);
 }

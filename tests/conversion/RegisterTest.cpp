@@ -257,3 +257,17 @@ TEST_F(ConversionTest, FortyNestedLevelsKeepTheirWordsAndUnwindOneByOne)
 	EXPECT_EQ(controler.CountStates(), 1);
 	EXPECT_TRUE(controler.ShownRegisters().empty());
 }
+
+
+TEST_F(ConversionTest, TextTheNestedEngineConfirmsOnUndoLandsInTheWordAtOnce)
+{
+	// Fault mended: a conversion in the nested engine confirms its candidate
+	// when undone; reached through the controller's Undo() rather than a
+	// key, that text stayed in the nested engine, missing from the preedit
+	// until the next key.
+	driver.Type("Kiyosi ka");
+	EXPECT_EQ(driver.Type("Kanji ").preedit, "★か▼漢字|");
+	EXPECT_EQ(controler.Undo(), INPUT_CONSUMED);
+	EXPECT_EQ(EucToUtf8(controler.Pending()), "★か漢|");
+	EXPECT_EQ(driver.Press(kEnter).confirmed, "か漢");
+}

@@ -129,7 +129,7 @@ HostPaths::SeedSettings(const std::string& directory,
 
 bool
 HostPaths::PointSettingsDirectory(const std::string& directory,
-	std::string& temporary, std::string& error)
+	std::string& temporary, std::string& resolved, std::string& error)
 {
 	temporary.clear();
 	std::error_code code;
@@ -140,6 +140,7 @@ HostPaths::PointSettingsDirectory(const std::string& directory,
 		error = "settings directory " + directory + " does not exist";
 		return false;
 	}
+	resolved = path.string();
 
 	if (path.filename() == kSettingsName) {
 		HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY,

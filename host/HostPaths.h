@@ -36,10 +36,12 @@ public:
 	// find_directory(B_USER_SETTINGS_DIRECTORY) + "/nuvim_settings/": when
 	// `directory` is not itself named nuvim_settings, a temporary directory
 	// holding a link of that name to it stands in, and `temporary` receives
-	// its path (else it is emptied). False with a reason on failure.
+	// its path (else it is emptied), and `resolved` the absolute path of
+	// `directory`. False with a reason on failure.
 	static	bool				PointSettingsDirectory(
 									const std::string& directory,
 									std::string& temporary,
+									std::string& resolved,
 									std::string& error);
 	// Removes what PointSettingsDirectory() created and restores the kits'
 	// default directory.

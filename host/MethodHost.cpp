@@ -18,6 +18,8 @@ const char* const kEntryPoint = "instantiate_input_method";
 // How long a method may take to settle after one step (the first key may
 // wait for a large dictionary to load).
 const bigtime_t kSettleTimeout = 30000000;
+// How long the method's threads may take to end once it is deleted.
+const bigtime_t kThreadEndTimeout = 5000000;
 
 // One location reply field per composed character.
 const char* const kLocationField = "be:location_reply";
@@ -128,9 +130,22 @@ MethodHost::Unload()
 		_ReportLaunches();
 	}
 	if (fModule != NULL) {
-		dlclose(fModule);
+		// A looper's thread may still be returning through the method's
+		// code after its Quit() has returned; closing the module under it
+		// would pull the code away. A module whose threads do not end is
+		// left open.
+		if (_WaitForThreads())
+			dlclose(fModule);
 		fModule = NULL;
 	}
+}
+
+
+void
+MethodHost::SetPathAlias(const std::string& from, const std::string& to)
+{
+	fAliasFrom = from;
+	fAliasTo = to;
 }
 
 
@@ -453,15 +468,38 @@ MethodHost::_ApplyMenu(const Handed& handed)
 }
 
 
+bool
+MethodHost::_WaitForThreads()
+{
+	const bigtime_t deadline = system_time() + kThreadEndTimeout;
+	while (true) {
+		bool running = false;
+		for (const headless_thread_info& thread : HeadlessDisplay::Threads())
+			running = running || (thread.started && !thread.finished);
+		if (!running)
+			return true;
+		if (system_time() >= deadline)
+			return false;
+		snooze(1000);
+	}
+}
+
+
 void
 MethodHost::_ReportLaunches()
 {
 	const std::vector<headless_launch_info> launches
 		= HeadlessDisplay::Launches();
 	for (; fLaunchesSeen < launches.size(); fLaunchesSeen++) {
-		if (fTranscript != NULL) {
-			fTranscript->Launch(launches[fLaunchesSeen].signature,
-				launches[fLaunchesSeen].arguments);
+		if (fTranscript == NULL)
+			continue;
+		std::vector<std::string> arguments
+			= launches[fLaunchesSeen].arguments;
+		for (std::string& argument : arguments) {
+			if (!fAliasFrom.empty()
+				&& argument.compare(0, fAliasFrom.size(), fAliasFrom) == 0)
+				argument.replace(0, fAliasFrom.size(), fAliasTo);
 		}
+		fTranscript->Launch(launches[fLaunchesSeen].signature, arguments);
 	}
 }

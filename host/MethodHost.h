@@ -81,6 +81,11 @@ public:
 	// on a timeout, with a report of what was busy.
 			bool				Settle(std::string* report = NULL);
 
+	// Launch arguments that begin with `from` are reported with `to` in
+	// its place (the settings directory behind a temporary link).
+			void				SetPathAlias(const std::string& from,
+									const std::string& to);
+
 	// What the host has seen
 
 	// Every message delivered to the application so far, in order.
@@ -124,6 +129,7 @@ private:
 			void				_DeliverPassedKey(BMessage* message);
 			void				_ApplyMenu(const Handed& handed);
 			void				_ReportLaunches();
+			bool				_WaitForThreads();
 
 			ApplicationModel&	fApplication;
 			Transcript*			fTranscript;
@@ -140,6 +146,8 @@ private:
 			std::string			fMethodName;
 			std::vector<uchar>	fMethodIcon;
 			size_t				fLaunchesSeen;
+			std::string			fAliasFrom;
+			std::string			fAliasTo;
 };
 
 #endif	// METHOD_HOST_H

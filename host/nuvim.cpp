@@ -211,17 +211,20 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 		}
 	}
 
+	std::string temporary;
+	std::string resolved;
+	std::string error;
+	if (!HostPaths::PointSettingsDirectory(settings, temporary, resolved,
+			error))
+		return UsageError(error);
+
 	const std::string module = HostPaths::FindMethodModule();
 	if (module.empty()) {
 		std::cerr << "nuvim: cannot find the method module nuvIM next to "
 			<< HostPaths::ProgramDirectory() << std::endl;
+		HostPaths::RemoveSettingsLink(temporary);
 		return kExitFailure;
 	}
-
-	std::string temporary;
-	std::string error;
-	if (!HostPaths::PointSettingsDirectory(settings, temporary, error))
-		return UsageError(error);
 	HeadlessDisplay::SetScreenSize(options.screenWidth, options.screenHeight);
 
 	font_height height;
@@ -234,6 +237,8 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 	Transcript transcript(std::cout);
 	{
 		MethodHost host(application, options.json ? &transcript : NULL);
+		if (!temporary.empty())
+			host.SetPathAlias(temporary + "/nuvim_settings/", resolved + "/");
 		if (!host.Load(module, error)) {
 			std::cerr << "nuvim: " << error << std::endl;
 			HostPaths::RemoveSettingsLink(temporary);

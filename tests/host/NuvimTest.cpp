@@ -1,0 +1,413 @@
+// The nuvim program, run as a user runs it: key scripts in, the document or
+// the transcript out, the user dictionary left in the settings directory.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <nlohmann/json.hpp>
+
+
+namespace fs = std::filesystem;
+
+using nlohmann::json;
+using testing::ElementsAre;
+using testing::HasSubstr;
+using testing::StartsWith;
+
+
+namespace {
+
+struct RunResult {
+	int			status = -1;
+	std::string	out;
+	std::string	err;
+};
+
+
+std::string
+ReadFile(const std::string& path)
+{
+	std::ifstream in(path, std::ios::binary);
+	return std::string(std::istreambuf_iterator<char>(in),
+		std::istreambuf_iterator<char>());
+}
+
+
+std::string
+Quote(const std::string& argument)
+{
+	std::string quoted = "'";
+	for (char c : argument) {
+		if (c == '\'')
+			quoted += "'\\''";
+		else
+			quoted += c;
+	}
+	return quoted + "'";
+}
+
+
+// A scratch directory, removed at the end of the test.
+class ScratchDirectory {
+public:
+	ScratchDirectory()
+	{
+		char pattern[] = "/tmp/nuvim-test-XXXXXX";
+		if (mkdtemp(pattern) == NULL)
+			abort();
+		fPath = pattern;
+	}
+
+	~ScratchDirectory()
+	{
+		std::error_code error;
+		fs::remove_all(fPath, error);
+	}
+
+	const std::string& Path() const { return fPath; }
+
+	// A settings directory named `name` with copies of the files of
+	// `source` (none when empty).
+	std::string Settings(const std::string& name,
+		const std::string& source) const
+	{
+		const std::string directory = fPath + "/" + name;
+		fs::create_directory(directory);
+		if (!source.empty()) {
+			for (const char* file : {"roman_kana.table", "roman_zennei.table",
+					"control_key.table", "NUV-JISYO.L"})
+				fs::copy_file(source + "/" + file, directory + "/" + file);
+		}
+		return directory;
+	}
+
+private:
+	std::string	fPath;
+};
+
+
+RunResult
+Nuvim(const std::vector<std::string>& arguments,
+	const std::string& input = std::string())
+{
+	ScratchDirectory scratch;
+	const std::string in = scratch.Path() + "/in";
+	const std::string out = scratch.Path() + "/out";
+	const std::string err = scratch.Path() + "/err";
+	std::ofstream(in, std::ios::binary) << input;
+
+	std::string command = Quote(NUVIM_PROGRAM);
+	for (const std::string& argument : arguments)
+		command += " " + Quote(argument);
+	command += " <" + Quote(in) + " >" + Quote(out) + " 2>" + Quote(err);
+
+	RunResult run;
+	const int status = system(command.c_str());
+	run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+	run.out = ReadFile(out);
+	run.err = ReadFile(err);
+	return run;
+}
+
+
+std::vector<json>
+Transcript(const RunResult& run)
+{
+	std::vector<json> records;
+	std::istringstream lines(run.out);
+	std::string line;
+	while (std::getline(lines, line))
+		records.push_back(json::parse(line));
+	return records;
+}
+
+
+// One short word per transcript record, enough to compare sequences.
+std::string
+Summary(const json& record)
+{
+	if (record.contains("key"))
+		return "key " + record["key"].get<std::string>();
+	if (record.contains("im")) {
+		const std::string im = record["im"];
+		if (im != "changed")
+			return im;
+		return "changed " + record["string"].get<std::string>()
+			+ (record["confirmed"].get<bool>() ? " confirmed" : "");
+	}
+	if (record.contains("location_reply"))
+		return "reply " + std::to_string(
+			record["location_reply"]["points"].size());
+	if (record.contains("passed"))
+		return "passed " + std::to_string(record["passed"]["key"].get<int>());
+	if (record.contains("screen"))
+		return "screen";
+	if (record.contains("menu"))
+		return record["menu"].is_null() ? "menu null" : "menu";
+	if (record.contains("launch"))
+		return "launch";
+	if (record.contains("text"))
+		return "text " + record["text"].get<std::string>();
+	if (record.contains("unloaded"))
+		return "unloaded";
+	return record.dump();
+}
+
+
+std::vector<std::string>
+Summaries(const RunResult& run)
+{
+	std::vector<std::string> summaries;
+	for (const json& record : Transcript(run))
+		summaries.push_back(Summary(record));
+	return summaries;
+}
+
+
+const std::string kDefaultSettings = NUV_SETTINGS_SOURCE_DIR;
+const std::string kTestSettings = NUV_TEST_DATA_DIR "/frontend/settings";
+
+}	// namespace
+
+
+// K a n j i, space, Enter over the default settings: the reading grows
+// under "▽", space converts to "▼" and the first candidate, Enter confirms
+// it, and the Enter itself then reaches the application.
+TEST(Nuvim, TypicalConversionTranscript)
+{
+	ScratchDirectory scratch;
+	const std::string settings = scratch.Settings("settings", kDefaultSettings);
+	const RunResult run = Nuvim({"--settings", settings, "--json", "--keys",
+		"Kanji <enter>"});
+	ASSERT_EQ(0, run.status) << run.err;
+	EXPECT_EQ("", run.err);
+
+	const std::vector<json> records = Transcript(run);
+	std::string word;
+	for (const json& record : records) {
+		if (record.value("im", "") == "changed"
+			&& record["string"].get<std::string>().rfind("▼", 0) == 0)
+			word = record["string"].get<std::string>().substr(3);
+	}
+	ASSERT_FALSE(word.empty());
+	size_t characters = 0;
+	for (char c : word)
+		characters += (c & 0xC0) != 0x80;
+
+	EXPECT_THAT(Summaries(run), ElementsAre(
+		"menu",
+		"key K", "started", "changed ▽", "location_request", "reply 1",
+			"changed ▽k", "location_request", "reply 2", "screen",
+		"key a", "changed ▽か", "location_request", "reply 2", "screen",
+		"key n", "changed ▽かn", "location_request", "reply 3", "screen",
+		"key j", "changed ▽かんj", "location_request", "reply 4", "screen",
+		"key i", "changed ▽かんじ", "location_request", "reply 4", "screen",
+		"key  ", "changed ▼" + word, "location_request",
+			"reply " + std::to_string(characters + 1), "screen",
+		"key <enter>", "changed " + word + " confirmed", "stopped",
+			"passed 71", "screen",
+		"text " + word + "\n",
+		"unloaded"));
+
+	// Field details of a few records.
+	EXPECT_EQ(json::parse("{\"im\":\"changed\",\"string\":\"▽k\","
+		"\"confirmed\":false,\"clause_start\":0,\"clause_end\":4,"
+		"\"selection\":[4,4]}"), records[6]);
+	EXPECT_EQ(json::parse("{\"location_reply\":{\"points\":[[20,20],[34,20]],"
+		"\"heights\":[15,15]}}"), records[8]);
+	const json& screen = records[records.size() - 3]["screen"]["windows"];
+	ASSERT_EQ(4u, screen.size());
+	EXPECT_EQ("NUV Mode Palette", screen[0]["title"]);
+	EXPECT_TRUE(screen[0]["visible"].get<bool>());
+	EXPECT_EQ(json::array({"かな"}), screen[0]["lines"]);
+	EXPECT_EQ("NUV Candidates Palette", screen[1]["title"]);
+	EXPECT_EQ("NUV Registration Palette", screen[2]["title"]);
+	EXPECT_EQ("NUV Purge Palette", screen[3]["title"]);
+	EXPECT_EQ(json::parse("{\"passed\":{\"bytes\":\"\\n\",\"key\":71,"
+		"\"modifiers\":0}}"), records[records.size() - 4]);
+}
+
+
+// The chosen word is learned, written to .nuv-jisyo at the end of the run,
+// and offered first by the next run.
+TEST(Nuvim, LearnedWordIsOfferedFirstByTheNextRun)
+{
+	ScratchDirectory scratch;
+	const std::string settings = scratch.Settings("settings", kDefaultSettings);
+
+	// Where 漢字 stands among the candidates of かんじ.
+	RunResult run = Nuvim({"--settings", settings, "--json", "--keys",
+		"Kanji    "});
+	ASSERT_EQ(0, run.status) << run.err;
+	std::vector<std::string> converted;
+	for (const json& record : Transcript(run)) {
+		const std::string text = record.value("string", "");
+		if (text.rfind("▼", 0) == 0)
+			converted.push_back(text);
+	}
+	const auto found = std::find(converted.begin(), converted.end(),
+		"▼漢字");
+	ASSERT_NE(converted.end(), found) << "漢字 is not among the first four";
+	const size_t spaces = found - converted.begin() + 1;
+
+	run = Nuvim({"--settings", settings, "--keys",
+		"Kanji" + std::string(spaces, ' ') + "<enter>"});
+	ASSERT_EQ(0, run.status) << run.err;
+	EXPECT_EQ("漢字\n\n", run.out);
+	std::string written = ReadFile(settings + "/.nuv-jisyo");
+	// "かんじ /漢字/" in EUC-JP begins its line.
+	EXPECT_THAT(written, HasSubstr("\n\xA4\xAB\xA4\xF3\xA4\xB8 /"
+		"\xB4\xC1\xBB\xFA/"));
+
+	run = Nuvim({"--settings", settings, "--keys", "Kanji <enter>"});
+	ASSERT_EQ(0, run.status) << run.err;
+	EXPECT_EQ("漢字\n\n", run.out);
+}
+
+
+// Bad command lines and scripts: exit status 2, one line naming the token
+// and where it is, nothing on standard output and nothing loaded (the
+// empty settings directory would receive a .nuv-jisyo).
+TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
+{
+	ScratchDirectory scratch;
+	const std::string settings = scratch.Settings("empty", "");
+	const std::string badScript = scratch.Path() + "/bad.keys";
+	std::ofstream(badScript) << "Ka\n<C-1>\n";
+
+	struct Case {
+		std::vector<std::string>	arguments;
+		std::vector<std::string>	message;
+	};
+	const Case cases[] = {
+		{{"--keys", "Kanji <entr>"}, {"<entr>", "position 7"}},
+		{{"--keys", "ab<enter"}, {"<enter", "position 3"}},
+		{{"--keys", "a\x01"}, {"\\x01", "position 2"}},
+		{{"--script", badScript}, {"<C-1>", "line 2, column 1"}},
+		{{"--script", scratch.Path() + "/none.keys"}, {"none.keys"}},
+		{{"--bogus", "--keys", "a"}, {"--bogus", "argument 3"}},
+		{{"--keys", "a", "extra"}, {"extra", "argument 5"}},
+		{{"--screen", "wide", "--keys", "a"}, {"--screen wide",
+			"argument 3"}},
+		{{"--screen", "0x768", "--keys", "a"}, {"0x768"}},
+		{{"--keys", "a", "--script", badScript}, {"--keys", "--script"}},
+		{{"--keys"}, {"--keys"}},
+		{{"--json"}, {"--json"}},
+	};
+	for (const Case& test : cases) {
+		std::vector<std::string> arguments = {"--settings", settings};
+		arguments.insert(arguments.end(), test.arguments.begin(),
+			test.arguments.end());
+		const RunResult run = Nuvim(arguments);
+		const std::string label = test.arguments.front() + " "
+			+ (test.arguments.size() > 1 ? test.arguments[1] : "");
+		EXPECT_EQ(2, run.status) << label;
+		EXPECT_EQ("", run.out) << label;
+		EXPECT_THAT(run.err, StartsWith("nuvim: ")) << label;
+		ASSERT_FALSE(run.err.empty());
+		EXPECT_EQ(run.err.size() - 1, run.err.find('\n')) << run.err;
+		for (const std::string& part : test.message)
+			EXPECT_THAT(run.err, HasSubstr(part)) << label;
+	}
+
+	const RunResult missing = Nuvim({"--settings", scratch.Path() + "/missing",
+		"--keys", "a"});
+	EXPECT_EQ(2, missing.status);
+	EXPECT_THAT(missing.err, HasSubstr("missing"));
+	EXPECT_FALSE(fs::exists(settings + "/.nuv-jisyo"));
+}
+
+
+TEST(Nuvim, ScriptFilesIgnoreLineBreaksAndMayComeFromStandardInput)
+{
+	ScratchDirectory scratch;
+	const std::string script = NUV_TEST_DATA_DIR "/host/kanji.keys";
+
+	RunResult run = Nuvim({"--settings",
+		scratch.Settings("first", kTestSettings), "--script", script});
+	ASSERT_EQ(0, run.status) << run.err;
+	EXPECT_EQ("漢字を\n感じ\n\n", run.out);
+
+	run = Nuvim({"--settings", scratch.Settings("second", kTestSettings),
+		"--script", "-"}, ReadFile(script));
+	ASSERT_EQ(0, run.status) << run.err;
+	EXPECT_EQ("漢字を\n感じ\n\n", run.out);
+}
+
+
+TEST(Nuvim, ActionsReachTheMethodAndShowInTheTranscript)
+{
+	ScratchDirectory scratch;
+	const std::string settings = scratch.Settings("settings", kTestSettings);
+	const RunResult run = Nuvim({"--settings", settings, "--json", "--keys",
+		"Ka<deactivate>a<activate><help>Ka<stop>"});
+	ASSERT_EQ(0, run.status) << run.err;
+	EXPECT_THAT(Summaries(run), ElementsAre(
+		"menu",
+		"key K", "started", "changed ▽", "location_request", "reply 1",
+			"changed ▽k", "location_request", "reply 2", "screen",
+		"key a", "changed ▽か", "location_request", "reply 2", "screen",
+		"key <deactivate>", "menu null", "changed  confirmed", "stopped",
+			"screen",
+		"key a", "started", "changed あ confirmed", "stopped", "screen",
+		"key <activate>", "menu", "screen",
+		"key <help>", "launch", "screen",
+		"key K", "started", "changed ▽", "location_request", "reply 1",
+			"changed ▽k", "location_request", "reply 2", "screen",
+		"key a", "changed ▽か", "location_request", "reply 2", "screen",
+		"key <stop>", "changed  confirmed", "stopped", "screen",
+		"text あ",
+		"unloaded"));
+
+	for (const json& record : Transcript(run)) {
+		if (record.contains("launch")) {
+			EXPECT_EQ(json::parse("{\"signature\":\"application/x-vnd.Be-NPOS\","
+				"\"args\":[\"" + fs::canonical(settings).string()
+				+ "/help/index.html\"]}"), record["launch"]);
+		}
+	}
+}
+
+
+TEST(Nuvim, ScreenSizePlacesTheModePaletteInItsCorner)
+{
+	ScratchDirectory scratch;
+	const std::string settings = scratch.Settings("settings", kTestSettings);
+	const RunResult run = Nuvim({"--settings", settings, "--screen", "1280x1024",
+		"--json", "--keys", "a"});
+	ASSERT_EQ(0, run.status) << run.err;
+	const std::vector<json> records = Transcript(run);
+	ASSERT_EQ(8u, records.size());
+	const json& mode = records[5]["screen"]["windows"][0];
+	EXPECT_EQ("NUV Mode Palette", mode["title"]);
+	EXPECT_EQ(1259, mode["frame"][2]);
+	EXPECT_EQ(1003, mode["frame"][3]);
+}
+
+
+// With no settings at all the method still starts; keys it cannot convert
+// reach the document as typed, four-byte characters included, and the
+// user dictionary is created with its two header lines.
+TEST(Nuvim, EmptySettingsDirectoryStillTypes)
+{
+	ScratchDirectory scratch;
+	const std::string settings = scratch.Settings("nuvim_settings", "");
+	const RunResult run = Nuvim({"--settings", settings, "--keys",
+		"ab😀<bs>c<enter>"});
+	ASSERT_EQ(0, run.status) << run.err;
+	EXPECT_EQ("abc\n\n", run.out);
+	EXPECT_EQ(";; okuri-ari entries.\n;; okuri-nasi entries.\n",
+		ReadFile(settings + "/.nuv-jisyo"));
+}

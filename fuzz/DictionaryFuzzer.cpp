@@ -33,6 +33,7 @@
 
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
+#include "FuzzUserDictionary.h"
 #include "NuvDynamicDictionary.h"
 #include "NuvEntry.h"
 #include "NuvKey.h"
@@ -42,13 +43,6 @@
 namespace {
 
 const char kOpsMarker[] = {'\0', 'O', 'P', 'S'};
-
-
-// A user dictionary whose map the checks may read.
-class OpenUserDictionary : public NuvDynamicDictionary {
-public:
-	const std::map<NuvKey, NuvEntry>& Entries() const { return entries; }
-};
 
 
 // A stream buffer over a string that cannot seek, as a pipe would be.
@@ -198,7 +192,7 @@ CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
 
 
 void
-CheckUserRead(const OpenUserDictionary& user,
+CheckUserRead(const FuzzUserDictionary& user,
 	const std::vector<ModelLine>& lines)
 {
 	std::map<NuvKey, std::vector<std::string>> byKey;
@@ -247,7 +241,7 @@ Okurigana(std::string field)
 
 
 void
-ApplyOperations(OpenUserDictionary& user, nuv_fuzz::ByteReader& ops)
+ApplyOperations(FuzzUserDictionary& user, nuv_fuzz::ByteReader& ops)
 {
 	while (!ops.AtEnd()) {
 		const uint8_t op = ops.Byte() % 4;
@@ -300,10 +294,10 @@ Written(NuvDictionary& dictionary)
 
 
 void
-CheckUserRoundTrip(OpenUserDictionary& user)
+CheckUserRoundTrip(FuzzUserDictionary& user)
 {
 	const std::string written = Written(user);
-	OpenUserDictionary reread;
+	FuzzUserDictionary reread;
 	std::istringstream in(written);
 	reread.Read(in);
 	NUV_FUZZ_CHECK(Written(reread) == written);
@@ -337,7 +331,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	const std::vector<ModelLine> lines = ModelLines(file);
 	CheckStatic(file, lines);
 
-	OpenUserDictionary user;
+	FuzzUserDictionary user;
 	std::istringstream in(file);
 	user.Read(in);
 	CheckUserRead(user, lines);

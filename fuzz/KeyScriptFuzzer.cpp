@@ -1,0 +1,199 @@
+// Fuzzes the key-script parser of `nuvim` with the input as a script.
+//
+// Checked:
+//	- a script that parses is exactly its tokens written one after the
+//	  other, less its line breaks; those tokens parse again to the same
+//	  steps, also with line breaks between them; every key step carries
+//	  well-formed UTF-8 and an action step none;
+//	- two scripts that each parse, put one after the other, parse to the
+//	  steps of the first followed by those of the second;
+//	- a script that fails leaves no steps, and its error describes itself
+//	  on one printable line at a position, line and column that belong
+//	  together, before which the script parses.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "KeyScript.h"
+
+
+namespace {
+
+bool
+IsContinuationByte(char c)
+{
+	return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+
+// Well-formed UTF-8: shortest forms only, no surrogates, nothing above
+// U+10FFFF.
+bool
+IsUtf8(const std::string& text)
+{
+	for (size_t i = 0; i < text.size();) {
+		const unsigned char lead = text[i];
+		size_t length;
+		uint32_t minimum;
+		if (lead < 0x80) {
+			i++;
+			continue;
+		} else if (lead >= 0xC0 && lead <= 0xDF) {
+			length = 2;
+			minimum = 0x80;
+		} else if (lead >= 0xE0 && lead <= 0xEF) {
+			length = 3;
+			minimum = 0x800;
+		} else if (lead >= 0xF0 && lead <= 0xF7) {
+			length = 4;
+			minimum = 0x10000;
+		} else
+			return false;
+		if (i + length > text.size())
+			return false;
+		uint32_t code = lead & (0xFF >> (length + 1));
+		for (size_t k = 1; k < length; k++) {
+			if (!IsContinuationByte(text[i + k]))
+				return false;
+			code = code << 6 | (text[i + k] & 0x3F);
+		}
+		if (code < minimum || code > 0x10FFFF
+			|| (code >= 0xD800 && code <= 0xDFFF))
+			return false;
+		i += length;
+	}
+	return true;
+}
+
+
+bool
+SameSteps(const std::vector<KeyStep>& a, const std::vector<KeyStep>& b)
+{
+	if (a.size() != b.size())
+		return false;
+	for (size_t i = 0; i < a.size(); i++) {
+		if (a[i].kind != b[i].kind || a[i].token != b[i].token
+			|| a[i].bytes != b[i].bytes || a[i].key != b[i].key
+			|| a[i].modifiers != b[i].modifiers)
+			return false;
+	}
+	return true;
+}
+
+
+bool
+Parses(const std::string& script, std::vector<KeyStep>& steps)
+{
+	KeyScriptError error;
+	return KeyScript::Parse(script, steps, error);
+}
+
+
+void
+CheckParsed(const std::string& script, const std::vector<KeyStep>& steps)
+{
+	std::string withoutBreaks;
+	for (const char c : script) {
+		if (c != '\n' && c != '\r')
+			withoutBreaks += c;
+	}
+	std::string tokens;
+	std::string tokenLines;
+	for (const KeyStep& step : steps) {
+		NUV_FUZZ_CHECK(!step.token.empty());
+		tokens += step.token;
+		tokenLines += step.token + "\r\n";
+		if (step.kind == KeyStep::KEY) {
+			NUV_FUZZ_CHECK(!step.bytes.empty() && IsUtf8(step.bytes));
+			if (step.token[0] != '<')
+				NUV_FUZZ_CHECK(step.bytes == step.token);
+		} else
+			NUV_FUZZ_CHECK(step.bytes.empty());
+	}
+	NUV_FUZZ_CHECK(tokens == withoutBreaks);
+
+	std::vector<KeyStep> again;
+	NUV_FUZZ_CHECK(Parses(tokens, again));
+	NUV_FUZZ_CHECK(SameSteps(again, steps));
+	NUV_FUZZ_CHECK(Parses(tokenLines, again));
+	NUV_FUZZ_CHECK(SameSteps(again, steps));
+}
+
+
+void
+CheckFailed(const std::string& script, const std::vector<KeyStep>& steps,
+	const KeyScriptError& error)
+{
+	NUV_FUZZ_CHECK(steps.empty());
+	NUV_FUZZ_CHECK(!error.reason.empty());
+	for (const bool withLine : {false, true}) {
+		const std::string line = error.Describe(withLine);
+		NUV_FUZZ_CHECK(IsUtf8(line));
+		for (const char c : line) {
+			const unsigned char byte = c;
+			NUV_FUZZ_CHECK(byte >= 0x20 && byte != 0x7F);
+		}
+	}
+
+	// Positions count characters: every byte that does not continue a
+	// UTF-8 sequence starts one. Among the byte offsets with position - 1
+	// characters before them, one must end a script that parses, and the
+	// line and column must be those of that offset.
+	NUV_FUZZ_CHECK(error.position >= 1);
+	size_t characters = 0;
+	size_t line = 1;
+	size_t column = 1;
+	bool found = false;
+	for (size_t k = 0; k <= script.size() && !found; k++) {
+		if (characters == error.position - 1) {
+			std::vector<KeyStep> before;
+			if (Parses(script.substr(0, k), before)) {
+				NUV_FUZZ_CHECK(error.line == line);
+				NUV_FUZZ_CHECK(error.column == column);
+				found = true;
+			}
+		}
+		if (k == script.size() || characters > error.position - 1)
+			break;
+		if (!IsContinuationByte(script[k])) {
+			characters++;
+			if (script[k] == '\n') {
+				line++;
+				column = 1;
+			} else
+				column++;
+		}
+	}
+	NUV_FUZZ_CHECK(found);
+}
+
+}	// namespace
+
+
+extern "C" int
+LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+	const std::string script(reinterpret_cast<const char*>(data), size);
+	std::vector<KeyStep> steps;
+	KeyScriptError error;
+	if (KeyScript::Parse(script, steps, error))
+		CheckParsed(script, steps);
+	else
+		CheckFailed(script, steps, error);
+
+	// The script cut in two at a point its first byte chooses.
+	if (size > 1) {
+		const size_t cut = 1 + data[0] % (size - 1);
+		std::vector<KeyStep> first;
+		std::vector<KeyStep> second;
+		if (Parses(script.substr(0, cut), first)
+			&& Parses(script.substr(cut), second)) {
+			first.insert(first.end(), second.begin(), second.end());
+			NUV_FUZZ_CHECK(steps.size() == first.size());
+			NUV_FUZZ_CHECK(SameSteps(steps, first));
+		}
+	}
+	return 0;
+}

@@ -1,0 +1,242 @@
+// The one-buffer loader and its binary search, beside a linear scan of the
+// same text.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+#include <sstream>
+#include <streambuf>
+#include <string>
+#include <vector>
+
+#include "EucText.h"
+#include "NuvStaticDictionary.h"
+
+namespace {
+
+nuv_candidate
+Query(const std::string& reading, const std::string& okuri = "")
+{
+	nuv_candidate query;
+	query.reading = reading;
+	query.okuri = okuri;
+	return query;
+}
+
+
+void
+Load(NuvStaticDictionary& dictionary, const std::string& text)
+{
+	std::istringstream in(text);
+	dictionary.Read(in);
+}
+
+
+std::list<std::string>
+Stems(NuvStaticDictionary& dictionary, const std::string& reading,
+	const std::string& okuri = "")
+{
+	return dictionary.FindEntry(Query(reading, okuri)).stems;
+}
+
+
+// What a look-up must give, found the slow way: every line of the text (the
+// last one also without a line feed) that is no comment and holds a
+// blank-slash, whose key text (up to the blank-slash, or a NUL before it)
+// equals `key`, parsed and merged in file order into an empty entry.
+NuvEntry
+LinearScan(const std::string& text, const std::string& key)
+{
+	NuvEntry result;
+	if (key.find('\0') != std::string::npos)
+		return result;
+	size_t start = 0;
+	while (start < text.size()) {
+		size_t end = text.find('\n', start);
+		if (end == std::string::npos)
+			end = text.size();
+		std::string line = text.substr(start, end - start);
+		start = end + 1;
+		size_t separator = line.find(" /");
+		if (line.empty() || line[0] == ';' || separator == std::string::npos)
+			continue;
+		if (std::strcmp(line.substr(0, separator).c_str(), key.c_str()) != 0)
+			continue;
+		result.Merge(NuvEntry(line.c_str() + separator + 2));
+	}
+	return result;
+}
+
+
+// A stream that cannot seek, like a pipe.
+class NoSeekBuffer : public std::streambuf {
+public:
+	explicit NoSeekBuffer(std::string text) : fText(std::move(text))
+		{ setg(&fText[0], &fText[0], &fText[0] + fText.size()); }
+private:
+	std::string fText;
+};
+
+}	// namespace
+
+
+TEST(NuvStaticDictionary, LoaderSkipsCommentsBlankLinesAndLinesWithoutSeparator)
+{
+	NuvStaticDictionary dictionary;
+	Load(dictionary, ";; okuri-ari entries.\n"
+		";a /commented/\n"
+		"\n"
+		"no separator here\n"
+		"a b /spaced/\n"
+		"ab/x/\n"
+		"a /plain/\n");
+	EXPECT_EQ(2u, dictionary.CountItems());
+	EXPECT_TRUE(Stems(dictionary, ";a").empty());
+	EXPECT_EQ(std::list<std::string>({"spaced"}), Stems(dictionary, "a b"));
+	EXPECT_EQ(std::list<std::string>({"plain"}), Stems(dictionary, "a"));
+	EXPECT_FALSE(dictionary.FindEntry(Query("ab")));
+}
+
+
+TEST(NuvStaticDictionary, LastLineWithoutLineFeedIsLoaded)
+{
+	// Fault: text after the last line feed was dropped, so a hand-edited
+	// file lost its last word.
+	NuvStaticDictionary dictionary;
+	Load(dictionary, "a /first/\nb /last/");
+	EXPECT_EQ(std::list<std::string>({"last"}), Stems(dictionary, "b"));
+	Load(dictionary, "c /only/");
+	EXPECT_EQ(std::list<std::string>({"only"}), Stems(dictionary, "c"));
+	Load(dictionary, "d /");
+	EXPECT_EQ(1u, dictionary.CountItems());
+}
+
+
+TEST(NuvStaticDictionary, FindsOkuriAriAndOkuriNasiKeysApart)
+{
+	NuvStaticDictionary dictionary;
+	Load(dictionary, Euc(";; okuri-ari entries.\r\n"
+		"かk /書/描/\r\n"
+		";; okuri-nasi entries.\r\n"
+		"か /蚊/\r\n"
+		"かんじ /漢字/感じ/\r\n"
+		"かんじ /幹事/漢字/\r\n"));
+	EXPECT_EQ(std::list<std::string>({Euc("書"), Euc("描")}),
+		Stems(dictionary, Euc("か"), "k"));
+	EXPECT_EQ(std::list<std::string>({Euc("蚊")}), Stems(dictionary, Euc("か")));
+	EXPECT_EQ(std::list<std::string>({Euc("漢字"), Euc("感じ"), Euc("幹事")}),
+		Stems(dictionary, Euc("かんじ")));
+	EXPECT_FALSE(dictionary.FindEntry(Query(Euc("か"), "t")));
+	EXPECT_FALSE(dictionary.FindEntry(Query(Euc("かん"))));
+}
+
+
+TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
+{
+	NuvStaticDictionary dictionary;
+	Load(dictionary, "a /1/\nb /2/\n");
+	std::istringstream failed("c /3/\n");
+	failed.setstate(std::ios::failbit);
+	dictionary.Read(failed);
+	EXPECT_EQ(2u, dictionary.CountItems());
+
+	Load(dictionary, "c /3/\n");
+	EXPECT_EQ(1u, dictionary.CountItems());
+	EXPECT_FALSE(dictionary.FindEntry(Query("a")));
+
+	NoSeekBuffer pipe("d /4/\ne /5/\n");
+	std::istream in(&pipe);
+	dictionary.Read(in);
+	EXPECT_EQ(std::list<std::string>({"5"}), Stems(dictionary, "e"));
+	EXPECT_FALSE(dictionary.FindEntry(Query("c")));
+}
+
+
+TEST(NuvStaticDictionary, NeverLearnsNorWrites)
+{
+	NuvStaticDictionary dictionary;
+	Load(dictionary, "a /1/\n");
+	nuv_candidate c = Query("a");
+	c.candidate = "2";
+	dictionary.InsertCandidate(c);
+	c.candidate = "1";
+	dictionary.RemoveCandidate(c);
+	std::ostringstream out;
+	dictionary.Write(out);
+	EXPECT_EQ("", out.str());
+	EXPECT_EQ(std::list<std::string>({"1"}), Stems(dictionary, "a"));
+}
+
+
+TEST(NuvStaticDictionary, BinarySearchMatchesLinearScan)
+{
+	// Keys from a small alphabet, so that there are many shared prefixes
+	// and repeated keys; files sorted, in sorted sections (two like the
+	// default dictionary, the shorter first or last; five), and in no order
+	// at all.
+	std::mt19937 random(11);
+	const std::vector<std::string> pieces = {"a", "b", "k", "\xA4\xA2",
+		"\xA4\xAB", "\xA4\xF3", " "};
+	const std::vector<std::vector<int>> shapes = {{0, 400}, {0, 150, 400},
+		{0, 330, 400}, {0, 40, 90, 200, 210, 400}, {}};
+	for (size_t shape = 0; shape < shapes.size(); shape++) {
+		std::vector<std::string> keys;
+		for (int i = 0; i < 400; i++) {
+			std::string key;
+			for (int n = 1 + random() % 4; n > 0; n--)
+				key += pieces[random() % pieces.size()];
+			keys.push_back(key);
+		}
+		const std::vector<int>& cuts = shapes[shape];
+		for (size_t i = 0; i + 1 < cuts.size(); i++)
+			std::sort(keys.begin() + cuts[i], keys.begin() + cuts[i + 1]);
+		std::string text;
+		for (size_t i = 0; i < keys.size(); i++) {
+			text += keys[i] + " /w" + std::to_string(i % 7) + "/w"
+				+ std::to_string(i % 5) + "/[x/w" + std::to_string(i % 3)
+				+ "/]/\n";
+			if (i % 50 == 0)
+				text += ";; comment /x/\n";
+		}
+
+		NuvStaticDictionary dictionary;
+		Load(dictionary, text);
+		keys.push_back("missing");
+		keys.push_back("");
+		for (const std::string& key : keys) {
+			NuvEntry expected = LinearScan(text, key);
+			NuvEntry found = dictionary.FindEntry(Query(key));
+			ASSERT_EQ(expected.stems, found.stems) << shape << " " << key;
+			ASSERT_EQ(expected.okuri_blocks, found.okuri_blocks) << key;
+		}
+	}
+}
+
+
+TEST(NuvStaticDictionary, GarbageLoadsLikeTheLinearScan)
+{
+	// Random bytes, heavy in the bytes the format gives meaning to: no
+	// crash, and every look-up still agrees with the slow reading.
+	std::mt19937 random(3);
+	const std::string alphabet = std::string("\0\n\r /[]();\"\\ab", 15)
+		+ "\xA4\xA2\xFF\x80";
+	for (int round = 0; round < 300; round++) {
+		std::string text;
+		for (int n = random() % 200; n > 0; n--)
+			text += alphabet[random() % alphabet.size()];
+		NuvStaticDictionary dictionary;
+		Load(dictionary, text);
+
+		std::vector<std::string> keys = {"", "a", "b", "ab", "a b",
+			std::string("a\0b", 3)};
+		for (size_t start = 0; start < text.size(); start += 7)
+			keys.push_back(text.substr(start, random() % 5));
+		for (const std::string& key : keys) {
+			NuvEntry expected = LinearScan(text, key);
+			NuvEntry found = dictionary.FindEntry(Query(key));
+			ASSERT_EQ(expected.stems, found.stems);
+			ASSERT_EQ(expected.okuri_blocks, found.okuri_blocks);
+		}
+	}
+}

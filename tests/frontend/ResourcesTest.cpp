@@ -124,8 +124,7 @@ TEST(Resources, ModesShareTheThreeAutomata)
 	SettingsDirectory settings(FrontendSettings());
 	BeNuvResources resources;
 	NuvAutomaton* control = resources.Converter(MODE_NONE);
-	for (nuv_mode mode : {MODE_ASCII, MODE_ABBREV, MODE_TC, MODE_TUT,
-			static_cast<nuv_mode>(99)})
+	for (nuv_mode mode : {MODE_ASCII, MODE_ABBREV, MODE_TC, MODE_TUT})
 		EXPECT_EQ(control, resources.Converter(mode)) << mode;
 	EXPECT_EQ(resources.Converter(MODE_HIRAKANA),
 		resources.Converter(MODE_KATAKANA));

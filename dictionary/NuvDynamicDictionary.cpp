@@ -1,5 +1,6 @@
 #include "NuvDynamicDictionary.h"
 
+#include <iterator>
 #include <utility>
 
 
@@ -11,19 +12,29 @@ const char* const kOkuriNasiHeader = ";; okuri-nasi entries.\n";
 
 // Whether the line written for `key` reads back as the same key. The loader
 // cuts lines at line feeds, ends the key at the first blank-slash, takes a
-// line that begins with ";" for a comment, drops an empty reading and splits
-// the key text into kana and ASCII parts (so a reading that mixes both, or
-// holds a NUL, comes back as another key).
+// line that begins with ";" for a comment, drops an empty reading, and
+// splits the key text into its kana and its ASCII bytes (so a reading that
+// mixes both, or an ASCII reading with an okuri, comes back as another key,
+// and a NUL ends the key).
 bool
 IsWritable(const NuvKey& key)
 {
-	if (key.reading.empty() || key.reading[0] == ';')
+	const std::string& reading = key.reading;
+	if (reading.empty() || reading[0] == ';')
 		return false;
-	std::string text = key.reading + key.okuri;
-	if (text.find('\n') != std::string::npos
-		|| text.find(" /") != std::string::npos)
+	bool kana = (reading[0] & 0x80) != 0;
+	if (!kana && !key.okuri.empty())
 		return false;
-	return NuvKey(text.c_str()) == key;
+	for (char c : reading) {
+		if (((c & 0x80) != 0) != kana || c == '\n' || c == '\0')
+			return false;
+	}
+	for (char c : key.okuri) {
+		if ((c & 0x80) != 0 || c == '\n' || c == '\0')
+			return false;
+	}
+	return reading.find(" /") == std::string::npos
+		&& key.okuri.find(" /") == std::string::npos;
 }
 
 }	// namespace
@@ -46,6 +57,11 @@ NuvDynamicDictionary::Read(std::istream& in)
 		return;
 	NuvStaticDictionary::Read(in);
 
+	// The items come in key text order, which is the map's order within
+	// each of the two kinds of key: inserting next to the previous key of
+	// the same kind spares most of the map's searches.
+	auto okuriAriHint = entries.end();
+	auto okuriNasiHint = entries.end();
 	for (const dict_item& item : items) {
 		NuvKey key(item.key);
 		if (!key)
@@ -53,14 +69,18 @@ NuvDynamicDictionary::Read(std::istream& in)
 		NuvEntry entry(item.entry);
 		if (!entry)
 			continue;
-		auto found = entries.find(key);
-		if (found != entries.end()) {
+		auto& hint = key.okuri.empty() ? okuriNasiHint : okuriAriHint;
+		size_t count = entries.size();
+		auto found = entries.try_emplace(hint, std::move(key),
+			std::move(entry));
+		if (entries.size() == count) {
+			// try_emplace took nothing from `entry`
 			found->second.Merge(entry);
-			continue;
+		} else {
+			// merging into a new, empty entry keeps each word once
+			found->second.RemoveDuplicates();
 		}
-		// merging into a new, empty entry keeps each word once
-		entry.RemoveDuplicates();
-		entries.emplace(std::move(key), std::move(entry));
+		hint = std::next(found);
 	}
 	Clear();
 }

@@ -146,6 +146,27 @@ CompareKeys(const char* a, const char* b)
 #endif
 
 
+// Items per entry of the prefix index.
+const size_t kPrefixStride = 16;
+
+
+// The first eight bytes of a NUL-terminated key, zero-padded, as a number
+// whose order is the byte order of the keys (a prefix order: keys in order
+// give numbers in order, equal or ascending).
+uint64_t
+KeyPrefix(const char* key)
+{
+	uint64_t prefix = 0;
+	bool ended = false;
+	for (int i = 0; i < 8; i++) {
+		ended = ended || key[i] == '\0';
+		prefix = (prefix << 8)
+			| (ended ? 0 : static_cast<unsigned char>(key[i]));
+	}
+	return prefix;
+}
+
+
 bool
 KeyLess(const dict_item& item, const char* key)
 {
@@ -280,6 +301,8 @@ NuvStaticDictionary::Clear()
 	// the items point into the buffer: they go first
 	items.clear();
 	items.shrink_to_fit();
+	fPrefixes.clear();
+	fPrefixes.shrink_to_fit();
 	buffer.reset();
 }
 
@@ -317,7 +340,9 @@ NuvStaticDictionary::FindEntry(const nuv_candidate& query)
 		return result;
 
 	const char* text = key.c_str();
-	auto item = std::lower_bound(items.begin(), items.end(), text, KeyLess);
+	std::pair<size_t, size_t> range = _NarrowSearch(text);
+	auto item = std::lower_bound(items.begin() + range.first,
+		items.begin() + range.second, text, KeyLess);
 	if (item == items.end() || std::strcmp(item->key, text) != 0)
 		return result;
 
@@ -423,6 +448,7 @@ NuvStaticDictionary::_SplitLines(size_t length)
 	}
 
 	_SortItems(runStarts);
+	_IndexPrefixes();
 }
 
 
@@ -452,4 +478,31 @@ NuvStaticDictionary::_SortItems(const std::vector<size_t>& runStarts)
 			merged.push_back(bounds[i + 1]);
 		bounds.swap(merged);
 	}
+}
+
+
+void
+NuvStaticDictionary::_IndexPrefixes()
+{
+	fPrefixes.reserve(items.size() / kPrefixStride + 1);
+	for (size_t i = 0; i < items.size(); i += kPrefixStride)
+		fPrefixes.push_back(KeyPrefix(items[i].key));
+}
+
+
+// The range of items that holds the first item not less than `key`, or its
+// end when there is none.
+std::pair<size_t, size_t>
+NuvStaticDictionary::_NarrowSearch(const char* key) const
+{
+	uint64_t prefix = KeyPrefix(key);
+	// Sampled items before `first` have smaller prefixes, so smaller keys;
+	// those from `last` on have greater prefixes, so greater keys.
+	size_t first = std::lower_bound(fPrefixes.begin(), fPrefixes.end(),
+		prefix) - fPrefixes.begin();
+	size_t last = std::upper_bound(fPrefixes.begin() + first,
+		fPrefixes.end(), prefix) - fPrefixes.begin();
+	size_t low = first == 0 ? 0 : (first - 1) * kPrefixStride + 1;
+	size_t high = std::min(last * kPrefixStride, items.size());
+	return std::make_pair(low, high);
 }

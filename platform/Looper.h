@@ -44,7 +44,10 @@ public:
 	// Queue a copy of message (the caller keeps it) for handler, or for the
 	// looper itself. Never blocks: B_WOULD_BLOCK when the queue is full (the
 	// copy is dropped), B_BAD_VALUE when the looper is quitting or gone or
-	// message is NULL. Messages posted before Run wait for it. Any thread.
+	// message is NULL. As with the real port, whose content the loop moves
+	// into an unbounded queue before each dispatch, the capacity limits the
+	// messages posted since the loop last took one (all of them before Run,
+	// for which they wait). Any thread.
 	status_t PostMessage(uint32 command);
 	status_t PostMessage(BMessage* message);
 	status_t PostMessage(uint32 command, BHandler* handler,

@@ -67,6 +67,29 @@ TEST_F(LooperTest, ComposingOpensTheTransactionOnceAndRepeatsAgainKeys)
 }
 
 
+// Fault: a key answered INPUT_AGAIN was posted to the back of the looper's
+// queue, so a key typed meanwhile was handled before it: K then a, queued
+// together, read ▽あ followed by an okuri point instead of ▽か.
+TEST_F(LooperTest, AgainKeysKeepTheirPlaceAmongKeysTypedMeanwhile)
+{
+	KeyStep upperK;
+	upperK.bytes = "K";
+	upperK.key = 0x43;
+	upperK.modifiers = B_SHIFT_KEY;
+	KeyStep lowerA;
+	lowerA.bytes = "a";
+	lowerA.key = 0x3C;
+	{
+		// Both keys wait in the queue before the first is handled.
+		BAutolock lock(Looper());
+		fHost->SendKey(MethodHost::MakeKeyMessage(upperK));
+		fHost->SendKey(MethodHost::MakeKeyMessage(lowerA));
+	}
+	ASSERT_TRUE(fHost->Settle());
+	EXPECT_EQ("▽か", fApplication.Composing());
+}
+
+
 // Rows "open, confirmed, nothing composed" (no empty CHANGED between) and
 // "closed, confirmed, nothing composed".
 TEST_F(LooperTest, ConfirmingEverythingClosesTheTransaction)

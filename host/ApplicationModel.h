@@ -29,6 +29,7 @@ public:
 	// lines are `lineHeight` apart and measured by `width`.
 								ApplicationModel(float left, float top,
 									float lineHeight, WidthFunction width);
+	virtual						~ApplicationModel() {}
 
 	// Input-method events
 
@@ -47,8 +48,9 @@ public:
 			void				KeyPassed(const std::string& bytes);
 
 	// One location per character of the composed text, where the document
-	// lays it out inline after the caret.
-			std::vector<TextLocation> ComposedLocations() const;
+	// lays it out inline after the caret. An application that lays its text
+	// out otherwise (the interactive session) answers with its own.
+	virtual	std::vector<TextLocation> ComposedLocations() const;
 
 	// State
 

@@ -1,8 +1,10 @@
 // nuvim: plays the input server and the focused application around the
-// input method add-on, in batch mode over a key script.
+// input method add-on, in batch mode over a key script, or interactively on
+// the terminal (TerminalSession.h) when no script is given.
 //
 //	nuvim [--settings DIR] [--screen WxH] (--keys SCRIPT | --script FILE)
 //	      [--json]
+//	nuvim [--settings DIR]
 //
 // Exit status: 0 after a complete run; 1 when the method cannot be loaded or
 // stops responding; 2, with one line on standard error naming the offending
@@ -18,6 +20,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <Font.h>
@@ -27,6 +30,7 @@
 #include "HostPaths.h"
 #include "KeyScript.h"
 #include "MethodHost.h"
+#include "TerminalSession.h"
 #include "Transcript.h"
 
 
@@ -272,6 +276,41 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 	return std::cout.good() ? 0 : kExitFailure;
 }
 
+
+// #pragma mark - Interactive session
+
+
+// Runs the full-screen session on the terminal; the UI goes to the
+// terminal itself, so that standard output receives the document alone
+// (`nuvim > note.txt` keeps what was typed).
+int
+RunInteractive(const Options& options)
+{
+	if (!isatty(STDIN_FILENO)) {
+		return UsageError("the interactive session needs a terminal; give"
+			" --keys or --script");
+	}
+	const int terminal = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+	if (terminal < 0)
+		return UsageError("cannot open the terminal /dev/tty");
+
+	std::string document;
+	std::string error;
+	int status;
+	{
+		TerminalSession session(terminal);
+		status = session.Run(options.settings, document, error);
+	}
+	close(terminal);
+	if (status != 0) {
+		std::cerr << "nuvim: " << error << std::endl;
+		return status;
+	}
+	std::cout << document << '\n';
+	std::cout.flush();
+	return std::cout.good() ? 0 : kExitFailure;
+}
+
 }	// namespace
 
 
@@ -286,8 +325,7 @@ main(int argc, char** argv)
 	if (!options.hasKeys && !options.hasScript) {
 		if (options.json)
 			return UsageError("--json needs --keys or --script");
-		return UsageError("the interactive session is not available in this"
-			" build; give --keys or --script");
+		return RunInteractive(options);
 	}
 
 	std::vector<KeyStep> steps;

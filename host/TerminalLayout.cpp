@@ -1,0 +1,386 @@
+#include "TerminalLayout.h"
+
+#include <algorithm>
+#include <cmath>
+
+
+namespace {
+
+const int kTabWidth = 8;
+
+
+// The cell index that pixel coordinate `value` falls in.
+int
+CellOf(float value, float cellSize)
+{
+	if (!std::isfinite(value) || cellSize <= 0)
+		return 0;
+	const float cell = std::floor(value / cellSize);
+	// Frames far off the screen still give a sane index.
+	return static_cast<int>(std::max(-100000.0f, std::min(100000.0f, cell)));
+}
+
+
+// The columns that the character `code` takes where the layout draws it.
+int
+GlyphWidth(uint32_t code)
+{
+	if (code < 0x20 || code == 0x7F)
+		return 2;	// caret notation
+	const int width = TerminalCanvas::CharacterWidth(code);
+	return width < 0 ? 1 : width;
+}
+
+}	// namespace
+
+
+const char* const TerminalLayout::kCaretPaletteTitles[] = {
+	"NUV Candidates Palette",
+	"NUV Registration Palette",
+	"NUV Purge Palette",
+	NULL
+};
+const char* const TerminalLayout::kModePaletteTitle = "NUV Mode Palette";
+
+
+TerminalLayout::TerminalLayout(int rows, int columns, float cellWidth,
+	float cellHeight)
+	:
+	fRows(std::max(rows, 1)),
+	fColumns(std::max(columns, 1)),
+	fScreenRows(fRows > 1 ? fRows - 1 : 1),
+	fCellWidth(cellWidth > 0 ? cellWidth : 1),
+	fCellHeight(cellHeight > 0 ? cellHeight : 1)
+{
+}
+
+
+// #pragma mark - The document
+
+
+void
+TerminalLayout::SetText(const std::string& document,
+	const std::string& composing)
+{
+	fGlyphs.clear();
+	fComposedCells.clear();
+
+	// Every line takes a row at least, so only the last ScreenRows() lines
+	// can reach the screen: leave the rest out, however long the document.
+	size_t start = 0;
+	int newlines = 0;
+	for (size_t i = document.size(); i > 0; i--) {
+		if (document[i - 1] == '\n' && ++newlines == fScreenRows) {
+			start = i;
+			break;
+		}
+	}
+
+	int row = 0;
+	int column = 0;
+	const auto place = [&](const std::string& text, uint32_t code,
+		bool composed) {
+		const int width = GlyphWidth(code);
+		if (width == 0) {
+			// A combining mark joins the character before it.
+			if (!fGlyphs.empty())
+				fGlyphs.back().text += text;
+			if (composed) {
+				TerminalCell cell;
+				cell.row = fGlyphs.empty() ? row : fGlyphs.back().row;
+				cell.column = fGlyphs.empty() ? column : fGlyphs.back().column;
+				fComposedCells.push_back(cell);
+			}
+			return;
+		}
+		if (column + width > fColumns && column > 0) {
+			row++;
+			column = 0;
+		}
+		Glyph glyph;
+		glyph.row = row;
+		glyph.column = column;
+		glyph.text = text;
+		glyph.composed = composed;
+		fGlyphs.push_back(glyph);
+		if (composed) {
+			TerminalCell cell;
+			cell.row = row;
+			cell.column = column;
+			fComposedCells.push_back(cell);
+		}
+		column += width;
+	};
+
+	size_t at = start;
+	while (at < document.size()) {
+		uint32_t code;
+		const size_t length = TerminalCanvas::DecodeCharacter(document, at,
+			code);
+		if (code == '\n') {
+			row++;
+			column = 0;
+		} else if (code == '\t') {
+			if (column >= fColumns) {
+				row++;
+				column = 0;
+			}
+			column = std::min((column / kTabWidth + 1) * kTabWidth, fColumns);
+		} else
+			place(document.substr(at, length), code, false);
+		at += length;
+	}
+	at = 0;
+	while (at < composing.size()) {
+		uint32_t code;
+		const size_t length = TerminalCanvas::DecodeCharacter(composing, at,
+			code);
+		place(composing.substr(at, length), code, true);
+		at += length;
+	}
+
+	if (column >= fColumns) {
+		row++;
+		column = 0;
+	}
+	// Show the last rows when the text is longer than the screen.
+	const int top = std::max(0, row - (fScreenRows - 1));
+	fCaret.row = row - top;
+	fCaret.column = column;
+	for (TerminalCell& cell : fComposedCells)
+		cell.row -= top;
+	size_t kept = 0;
+	for (Glyph& glyph : fGlyphs) {
+		glyph.row -= top;
+		if (glyph.row >= 0)
+			fGlyphs[kept++] = glyph;
+	}
+	fGlyphs.resize(kept);
+}
+
+
+std::vector<TextLocation>
+TerminalLayout::ComposedLocations() const
+{
+	std::vector<TextLocation> locations;
+	locations.reserve(fComposedCells.size());
+	for (const TerminalCell& cell : fComposedCells) {
+		TextLocation location;
+		location.x = cell.column * fCellWidth;
+		location.y = cell.row * fCellHeight;
+		location.height = fCellHeight;
+		locations.push_back(location);
+	}
+	return locations;
+}
+
+
+// #pragma mark - The windows
+
+
+std::vector<TerminalBox>
+TerminalLayout::PlaceWindows(const std::vector<WindowRecord>& windows) const
+{
+	std::vector<TerminalBox> standing;
+	std::vector<TerminalBox> palettes;
+	// Where each palette stood in pixels, to tell above from below.
+	std::vector<float> paletteTops;
+	std::vector<float> paletteBottoms;
+
+	for (const WindowRecord& window : windows) {
+		if (!window.visible)
+			continue;
+		TerminalBox box;
+		box.title = window.title;
+		box.lines = window.lines;
+		int width = 0;
+		for (const std::string& line : window.lines)
+			width = std::max(width, TerminalCanvas::TextWidth(line));
+		box.left = CellOf(window.frame[0], fCellWidth);
+		box.top = CellOf(window.frame[1], fCellHeight);
+		box.right = box.left + width + 1;
+		box.bottom = box.top + static_cast<int>(window.lines.size()) + 1;
+
+		bool caretPalette = false;
+		for (int i = 0; kCaretPaletteTitles[i] != NULL; i++)
+			caretPalette = caretPalette || window.title == kCaretPaletteTitles[i];
+		if (caretPalette) {
+			palettes.push_back(box);
+			paletteTops.push_back(window.frame[1]);
+			paletteBottoms.push_back(window.frame[3]);
+		} else {
+			_KeepOnScreen(box);
+			standing.push_back(box);
+		}
+	}
+
+	// The composed text's first row, in pixels: palettes whose frame
+	// starts at or below it were put below the caret.
+	float caretTop = 0;
+	if (!fComposedCells.empty())
+		caretTop = fComposedCells.front().row * fCellHeight;
+
+	// Place those below the caret from the caret down, those above it from
+	// the caret up, as the method stacks them.
+	std::vector<size_t> order;
+	for (size_t i = 0; i < palettes.size(); i++)
+		order.push_back(i);
+	std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) {
+		const bool belowA = paletteTops[a] >= caretTop;
+		const bool belowB = paletteTops[b] >= caretTop;
+		if (belowA != belowB)
+			return belowA;
+		return belowA ? paletteTops[a] < paletteTops[b]
+			: paletteBottoms[a] > paletteBottoms[b];
+	});
+
+	std::vector<TerminalBox> placed;
+	std::vector<TerminalBox> result(palettes.size());
+	for (size_t index : order) {
+		const bool down = paletteTops[index] >= caretTop;
+		TerminalBox box = palettes[index];
+		_KeepOnScreen(box);
+		TerminalBox trial = box;
+		if (!_Slide(trial, down, placed)) {
+			trial = box;
+			if (!_Slide(trial, !down, placed))
+				trial = box;
+		}
+		placed.push_back(trial);
+		result[index] = trial;
+	}
+
+	standing.insert(standing.end(), result.begin(), result.end());
+	return standing;
+}
+
+
+// #pragma mark - Drawing
+
+
+void
+TerminalLayout::Draw(TerminalCanvas& canvas,
+	const std::vector<TerminalBox>& boxes, const std::string& statusLeft,
+	const std::string& statusMiddle, const std::string& statusRight) const
+{
+	if (canvas.Rows() != fRows || canvas.Columns() != fColumns)
+		canvas.Resize(fRows, fColumns);
+	else
+		canvas.Clear();
+
+	for (const Glyph& glyph : fGlyphs) {
+		canvas.Put(glyph.row, glyph.column, glyph.text,
+			glyph.composed ? TerminalCanvas::kUnderline : TerminalCanvas::kPlain);
+	}
+
+	for (const TerminalBox& box : boxes) {
+		canvas.Frame(box.top, box.left, box.bottom, box.right,
+			TerminalCanvas::kPlain);
+		for (size_t i = 0; i < box.lines.size(); i++) {
+			const int row = box.top + 1 + static_cast<int>(i);
+			if (row >= box.bottom)
+				break;
+			canvas.Put(row, box.left + 1, box.lines[i], TerminalCanvas::kPlain,
+				std::min(box.right, fColumns));
+		}
+	}
+
+	if (fRows == fScreenRows)
+		return;
+	// The status line: the right part (the keys) stays whole as long as
+	// it fits; the left part comes next, the middle takes what is left.
+	const int row = fRows - 1;
+	const uint8_t style = TerminalCanvas::kReverse;
+	canvas.Fill(row, 0, fColumns, style);
+	const int rightWidth = TerminalCanvas::TextWidth(statusRight);
+	const int rightStart = std::max(1, fColumns - 1 - rightWidth);
+	const int leftEnd = canvas.Put(row, 1, statusLeft, style,
+		std::max(1, rightStart - 1));
+	canvas.Put(row, leftEnd + 2, statusMiddle, style, rightStart - 2);
+	canvas.Put(row, rightStart, statusRight, style);
+}
+
+
+// #pragma mark - private
+
+
+bool
+TerminalLayout::_Collides(const TerminalBox& box,
+	const std::vector<TerminalBox>& placed) const
+{
+	for (const TerminalCell& cell : fComposedCells) {
+		if (cell.row >= box.top && cell.row <= box.bottom)
+			return true;
+	}
+	if (!fComposedCells.empty() && fCaret.row >= box.top
+		&& fCaret.row <= box.bottom)
+		return true;
+	for (const TerminalBox& other : placed) {
+		if (box.top <= other.bottom && other.top <= box.bottom
+			&& box.left <= other.right && other.left <= box.right)
+			return true;
+	}
+	return false;
+}
+
+
+bool
+TerminalLayout::_Slide(TerminalBox& box, bool down,
+	const std::vector<TerminalBox>& placed) const
+{
+	const int height = box.bottom - box.top;
+	// Each step moves past one obstacle, never back: the composed text
+	// and each placed box can be passed once at most.
+	for (size_t step = 0; step <= placed.size() + 1; step++) {
+		if (!_Collides(box, placed))
+			return box.top >= 0 && box.bottom < fScreenRows;
+
+		// The nearest edge to move past, in the direction of travel.
+		int edge = down ? box.top : box.bottom;
+		const auto pass = [&](int top, int bottom) {
+			if (bottom < box.top || top > box.bottom)
+				return;
+			edge = down ? std::max(edge, bottom + 1) : std::min(edge, top - 1);
+		};
+		for (const TerminalCell& cell : fComposedCells)
+			pass(cell.row, cell.row);
+		if (!fComposedCells.empty())
+			pass(fCaret.row, fCaret.row);
+		for (const TerminalBox& other : placed) {
+			if (box.left <= other.right && other.left <= box.right)
+				pass(other.top, other.bottom);
+		}
+		if (down) {
+			box.top = edge;
+			box.bottom = edge + height;
+		} else {
+			box.bottom = edge;
+			box.top = edge - height;
+		}
+		if (box.top < 0 || box.bottom >= fScreenRows)
+			return false;
+	}
+	return !_Collides(box, placed);
+}
+
+
+void
+TerminalLayout::_KeepOnScreen(TerminalBox& box) const
+{
+	if (box.right >= fColumns) {
+		box.left -= box.right - (fColumns - 1);
+		box.right = fColumns - 1;
+	}
+	if (box.left < 0) {
+		box.right -= box.left;
+		box.left = 0;
+	}
+	if (box.bottom >= fScreenRows) {
+		box.top -= box.bottom - (fScreenRows - 1);
+		box.bottom = fScreenRows - 1;
+	}
+	if (box.top < 0) {
+		box.bottom -= box.top;
+		box.top = 0;
+	}
+}

@@ -1,0 +1,142 @@
+// Where things stand on the terminal of an interactive session, and how the
+// method's pixels map to its cells.
+//
+// The terminal's rows, less the last one (the status line), are the screen
+// that the method sees. One cell is as wide as a narrow character and as
+// high as a line of the plain font in the kits' font metric (7 x 15 pixels),
+// so the screen is columns x 7 by rows x 15 pixels, and a cell's left-top
+// corner is at (column x 7, row x 15).
+//
+// The document fills the screen from the top, wrapped at the right edge,
+// with the composed text inline after its end; when it is longer than the
+// screen, its last rows are shown, so that the caret stays in view. The
+// composed characters' pixel positions are what the application answers
+// to the method's location requests, so the method places its palettes
+// against the characters as they really stand.
+//
+// Each visible window of the method is drawn as a framed box whose
+// left-top corner is the cell of its frame's left-top corner, one row per
+// line of text. A box is a row taller and two columns wider than its
+// window, so the caret palettes (candidates, registration, purge), which
+// stand a few pixels from the caret line or from each other, are moved
+// away by whole rows until they cover neither the composed text nor each
+// other: downwards when the method placed them below the caret, upwards
+// when above (or the other way when the screen has no room). The mode
+// palette and the notice stay where they are mapped. Every box is kept on
+// the screen.
+//
+// A layout is a plain value, used by one thread at a time.
+#ifndef TERMINAL_LAYOUT_H
+#define TERMINAL_LAYOUT_H
+
+#include <string>
+#include <vector>
+
+#include "ApplicationModel.h"
+#include "TerminalCanvas.h"
+#include "Transcript.h"
+
+// One window as a box of cells, edges included.
+struct TerminalBox {
+	std::string					title;
+	int							top = 0;
+	int							left = 0;
+	int							bottom = 0;
+	int							right = 0;
+	std::vector<std::string>	lines;
+};
+
+// A cell position on the terminal.
+struct TerminalCell {
+	int		row = 0;
+	int		column = 0;
+};
+
+class TerminalLayout {
+public:
+	// The windows drawn as caret palettes; the rest stand where mapped.
+	static	const char* const	kCaretPaletteTitles[];
+	static	const char* const	kModePaletteTitle;
+
+	// A terminal of `rows` x `columns` (each at least 1); cells of
+	// `cellWidth` x `cellHeight` pixels.
+								TerminalLayout(int rows, int columns,
+									float cellWidth, float cellHeight);
+
+	// Geometry
+			int					Rows() const { return fRows; }
+			int					Columns() const { return fColumns; }
+	// The rows of the screen the method sees: all but the status line.
+			int					ScreenRows() const { return fScreenRows; }
+			float				ScreenWidth() const
+									{ return fColumns * fCellWidth; }
+			float				ScreenHeight() const
+									{ return fScreenRows * fCellHeight; }
+
+	// The document
+
+	// Lays out `document` with `composing` inline after it.
+			void				SetText(const std::string& document,
+									const std::string& composing);
+	// The cell of each composed character, in order (a row above the
+	// screen is negative).
+			const std::vector<TerminalCell>& ComposedCells() const
+									{ return fComposedCells; }
+	// The same as screen pixels: each cell's left-top corner and the line
+	// height.
+			std::vector<TextLocation> ComposedLocations() const;
+	// Where the terminal's cursor goes: after the composed text.
+			TerminalCell		Caret() const { return fCaret; }
+
+	// The windows
+
+	// The boxes of the visible windows, in drawing order: the windows that
+	// stand where mapped first, then the caret palettes, each in the order
+	// given. Uses the composed text of the last SetText().
+			std::vector<TerminalBox> PlaceWindows(
+									const std::vector<WindowRecord>& windows)
+									const;
+
+	// Drawing
+
+	// Draws the document, the boxes and the status line (left part,
+	// middle part cut to fit, right part) on `canvas`, resized to the
+	// terminal.
+			void				Draw(TerminalCanvas& canvas,
+									const std::vector<TerminalBox>& boxes,
+									const std::string& statusLeft,
+									const std::string& statusMiddle,
+									const std::string& statusRight) const;
+
+private:
+	// One character of the laid-out text.
+	struct Glyph {
+		int				row;	// on the screen; negative above it
+		int				column;
+		std::string		text;
+		bool			composed;
+	};
+
+	// Whether a box's rows [top, bottom] and columns overlap what is
+	// placed already or the composed text.
+			bool				_Collides(const TerminalBox& box,
+									const std::vector<TerminalBox>& placed)
+									const;
+	// Moves `box` down (or up) past whatever it collides with; false when
+	// it leaves the screen on the way.
+			bool				_Slide(TerminalBox& box, bool down,
+									const std::vector<TerminalBox>& placed)
+									const;
+			void				_KeepOnScreen(TerminalBox& box) const;
+
+			int					fRows;
+			int					fColumns;
+			int					fScreenRows;
+			float				fCellWidth;
+			float				fCellHeight;
+			std::vector<Glyph>	fGlyphs;
+			std::vector<TerminalCell> fComposedCells;
+			TerminalCell		fCaret;
+};
+
+#endif	// TERMINAL_LAYOUT_H

@@ -1,0 +1,271 @@
+// Terminal bytes to key steps, checked against the key scripts' own
+// spelling of the same keys wherever a script can name them.
+#include "TerminalKeys.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+#include <vector>
+
+#include <InterfaceDefs.h>
+
+#include "KeyScript.h"
+#include "TerminalSession.h"
+
+
+namespace {
+
+std::vector<KeyStep>
+Decode(const std::string& bytes, bool flush = true)
+{
+	TerminalKeys keys;
+	std::vector<KeyStep> steps;
+	keys.Feed(bytes.data(), bytes.size(), steps);
+	if (flush)
+		keys.Flush(steps);
+	return steps;
+}
+
+
+KeyStep
+Scripted(const std::string& token)
+{
+	std::vector<KeyStep> steps;
+	KeyScriptError error;
+	EXPECT_TRUE(KeyScript::Parse(token, steps, error)) << token;
+	EXPECT_EQ(1u, steps.size()) << token;
+	return steps.empty() ? KeyStep() : steps.front();
+}
+
+
+// The fields that make the key message; the token is only a name.
+std::string
+Fields(const KeyStep& step)
+{
+	std::string text = "bytes";
+	for (unsigned char c : step.bytes)
+		text += " " + std::to_string(c);
+	return text + " key " + std::to_string(step.key) + " modifiers "
+		+ std::to_string(step.modifiers);
+}
+
+
+std::string
+FieldsOfOne(const std::string& bytes)
+{
+	const std::vector<KeyStep> steps = Decode(bytes);
+	if (steps.size() != 1)
+		return "decoded " + std::to_string(steps.size()) + " keys";
+	return Fields(steps.front());
+}
+
+}	// namespace
+
+
+TEST(TerminalKeys, PrintableAsciiGivesTheKeyAScriptTypes)
+{
+	for (int c = 0x20; c <= 0x7E; c++) {
+		const std::string bytes(1, static_cast<char>(c));
+		const std::string token = c == '<' ? "<lt>" : bytes;
+		EXPECT_EQ(Fields(Scripted(token)), FieldsOfOne(bytes)) << c;
+	}
+}
+
+
+// Enter and control-J produce the same byte; only the key code and the
+// Control bit let the method tell "confirm" from "newline".
+TEST(TerminalKeys, EnterAndControlJStayDistinct)
+{
+	EXPECT_EQ("bytes 10 key 71 modifiers 0", FieldsOfOne("\r"));
+	EXPECT_EQ("bytes 10 key 66 modifiers 4", FieldsOfOne("\n"));
+	EXPECT_EQ(Fields(Scripted("<enter>")), FieldsOfOne("\r"));
+	EXPECT_EQ(Fields(Scripted("<C-j>")), FieldsOfOne("\n"));
+}
+
+
+TEST(TerminalKeys, ControlKeysAndNamedKeysMatchTheirScriptNames)
+{
+	// Control-H, -I and -M are the bytes of Backspace, Tab and Enter.
+	for (char letter = 'a'; letter <= 'z'; letter++) {
+		if (letter == 'h' || letter == 'i' || letter == 'm')
+			continue;
+		const std::string bytes(1, static_cast<char>(letter & 0x1F));
+		EXPECT_EQ(Fields(Scripted(std::string("<C-") + letter + ">")),
+			FieldsOfOne(bytes)) << letter;
+	}
+
+	const struct {
+		const char*	bytes;
+		const char*	token;
+	} kNamed[] = {
+		{"\x7F", "<bs>"}, {"\b", "<bs>"}, {"\t", "<tab>"},
+		{"\x1B[A", "<up>"}, {"\x1B[B", "<down>"}, {"\x1B[C", "<right>"},
+		{"\x1B[D", "<left>"}, {"\x1BOA", "<up>"}, {"\x1BOD", "<left>"},
+		{"\x1B[3~", "<del>"}, {"\x1BOM", "<kp-enter>"},
+	};
+	for (const auto& named : kNamed)
+		EXPECT_EQ(Fields(Scripted(named.token)), FieldsOfOne(named.bytes))
+			<< named.token;
+}
+
+
+TEST(TerminalKeys, KeysWithoutAScriptNameGiveThePlatformBytes)
+{
+	// F-keys are B_FUNCTION_KEY on key codes 0x02 to 0x0D, whichever
+	// spelling the terminal uses.
+	for (const char* f1 : {"\x1BOP", "\x1B[11~", "\x1B[[A"})
+		EXPECT_EQ("bytes 16 key 2 modifiers 0", FieldsOfOne(f1));
+	EXPECT_EQ("bytes 16 key 13 modifiers 0", FieldsOfOne("\x1B[24~"));
+
+	EXPECT_EQ("bytes 1 key 32 modifiers 0", FieldsOfOne("\x1B[H"));
+	EXPECT_EQ("bytes 1 key 32 modifiers 0", FieldsOfOne("\x1B[1~"));
+	EXPECT_EQ("bytes 4 key 53 modifiers 0", FieldsOfOne("\x1B[4~"));
+	EXPECT_EQ("bytes 5 key 31 modifiers 0", FieldsOfOne("\x1B[2~"));
+	EXPECT_EQ("bytes 11 key 33 modifiers 0", FieldsOfOne("\x1B[5~"));
+	EXPECT_EQ("bytes 12 key 54 modifiers 0", FieldsOfOne("\x1B[6~"));
+
+	// xterm's modifier parameter: 5 is Control, 3 Alt (Command), 2 Shift.
+	EXPECT_EQ("bytes 29 key 99 modifiers 4", FieldsOfOne("\x1B[1;5C"));
+	EXPECT_EQ("bytes 30 key 87 modifiers 2", FieldsOfOne("\x1B[1;3A"));
+	EXPECT_EQ("bytes 9 key 38 modifiers 1", FieldsOfOne("\x1B[Z"));
+	EXPECT_EQ("bytes 0 key 94 modifiers 4", FieldsOfOne(std::string(1, '\0')));
+}
+
+
+TEST(TerminalKeys, EscapeWaitsForThePauseAndAltGivesCommand)
+{
+	TerminalKeys keys;
+	std::vector<KeyStep> steps;
+	keys.Feed("\x1B", 1, steps);
+	EXPECT_TRUE(steps.empty());
+	EXPECT_TRUE(keys.HasPending());
+	keys.Flush(steps);
+	ASSERT_EQ(1u, steps.size());
+	EXPECT_EQ(Fields(Scripted("<esc>")), Fields(steps[0]));
+	EXPECT_FALSE(keys.HasPending());
+
+	EXPECT_EQ(Fields(Scripted("<cmd-x>")), FieldsOfOne("\x1Bx"));
+	// The key keeps its Shift, as a keyboard would send it.
+	EXPECT_EQ("bytes 88 key 77 modifiers 3", FieldsOfOne("\x1BX"));
+	// ESC [ and ESC O begin sequences; cut short by the pause they are the
+	// Alt keys.
+	EXPECT_EQ(Fields(Scripted("<cmd-[>")), FieldsOfOne("\x1B["));
+	EXPECT_EQ("bytes 79 key 47 modifiers 3", FieldsOfOne("\x1BO"));
+
+	// Two Escapes are two Escape keys, not Alt+Escape.
+	const std::vector<KeyStep> twice = Decode("\x1B\x1B");
+	ASSERT_EQ(2u, twice.size());
+	EXPECT_EQ("<esc>", twice[0].token);
+	EXPECT_EQ("<esc>", twice[1].token);
+
+	// Alt on a key of its own: Command added to what the key gives.
+	EXPECT_EQ("bytes 8 key 30 modifiers 2", FieldsOfOne("\x1B\x7F"));
+	EXPECT_EQ("bytes 227 129 130 key 0 modifiers 2",
+		FieldsOfOne("\x1B\xE3\x81\x82"));
+}
+
+
+TEST(TerminalKeys, Utf8CharactersArriveWholeAndInvalidBytesVanish)
+{
+	EXPECT_EQ(Fields(Scripted("あ")), FieldsOfOne("あ"));
+	// Four-byte characters keep all their bytes.
+	EXPECT_EQ("bytes 240 159 152 128 key 0 modifiers 0",
+		FieldsOfOne("\xF0\x9F\x98\x80"));
+
+	// A stray continuation byte, an overlong form, a surrogate, a byte that
+	// never begins UTF-8: each is dropped and the next key still arrives.
+	for (const char* invalid : {"\x80", "\xC0\x80", "\xED\xA0\x80", "\xFF",
+			"\xF4\x90\x80\x80"}) {
+		const std::vector<KeyStep> steps = Decode(std::string(invalid) + "a");
+		ASSERT_EQ(1u, steps.size()) << invalid;
+		EXPECT_EQ("a", steps[0].token);
+	}
+
+	// A character split across reads waits; cut short by the pause it is
+	// dropped.
+	TerminalKeys keys;
+	std::vector<KeyStep> steps;
+	keys.Feed("\xE3\x81", 2, steps);
+	EXPECT_TRUE(steps.empty());
+	keys.Feed("\x82", 1, steps);
+	ASSERT_EQ(1u, steps.size());
+	EXPECT_EQ("あ", steps[0].bytes);
+	steps.clear();
+	keys.Feed("\xE3\x81", 2, steps);
+	keys.Flush(steps);
+	EXPECT_TRUE(steps.empty());
+}
+
+
+TEST(TerminalKeys, UnknownAndMalformedSequencesAreDroppedWhole)
+{
+	EXPECT_TRUE(Decode("\x1B[200~").empty());
+	EXPECT_TRUE(Decode("\x1B[?25h").empty());
+	EXPECT_TRUE(Decode("\x1BOz").empty());
+
+	// A control byte inside a sequence ends it; the byte is a key again.
+	std::vector<KeyStep> steps = Decode("\x1B[1;\x01");
+	ASSERT_EQ(1u, steps.size());
+	EXPECT_EQ("<C-a>", steps[0].token);
+
+	// Noise that never ends is not kept for ever.
+	TerminalKeys keys;
+	steps.clear();
+	const std::string noise = "\x1B[" + std::string(200, '1');
+	keys.Feed(noise.data(), noise.size(), steps);
+	EXPECT_FALSE(keys.HasPending());
+	keys.Feed("a", 1, steps);
+	ASSERT_EQ(1u, steps.size());
+	EXPECT_EQ("a", steps[0].token);
+}
+
+
+// However a terminal's bytes are split into reads, the keys are the same.
+TEST(TerminalKeys, SplittingTheBytesChangesNoKey)
+{
+	const std::string stream = "Kanji \r\n\x1B[A\x1BOP\x1B[1;5D\x1Bxあ\x7F"
+		"\xF0\x9F\x98\x80\x1B[3~\t\x03" "abc\x1B[24~";
+	std::vector<std::string> whole;
+	for (const KeyStep& step : Decode(stream))
+		whole.push_back(step.token + " " + Fields(step));
+	ASSERT_EQ(22u, whole.size());
+
+	std::mt19937 random(7);
+	for (int round = 0; round < 200; round++) {
+		TerminalKeys keys;
+		std::vector<KeyStep> steps;
+		size_t at = 0;
+		while (at < stream.size()) {
+			const size_t length = std::min(stream.size() - at,
+				static_cast<size_t>(random() % 4 + 1));
+			keys.Feed(stream.data() + at, length, steps);
+			at += length;
+		}
+		keys.Flush(steps);
+		std::vector<std::string> split;
+		for (const KeyStep& step : steps)
+			split.push_back(step.token + " " + Fields(step));
+		ASSERT_EQ(whole, split) << "round " << round;
+	}
+}
+
+
+// The session's own keys are ones the method binds to nothing, and no
+// other key the terminal can send is taken for them.
+TEST(TerminalKeys, OnlyControlCQuitsAndOnlyF1OrControlTAsksForHelp)
+{
+	for (int c = 0; c < 0x80; c++) {
+		const std::vector<KeyStep> steps = Decode(std::string(1,
+			static_cast<char>(c)));
+		for (const KeyStep& step : steps) {
+			EXPECT_EQ(c == 0x03, TerminalSession::IsQuitKey(step)) << c;
+			EXPECT_EQ(c == 0x14, TerminalSession::IsHelpKey(step)) << c;
+		}
+	}
+	EXPECT_TRUE(TerminalSession::IsHelpKey(Decode("\x1BOP").front()));
+	EXPECT_FALSE(TerminalSession::IsHelpKey(Decode("\x1BOQ").front()));
+	// With Alt the keys are the application's Command keys.
+	EXPECT_FALSE(TerminalSession::IsQuitKey(Decode("\x1B\x03").front()));
+	EXPECT_FALSE(TerminalSession::IsHelpKey(Decode("\x1B\x14").front()));
+}

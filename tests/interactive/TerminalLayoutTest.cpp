@@ -1,0 +1,188 @@
+// The session's layout: the document and its composed text on the cells,
+// the pixel positions the method is told, and the method's windows as
+// boxes that keep off the caret line and off each other.
+#include "TerminalLayout.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+
+namespace {
+
+// The plain font's narrow character and line, as the kits measure them.
+const float kCellWidth = 7;
+const float kCellHeight = 15;
+
+
+WindowRecord
+Window(const std::string& title, float left, float top,
+	std::vector<std::string> lines)
+{
+	WindowRecord window;
+	window.title = title;
+	window.visible = true;
+	window.lines = lines;
+	// A text palette: 2 pixels above the first line, 2 after each.
+	window.frame[0] = left;
+	window.frame[1] = top;
+	window.frame[2] = left + 100;
+	window.frame[3] = top + 2 + 17 * lines.size();
+	return window;
+}
+
+
+std::string
+Describe(const TerminalBox& box)
+{
+	return "rows " + std::to_string(box.top) + "-" + std::to_string(box.bottom)
+		+ " columns " + std::to_string(box.left) + "-"
+		+ std::to_string(box.right);
+}
+
+}	// namespace
+
+
+TEST(TerminalLayout, TheMethodsScreenIsTheTerminalAboveTheStatusLine)
+{
+	TerminalLayout layout(24, 80, kCellWidth, kCellHeight);
+	EXPECT_EQ(23, layout.ScreenRows());
+	EXPECT_EQ(560, layout.ScreenWidth());
+	EXPECT_EQ(345, layout.ScreenHeight());
+
+	// No room for a status line: the one row is the screen.
+	TerminalLayout tiny(1, 1, kCellWidth, kCellHeight);
+	EXPECT_EQ(1, tiny.ScreenRows());
+	EXPECT_EQ(kCellHeight, tiny.ScreenHeight());
+}
+
+
+TEST(TerminalLayout, ComposedCharactersAreAnsweredWhereTheyAreDrawn)
+{
+	TerminalLayout layout(10, 20, kCellWidth, kCellHeight);
+	layout.SetText("ab漢\n\tx", "▼漢字");
+	// Row 1: the tab reaches column 8, x is there, the composition follows.
+	const std::vector<TextLocation> locations = layout.ComposedLocations();
+	ASSERT_EQ(3u, locations.size());
+	const float expected[3][2] = {{63, 15}, {70, 15}, {84, 15}};
+	for (int i = 0; i < 3; i++) {
+		EXPECT_EQ(expected[i][0], locations[i].x) << i;
+		EXPECT_EQ(expected[i][1], locations[i].y) << i;
+		EXPECT_EQ(kCellHeight, locations[i].height) << i;
+	}
+	EXPECT_EQ(1, layout.Caret().row);
+	EXPECT_EQ(14, layout.Caret().column);
+
+	TerminalCanvas canvas;
+	layout.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
+	EXPECT_EQ(0u, canvas.RowText(0).find("ab漢 "));
+	EXPECT_EQ(0u, canvas.RowText(1).find("        x▼漢字 "));
+	EXPECT_EQ(TerminalCanvas::kPlain, canvas.StyleAt(1, 8));
+	EXPECT_EQ(TerminalCanvas::kUnderline, canvas.StyleAt(1, 9));
+	EXPECT_EQ(TerminalCanvas::kUnderline, canvas.StyleAt(1, 13));
+}
+
+
+TEST(TerminalLayout, WideCharactersWrapWholeAndTheCaretStaysInView)
+{
+	TerminalLayout layout(4, 5, kCellWidth, kCellHeight);	// 3 rows of text
+	layout.SetText("abcd漢", "");
+	TerminalCanvas canvas;
+	layout.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
+	EXPECT_EQ("abcd ", canvas.RowText(0));
+	EXPECT_EQ("漢   ", canvas.RowText(1));
+	EXPECT_EQ(1, layout.Caret().row);
+	EXPECT_EQ(2, layout.Caret().column);
+
+	// Five lines and a full last row: the last lines are shown, the caret
+	// goes to the start of the next row.
+	layout.SetText("1\n2\n3\n4\nabcde", "");
+	layout.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
+	EXPECT_EQ("4    ", canvas.RowText(0));
+	EXPECT_EQ("abcde", canvas.RowText(1));
+	EXPECT_EQ("     ", canvas.RowText(2));
+	EXPECT_EQ(2, layout.Caret().row);
+	EXPECT_EQ(0, layout.Caret().column);
+
+	// A composition longer than the screen: its first characters are
+	// above it, at negative rows.
+	layout.SetText("", "▽あいうえおかきくけこ");
+	EXPECT_EQ(-2, layout.ComposedCells().front().row);
+	EXPECT_EQ(-2 * kCellHeight, layout.ComposedLocations().front().y);
+}
+
+
+// The method puts a palette 8 pixels below the caret line; its box, taller
+// than the window, must still leave the caret line free.
+TEST(TerminalLayout, PalettesKeepOffTheCaretLineAndOffEachOther)
+{
+	TerminalLayout layout(24, 80, kCellWidth, kCellHeight);
+	layout.SetText("\n\n\n\n\n" + std::string(10, 'x'), "▼漢字");
+	const float caretLeft = 10 * kCellWidth;
+	const float caretBottom = 6 * kCellHeight;
+
+	// Below the caret: the candidates, then registration below them.
+	const WindowRecord candidates = Window("NUV Candidates Palette",
+		caretLeft, caretBottom + 8, {"A:漢字  [残り 0]"});
+	const WindowRecord registration = Window("NUV Registration Palette",
+		caretLeft, candidates.frame[3] + 8, {"registering \"かんじ\""});
+	std::vector<TerminalBox> boxes = layout.PlaceWindows({candidates,
+		registration});
+	ASSERT_EQ(2u, boxes.size());
+	EXPECT_EQ("rows 6-8 columns 10-27", Describe(boxes[0]));
+	EXPECT_EQ("rows 9-11 columns 10-31", Describe(boxes[1]));
+
+	// Above the caret (no room below): lifted off the caret row.
+	const WindowRecord above = Window("NUV Purge Palette", caretLeft,
+		5 * kCellHeight - 8 - 19, {"Really purge \"かんじ /漢字/\"? (y/n)"});
+	boxes = layout.PlaceWindows({above});
+	ASSERT_EQ(1u, boxes.size());
+	EXPECT_EQ(4, boxes[0].bottom);
+	EXPECT_EQ(2, boxes[0].top);
+
+	// Drawn: the caret row keeps its text, the box is framed below it.
+	TerminalCanvas canvas;
+	layout.Draw(canvas, layout.PlaceWindows({candidates}), "", "", "");
+	EXPECT_EQ(0u, canvas.RowText(5).find("xxxxxxxxxx▼漢字 "));
+	EXPECT_EQ(0u, canvas.RowText(6).find("          ┌────────────────┐"));
+	EXPECT_EQ(0u, canvas.RowText(7).find("          │A:漢字  [残り 0]│"));
+}
+
+
+TEST(TerminalLayout, OtherWindowsStandWhereMappedButOnScreen)
+{
+	TerminalLayout layout(10, 30, kCellWidth, kCellHeight);
+	layout.SetText("", "");
+	// The mode palette at the bottom-right corner, 20 pixels inside; its
+	// box reaches past the screen and is pulled back onto it.
+	WindowRecord mode = Window(TerminalLayout::kModePaletteTitle,
+		210 - 20 - 39, 135 - 20 - 21, {"かな"});
+	WindowRecord hidden = Window("NUV Candidates Palette", 0, 0, {"A:x"});
+	hidden.visible = false;
+	WindowRecord notice = Window("nuv wake up!", 41, 56, {"nuv wake up!"});
+	const std::vector<TerminalBox> boxes = layout.PlaceWindows({mode, hidden,
+		notice});
+	ASSERT_EQ(2u, boxes.size());
+	EXPECT_EQ("rows 6-8 columns 21-26", Describe(boxes[0]));
+	EXPECT_EQ("rows 3-5 columns 5-18", Describe(boxes[1]));
+	EXPECT_EQ("nuv wake up!", boxes[1].title);
+
+	WindowRecord offRight = Window("NUV Candidates Palette", 500, 0, {"abc"});
+	const TerminalBox box = layout.PlaceWindows({offRight}).front();
+	EXPECT_EQ(29, box.right);
+	EXPECT_EQ(25, box.left);
+}
+
+
+TEST(TerminalLayout, StatusLineKeepsTheKeysWholeAndCutsTheMiddle)
+{
+	TerminalLayout layout(3, 30, kCellWidth, kCellHeight);
+	layout.SetText("", "");
+	TerminalCanvas canvas;
+	layout.Draw(canvas, std::vector<TerminalBox>(), "かな",
+		"/a/very/long/settings/directory", "F1 help  C-c quit");
+	EXPECT_EQ(" かな  /a/  F1 help  C-c quit ", canvas.RowText(2));
+	EXPECT_EQ(TerminalCanvas::kReverse, canvas.StyleAt(2, 0));
+	EXPECT_EQ(TerminalCanvas::kReverse, canvas.StyleAt(2, 29));
+}

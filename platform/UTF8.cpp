@@ -68,6 +68,15 @@ enum JisMode {
 // The longest escape sequence that returns ISO-2022-JP to ASCII.
 const size_t kJisResetRoom = 3;
 
+// No source byte becomes more than this many output bytes (a half-width
+// katakana byte of Shift-JIS becomes 3 bytes of UTF-8; ISO-2022-JP output
+// adds escape sequences).
+const size_t kMaxExpansion = 4;
+
+// Pieces of source never shorter than this, so that every piece holds at
+// least one whole character.
+const size_t kMinPiece = 16;
+
 
 // One iconv descriptor per encoding and direction, opened on first use and
 // kept for the thread's life: opening one costs far more than a short
@@ -311,11 +320,29 @@ Convert(uint32 encoding, bool toUtf8, const char* source, int32* sourceLength,
 		substituteLength = 2;
 	}
 
+	// The source goes to iconv in pieces about as long as the room left can
+	// take: the C library, when the output fills up, converts what it was
+	// given into a scratch buffer again to find where it stopped, which
+	// made each short pass over a long text cost as much as the whole text.
+	bool wholeRest = false;
 	while (inLeft > 0) {
-		if (iconv(cd, &in, &inLeft, &out, &outLeft) != (size_t)-1)
-			break;
+		size_t piece = inLeft;
+		if (!wholeRest && outLeft / kMaxExpansion + kMinPiece < inLeft)
+			piece = outLeft / kMaxExpansion + kMinPiece;
+		size_t pieceLeft = piece;
+		size_t result = iconv(cd, &in, &pieceLeft, &out, &outLeft);
+		inLeft -= piece - pieceLeft;
+		if (result != (size_t)-1)
+			continue;
 		if (errno == E2BIG)
 			break;
+		if (errno == EINVAL && piece < inLeft + (piece - pieceLeft)) {
+			// A character cut by the end of the piece, not of the source:
+			// the next piece starts with it. Should a piece make no progress
+			// at all, hand over the whole rest.
+			wholeRest = pieceLeft == piece;
+			continue;
+		}
 
 		const uint8* here = reinterpret_cast<const uint8*>(in);
 		int32 mode = jisSource ? JisModeAfter(start, here, startMode) : 0;

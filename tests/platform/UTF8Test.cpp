@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <iconv.h>
+
 #include <random>
 #include <string>
 
@@ -185,6 +187,44 @@ TEST(Utf8Conversion, PassesThroughASmallBufferMatchOneConversion)
 		}
 		EXPECT_EQ(whole, passes) << "round " << round;
 	}
+}
+
+
+TEST(Utf8Conversion, LongValidTextMatchesTheCLibraryInAnyPassSize)
+{
+	// The model: the C library converting the whole text in one call. Long
+	// texts go to it in pieces, cut anywhere, and come out the same.
+	iconv_t reference = iconv_open("UTF-8", "EUC-JP");
+	ASSERT_NE((iconv_t)-1, reference);
+	std::mt19937 random(7);
+	const std::string pieces[] = {"a", "\xA4\xA2", "\xB4\xC1", "\x8E\xB1",
+		"\x8F\xB0\xA1"};
+	for (int round = 0; round < 20; round++) {
+		std::string text;
+		int count = 500 + random() % 3000;
+		for (int i = 0; i < count; i++)
+			text += pieces[random() % 5];
+
+		std::string expected(text.size() * 3, '\0');
+		char* in = &text[0];
+		size_t inLeft = text.size();
+		char* out = &expected[0];
+		size_t outLeft = expected.size();
+		ASSERT_NE((size_t)-1, iconv(reference, &in, &inLeft, &out, &outLeft));
+		expected.resize(expected.size() - outLeft);
+
+		int32 room = (int32)(7 + random() % 600);
+		std::string passes;
+		size_t done = 0;
+		while (done < text.size()) {
+			Result pass = ToUtf8(B_EUC_CONVERSION, text.substr(done), room);
+			ASSERT_GT(pass.consumed, 0);
+			passes += pass.output;
+			done += pass.consumed;
+		}
+		EXPECT_EQ(expected, passes) << "round " << round << ", room " << room;
+	}
+	iconv_close(reference);
 }
 
 

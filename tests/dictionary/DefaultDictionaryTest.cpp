@@ -71,14 +71,3 @@ TEST_F(DefaultDictionary, CommonWordsComeAmongTheFirstCandidates)
 	EXPECT_EQ(0, Rank("たか", "i", "高"));
 	EXPECT_EQ(0, Rank("うつく", "s", "美"));
 }
-
-
-TEST_F(DefaultDictionary, EverySpellingOfTheOkuriKanaHasItsKey)
-{
-	// 信じる is typed shinJiru or shinZiru; 落ちる oChiru or oTiru
-	EXPECT_GE(Rank("しん", "j", "信"), 0);
-	EXPECT_GE(Rank("しん", "z", "信"), 0);
-	EXPECT_GE(Rank("お", "c", "落"), 0);
-	EXPECT_GE(Rank("お", "t", "落"), 0);
-	EXPECT_GE(Rank("あ", "u", "会"), 0);
-}

@@ -66,43 +66,6 @@ TEST(NuvDynamicDictionary, WritesBothHeadersAroundTheirSections)
 }
 
 
-TEST(NuvDynamicDictionary, LearningMovesTheWordToTheFrontOfItsLine)
-{
-	NuvDynamicDictionary dictionary;
-	std::string ka = Euc("か"), ku = Euc("く"), ke = Euc("け");
-	dictionary.InsertCandidate(Candidate(ka, ku, "k", Euc("書")));
-	dictionary.InsertCandidate(Candidate(ka, ke, "k", Euc("描")));
-	dictionary.InsertCandidate(Candidate(ka, ku, "k", Euc("書")));
-	dictionary.InsertCandidate(Candidate(Euc("かんじ"), "", "", Euc("感じ")));
-	dictionary.InsertCandidate(Candidate(Euc("かんじ"), "", "", Euc("漢字")));
-	EXPECT_EQ(kAri + Euc("かk /書/描/[く/書/]/[け/描/]/\n") + kNasi
-		+ Euc("かんじ /漢字/感じ/\n"), Written(dictionary));
-}
-
-
-TEST(NuvDynamicDictionary, ForgettingTheLastWordRemovesTheLine)
-{
-	NuvDynamicDictionary dictionary;
-	std::string ka = Euc("か"), ku = Euc("く"), ke = Euc("け");
-	Load(dictionary, Euc("かk /書/[く/書/]/[け/書/]/\nか /蚊/\n"));
-
-	// a word only the large dictionary has: nothing changes
-	dictionary.RemoveCandidate(Candidate(ka, "", "", Euc("可")));
-	dictionary.RemoveCandidate(Candidate(Euc("き"), "", "", Euc("木")));
-	EXPECT_EQ(2u, dictionary.CountEntries());
-
-	// block け still uses it, so the main list keeps it
-	dictionary.RemoveCandidate(Candidate(ka, ku, "k", Euc("書")));
-	EXPECT_EQ(kAri + Euc("かk /書/[け/書/]/\n") + kNasi + Euc("か /蚊/\n"),
-		Written(dictionary));
-
-	dictionary.RemoveCandidate(Candidate(ka, ke, "k", Euc("書")));
-	dictionary.RemoveCandidate(Candidate(ka, "", "", Euc("蚊")));
-	EXPECT_EQ(kAri + kNasi, Written(dictionary));
-	EXPECT_FALSE(dictionary.FindEntry(Candidate(ka, "", "k", "")));
-}
-
-
 TEST(NuvDynamicDictionary, ReadingMergesLinesAndDropsUnusableOnes)
 {
 	NuvDynamicDictionary dictionary;

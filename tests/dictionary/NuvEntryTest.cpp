@@ -151,14 +151,6 @@ TEST(NuvEntry, WritesBlocksInOkuriganaByteOrder)
 }
 
 
-TEST(NuvEntry, ConcatFieldCarriesASlash)
-{
-	NuvEntry entry("(concat \"a\\057b\")/");
-	EXPECT_EQ(Words({"a/b"}), entry.stems);
-	EXPECT_EQ("/(concat \"a\\057b\")/", Written(entry));
-}
-
-
 TEST(NuvEntry, EmptyWordIsWrittenSoThatItReadsBack)
 {
 	// Fault: the empty word was written as an empty field, and an empty
@@ -191,38 +183,6 @@ TEST(NuvEntry, AwkwardWordsSurviveWriteAndRead)
 	EXPECT_EQ(text, Written(back));
 	EXPECT_EQ(std::string::npos, text.find('\n'));
 	EXPECT_EQ(std::string::npos, text.find('\0'));
-}
-
-
-TEST(NuvEntry, InsertMovesTheWordToTheFrontOnce)
-{
-	NuvEntry entry = Parsed("書/描/掻/");
-	entry.Insert(Candidate("か", "", "", "描"));
-	EXPECT_EQ(EucWords({"描", "書", "掻"}), entry.stems);
-	entry.Insert(Candidate("か", "", "", "欠"));
-	EXPECT_EQ(EucWords({"欠", "描", "書", "掻"}), entry.stems);
-	EXPECT_TRUE(entry.okuri_blocks.empty());
-
-	entry.Insert(Candidate("か", "く", "k", "書"));
-	EXPECT_EQ(EucWords({"書", "欠", "描", "掻"}), entry.stems);
-	EXPECT_EQ(EucWords({"書"}), entry.okuri_blocks[Euc("く")]);
-}
-
-
-TEST(NuvEntry, RemoveKeepsAMainWordThatAnotherBlockUses)
-{
-	NuvEntry entry = Parsed("書/描/[く/書/描/]/[け/書/]/");
-	entry.Remove(Candidate("か", "く", "k", "書"));
-	EXPECT_EQ(EucWords({"描"}), entry.okuri_blocks[Euc("く")]);
-	EXPECT_EQ(EucWords({"書", "描"}), entry.stems);	// block け still has it
-
-	entry.Remove(Candidate("か", "け", "k", "書"));
-	EXPECT_EQ(0u, entry.okuri_blocks.count(Euc("け")));	// emptied: deleted
-	EXPECT_EQ(EucWords({"描"}), entry.stems);
-
-	std::string before = Written(entry);
-	entry.Remove(Candidate("か", "く", "k", "無"));
-	EXPECT_EQ(before, Written(entry));
 }
 
 
@@ -290,18 +250,4 @@ TEST(NuvEntry, ListFunctionsMatchASimpleModelOnLongLists)
 		merge_stems(unique, from);
 		ASSERT_EQ(unique, entry.stems);
 	}
-}
-
-
-TEST(NuvEntry, FieldReaderStopsWithoutASlash)
-{
-	const char* text = "ab/c";
-	const char* cursor = text;
-	std::string field = "old";
-	EXPECT_TRUE(read_till_slash(cursor, field));
-	EXPECT_EQ("ab", field);
-	EXPECT_EQ(text + 3, cursor);
-	EXPECT_FALSE(read_till_slash(cursor, field));
-	EXPECT_EQ("ab", field);
-	EXPECT_EQ(text + 3, cursor);
 }

@@ -113,25 +113,6 @@ TEST(NuvStaticDictionary, LastLineWithoutLineFeedIsLoaded)
 }
 
 
-TEST(NuvStaticDictionary, FindsOkuriAriAndOkuriNasiKeysApart)
-{
-	NuvStaticDictionary dictionary;
-	Load(dictionary, Euc(";; okuri-ari entries.\r\n"
-		"かk /書/描/\r\n"
-		";; okuri-nasi entries.\r\n"
-		"か /蚊/\r\n"
-		"かんじ /漢字/感じ/\r\n"
-		"かんじ /幹事/漢字/\r\n"));
-	EXPECT_EQ(std::list<std::string>({Euc("書"), Euc("描")}),
-		Stems(dictionary, Euc("か"), "k"));
-	EXPECT_EQ(std::list<std::string>({Euc("蚊")}), Stems(dictionary, Euc("か")));
-	EXPECT_EQ(std::list<std::string>({Euc("漢字"), Euc("感じ"), Euc("幹事")}),
-		Stems(dictionary, Euc("かんじ")));
-	EXPECT_FALSE(dictionary.FindEntry(Query(Euc("か"), "t")));
-	EXPECT_FALSE(dictionary.FindEntry(Query(Euc("かん"))));
-}
-
-
 TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 {
 	NuvStaticDictionary dictionary;
@@ -150,22 +131,6 @@ TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 	dictionary.Read(in);
 	EXPECT_EQ(std::list<std::string>({"5"}), Stems(dictionary, "e"));
 	EXPECT_FALSE(dictionary.FindEntry(Query("c")));
-}
-
-
-TEST(NuvStaticDictionary, NeverLearnsNorWrites)
-{
-	NuvStaticDictionary dictionary;
-	Load(dictionary, "a /1/\n");
-	nuv_candidate c = Query("a");
-	c.candidate = "2";
-	dictionary.InsertCandidate(c);
-	c.candidate = "1";
-	dictionary.RemoveCandidate(c);
-	std::ostringstream out;
-	dictionary.Write(out);
-	EXPECT_EQ("", out.str());
-	EXPECT_EQ(std::list<std::string>({"1"}), Stems(dictionary, "a"));
 }
 
 

@@ -220,18 +220,6 @@ StartsWith(const std::string& text, const std::string& prefix)
 }
 
 
-bool
-HasRowContaining(const std::vector<std::string>& screen,
-	const std::string& text)
-{
-	for (const std::string& line : screen) {
-		if (line.find(text) != std::string::npos)
-			return true;
-	}
-	return false;
-}
-
-
 int
 RowContaining(const std::vector<std::string>& screen, const std::string& text)
 {
@@ -240,6 +228,14 @@ RowContaining(const std::vector<std::string>& screen, const std::string& text)
 			return static_cast<int>(i);
 	}
 	return -1;
+}
+
+
+bool
+HasRowContaining(const std::vector<std::string>& screen,
+	const std::string& text)
+{
+	return RowContaining(screen, text) >= 0;
 }
 
 

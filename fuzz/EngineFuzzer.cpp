@@ -7,7 +7,8 @@
 //	00-7F	that ASCII or control character (key code 0)
 //	80-87	a character outside ASCII, its UTF-8 bytes packed little-endian
 //			as the front end packs them: あ, ー, é, €, full-width a, half-
-//			width カ, a four-byte character, and the bare byte FF
+//			width カ, a four-byte character as the front end packs it
+//			(its first three bytes) and with all four (a negative value)
 //	88		the front end clears the engine (the method is deactivated)
 //	89-FF	that byte alone as the character, as from a Latin-1 keyboard
 //
@@ -45,8 +46,8 @@ const int32_t kWideCharacters[] = {
 	0xAC82E2,		// €
 	0x81BDEF,		// ａ
 	0xB6BDEF,		// ｶ
-	static_cast<int32_t>(0x80989FF0u),	// a four-byte character
-	0xFF,
+	0x989FF0,		// a four-byte character, cut to its first three bytes
+	static_cast<int32_t>(0x80989FF0u),	// all four bytes, negative
 };
 
 

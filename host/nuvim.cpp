@@ -7,9 +7,10 @@
 //	nuvim [--settings DIR]
 //
 // Exit status: 0 after a complete run; 1 when the method cannot be loaded or
-// stops responding; 2, with one line on standard error naming the offending
-// token and its position, for a malformed command line or key script (then
-// nothing is loaded).
+// stops responding, or when its user dictionary was not saved at the end (the
+// document is printed all the same, and standard error says so); 2, with one
+// line on standard error naming the offending token and its position, for a
+// malformed command line or key script (then nothing is loaded).
 #include <cstdio>
 #include <fstream>
 #include <iostream>
@@ -21,6 +22,7 @@
 #include <CLI/CLI.hpp>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <Font.h>
@@ -82,6 +84,47 @@ ParseScreen(const std::string& text, int& width, int& height)
 	height = std::stoi(text.substr(x + 1));
 	return width >= 1 && width <= kMaxScreenSide && height >= 1
 		&& height <= kMaxScreenSide;
+}
+
+
+// The user dictionary file in a settings directory, as found on the disk.
+// The method saves by renaming a new, complete file over ".nuv-jisyo" and
+// reports nothing itself, so a save shows as a file that is there now and
+// was absent before, or is another file than before.
+struct UserDictionaryFile {
+	std::string	path;
+	bool		exists = false;
+	dev_t		device = 0;
+	ino_t		inode = 0;
+
+	explicit UserDictionaryFile(const std::string& settings)
+		:
+		path(settings + "/.nuv-jisyo")
+	{
+		struct stat status;
+		if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
+			exists = true;
+			device = status.st_dev;
+			inode = status.st_ino;
+		}
+	}
+
+	bool ReplacedSince(const UserDictionaryFile& before) const
+	{
+		return exists && (!before.exists || device != before.device
+			|| inode != before.inode);
+	}
+};
+
+
+// Says on standard error that the words learned in this run are lost.
+// Returns the exit status that goes with it.
+int
+NotSaved(const std::string& path)
+{
+	std::cerr << "nuvim: the user dictionary was not saved to " << path
+		<< std::endl;
+	return kExitFailure;
 }
 
 
@@ -239,6 +282,8 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 			return be_plain_font->StringWidth(text.c_str());
 		});
 	Transcript transcript(std::cout);
+	const UserDictionaryFile before(resolved);
+	bool saved = false;
 	{
 		MethodHost host(application, options.json ? &transcript : NULL);
 		if (!temporary.empty())
@@ -265,6 +310,7 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 		if (options.json)
 			transcript.Text(application.Document());
 		host.Unload();
+		saved = UserDictionaryFile(resolved).ReplacedSince(before);
 		if (options.json)
 			transcript.Unloaded();
 	}
@@ -273,6 +319,8 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 	if (!options.json)
 		std::cout << application.Document() << '\n';
 	std::cout.flush();
+	if (!saved)
+		return NotSaved(before.path);
 	return std::cout.good() ? 0 : kExitFailure;
 }
 
@@ -294,6 +342,11 @@ RunInteractive(const Options& options)
 	if (terminal < 0)
 		return UsageError("cannot open the terminal /dev/tty");
 
+	// The session finds the same directory; the file is only replaced
+	// when the method is unloaded at its end.
+	const std::string settings = options.settings.empty()
+		? HostPaths::DefaultSettingsDirectory() : options.settings;
+	const UserDictionaryFile before(settings);
 	std::string document;
 	std::string error;
 	int status;
@@ -308,6 +361,9 @@ RunInteractive(const Options& options)
 	}
 	std::cout << document << '\n';
 	std::cout.flush();
+	const UserDictionaryFile after(settings);
+	if (!after.ReplacedSince(before))
+		return NotSaved(after.path);
 	return std::cout.good() ? 0 : kExitFailure;
 }
 

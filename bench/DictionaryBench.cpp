@@ -7,6 +7,7 @@
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <random>
@@ -129,6 +130,33 @@ BM_ReadFileFloor(benchmark::State& state)
 	state.SetBytesProcessed(static_cast<int64_t>(bytes * state.iterations()));
 }
 BENCHMARK(BM_ReadFileFloor)->Unit(benchmark::kMillisecond)
+	->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
+
+
+// Reading the bytes and visiting each line once (memchr for every line
+// feed): the least any loader that finds the lines must do.
+static void
+BM_ReadFileAndFindLines(benchmark::State& state)
+{
+	size_t lines = 0;
+	for (auto _ : state) {
+		std::ifstream in(kDictionaryPath, std::ios::binary);
+		in.seekg(0, std::ios::end);
+		size_t length = static_cast<size_t>(in.tellg());
+		in.seekg(0, std::ios::beg);
+		std::unique_ptr<char[]> buffer(new char[length + 2]);
+		in.read(buffer.get(), static_cast<std::streamsize>(length));
+		buffer[length] = '\0';
+		lines = 0;
+		const char* end = buffer.get() + length;
+		for (const char* p = buffer.get(); (p = static_cast<const char*>(
+				std::memchr(p, '\n', end - p))) != nullptr; p++)
+			lines++;
+		benchmark::DoNotOptimize(lines);
+	}
+	state.counters["lines"] = static_cast<double>(lines);
+}
+BENCHMARK(BM_ReadFileAndFindLines)->Unit(benchmark::kMillisecond)
 	->Repetitions(kRepetitions)->ReportAggregatesOnly(true);
 
 

@@ -1,0 +1,583 @@
+// The user dictionary on the disk when the write-back cannot finish: the
+// nuvim program killed in the middle of it, a file size limit, a full file
+// system, a settings directory it may not write. Each leaves the former
+// ".nuv-jisyo" whole and readable, and nuvim never exits 0 unless the new
+// file is in place.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstring>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sched.h>
+#include <sys/inotify.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "NuvDynamicDictionary.h"
+#include "NuvimProcess.h"
+#include "TestText.h"
+
+
+namespace fs = std::filesystem;
+
+using Clock = std::chrono::steady_clock;
+
+
+namespace {
+
+const char* const kHeaders = ";; okuri-ari entries.\n;; okuri-nasi entries.\n";
+const char* const kUserFile = ".nuv-jisyo";
+// Learns 漢字 for かんじ: the small large dictionary offers it first.
+const char* const kKeys = "Kanji <enter>";
+const int kNobody = 65534;
+
+
+std::string
+Euc(const std::string& utf8)
+{
+	return nuv_test::Utf8ToEuc(utf8);
+}
+
+
+std::string
+ReadFile(const std::string& path)
+{
+	std::ifstream in(path, std::ios::binary);
+	return std::string(std::istreambuf_iterator<char>(in),
+		std::istreambuf_iterator<char>());
+}
+
+
+void
+WriteFile(const std::string& path, const std::string& bytes)
+{
+	std::ofstream out(path, std::ios::binary | std::ios::trunc);
+	out << bytes;
+}
+
+
+// A scratch directory holding "nuvim_settings" (named so that nuvim uses
+// it as it is) with the tables and large dictionary of
+// tests/data/persistence/settings. Whatever a test mounted inside is
+// unmounted, and everything removed, at the end.
+class ScratchSettings {
+public:
+	ScratchSettings()
+	{
+		char pattern[] = "/tmp/nuv-persistence-XXXXXX";
+		if (mkdtemp(pattern) == NULL)
+			abort();
+		fRoot = pattern;
+		// Other users may read it: a test runs nuvim as one.
+		chmod(fRoot.c_str(), 0755);
+		MakeSettings(fRoot);
+	}
+
+	~ScratchSettings()
+	{
+		for (auto mount = fMounts.rbegin(); mount != fMounts.rend(); ++mount)
+			umount2(mount->c_str(), MNT_DETACH);
+		std::error_code error;
+		fs::remove_all(fRoot, error);
+	}
+
+	// Makes `parent`/nuvim_settings the settings directory, with copies of
+	// the test settings.
+	void MakeSettings(const std::string& parent)
+	{
+		fSettings = parent + "/nuvim_settings";
+		fs::create_directory(fSettings);
+		chmod(fSettings.c_str(), 0755);
+		for (const fs::directory_entry& entry : fs::directory_iterator(
+				NUV_TEST_DATA_DIR "/persistence/settings")) {
+			fs::copy_file(entry.path(),
+				fSettings + "/" + entry.path().filename().string());
+		}
+	}
+
+	// Unmounted at the end.
+	void Mounted(const std::string& path) { fMounts.push_back(path); }
+
+	const std::string& Root() const { return fRoot; }
+	const std::string& Settings() const { return fSettings; }
+	std::string File(const std::string& name) const
+		{ return fSettings + "/" + name; }
+	std::string UserFile() const { return File(kUserFile); }
+
+	// The names in the settings directory, sorted.
+	std::vector<std::string> Names() const
+	{
+		std::vector<std::string> names;
+		for (const fs::directory_entry& entry
+				: fs::directory_iterator(fSettings))
+			names.push_back(entry.path().filename().string());
+		std::sort(names.begin(), names.end());
+		return names;
+	}
+
+	// The write-back's temporary files left in the settings directory.
+	std::vector<std::string> Temporaries() const
+	{
+		std::vector<std::string> names;
+		for (const std::string& name : Names()) {
+			if (name.compare(0, strlen(kUserFile) + 1,
+					std::string(kUserFile) + ".") == 0)
+				names.push_back(name);
+		}
+		return names;
+	}
+
+private:
+	std::string					fRoot;
+	std::string					fSettings;
+	std::vector<std::string>	fMounts;
+};
+
+
+// What the dictionary writes for `bytes` read back: equal to `bytes` for
+// every file these tests expect, which proves it whole and readable.
+std::string
+Reloaded(const std::string& bytes, size_t* keys = NULL)
+{
+	NuvDynamicDictionary dictionary;
+	std::istringstream in(bytes);
+	dictionary.Read(in);
+	std::ostringstream out;
+	dictionary.Write(out);
+	if (keys != NULL)
+		*keys = dictionary.CountEntries();
+	return out.str();
+}
+
+
+// A user dictionary file as the write-back makes it: `keys` okuri-nasi
+// keys of three hiragana (never かんじ), two words each.
+std::string
+UserDictionaryOf(size_t keys)
+{
+	// あ (A4 A2) to ん (A4 F3), the hiragana that the kana table types.
+	const int kFirst = 0xA2;
+	const int kCount = 0xF3 - kFirst + 1;
+	NuvDynamicDictionary dictionary;
+	for (size_t i = 0; i < keys; i++) {
+		nuv_candidate word;
+		for (size_t rest = i, n = 0; n < 3; n++, rest /= kCount) {
+			word.reading.insert(0, 1, static_cast<char>(0xA4));
+			word.reading.insert(1, 1,
+				static_cast<char>(kFirst + rest % kCount));
+		}
+		word.candidate = Euc("言") + std::to_string(i);
+		dictionary.InsertCandidate(word);
+		word.candidate = Euc("語") + std::to_string(i);
+		dictionary.InsertCandidate(word);
+	}
+	std::ostringstream out;
+	dictionary.Write(out);
+	return out.str();
+}
+
+
+// `before` once the run has learned 漢字 for かんじ.
+std::string
+AfterLearning(const std::string& before)
+{
+	NuvDynamicDictionary dictionary;
+	std::istringstream in(before);
+	dictionary.Read(in);
+	nuv_candidate word;
+	word.reading = Euc("かんじ");
+	word.candidate = Euc("漢字");
+	dictionary.InsertCandidate(word);
+	std::ostringstream out;
+	dictionary.Write(out);
+	return out.str();
+}
+
+
+// The run typed its word, then told the truth about the lost save.
+void
+ExpectReportedNotSaved(const NuvimProcess& nuvim,
+	const ScratchSettings& scratch)
+{
+	EXPECT_EQ(1, nuvim.ExitStatus()) << nuvim.Err();
+	EXPECT_EQ("漢字\n\n", nuvim.Out());
+	EXPECT_EQ("nuvim: the user dictionary was not saved to "
+		+ scratch.UserFile() + "\n", nuvim.Err());
+}
+
+
+// Gives this test process mounts of its own, so that what a test mounts
+// goes away with the process whatever happens. False, with the reason,
+// where the system does not allow it.
+bool
+PrivateMounts(std::string& reason)
+{
+	static bool done = false;
+	static std::string failure;
+	if (!done) {
+		done = true;
+		if (unshare(CLONE_NEWNS) != 0)
+			failure = std::string("unshare(CLONE_NEWNS): ") + strerror(errno);
+		else if (mount(NULL, "/", NULL, MS_REC | MS_PRIVATE, NULL) != 0)
+			failure = std::string("private mounts: ") + strerror(errno);
+	}
+	reason = failure;
+	return failure.empty();
+}
+
+
+// The settings directory's file events, through inotify: when the
+// write-back creates its temporary file and when it renames it.
+class DirectoryWatch {
+public:
+	explicit DirectoryWatch(const std::string& directory)
+		:
+		fFd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+	{
+		if (fFd >= 0
+			&& inotify_add_watch(fFd, directory.c_str(),
+				IN_CREATE | IN_MOVED_TO) < 0) {
+			close(fFd);
+			fFd = -1;
+		}
+	}
+
+	~DirectoryWatch()
+	{
+		if (fFd >= 0)
+			close(fFd);
+	}
+
+	bool IsValid() const { return fFd >= 0; }
+
+	// Waits for the next event of `mask` on a name beginning with
+	// `prefix`; the time it was seen, or nothing after `timeout`.
+	bool WaitFor(uint32_t mask, const std::string& prefix,
+		Clock::duration timeout, Clock::time_point& when)
+	{
+		const Clock::time_point end = Clock::now() + timeout;
+		while (true) {
+			while (!fEvents.empty()) {
+				const Event event = fEvents.front();
+				fEvents.pop_front();
+				if ((event.mask & mask) != 0
+					&& event.name.compare(0, prefix.size(), prefix) == 0) {
+					when = event.when;
+					return true;
+				}
+			}
+			const Clock::time_point now = Clock::now();
+			if (now >= end)
+				return false;
+			struct pollfd ready = {fFd, POLLIN, 0};
+			const int wait = static_cast<int>(
+				std::chrono::duration_cast<std::chrono::milliseconds>(
+					end - now).count()) + 1;
+			if (poll(&ready, 1, wait) > 0)
+				_Read();
+		}
+	}
+
+private:
+	struct Event {
+		uint32_t			mask;
+		std::string			name;
+		Clock::time_point	when;
+	};
+
+	void _Read()
+	{
+		alignas(struct inotify_event) char buffer[4096];
+		const ssize_t length = read(fFd, buffer, sizeof(buffer));
+		const Clock::time_point now = Clock::now();
+		for (ssize_t offset = 0; offset < length;) {
+			const struct inotify_event* event
+				= reinterpret_cast<const struct inotify_event*>(
+					buffer + offset);
+			fEvents.push_back({event->mask,
+				event->len > 0 ? std::string(event->name) : std::string(),
+				now});
+			offset += sizeof(struct inotify_event) + event->len;
+		}
+	}
+
+	int					fFd;
+	std::deque<Event>	fEvents;
+};
+
+}	// namespace
+
+
+// Fault: nuvim exited 0 and said nothing when the user dictionary could not
+// be written, so the user took words as saved that were lost. A file size
+// limit one byte short of the new file fails the save; at the exact size it
+// succeeds, with the new file byte for byte.
+TEST(Persistence, SaveIsReportedOnlyWhenTheWholeFileFits)
+{
+	ScratchSettings scratch;
+	const std::string before = kHeaders + Euc("あい /愛/\n");
+	const std::string after = kHeaders + Euc("あい /愛/\nかんじ /漢字/\n");
+	WriteFile(scratch.UserFile(), before);
+	const std::vector<std::string> names = scratch.Names();
+
+	ChildLimits limits;
+	limits.fileSize = after.size() - 1;
+	{
+		NuvimProcess nuvim(scratch.Settings(), kKeys, limits);
+		ASSERT_TRUE(nuvim.Started());
+		nuvim.Wait();
+		ExpectReportedNotSaved(nuvim, scratch);
+	}
+	EXPECT_EQ(before, ReadFile(scratch.UserFile()));
+	EXPECT_EQ(names, scratch.Names()) << "the temporary file is left";
+
+	limits.fileSize = after.size();
+	NuvimProcess nuvim(scratch.Settings(), kKeys, limits);
+	ASSERT_TRUE(nuvim.Started());
+	nuvim.Wait();
+	EXPECT_EQ(0, nuvim.ExitStatus()) << nuvim.Err();
+	EXPECT_EQ("", nuvim.Err());
+	EXPECT_EQ("漢字\n\n", nuvim.Out());
+	EXPECT_EQ(after, ReadFile(scratch.UserFile()));
+	EXPECT_EQ(names, scratch.Names());
+}
+
+
+TEST(Persistence, FullFileSystemKeepsTheFormerDictionary)
+{
+	std::string reason;
+	if (!PrivateMounts(reason))
+		GTEST_SKIP() << "cannot mount a small file system here: " << reason;
+	ScratchSettings scratch;
+	const std::string disk = scratch.Root() + "/disk";
+	fs::create_directory(disk);
+	if (mount("nuv-full", disk.c_str(), "tmpfs", 0, "size=1m") != 0) {
+		GTEST_SKIP() << "cannot mount a small file system here: "
+			<< strerror(errno);
+	}
+	scratch.Mounted(disk);
+	scratch.MakeSettings(disk);
+
+	const std::string before = UserDictionaryOf(2000);
+	const std::string after = AfterLearning(before);
+	WriteFile(scratch.UserFile(), before);
+	ASSERT_EQ(before, ReadFile(scratch.UserFile()));
+
+	// Fill the file system, then free less than the new file needs.
+	const std::string filler = disk + "/filler";
+	const int fd = open(filler.c_str(), O_WRONLY | O_CREAT, 0600);
+	ASSERT_GE(fd, 0);
+	const std::string block(4096, 'x');
+	off_t size = 0;
+	ssize_t written;
+	while ((written = write(fd, block.data(), block.size())) > 0)
+		size += written;
+	EXPECT_EQ(ENOSPC, errno);
+	const off_t freed = static_cast<off_t>(after.size() / 2 / 4096 * 4096);
+	ASSERT_EQ(0, ftruncate(fd, size - freed));
+	close(fd);
+	const std::vector<std::string> names = scratch.Names();
+
+	NuvimProcess nuvim(scratch.Settings(), kKeys);
+	ASSERT_TRUE(nuvim.Started());
+	nuvim.Wait();
+	ExpectReportedNotSaved(nuvim, scratch);
+	const std::string kept = ReadFile(scratch.UserFile());
+	EXPECT_EQ(before, kept);
+	EXPECT_EQ(before, Reloaded(kept));
+	EXPECT_EQ(names, scratch.Names()) << "the temporary file is left";
+}
+
+
+// The two ways a settings directory can refuse writes even to root: a
+// read-only mount, and a user other than its owner.
+TEST(Persistence, SettingsDirectoryThatRefusesWritesKeepsTheDictionary)
+{
+	const std::string before = UserDictionaryOf(50);
+	bool ranOne = false;
+
+	std::string reason;
+	if (PrivateMounts(reason)) {
+		SCOPED_TRACE("read-only mount");
+		ScratchSettings scratch;
+		WriteFile(scratch.UserFile(), before);
+		const std::string settings = scratch.Settings();
+		ASSERT_EQ(0, mount(settings.c_str(), settings.c_str(), NULL, MS_BIND,
+			NULL)) << strerror(errno);
+		scratch.Mounted(settings);
+		ASSERT_EQ(0, mount(NULL, settings.c_str(), NULL,
+			MS_BIND | MS_REMOUNT | MS_RDONLY, NULL)) << strerror(errno);
+		ASSERT_NE(0, access(settings.c_str(), W_OK));
+
+		NuvimProcess nuvim(settings, kKeys);
+		ASSERT_TRUE(nuvim.Started());
+		nuvim.Wait();
+		ExpectReportedNotSaved(nuvim, scratch);
+		EXPECT_EQ(before, ReadFile(scratch.UserFile()));
+		EXPECT_EQ(before, Reloaded(ReadFile(scratch.UserFile())));
+		ranOne = true;
+	}
+
+	{
+		SCOPED_TRACE("directory of another user");
+		ScratchSettings scratch;
+		WriteFile(scratch.UserFile(), before);
+		ChildLimits limits;
+		if (geteuid() == 0) {
+			// The directory stays root's (0755); nuvim runs as nobody.
+			limits.user = kNobody;
+			chmod(scratch.UserFile().c_str(), 0644);
+		} else
+			chmod(scratch.Settings().c_str(), 0555);
+
+		NuvimProcess nuvim(scratch.Settings(), kKeys, limits);
+		ASSERT_TRUE(nuvim.Started());
+		nuvim.Wait();
+		if (nuvim.ExitStatus() == NuvimProcess::kSetupFailed) {
+			if (!ranOne)
+				GTEST_SKIP() << "cannot refuse writes here: " << reason
+					<< "; " << nuvim.Err();
+		} else {
+			ExpectReportedNotSaved(nuvim, scratch);
+			EXPECT_EQ(before, ReadFile(scratch.UserFile()));
+			EXPECT_EQ(before, Reloaded(ReadFile(scratch.UserFile())));
+		}
+		chmod(scratch.Settings().c_str(), 0755);
+	}
+}
+
+
+// A .nuv-jisyo that exists but cannot be read is kept at unload, so the
+// words learned in the run are not saved: nuvim must say so.
+TEST(Persistence, UnreadableDictionaryIsKeptAndTheRunSaysItWasNotSaved)
+{
+	ScratchSettings scratch;
+	// A link to itself exists but cannot be opened, even by root.
+	ASSERT_EQ(0, symlink(kUserFile, scratch.UserFile().c_str()));
+
+	NuvimProcess nuvim(scratch.Settings(), kKeys);
+	ASSERT_TRUE(nuvim.Started());
+	nuvim.Wait();
+	ExpectReportedNotSaved(nuvim, scratch);
+	char target[64] = {};
+	ASSERT_EQ(static_cast<ssize_t>(strlen(kUserFile)),
+		readlink(scratch.UserFile().c_str(), target, sizeof(target) - 1));
+	EXPECT_STREQ(kUserFile, target);
+}
+
+
+// nuvim is killed again and again, mostly while it writes the user
+// dictionary back (between the temporary file's creation and its rename,
+// as inotify shows them), else at any moment of its run. Every time
+// .nuv-jisyo is either the former file or the new one, byte for byte; a
+// run afterwards still saves.
+TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
+{
+	const int kRuns = 24;
+	ScratchSettings scratch;
+	const std::string before = UserDictionaryOf(40000);
+	const std::string after = AfterLearning(before);
+	size_t keys = 0;
+	ASSERT_EQ(before, Reloaded(before, &keys));
+	ASSERT_EQ(40000u, keys);
+	ASSERT_EQ(after, Reloaded(after, &keys));
+	ASSERT_EQ(40001u, keys);
+
+	// An undisturbed run: how long the write-back and the whole run take.
+	WriteFile(scratch.UserFile(), before);
+	Clock::duration writing;
+	Clock::duration running;
+	{
+		DirectoryWatch watch(scratch.Settings());
+		ASSERT_TRUE(watch.IsValid());
+		const Clock::time_point start = Clock::now();
+		NuvimProcess nuvim(scratch.Settings(), kKeys);
+		ASSERT_TRUE(nuvim.Started());
+		Clock::time_point created;
+		Clock::time_point renamed;
+		ASSERT_TRUE(watch.WaitFor(IN_CREATE, std::string(kUserFile) + ".",
+			std::chrono::seconds(60), created));
+		ASSERT_TRUE(watch.WaitFor(IN_MOVED_TO, kUserFile,
+			std::chrono::seconds(60), renamed));
+		nuvim.Wait();
+		running = Clock::now() - start;
+		writing = std::max<Clock::duration>(renamed - created,
+			std::chrono::microseconds(50));
+		ASSERT_EQ(0, nuvim.ExitStatus()) << nuvim.Err();
+		ASSERT_EQ(after, ReadFile(scratch.UserFile()));
+	}
+
+	std::mt19937 random(20240601);
+	int keptFormer = 0;
+	int tookNew = 0;
+	int midWrite = 0;
+	for (int run = 0; run < kRuns; run++) {
+		SCOPED_TRACE("run " + std::to_string(run));
+		WriteFile(scratch.UserFile(), before);
+		const std::vector<std::string> stale = scratch.Temporaries();
+		const bool duringWrite = run % 3 != 0;
+
+		DirectoryWatch watch(scratch.Settings());
+		ASSERT_TRUE(watch.IsValid());
+		Clock::time_point from = Clock::now();
+		NuvimProcess nuvim(scratch.Settings(), kKeys);
+		ASSERT_TRUE(nuvim.Started());
+		Clock::duration span = running;
+		if (duringWrite) {
+			ASSERT_TRUE(watch.WaitFor(IN_CREATE,
+				std::string(kUserFile) + ".", std::chrono::seconds(60), from));
+			span = writing + writing / 4;
+		}
+		std::uniform_int_distribution<long long> delay(0, span.count());
+		std::this_thread::sleep_until(from + Clock::duration(delay(random)));
+		nuvim.Kill();
+		nuvim.Wait();
+
+		const std::string now = ReadFile(scratch.UserFile());
+		if (now == before) {
+			keptFormer++;
+			if (scratch.Temporaries().size() > stale.size())
+				midWrite++;
+		} else if (now == after)
+			tookNew++;
+		else {
+			ADD_FAILURE() << ".nuv-jisyo is damaged: " << now.size()
+				<< " bytes, neither the former " << before.size()
+				<< " nor the new " << after.size();
+		}
+		if (!nuvim.Killed()) {
+			EXPECT_EQ(0, nuvim.ExitStatus());
+			EXPECT_EQ(after, now);
+		}
+	}
+	printf("[          ] %d runs: %d kept the former file (%d of them killed"
+		" while writing), %d had the new one; write-back %lld us\n", kRuns,
+		keptFormer, midWrite, tookNew, static_cast<long long>(
+			std::chrono::duration_cast<std::chrono::microseconds>(writing)
+				.count()));
+	EXPECT_GE(midWrite, 1) << "no kill landed inside the write-back";
+
+	// What the kills left behind does not stop the next save.
+	WriteFile(scratch.UserFile(), before);
+	const std::vector<std::string> stale = scratch.Temporaries();
+	NuvimProcess nuvim(scratch.Settings(), kKeys);
+	ASSERT_TRUE(nuvim.Started());
+	nuvim.Wait();
+	EXPECT_EQ(0, nuvim.ExitStatus()) << nuvim.Err();
+	EXPECT_EQ(after, ReadFile(scratch.UserFile()));
+	EXPECT_EQ(stale, scratch.Temporaries());
+}

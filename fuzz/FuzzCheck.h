@@ -25,9 +25,11 @@ Fail(const char* condition, const char* file, int line)
 // included), two-byte JIS X 0208 characters (both bytes 0xA1-0xFE),
 // half-width katakana (0x8E then 0xA1-0xDF) and three-byte JIS X 0212
 // characters (0x8F then two bytes 0xA1-0xFE). Every other high byte, and a
-// character cut short at the end, is malformed.
+// character cut short at the end, is malformed, unless `allowC1`: then a
+// C1 control byte (0x80-0x9F other than 0x8E and 0x8F) may stand alone, as
+// the encoding's full definition allows.
 inline bool
-IsWellFormedEuc(const std::string& text)
+IsWellFormedEuc(const std::string& text, bool allowC1 = false)
 {
 	const size_t size = text.size();
 	auto isRowByte = [](unsigned char byte) {
@@ -36,6 +38,10 @@ IsWellFormedEuc(const std::string& text)
 	for (size_t i = 0; i < size;) {
 		const unsigned char lead = text[i];
 		if (lead < 0x80) {
+			i++;
+			continue;
+		}
+		if (allowC1 && lead <= 0x9F && lead != 0x8E && lead != 0x8F) {
 			i++;
 			continue;
 		}

@@ -1,0 +1,107 @@
+// Fuzzes the EUC-JP <-> UTF-8 conversions of the platform boundary with the
+// input taken as a text in each encoding in turn.
+//
+// Checked: whatever the bytes, both conversions end (a pass that converts
+// nothing must not repeat for ever); EUC-JP to UTF-8 gives well-formed
+// UTF-8, and UTF-8 to EUC-JP well-formed EUC-JP (C1 controls as single
+// bytes included), a run that cannot be converted becoming the substitute
+// byte 0x1A; EUC-JP text that converts without a substitute converts back
+// to itself, and the EUC-JP form of UTF-8 text is the EUC-JP form of its
+// own UTF-8 form.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "BeNuvUtils.h"
+#include "FuzzCheck.h"
+
+
+namespace {
+
+const char kSubstitute = 0x1A;
+
+
+bool
+IsContinuationByte(unsigned char byte)
+{
+	return (byte & 0xC0) == 0x80;
+}
+
+
+// Well-formed UTF-8: shortest forms only, no surrogates, nothing above
+// U+10FFFF.
+bool
+IsUtf8(const std::string& text)
+{
+	for (size_t i = 0; i < text.size();) {
+		const unsigned char lead = text[i];
+		size_t length;
+		uint32_t minimum;
+		if (lead < 0x80) {
+			i++;
+			continue;
+		} else if (lead >= 0xC0 && lead <= 0xDF) {
+			length = 2;
+			minimum = 0x80;
+		} else if (lead >= 0xE0 && lead <= 0xEF) {
+			length = 3;
+			minimum = 0x800;
+		} else if (lead >= 0xF0 && lead <= 0xF7) {
+			length = 4;
+			minimum = 0x10000;
+		} else
+			return false;
+		if (i + length > text.size())
+			return false;
+		uint32_t code = lead & (0xFF >> (length + 1));
+		for (size_t k = 1; k < length; k++) {
+			const unsigned char byte = text[i + k];
+			if (!IsContinuationByte(byte))
+				return false;
+			code = code << 6 | (byte & 0x3F);
+		}
+		if (code < minimum || code > 0x10FFFF
+			|| (code >= 0xD800 && code <= 0xDFFF))
+			return false;
+		i += length;
+	}
+	return true;
+}
+
+
+bool
+HasSubstitute(const std::string& text)
+{
+	return text.find(kSubstitute) != std::string::npos;
+}
+
+}	// namespace
+
+
+extern "C" int
+LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+	const std::string text(reinterpret_cast<const char*>(data), size);
+
+	// The engine's text on its way to the screen.
+	const std::string utf8 = BeNuvUtils::ConvertEucToUtf8(text);
+	NUV_FUZZ_CHECK(IsUtf8(utf8));
+	NUV_FUZZ_CHECK(text.empty() == utf8.empty());
+	if (!HasSubstitute(text) && !HasSubstitute(utf8))
+		NUV_FUZZ_CHECK(BeNuvUtils::ConvertUtf8ToEuc(utf8) == text);
+
+	// A key's or a palette's text on its way into the engine.
+	const std::string euc = BeNuvUtils::ConvertUtf8ToEuc(text);
+	// C1 controls (U+0080-U+009F) become single bytes 0x80-0x9F, as the
+	// encoding defines them; no text in the system comes this way today.
+	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(euc, true));
+	NUV_FUZZ_CHECK(text.empty() == euc.empty());
+	// Several characters may share one EUC-JP form (full-width and plain
+	// forms of a sign, say), so the text need not come back; the EUC-JP
+	// form must.
+	if (!HasSubstitute(euc)) {
+		NUV_FUZZ_CHECK(BeNuvUtils::ConvertUtf8ToEuc(
+			BeNuvUtils::ConvertEucToUtf8(euc)) == euc);
+	}
+	return 0;
+}

@@ -146,8 +146,9 @@ CompareKeys(const char* a, const char* b)
 #endif
 
 
-// Items per entry of the prefix index.
-const size_t kPrefixStride = 16;
+// Items per entry of the prefix index: one byte per line, and a search
+// over the items themselves of three steps.
+const size_t kPrefixStride = 8;
 
 
 // The first eight bytes of a NUL-terminated key, zero-padded, as a number
@@ -500,8 +501,15 @@ NuvStaticDictionary::_NarrowSearch(const char* key) const
 	// those from `last` on have greater prefixes, so greater keys.
 	size_t first = std::lower_bound(fPrefixes.begin(), fPrefixes.end(),
 		prefix) - fPrefixes.begin();
-	size_t last = std::upper_bound(fPrefixes.begin() + first,
-		fPrefixes.end(), prefix) - fPrefixes.begin();
+	// Few samples share a prefix: look at the next ones before searching.
+	size_t last = first;
+	while (last < fPrefixes.size() && last - first < 4
+		&& fPrefixes[last] == prefix)
+		last++;
+	if (last < fPrefixes.size() && fPrefixes[last] == prefix) {
+		last = std::upper_bound(fPrefixes.begin() + last, fPrefixes.end(),
+			prefix) - fPrefixes.begin();
+	}
 	size_t low = first == 0 ? 0 : (first - 1) * kPrefixStride + 1;
 	size_t high = std::min(last * kPrefixStride, items.size());
 	return std::make_pair(low, high);

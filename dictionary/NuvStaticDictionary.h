@@ -5,7 +5,7 @@
 // NUL, and the line becomes one item of two pointers, its key text and its
 // entry text. The items are sorted by key text, so FindEntry() is a binary
 // search plus the parsing of the matching lines; nothing else is parsed and
-// nothing is cached. A sampled index of key prefixes (half a byte per line)
+// nothing is cached. A sampled index of key prefixes (a byte per line)
 // keeps most of the search in the processor's cache.
 //
 // Lines that begin with ";" are comments; lines without a blank-slash are

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <new>
 #include <string>
 
 
@@ -316,8 +317,7 @@ NuvStaticDictionary::Read(std::istream& in)
 	Clear();
 
 	size_t length;
-	if (!_ReadBuffer(in, length))
-		return;
+	_ReadBuffer(in, length);
 	_SplitLines(length);
 }
 
@@ -375,21 +375,28 @@ NuvStaticDictionary::RemoveCandidate(const nuv_candidate&)
 
 // Reads the whole stream into a new buffer with kPadding NUL bytes after the
 // text, and sets `length` to the number of text bytes.
-bool
+void
 NuvStaticDictionary::_ReadBuffer(std::istream& in, size_t& length)
 {
 	in.seekg(0, std::ios::end);
 	std::streamoff end = in.tellg();
+	buffer.reset();
 	if (end >= 0 && in.good()) {
+		// not value-initialised: every byte up to `length` is overwritten.
+		// A directory reports an end that no memory can hold: it is read
+		// like a pipe below (and gives nothing).
+		buffer.reset(new (std::nothrow) char[static_cast<size_t>(end)
+			+ kPadding]);
+	}
+	if (buffer) {
 		in.seekg(0, std::ios::beg);
 		length = static_cast<size_t>(end);
-		// not value-initialised: every byte up to `length` is overwritten
-		buffer.reset(new char[length + kPadding]);
 		in.read(buffer.get(), static_cast<std::streamsize>(length));
 		// a file that shrank meanwhile gives fewer bytes
 		length = static_cast<size_t>(in.gcount());
 	} else {
-		// A stream that cannot seek (a pipe): read it in chunks.
+		// A stream that cannot seek (a pipe), or whose end is no size:
+		// read it in chunks.
 		in.clear();
 		std::string text;
 		std::vector<char> chunk(kReadChunkSize);
@@ -401,7 +408,6 @@ NuvStaticDictionary::_ReadBuffer(std::istream& in, size_t& length)
 	}
 	// the NUL that ends the text, and zeroes for the word-wise scans
 	std::memset(buffer.get() + length, 0, kPadding);
-	return true;
 }
 
 

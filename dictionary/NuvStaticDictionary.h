@@ -70,7 +70,7 @@ protected:
 			std::unique_ptr<char[]> buffer;
 
 private:
-			bool				_ReadBuffer(std::istream& in, size_t& length);
+			void				_ReadBuffer(std::istream& in, size_t& length);
 			void				_SplitLines(size_t length);
 			void				_SortItems(
 									const std::vector<size_t>& runStarts);

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <random>
 #include <sstream>
 #include <streambuf>
@@ -125,6 +126,12 @@ TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 	Load(dictionary, "c /3/\n");
 	EXPECT_EQ(1u, dictionary.CountItems());
 	EXPECT_FALSE(dictionary.FindEntry(Query("a")));
+
+	// a directory opens, but its size is no size and reading it fails
+	std::ifstream directory(NUV_TEST_DATA_DIR "/dictionary",
+		std::ios::binary);
+	dictionary.Read(directory);
+	EXPECT_EQ(0u, dictionary.CountItems());
 
 	NoSeekBuffer pipe("d /4/\ne /5/\n");
 	std::istream in(&pipe);

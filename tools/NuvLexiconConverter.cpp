@@ -53,7 +53,10 @@ const char* const kOkuriNasiHeader = ";; okuri-nasi entries.\n";
 // romaji table roman_kana.table, every spelling's letter where there are
 // several (shi and si, chi and ti, tsu and tu, fu and hu, ji and zi). The
 // reading buffer looks up whatever letter began the okurigana, so each gets
-// its own key. Small kana never begin an okurigana and have none.
+// its own key. Small kana never begin an okurigana and have none. The
+// table's rare alternatives (ca, cu, co, ci and ce, yi, wu, xn) get no keys
+// of their own: c is ち's letter, and c keys for か, く, こ, し and せ would
+// add over a thousand lines for spellings hardly anyone types.
 const char* const kOkuriLetters[] = {
 	"",		// ぁ
 	"a",	// あ
@@ -163,7 +166,7 @@ IsHiragana(const unsigned char* p, size_t length)
 }
 
 
-// Kanji (JIS levels 1 and 2, and JIS X 0212), 々, and katakana.
+// Kanji (JIS levels 1 and 2, and JIS X 0212) and 々.
 bool
 IsKanji(const unsigned char* p, size_t length)
 {
@@ -177,12 +180,7 @@ IsKanji(const unsigned char* p, size_t length)
 bool
 IsKanjiOrKatakana(const unsigned char* p, size_t length)
 {
-	if (length == 3)
-		return true;
-	if (length != 2)
-		return false;
-	return p[0] == 0xA5 || (p[0] >= 0xB0 && p[0] <= 0xF4)
-		|| (p[0] == 0xA1 && p[1] == 0xB9);
+	return IsKanji(p, length) || (length == 2 && p[0] == 0xA5);
 }
 
 

@@ -28,6 +28,7 @@
 #include <unistd.h>
 
 #include "NuvDynamicDictionary.h"
+#include "NuvStaticDictionary.h"
 #include "NuvimProcess.h"
 #include "TestText.h"
 
@@ -481,6 +482,41 @@ TEST(Persistence, UnreadableDictionaryIsKeptAndTheRunSaysItWasNotSaved)
 	ASSERT_EQ(static_cast<ssize_t>(strlen(kUserFile)),
 		readlink(scratch.UserFile().c_str(), target, sizeof(target) - 1));
 	EXPECT_STREQ(kUserFile, target);
+}
+
+
+// Fault: a dictionary read from a directory took the end the directory
+// reports (the largest file offset on ext4) for its size and died
+// allocating it, so the method crashed at start-up when NUV-JISYO.L or
+// .nuv-jisyo was a directory. Both now read as empty; the directory in
+// place of .nuv-jisyo is left alone and the run says nothing was saved.
+TEST(Persistence, SettingsFilesThatAreDirectoriesReadAsEmpty)
+{
+	ScratchSettings scratch;
+	fs::remove(scratch.File("NUV-JISYO.L"));
+	fs::create_directory(scratch.File("NUV-JISYO.L"));
+	fs::create_directory(scratch.UserFile());
+	{
+		std::ifstream in(scratch.File("NUV-JISYO.L"), std::ios::binary);
+		NuvStaticDictionary dictionary;
+		dictionary.Read(in);
+		EXPECT_EQ(0u, dictionary.CountItems());
+	}
+	{
+		std::ifstream in(scratch.UserFile(), std::ios::binary);
+		NuvDynamicDictionary dictionary;
+		dictionary.Read(in);
+		EXPECT_EQ(0u, dictionary.CountEntries());
+	}
+
+	NuvimProcess nuvim(scratch.Settings(), "ka");
+	ASSERT_TRUE(nuvim.Started());
+	nuvim.Wait();
+	EXPECT_EQ(1, nuvim.ExitStatus()) << nuvim.Err();
+	EXPECT_EQ("か\n", nuvim.Out());
+	EXPECT_EQ("nuvim: the user dictionary was not saved to "
+		+ scratch.UserFile() + "\n", nuvim.Err());
+	EXPECT_TRUE(fs::is_directory(scratch.UserFile()));
 }
 
 

@@ -22,6 +22,11 @@ const size_t kReadChunkSize = 64 * 1024;
 // Bytes per line of a usual dictionary, to reserve the items.
 const size_t kTypicalLineLength = 24;
 
+// The largest end of a stream taken for its size in one allocation. A
+// directory reports the largest file offset; a larger stream is read in
+// chunks, so that no allocation asks for more than the stream can give.
+const std::streamoff kMaxMeasuredSize = std::streamoff(1) << 32;
+
 // NUL bytes after the text in the buffer: its terminator, and room for the
 // scans below, which read eight bytes at a time.
 const size_t kPadding = 16;
@@ -381,10 +386,8 @@ NuvStaticDictionary::_ReadBuffer(std::istream& in, size_t& length)
 	in.seekg(0, std::ios::end);
 	std::streamoff end = in.tellg();
 	buffer.reset();
-	if (end >= 0 && in.good()) {
-		// not value-initialised: every byte up to `length` is overwritten.
-		// A directory reports an end that no memory can hold: it is read
-		// like a pipe below (and gives nothing).
+	if (end >= 0 && end <= kMaxMeasuredSize && in.good()) {
+		// not value-initialised: every byte up to `length` is overwritten
 		buffer.reset(new (std::nothrow) char[static_cast<size_t>(end)
 			+ kPadding]);
 	}
@@ -396,8 +399,12 @@ NuvStaticDictionary::_ReadBuffer(std::istream& in, size_t& length)
 		length = static_cast<size_t>(in.gcount());
 	} else {
 		// A stream that cannot seek (a pipe), or whose end is no size:
-		// read it in chunks.
+		// read it in chunks, from its start where it has one.
 		in.clear();
+		if (end >= 0) {
+			in.seekg(0, std::ios::beg);
+			in.clear();
+		}
 		std::string text;
 		std::vector<char> chunk(kReadChunkSize);
 		while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0)

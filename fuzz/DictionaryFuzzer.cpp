@@ -13,8 +13,9 @@
 //	- the static dictionary loads exactly the lines a plain line-by-line
 //	  reading of the file finds (comments, lines without a blank-slash,
 //	  NUL bytes that end a key or an entry text), from a seekable stream and
-//	  from one that cannot seek alike, and finds every one of their keys
-//	  with the words of all lines of that key (each once);
+//	  from one that cannot seek alike, finds every one of their keys with
+//	  the words of all lines of that key (each once), and finds nothing for
+//	  the keys next to them in byte order that no line has;
 //	- the user dictionary holds one entry per key that has a line with a
 //	  non-empty reading and main list, with the words of all its lines;
 //	- after the operations, Write then Read then Write gives the same
@@ -166,22 +167,40 @@ CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
 	NUV_FUZZ_CHECK(seekable.CountItems() == lines.size());
 	NUV_FUZZ_CHECK(piped.CountItems() == lines.size());
 
-	for (const auto& [key, texts] : byKey) {
+	// Every key of a line finds its words; so do the keys next to it in
+	// byte order (one byte shorter or longer, its last byte changed), or
+	// they find nothing when no line has them.
+	auto check = [&](const std::string& text) {
 		// the key text split anywhere between reading and okuri letter is
 		// the same key text
 		nuv_candidate query;
-		const size_t split = key.size() / 2;
-		query.reading = key.substr(0, split);
-		query.okuri = key.substr(split);
+		const size_t split = text.size() / 2;
+		query.reading = text.substr(0, split);
+		query.okuri = text.substr(split);
 		const NuvEntry found = seekable.FindEntry(query);
-		CheckMerged(found, texts);
+		auto lines = byKey.find(text);
+		if (lines == byKey.end()) {
+			NUV_FUZZ_CHECK(found.stems.empty()
+				&& found.okuri_blocks.empty());
+			return;
+		}
+		CheckMerged(found, lines->second);
 		const NuvEntry foundPiped = piped.FindEntry(query);
 		NUV_FUZZ_CHECK(WordSet(foundPiped.stems) == WordSet(found.stems));
-
-		// a key that no line has finds nothing
-		query.okuri += '\x01';
-		if (byKey.count(key + '\x01') == 0)
-			NUV_FUZZ_CHECK(!seekable.FindEntry(query).stems.size());
+	};
+	for (const auto& entry : byKey) {
+		const std::string& key = entry.first;
+		check(key);
+		check(key + '\x01');
+		check(key + '\xff');
+		if (key.empty())
+			continue;
+		check(key.substr(0, key.size() - 1));
+		std::string neighbour = key;
+		neighbour.back()++;
+		check(neighbour);
+		neighbour.back() -= 2;
+		check(neighbour);
 	}
 
 	// a key text cannot hold a NUL, so such a query finds nothing

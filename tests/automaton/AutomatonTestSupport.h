@@ -12,26 +12,23 @@
 #include "NuvAutomaton.h"
 
 
-// The EUC-JP bytes of a UTF-8 literal, so that expectations stay readable.
-// Fails the test and returns what it has when the text cannot be converted.
+// The EUC-JP bytes of a UTF-8 literal, so that expectations stay readable;
+// fails the test when the text cannot be converted.
 inline std::string
-Euc(const std::string& utf8)
+Euc(std::string in)
 {
 	iconv_t cd = iconv_open("EUC-JP", "UTF-8");
-	if (cd == reinterpret_cast<iconv_t>(-1)) {
-		ADD_FAILURE() << "no UTF-8 to EUC-JP converter";
-		return std::string();
-	}
-	std::string in(utf8);
 	std::string out(in.size() * 2 + 4, '\0');
 	char* inPointer = &in[0];
-	size_t inLeft = in.size();
 	char* outPointer = &out[0];
+	size_t inLeft = in.size();
 	size_t outLeft = out.size();
-	if (iconv(cd, &inPointer, &inLeft, &outPointer, &outLeft)
+	if (cd == reinterpret_cast<iconv_t>(-1)
+		|| iconv(cd, &inPointer, &inLeft, &outPointer, &outLeft)
 			== static_cast<size_t>(-1))
-		ADD_FAILURE() << "cannot convert " << utf8 << " to EUC-JP";
-	iconv_close(cd);
+		ADD_FAILURE() << "cannot convert " << in << " to EUC-JP";
+	if (cd != reinterpret_cast<iconv_t>(-1))
+		iconv_close(cd);
 	out.resize(out.size() - outLeft);
 	return out;
 }

@@ -7,7 +7,6 @@
 
 #include "AutomatonTestSupport.h"
 #include "NuvAutomaton.h"
-#include "NuvUtils.h"
 
 
 namespace {
@@ -76,15 +75,6 @@ TEST_F(DefaultTablesTest, KanaTableKnowsBothSpellingsAndSmallKana)
 	EXPECT_EQ(Euc("ぁぃぅぇぉゃゅょっゎ"),
 		TypeKana("xaxixuxexoxyaxyuxyoxtuxwa"));
 	EXPECT_EQ(Euc("ふぁてぃでぃう゛"), TypeKana("fathidhivu"));
-}
-
-
-TEST_F(DefaultTablesTest, KanaOutputBecomesTheRightKatakana)
-{
-	EXPECT_EQ(Euc("ヴァイオリン"),
-		NuvUtils::ConvertEucHirakanaToKatakana(TypeKana("vaiorinn")));
-	EXPECT_EQ(Euc("コンピューター"),
-		NuvUtils::ConvertEucHirakanaToKatakana(TypeKana("konpyu-ta-")));
 }
 
 

@@ -51,47 +51,46 @@ TEST(NuvAutomaton, EmptyTrieTakesNoKey)
 }
 
 
-TEST_F(AutomatonTest, SyllableConfirmsItsKanaBytes)
+TEST_F(AutomatonTest, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
 {
-	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'k'));
-	EXPECT_EQ("", fAutomaton.Confirmed());
-	EXPECT_EQ("k", fAutomaton.Pending());
-	EXPECT_FALSE(fAutomaton.IsEmpty());
-	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'a'));
-	EXPECT_EQ("\xA4\xAB", fAutomaton.Confirmed());
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-	EXPECT_EQ(Euc("きゃ"), Type(fAutomaton, "kya"));
-}
-
-
-TEST_F(AutomatonTest, CarriedOverLettersAreTypedAgain)
-{
-	EXPECT_EQ(Euc("っ"), Type(fAutomaton, "kk"));
-	EXPECT_EQ("k", fAutomaton.Pending());
-	EXPECT_EQ(Euc("か"), Type(fAutomaton, "a"));
-	EXPECT_EQ(Euc("っっき"), Type(fAutomaton, "kkki"));
-	// y is aいb: い, then a and b typed again, which make ば
-	EXPECT_EQ(Euc("いば"), Type(fAutomaton, "y"));
-}
-
-
-TEST_F(AutomatonTest, KeyThatStartsLongerKeysWaitsForTheNextByte)
-{
-	EXPECT_EQ(Euc("な"), Type(fAutomaton, "na"));
-
-	// n before a key that continues nothing under n: ん, and the key starts
-	// afresh from the root
-	EXPECT_EQ("", Type(fAutomaton, "n"));
-	EXPECT_EQ(Euc("ん"), Type(fAutomaton, "k"));
-	EXPECT_EQ("k", fAutomaton.Pending());
-	EXPECT_EQ(Euc("っか"), Type(fAutomaton, "ka"));
-
-	// the worked example: n, k, k, a
-	EXPECT_EQ(Euc("んっか"), Type(fAutomaton, "nkka"));
+	// Typed one after another into the same automaton.
+	const struct {
+		const char*	keys;
+		const char*	confirmed;
+		const char*	pending;
+	} kSteps[] = {
+		{ "k", "", "k" },
+		{ "a", "か", "" },
+		{ "kya", "きゃ", "" },
+		// carried-over letters are typed again
+		{ "kk", "っ", "k" },
+		{ "a", "か", "" },
+		{ "kkki", "っっき", "" },
+		// y is aいb: い, then a and b typed again, which make ば
+		{ "y", "いば", "" },
+		// n before a key that continues nothing under n: ん, and the key
+		// starts afresh from the root
+		{ "n", "", "n" },
+		{ "k", "ん", "k" },
+		{ "ka", "っか", "" },
+		{ "nkka", "んっか", "" },
+		// pending letters without output are dropped silently
+		{ "kn", "", "n" },
+		{ "a", "な", "" },
+	};
+	for (const auto& step : kSteps) {
+		EXPECT_EQ(Euc(step.confirmed), Type(fAutomaton, step.keys))
+			<< step.keys;
+		EXPECT_EQ(step.pending, fAutomaton.Pending()) << step.keys;
+		EXPECT_EQ(step.pending[0] == '\0', fAutomaton.IsEmpty());
+	}
 
 	Type(fAutomaton, "n");
 	fAutomaton.ForceConfirm();
 	EXPECT_EQ(Euc("ん"), fAutomaton.Confirmed());
+	Type(fAutomaton, "ky");
+	fAutomaton.ForceConfirm();
+	EXPECT_EQ("", fAutomaton.Confirmed());
 	EXPECT_TRUE(fAutomaton.IsEmpty());
 }
 
@@ -114,22 +113,6 @@ TEST_F(AutomatonTest, UnknownKeyIsRefusedAndKeepsPendingLetters)
 }
 
 
-TEST_F(AutomatonTest, PendingLettersWithoutOutputAreDroppedSilently)
-{
-	// k leads nowhere by itself and nothing under it starts with n: the k
-	// goes, and n starts from the root
-	EXPECT_EQ("", Type(fAutomaton, "kn"));
-	EXPECT_EQ("n", fAutomaton.Pending());
-	fAutomaton.Clear();
-
-	Type(fAutomaton, "ky");
-	EXPECT_EQ("ky", fAutomaton.Pending());
-	fAutomaton.ForceConfirm();
-	EXPECT_EQ("", fAutomaton.Confirmed());
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-}
-
-
 TEST_F(AutomatonTest, UndoCancelAndClearDropPendingLettersOnly)
 {
 	EXPECT_EQ(Euc("っ"), Type(fAutomaton, "kk"));
@@ -143,17 +126,15 @@ TEST_F(AutomatonTest, UndoCancelAndClearDropPendingLettersOnly)
 	EXPECT_EQ(INPUT_IGNORED, fAutomaton.Undo());
 
 	// the text confirmed before stays in the confirmed buffer
-	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'k'));
-	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'i'));
-	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'k'));
+	for (char key : {'k', 'i', 'k'})
+		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
 	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Cancel());
 	EXPECT_TRUE(fAutomaton.IsEmpty());
 	EXPECT_EQ(INPUT_IGNORED, fAutomaton.Cancel());
 	EXPECT_EQ(Euc("き"), fAutomaton.Confirmed());
 
-	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'k'));
-	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'a'));
-	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 'n'));
+	for (char key : {'k', 'a', 'n'})
+		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
 	fAutomaton.Clear();
 	EXPECT_TRUE(fAutomaton.IsEmpty());
 	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());

@@ -26,6 +26,8 @@ TEST_F(ConversionTest, KatakanaModeConvertsAndReturnsToKatakana)
 	EXPECT_TRUE(step.passed);
 	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
 	EXPECT_EQ(driver.Type("ka").confirmed, "カ");
+	// q confirms a reading in the other kana, hiragana here
+	EXPECT_EQ(driver.Type("Kanaq").confirmed, "かな");
 
 	// okurigana is looked up as hiragana and shown as the dictionary has it
 	EXPECT_EQ(driver.Type("OoK").preedit, "▽オオ*k");

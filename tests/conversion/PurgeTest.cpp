@@ -14,57 +14,31 @@ typedef std::vector<std::string> Words;
 }	// namespace
 
 
-class PurgeTest : public ConversionTest {
-protected:
-	// Teaches 感じ, so that it comes first for かんじ.
-	void LearnKanji()
-	{
-		driver.Type("Kanji  ");
-		ASSERT_EQ(driver.Press(kConfirm).confirmed, "感じ");
-		ASSERT_EQ(driver.Type("Kanji ").preedit, "▼感じ");
-	}
-};
-
-
-TEST_F(PurgeTest, YesForgetsTheWordAndEndsTheConversion)
+TEST_F(ConversionTest, YesForgetsTheWordNoAndCancelKeepItAllEndTheConversion)
 {
-	LearnKanji();
-	controler.TakeCalls();
-	KeyStep step = driver.Press('X');
-	EXPECT_EQ(step.preedit, "★感じ");
-	EXPECT_EQ(controler.ShownPurge(), "かんじ=感じ");
-
-	step = driver.Press('y');
-	EXPECT_EQ(step.preedit, "");
-	EXPECT_EQ(step.confirmed, "");
-	EXPECT_EQ(step.result, INPUT_CONSUMED);
-	EXPECT_EQ(controler.ShownPurge(), "");
-	EXPECT_EQ(controler.CallsNamed("RemoveCandidate"),
-		Words({"RemoveCandidate(かんじ=感じ)"}));
-	EXPECT_EQ(controler.CountStates(), 1);
-
+	// 感じ is learned, so that it comes first for かんじ.
+	driver.Type("Kanji  ");
+	ASSERT_EQ(driver.Press(kConfirm).confirmed, "感じ");
+	for (char answer : {'n', kCancel, 'y'}) {
+		ASSERT_EQ(driver.Type("Kanji ").preedit, "▼感じ");
+		controler.TakeCalls();
+		EXPECT_EQ(driver.Press('X').preedit, "★感じ");
+		EXPECT_EQ(controler.ShownPurge(), "かんじ=感じ");
+		KeyStep step = driver.Press(answer);
+		EXPECT_EQ(step.preedit, "") << int(answer);
+		EXPECT_EQ(step.confirmed, "") << int(answer);
+		EXPECT_EQ(step.result, INPUT_CONSUMED) << int(answer);
+		EXPECT_EQ(controler.ShownPurge(), "") << int(answer);
+		EXPECT_EQ(controler.CountStates(), 1);
+		EXPECT_EQ(controler.CallsNamed("RemoveCandidate"), answer == 'y'
+			? Words({"RemoveCandidate(かんじ=感じ)"}) : Words()) << int(answer);
+	}
 	// the large dictionary's order is back
 	EXPECT_EQ(driver.Type("Kanji ").preedit, "▼漢字");
 }
 
 
-TEST_F(PurgeTest, NoAndCancelKeepTheWordAndEndTheConversion)
-{
-	LearnKanji();
-	for (char answer : {'n', kCancel}) {
-		controler.TakeCalls();
-		driver.Press('X');
-		KeyStep step = driver.Press(answer);
-		EXPECT_EQ(step.preedit, "") << int(answer);
-		EXPECT_EQ(step.confirmed, "") << int(answer);
-		EXPECT_EQ(controler.ShownPurge(), "") << int(answer);
-		EXPECT_TRUE(controler.CallsNamed("RemoveCandidate").empty());
-		EXPECT_EQ(driver.Type("Kanji ").preedit, "▼感じ") << int(answer);
-	}
-}
-
-
-TEST_F(PurgeTest, OtherKeysLeaveThePromptOpen)
+TEST_F(ConversionTest, OtherKeysLeaveThePromptOpen)
 {
 	driver.Type("OoKi ");
 	EXPECT_EQ(driver.Press('X').preedit, "★多き");
@@ -83,7 +57,7 @@ TEST_F(PurgeTest, OtherKeysLeaveThePromptOpen)
 }
 
 
-TEST_F(PurgeTest, PurgeInsideARegistrationEndsOnlyTheNestedConversion)
+TEST_F(ConversionTest, PurgeInsideARegistrationEndsOnlyTheNestedConversion)
 {
 	driver.Type("Kiyosi ");
 	driver.Type("ka");

@@ -10,11 +10,8 @@
 #include "NuvKanaInputState.h"
 #include "NuvState.h"
 #include "TestControler.h"
-#include "TestText.h"
 
-using nuv_test::EucToUtf8;
 using nuv_test::TestControler;
-using nuv_test::Utf8ToEuc;
 
 namespace {
 
@@ -58,53 +55,39 @@ public:
 	virtual int32_t Undo() { return INPUT_IGNORED; }
 	virtual int32_t Cancel() { return INPUT_IGNORED; }
 
-	using NuvState::Confirm;
-
 private:
 	Log&		fLog;
 	std::string	fName;
 };
 
 
-TEST(Controler, PushAndPopDisableAnnounceAndActivateInOrder)
-{
-	LoggingControler controler;
-	controler.PushState(new LoggingState(&controler, "lower", MODE_ASCII));
-	controler.log.clear();
-
-	controler.PushState(new LoggingState(&controler, "upper", MODE_ZENEI));
-	EXPECT_EQ(controler.log, (Log{"Disabled lower", "SetMode MODE_ZENEI",
-		"Activated upper"}));
-
-	// A state popping itself inside Input() is gone when Input() returns.
-	controler.log.clear();
-	EXPECT_EQ(controler.Input(nuv_input('a')), INPUT_AGAIN);
-	EXPECT_EQ(controler.log, (Log{"Disabled upper", "~upper",
-		"SetMode MODE_ASCII", "Activated lower"}));
-	EXPECT_EQ(controler.CountStates(), 1);
-}
-
-
-TEST(Controler, ClearStateDisablesOnlyTheTopAndReactivatesWhatRemains)
+TEST(Controler, StackChangesDisableAnnounceAndActivateInOrder)
 {
 	LoggingControler controler;
 	controler.PushState(new LoggingState(&controler, "1", MODE_ASCII));
 	controler.PushState(new LoggingState(&controler, "2"));
-	controler.PushState(new LoggingState(&controler, "3"));
-	controler.PushState(new LoggingState(&controler, "4"));
 	controler.log.clear();
+	controler.PushState(new LoggingState(&controler, "3", MODE_ZENEI));
+	EXPECT_EQ(controler.log, (Log{"Disabled 2", "SetMode MODE_ZENEI",
+		"Activated 3"}));
 
+	// A state popping itself inside Input() is gone when Input() returns.
+	controler.log.clear();
+	EXPECT_EQ(controler.Input(nuv_input('a')), INPUT_AGAIN);
+	EXPECT_EQ(controler.log, (Log{"Disabled 3", "~3",
+		"SetMode MODE_HIRAKANA", "Activated 2"}));
+
+	// ClearState disables only the top; with nothing to remove the top is
+	// disabled and activated again; a replacement is never disabled.
+	controler.PushState(new LoggingState(&controler, "3"));
+	controler.log.clear();
 	controler.ClearState(1);
-	EXPECT_EQ(controler.log, (Log{"Disabled 4", "~4", "~3", "~2",
+	EXPECT_EQ(controler.log, (Log{"Disabled 3", "~3", "~2",
 		"SetMode MODE_ASCII", "Activated 1"}));
-
-	// Nothing to remove: the top is disabled and activated again.
 	controler.log.clear();
 	controler.ClearState(1);
 	EXPECT_EQ(controler.log, (Log{"Disabled 1", "SetMode MODE_ASCII",
 		"Activated 1"}));
-
-	// A replacement is announced and activated but never disabled.
 	controler.log.clear();
 	controler.ClearState(new LoggingState(&controler, "new", MODE_TUT));
 	EXPECT_EQ(controler.log, (Log{"Disabled 1", "~1", "SetMode MODE_TUT",
@@ -188,41 +171,6 @@ TEST(Controler, StateAnnouncesItsModeOnlyWhileOnTop)
 }
 
 
-TEST(Controler, ConfirmingACandidateLearnsItFirstThenConfirmsWordAndOkurigana)
-{
-	LoggingControler controler;
-	LoggingState* state = new LoggingState(&controler, "s");
-	controler.PushState(state);
-	controler.TakeCalls();
-
-	nuv_candidate c;
-	c.reading = Utf8ToEuc("おお");
-	c.okuri = "k";
-	c.okurigana = Utf8ToEuc("く");
-	c.candidate = Utf8ToEuc("多");
-	state->Confirm(c);
-	EXPECT_EQ(controler.Calls(), Log{"InsertCandidate(おお*k,く=多)"});
-	EXPECT_EQ(EucToUtf8(controler.Confirmed()), "多く");
-	EXPECT_EQ(controler.Confirmed(), "");
-}
-
-
-TEST(Controler, ClearReturnsToEmptyHiraganaInputFromAnyMode)
-{
-	TestControler controler;
-	controler.Input(nuv_input('k'));
-	controler.Input(nuv_input('l'));
-	ASSERT_EQ(controler.State()->Mode(), MODE_ASCII);
-
-	controler.TakeCalls();
-	controler.Clear();
-	EXPECT_EQ(controler.CountStates(), 1);
-	EXPECT_NE(dynamic_cast<NuvKanaInputState*>(controler.State()), nullptr);
-	EXPECT_TRUE(controler.IsEmpty());
-	EXPECT_EQ(controler.Calls(), Log{"SetMode(MODE_HIRAKANA)"});
-}
-
-
 TEST(Controler, IsKeyMatchesExactlyTheBaseBindings)
 {
 	const std::map<nuv_key, std::set<int32_t>> table = {
@@ -263,22 +211,6 @@ TEST(Controler, IsKeyMatchesExactlyTheBaseBindings)
 		for (int value : {-1, 31, 1000})
 			EXPECT_FALSE(controler.IsKey(input, static_cast<nuv_key>(value)));
 	}
-}
-
-
-TEST(KanaState, FilterTurnsHiraganaIntoKatakanaOnlyInKatakanaMode)
-{
-	TestControler controler;
-	NuvKanaInputState state(&controler);
-	const std::string kana = Utf8ToEuc("きゃっと、う゛ぁ");
-	const std::string other = Utf8ToEuc("漢字カナabc");
-	EXPECT_EQ(state.KanaFilter(kana), kana);
-
-	state.ToggleKana();
-	EXPECT_EQ(EucToUtf8(state.KanaFilter(kana)), "キャット、ヴァ");
-	EXPECT_EQ(state.KanaFilter(other), other);
-	// Toggling alone announces nothing.
-	EXPECT_TRUE(controler.CallsNamed("SetMode").empty());
 }
 
 }	// namespace

@@ -36,11 +36,6 @@ TEST_F(DirectInput, RomajiOfSentencesConfirmsHiragana)
 	EXPECT_EQ(driver.Press('y').preedit, "ky");
 	EXPECT_EQ(driver.Press('a').confirmed, "きゃ");
 
-	EXPECT_EQ(driver.Type("nihongonyuuryokuhoushiki").confirmed,
-		"にほんごにゅうりょくほうしき");
-	// Small kana, doubled consonants, n before a vowel, punctuation.
-	EXPECT_EQ(driver.Type("kin'ennsekidechottomattekudasai.").confirmed,
-		"きんえんせきでちょっとまってください。");
 	KeyStep step = driver.Type("xtuxyafaira-,kippu");
 	EXPECT_EQ(step.confirmed, "っゃふぁいらー、きっぷ");
 	EXPECT_EQ(step.preedit, "");
@@ -53,8 +48,6 @@ TEST_F(DirectInput, KatakanaModeConfirmsKatakanaUntilToggledBack)
 	driver.Press('q');
 	EXPECT_EQ(driver.Press('k').preedit, "k");
 	EXPECT_EQ(driver.Press('a').confirmed, "カ");
-	EXPECT_EQ(driver.Type("kin'ennsekidechottomattekudasai.").confirmed,
-		"キンエンセキデチョットマッテクダサイ。");
 	EXPECT_EQ(driver.Type("vaiorinn").confirmed, "ヴァイオリン");
 
 	driver.Press('q');
@@ -107,7 +100,7 @@ TEST_F(DirectInput, FullWidthKeySwitchesInsteadOfOpeningAReading)
 }
 
 
-TEST_F(DirectInput, CapitalOpensAReadingAfterFlushingAndComesAgain)
+TEST_F(DirectInput, CapitalAndSlashOpenAReadingAfterFlushing)
 {
 	driver.Press('k');
 	KeyStep step = driver.Press('K');
@@ -121,13 +114,11 @@ TEST_F(DirectInput, CapitalOpensAReadingAfterFlushingAndComesAgain)
 	EXPECT_EQ(controler.Input(nuv_input('K')), INPUT_AGAIN);
 	EXPECT_EQ(controler.Confirmed(), "\xA4\xF3");	// ん
 	EXPECT_TRUE(OnTop<NuvKanaBufferState>());
-}
 
-
-TEST_F(DirectInput, SlashOpensTheAbbreviationBufferWithoutTheSlash)
-{
+	// A slash opens the abbreviation reading without itself.
+	controler.Clear();
 	driver.Press('k');
-	KeyStep step = driver.Press('/');
+	step = driver.Press('/');
 	EXPECT_EQ(step.result, INPUT_CONSUMED);
 	EXPECT_EQ(step.confirmed, "");
 	EXPECT_EQ(step.preedit, "▽");

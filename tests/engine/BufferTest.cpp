@@ -1,13 +1,12 @@
-// The kana reading buffer: the okuri point and its look-up, editing,
-// confirming the reading unchanged, and the way back from a conversion.
-// The full conversion journeys are in tests/conversion.
+// The reading buffers: the kana reading with its okuri point and look-up,
+// the abbreviation reading, editing and confirming them unchanged. The full
+// conversion journeys are in tests/conversion.
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
 
 #include "KeyDriver.h"
-#include "NuvKanaBufferState.h"
 #include "TestControler.h"
 
 using nuv_test::KeyDriver;
@@ -19,11 +18,9 @@ namespace {
 typedef std::vector<std::string> Log;
 
 
-class KanaBuffer : public testing::Test {
+class Buffer : public testing::Test {
 protected:
-	KanaBuffer()
-		:
-		driver(controler)
+	Buffer() : driver(controler)
 	{
 		EXPECT_TRUE(controler.ReadLargeDictionary(
 			NUV_TEST_DATA_DIR "/engine/small.jisyo"));
@@ -36,14 +33,7 @@ protected:
 };
 
 
-TEST_F(KanaBuffer, OkuriLetterThatIsAKanaAtOnceLooksUpAtOnce)
-{
-	EXPECT_EQ(driver.Type("OmoI").preedit, "▼思い");
-	EXPECT_EQ(Lookups(), Log{"FindCandidates(おも*i,い)"});
-}
-
-
-TEST_F(KanaBuffer, CapitalsBeforeTheReadingAndAfterTheOkuriPointAreLetters)
+TEST_F(Buffer, CapitalsBeforeTheReadingAndAfterTheOkuriPointAreLetters)
 {
 	// "Y" on an empty reading is part of the reading.
 	EXPECT_EQ(driver.Type("KY").preedit, "▽ky");
@@ -58,7 +48,7 @@ TEST_F(KanaBuffer, CapitalsBeforeTheReadingAndAfterTheOkuriPointAreLetters)
 }
 
 
-TEST_F(KanaBuffer, BackspaceStepsBackOverLettersKanaAndTheOkuriPoint)
+TEST_F(Buffer, BackspaceStepsBackOverLettersKanaAndTheOkuriPoint)
 {
 	driver.Type("TaTT");
 	EXPECT_EQ(driver.Press('\b').preedit, "▽た*っ");
@@ -76,19 +66,22 @@ TEST_F(KanaBuffer, BackspaceStepsBackOverLettersKanaAndTheOkuriPoint)
 }
 
 
-TEST_F(KanaBuffer, SpaceOnAnEmptyReadingClosesItConfirmingNothing)
+TEST_F(Buffer, EmptyReadingClosesOnSpaceBackspaceAndCancel)
 {
-	// q is no romaji letter: Q opens a reading that stays empty.
-	EXPECT_EQ(driver.Press('Q').preedit, "▽");
-	KeyStep step = driver.Press(' ');
-	EXPECT_EQ(step.confirmed, "");
-	EXPECT_EQ(step.preedit, "");
-	EXPECT_EQ(controler.CountStates(), 1);
+	// q is no romaji letter: Q opens a kana reading that stays empty.
+	for (const char* keys : {"Q ", "/ ", "/\b", "/\a"}) {
+		KeyStep step = driver.Type(keys);
+		EXPECT_EQ(step.confirmed, "") << keys;
+		EXPECT_EQ(step.preedit, "") << keys;
+		EXPECT_FALSE(step.passed) << keys;
+		EXPECT_EQ(controler.CountStates(), 1) << keys;
+		EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA) << keys;
+	}
 	EXPECT_TRUE(Lookups().empty());
 }
 
 
-TEST_F(KanaBuffer, ConfirmingKeysFlushAPendingNIntoTheReading)
+TEST_F(Buffer, ConfirmingKeysFlushAPendingNIntoTheReading)
 {
 	KeyStep step = driver.Type("Kan\n");
 	EXPECT_EQ(step.confirmed, "かん");
@@ -96,8 +89,7 @@ TEST_F(KanaBuffer, ConfirmingKeysFlushAPendingNIntoTheReading)
 	EXPECT_EQ(controler.CountStates(), 1);
 
 	// Enter confirms and then reaches the state below, which passes it on.
-	step = driver.Press('K');
-	step = driver.Type("an\r");
+	step = driver.Type("Kan\r");
 	EXPECT_EQ(step.confirmed, "かん");
 	EXPECT_TRUE(step.passed);
 
@@ -108,48 +100,51 @@ TEST_F(KanaBuffer, ConfirmingKeysFlushAPendingNIntoTheReading)
 }
 
 
-TEST_F(KanaBuffer, KatakanaModeShowsKatakanaButLooksUpHiragana)
+TEST_F(Buffer, KeysOfNoMeaningAreSwallowed)
 {
-	driver.Press('q');
-	EXPECT_EQ(driver.Type("Kanji").preedit, "▽カンジ");
-	EXPECT_EQ(driver.Press(' ').preedit, "▼漢字");
-	EXPECT_EQ(Lookups(), Log{"FindCandidates(かんじ)"});
-
-	driver.Press('\a');
-	EXPECT_EQ(driver.Press('\n').confirmed, "カンジ");
-	EXPECT_EQ(driver.Type("Kanaq").confirmed, "かな");
-	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
-}
-
-
-TEST_F(KanaBuffer, CancelledConversionMergesTheOkuriganaIntoTheReading)
-{
-	driver.Type("OoKi");
-	ASSERT_EQ(controler.CountStates(), 3);
-	EXPECT_EQ(driver.Press('\a').preedit, "▽おおき");
-	EXPECT_NE(dynamic_cast<NuvKanaBufferState*>(controler.State()), nullptr);
-
-	// The merged reading is a plain reading again.
-	EXPECT_EQ(driver.Type("ku\n").confirmed, "おおきく");
-	EXPECT_EQ(driver.Type("Kanj\a").confirmed, "");
-}
-
-
-TEST_F(KanaBuffer, KeysOfNoMeaningAreSwallowed)
-{
-	driver.Type("Ka");
 	// Tab, Escape's code, a digit, and packed multi-byte characters, which
 	// are never taken for capitals.
+	driver.Type("Ka");
 	for (int32_t character : {0x09, 0x1B, 0x31, 0x8281E3, 0x8182E3}) {
 		KeyStep step = driver.Press(nuv_input(character));
 		EXPECT_EQ(step.result, INPUT_IGNORED);
 		EXPECT_FALSE(step.passed);
 		EXPECT_EQ(step.preedit, "▽か");
 	}
+	driver.Press('\a');
+
+	// The abbreviation reading takes printable characters as typed.
+	driver.Press('/');
+	EXPECT_EQ(driver.Type("aB-1/q").preedit, "▽aB-1/q");
+	for (int32_t character : {0x09, 0x1B, 0x80, 0xA4, 0x8281E3}) {
+		KeyStep step = driver.Press(nuv_input(character));
+		EXPECT_EQ(step.result, INPUT_IGNORED);
+		EXPECT_FALSE(step.passed);
+	}
+	EXPECT_EQ(controler.Pending(), "\xA2\xA6" "aB-1/q");
+	EXPECT_EQ(driver.Press('\b').preedit, "▽aB-1/");
 }
 
 
-TEST_F(KanaBuffer, FlushAfterTheOkuriPointGoesIntoTheOkurigana)
+TEST_F(Buffer, AbbreviationConfirmsAsTypedOrInFullWidth)
+{
+	KeyStep step = driver.Type("/Abc-1\x11");
+	EXPECT_EQ(step.confirmed, "Ａｂｃ−１");
+	EXPECT_EQ(step.preedit, "");
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+
+	step = driver.Type("/abc\n");
+	EXPECT_EQ(step.confirmed, "abc");
+	EXPECT_FALSE(step.passed);
+
+	step = driver.Type("/abc\r");
+	EXPECT_EQ(step.confirmed, "abc");
+	EXPECT_TRUE(step.passed);
+	EXPECT_EQ(controler.CountStates(), 1);
+}
+
+
+TEST_F(Buffer, FlushAfterTheOkuriPointGoesIntoTheOkurigana)
 {
 	// Fault: a pending n after the okuri point was flushed into the reading
 	// (よん*), so space looked up the key よんn, which no dictionary holds,
@@ -160,7 +155,7 @@ TEST_F(KanaBuffer, FlushAfterTheOkuriPointGoesIntoTheOkurigana)
 }
 
 
-TEST_F(KanaBuffer, ConfirmingTheReadingKeepsTheOkuriganaShown)
+TEST_F(Buffer, ConfirmingTheReadingKeepsTheOkuriganaShown)
 {
 	// Fault: C-j, Enter and q confirmed the reading alone and lost the kana
 	// typed after the okuri point, which the preedit showed.

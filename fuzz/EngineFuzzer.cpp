@@ -35,6 +35,13 @@ namespace {
 // Far more rounds than any chain of states needs for one key.
 const int kMaxRounds = 16;
 
+// A word under registration may take in a candidate that is itself a word
+// registered a moment before, so a few hundred keys can double a word again
+// and again into megabytes; every key then costs time in proportion to it.
+// That is the user's own doing, not a fault, so an input whose composed
+// text passes this size types no further keys.
+const size_t kMaxPendingBytes = 64 * 1024;
+
 const int32_t kClearKey = 0x88;
 
 // Characters outside ASCII, packed as the front end packs UTF-8 bytes
@@ -62,7 +69,8 @@ KeyFor(uint8_t byte)
 }
 
 
-void
+// Returns the size of the composed text.
+size_t
 CheckText(FuzzControler& controler)
 {
 	const std::string confirmed = controler.Confirmed();
@@ -71,10 +79,12 @@ CheckText(FuzzControler& controler)
 	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(pending));
 	if (controler.IsEmpty())
 		NUV_FUZZ_CHECK(pending.empty());
+	return pending.size();
 }
 
 
-void
+// Returns the size of the composed text after the key.
+size_t
 Press(FuzzControler& controler, nuv_input key)
 {
 	for (int round = 0; ; round++) {
@@ -85,10 +95,10 @@ Press(FuzzControler& controler, nuv_input key)
 		// Control-J in Latin input empties the stack on purpose; the
 		// Pending() that the front end asks for next makes the default
 		// state again, and no key may find the stack empty after that.
-		CheckText(controler);
+		const size_t pending = CheckText(controler);
 		NUV_FUZZ_CHECK(controler.CountStates() > 0);
 		if (result != INPUT_AGAIN)
-			return;
+			return pending;
 	}
 }
 
@@ -114,7 +124,8 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 			CheckText(controler);
 			continue;
 		}
-		Press(controler, KeyFor(data[i]));
+		if (Press(controler, KeyFor(data[i])) > kMaxPendingBytes)
+			break;
 	}
 
 	controler.Clear();

@@ -1,6 +1,7 @@
 #include "NuvLexiconConverter.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <fstream>
 #include <iterator>
@@ -19,7 +20,9 @@ enum {
 	kRightIdField = 2,
 	kCostField = 3,
 	kPartOfSpeechField = 4,
+	kPartOfSpeechSubKindField = 6,
 	kConjugationFormField = 9,
+	kBaseFormField = 10,
 	kReadingField = 11
 };
 
@@ -28,6 +31,7 @@ const std::string kVerb = "\xC6\xB0\xBB\xEC";				// 動詞
 const std::string kAdjective = "\xB7\xC1\xCD\xC6\xBB\xEC";	// 形容詞
 const std::string kBaseForm = "\xB4\xF0\xCB\xDC\xB7\xC1";	// 基本形
 const std::string kParticle = "\xBD\xF5\xBB\xEC";			// 助詞
+const std::string kProperNoun = "\xB8\xC7\xCD\xAD\xCC\xBE\xBB\xEC";	// 固有名詞
 // The particles that follow a noun phrase: を, が, に, の, は, as case,
 // binding and adnominal particles (not に making an adverb, say).
 const char* const kCaseParticles[] = {
@@ -238,6 +242,10 @@ SplitFields(const std::string& row, std::vector<std::string>& fields)
 }	// namespace
 
 
+const double NuvLexiconConverter::kDefaultProductivityWeight = 600;
+const long NuvLexiconConverter::kOkuriPenalty = 500;
+
+
 const std::vector<std::string>&
 NuvLexiconConverter::LexiconFiles()
 {
@@ -317,6 +325,14 @@ NuvLexiconConverter::AddRow(const std::string& row)
 		return false;
 
 	const std::string& surface = fields[kSurfaceField];
+	// A word counts once, by its base form, not once for each inflected
+	// form. Proper nouns are left out: pieces of names of people, places
+	// and firms (垣内, 精機) recur across thousands of them without being
+	// common words.
+	const std::string& word = fields[kBaseFormField] == "*"
+		? surface : fields[kBaseFormField];
+	if (!word.empty() && fields[kPartOfSpeechKindField] != kProperNoun)
+		fWords.insert(word);
 	long cost = std::strtol(fields[kCostField].c_str(), nullptr, 10);
 	std::string reading;
 	if (surface.empty() || !ReadingToKey(fields[kReadingField], reading))
@@ -406,8 +422,9 @@ void
 NuvLexiconConverter::Write(std::ostream& out) const
 {
 	out << kFileComment;
-	_WriteSection(out, kOkuriAriHeader, fOkuriAri);
-	_WriteSection(out, kOkuriNasiHeader, fOkuriNasi);
+	_WriteSection(out, kOkuriAriHeader, fOkuriAri, nullptr);
+	credit_map credits = _ProductivityCredits();
+	_WriteSection(out, kOkuriNasiHeader, fOkuriNasi, &credits);
 }
 
 
@@ -433,16 +450,110 @@ NuvLexiconConverter::_Lookup(const std::vector<long>& costs, long id)
 }
 
 
+bool
+NuvLexiconConverter::_IsTypedWithOkuri(const std::string& key,
+	const std::string& candidate) const
+{
+	const unsigned char* p = reinterpret_cast<const unsigned char*>(
+		candidate.data());
+	size_t stemLength = 0;
+	for (size_t i = 0; i < candidate.size(); ) {
+		size_t length = CharLength(p + i, candidate.size() - i);
+		i += length;
+		if (!IsHiragana(p + i - length, length))
+			stemLength = i;
+	}
+	size_t endingLength = candidate.size() - stemLength;
+	if (stemLength == 0 || endingLength == 0 || key.size() <= endingLength
+		|| key.compare(key.size() - endingLength, endingLength, candidate,
+			stemLength, endingLength) != 0)
+		return false;
+	const char* letters = kOkuriLetters[p[stemLength + 1] - 0xA1];
+	std::string okuriKey(key, 0, key.size() - endingLength);
+	okuriKey += ' ';
+	for (; *letters != '\0'; letters++) {
+		okuriKey.back() = *letters;
+		auto found = fOkuriAri.find(okuriKey);
+		if (found != fOkuriAri.end() && found->second.count(
+				candidate.substr(0, stemLength)) != 0)
+			return true;
+	}
+	return false;
+}
+
+
+NuvLexiconConverter::credit_map
+NuvLexiconConverter::_ProductivityCredits() const
+{
+	// Count, for each candidate, the other words that contain it: each
+	// word's substrings no longer than the longest candidate are looked up,
+	// which is linear in the lexicon rather than quadratic.
+	credit_map credits;
+	if (fProductivityWeight == 0)
+		return credits;
+	std::unordered_map<std::string_view, long> counts;
+	size_t longest = 0;
+	for (const auto& [key, candidates] : fOkuriNasi) {
+		for (const auto& [candidate, cost] : candidates) {
+			counts.emplace(candidate, 0);
+			longest = std::max(longest, candidate.size());
+		}
+	}
+
+	std::vector<long*> found;
+	for (const std::string& word : fWords) {
+		const unsigned char* p = reinterpret_cast<const unsigned char*>(
+			word.data());
+		found.clear();
+		for (size_t start = 0; start < word.size(); ) {
+			size_t end = start;
+			while (end < word.size() && end - start < longest) {
+				end += CharLength(p + end, word.size() - end);
+				if (end - start == word.size())
+					break;	// a word is not another word containing itself
+				auto counted = counts.find(std::string_view(word).substr(
+					start, end - start));
+				if (counted != counts.end())
+					found.push_back(&counted->second);
+			}
+			start += CharLength(p + start, word.size() - start);
+		}
+		// a word that holds a candidate twice counts once
+		std::sort(found.begin(), found.end());
+		found.erase(std::unique(found.begin(), found.end()), found.end());
+		for (long* count : found)
+			(*count)++;
+	}
+
+	for (const auto& [surface, count] : counts) {
+		long credit = std::lround(fProductivityWeight
+			* std::log1p(static_cast<double>(count)));
+		if (credit != 0)
+			credits.emplace(surface, credit);
+	}
+	return credits;
+}
+
+
 void
 NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
-	const key_map& keys)
+	const key_map& keys, const credit_map* credits) const
 {
 	out << header;
 	std::vector<std::pair<long, const std::string*>> order;
 	for (const auto& [key, candidates] : keys) {
 		order.clear();
-		for (const auto& [candidate, cost] : candidates)
-			order.emplace_back(cost, &candidate);
+		for (const auto& [candidate, cost] : candidates) {
+			long score = cost;
+			if (credits != nullptr) {
+				auto credit = credits->find(candidate);
+				if (credit != credits->end())
+					score -= credit->second;
+				if (_IsTypedWithOkuri(key, candidate))
+					score += kOkuriPenalty;
+			}
+			order.emplace_back(score, &candidate);
+		}
 		// the map gives byte order; a stable sort keeps it for equal costs
 		std::stable_sort(order.begin(), order.end(),
 			[](const auto& a, const auto& b) { return a.first < b.first; });

@@ -23,6 +23,18 @@
 //	  cheapest connection to a case particle (を, が, に, の, は). This ranks
 //	  nouns that are mostly used with する, and prefixes and suffixes, after
 //	  plain nouns of the same reading.
+//	- The cost alone ranks rare words of a reading (幹事) before everyday
+//	  ones (漢字), because the lexicon's model prices words for segmenting
+//	  text, not for how often a writer means them. An okuri-nasi candidate
+//	  is therefore also credited for how productive it is in the lexicon:
+//	  the number of other words of the files read, proper nouns left out and
+//	  inflected words by their base form, whose spelling contains it (橋 58,
+//	  箸 13; 漢字 4, 幹事 0). A candidate that ends in okurigana which the
+//	  okuri-ari lines give for the same reading (感じ: かんj /感/) is
+//	  usually typed with its okuri, so in the okuri-nasi line it costs
+//	  kOkuriPenalty more. The score is the cost, minus the productivity
+//	  weight times log(1 + that number) rounded, plus that penalty; the
+//	  okuri-ari lines keep their costs.
 //	- The file opens with a comment, then ";; okuri-ari entries." and that
 //	  section, then ";; okuri-nasi entries." and that section, each sorted by
 //	  key bytes.
@@ -33,6 +45,9 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <string_view>
+#include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 class NuvLexiconConverter {
@@ -64,6 +79,14 @@ public:
 			bool				AddDirectory(const std::string& directory,
 									std::string& missing);
 
+	// The weight of a candidate's productivity against its cost (see
+	// above); 0 ranks by cost alone.
+	static	const double		kDefaultProductivityWeight;
+	// What an okuri-nasi candidate typed with okuri costs more.
+	static	const long			kOkuriPenalty;
+			void				SetProductivityWeight(double weight)
+									{ fProductivityWeight = weight; }
+
 	// Writes the dictionary file.
 			void				Write(std::ostream& out) const;
 
@@ -78,8 +101,16 @@ private:
 
 	static	void				_Add(key_map& keys, const std::string& key,
 									const std::string& candidate, long cost);
-	static	void				_WriteSection(std::ostream& out,
-									const char* header, const key_map& keys);
+	// surface -> what its productivity takes off its cost
+	typedef std::unordered_map<std::string_view, long> credit_map;
+
+	// `credits` ranks the okuri-nasi section; null keeps the costs alone.
+			void				_WriteSection(std::ostream& out,
+									const char* header, const key_map& keys,
+									const credit_map* credits) const;
+			bool				_IsTypedWithOkuri(const std::string& key,
+									const std::string& candidate) const;
+			credit_map			_ProductivityCredits() const;
 
 	static	long				_Lookup(const std::vector<long>& costs,
 									long id);
@@ -88,6 +119,10 @@ private:
 			std::vector<long>	fParticleCosts;	// by right id
 			key_map				fOkuriAri;
 			key_map				fOkuriNasi;
+			// the words of the rows read, for the productivity counts
+			std::unordered_set<std::string> fWords;
+			double				fProductivityWeight
+									= kDefaultProductivityWeight;
 };
 
 #endif	// NUV_LEXICON_CONVERTER_H

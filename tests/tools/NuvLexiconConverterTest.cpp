@@ -135,6 +135,63 @@ TEST(NuvLexiconConverter, ConnectionCostsRankNounPhrases)
 }
 
 
+TEST(NuvLexiconConverter, WordsOtherWordsAreBuiltOnRankBeforeRareOnes)
+{
+	// 幹事 is cheaper, but 漢字 is part of two other words: each counts
+	// log(1 + 2) * 600 = 659 off its cost, 5352 - 659 < 4734. Proper nouns
+	// holding 幹事 do not count, nor does a word holding itself.
+	NuvLexiconConverter converter;
+	converter.AddRow(Row("幹事", 4734, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("漢字", 5352, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("常用漢字", 6000, "名詞", "*", "ジョウヨウカンジ"));
+	converter.AddRow(Row("当用漢字", 6000, "名詞", "*", "トウヨウカンジ"));
+	for (const char* name : {"幹事会", "幹事社", "幹事長"}) {
+		converter.AddRow(Euc(std::string(name) + ",1,1,9000,名詞,固有名詞,"
+			"組織,*,*,*," + name + ",カンジチョウ,カンジチョウ"));
+	}
+	EXPECT_NE(std::string::npos, Written(converter).find(
+		Euc("\nかんじ /漢字/幹事/\n")));
+	converter.SetProductivityWeight(0);
+	EXPECT_NE(std::string::npos, Written(converter).find(
+		Euc("\nかんじ /幹事/漢字/\n")));
+
+	// An inflected word counts once, by its base form: 乙 is in one word,
+	// 1500 - 416 > 1000 (three forms counted apart would take 832 off).
+	NuvLexiconConverter inflected;
+	inflected.AddRow(Row("甲", 1000, "名詞", "*", "コウ"));
+	inflected.AddRow(Row("乙", 1500, "名詞", "*", "コウ"));
+	for (const char* form : {"乙む", "乙め", "乙ま"}) {
+		inflected.AddRow(Euc(std::string(form) + ",1,1,9000,動詞,自立,*,*,"
+			"五段・マ行,未然形,乙む,コウム,コウム"));
+	}
+	EXPECT_NE(std::string::npos, Written(inflected).find(
+		Euc("\nこう /甲/乙/\n")));
+}
+
+
+TEST(NuvLexiconConverter, CandidatesTypedWithOkuriRankLaterWithoutIt)
+{
+	// 感じ is also かんj /感/ plus じ, so it costs 500 more in かんじ's
+	// line: 5241 + 500 > 5352. Without the verb it keeps its own cost.
+	NuvLexiconConverter converter;
+	converter.SetProductivityWeight(0);
+	converter.AddRow(Row("感じ", 5241, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("漢字", 5352, "名詞", "*", "カンジ"));
+	EXPECT_NE(std::string::npos, Written(converter).find(
+		Euc("\nかんじ /感じ/漢字/\n")));
+	converter.AddRow(Row("感じる", 9000, "動詞", "基本形", "カンジル"));
+	EXPECT_NE(std::string::npos, Written(converter).find(
+		Euc("\nかんじ /漢字/感じ/\n")));
+
+	// Only an okuri-ari line of the same reading and stem counts: 感じ
+	// read かんずい gets no penalty from かんj /感/.
+	converter.AddRow(Row("感じ", 5241, "名詞", "*", "カンズイ"));
+	converter.AddRow(Row("漢字", 5352, "名詞", "*", "カンズイ"));
+	EXPECT_NE(std::string::npos, Written(converter).find(
+		Euc("\nかんずい /感じ/漢字/\n")));
+}
+
+
 TEST(NuvLexiconConverter, RegeneratedDictionaryMatchesTheCommittedFile)
 {
 	struct stat info;

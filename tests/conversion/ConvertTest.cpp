@@ -63,61 +63,43 @@ TEST_F(ConversionTest, OkuriganaLooksUpAsSoonAsItsKanaIsComplete)
 }
 
 
-TEST_F(ConversionTest, FiveCandidatesGiveFourInThePreeditAndAPageOfOne)
+TEST_F(ConversionTest, FiveElevenAndTwelveCandidatesPageForwardAndBack)
 {
-	driver.Type("Kanji");
-	EXPECT_EQ(driver.Press(' ').preedit, "▼漢字");
-	EXPECT_EQ(driver.Press(' ').preedit, "▼感じ");
-	EXPECT_EQ(driver.Press(' ').preedit, "▼幹事");
-	EXPECT_EQ(driver.Press(' ').preedit, "▼監事");
-	EXPECT_TRUE(controler.ShownCandidates().empty());
-
-	EXPECT_EQ(driver.Press(' ').preedit, "▼");
-	EXPECT_EQ(controler.ShownCandidates(), Words({"莞爾"}));
-	EXPECT_EQ(controler.ShownRemaining(), 0);
-
-	KeyStep step = driver.Press('A');
-	EXPECT_EQ(step.confirmed, "莞爾");
-	EXPECT_EQ(step.preedit, "");
-	EXPECT_TRUE(controler.ShownCandidates().empty());
-}
-
-
-TEST_F(ConversionTest, ElevenCandidatesFillOnePageExactly)
-{
-	driver.Type("Juuiti     ");
-	EXPECT_EQ(controler.ShownCandidates(),
-		Words({"伍", "六", "七", "八", "九", "拾", "百"}));
-	EXPECT_EQ(controler.ShownRemaining(), 0);
-
-	// the next step has nowhere to go but registration
-	EXPECT_EQ(driver.Press(' ').preedit, "★|");
-	EXPECT_TRUE(controler.ShownCandidates().empty());
+	// Four candidates in the preedit, then pages of seven; typed one row
+	// after another.
+	const struct {
+		const char*	keys;
+		const char*	confirmed;
+		const char*	preedit;
+		Words		page;
+		int			remaining;
+	} kSteps[] = {
+		{ "Kanji ", "", "▼漢字", {}, 0 },
+		{ " ", "", "▼感じ", {}, 0 },
+		{ "  ", "", "▼監事", {}, 0 },
+		{ " ", "", "▼", {"莞爾"}, 0 },
+		{ "A", "莞爾", "", {}, 0 },
+		{ "Juuni    ", "", "▼卯", {}, 0 },
+		{ " ", "", "▼", {"辰", "巳", "午", "未", "申", "酉", "戌"}, 1 },
+		{ " ", "", "▼", {"亥"}, 0 },
+		{ "x", "", "▼", {"辰", "巳", "午", "未", "申", "酉", "戌"}, 1 },
+		{ "x", "", "▼卯", {}, 0 },
+		{ "xxx", "", "▼子", {}, 0 },
+		{ "x", "", "▽じゅうに", {}, 0 },
+		{ "\b\b\b\b\b", "", "", {}, 0 },
+		{ "Juuiti     ", "", "▼", {"伍", "六", "七", "八", "九", "拾", "百"},
+			0 },
+		// the full page has nowhere to go but registration
+		{ " ", "", "★|", {}, 0 },
+	};
+	for (const auto& row : kSteps) {
+		KeyStep step = driver.Type(row.keys);
+		EXPECT_EQ(step.confirmed, row.confirmed) << row.keys;
+		EXPECT_EQ(step.preedit, row.preedit) << row.keys;
+		EXPECT_EQ(controler.ShownCandidates(), row.page) << row.keys;
+		EXPECT_EQ(controler.ShownRemaining(), row.remaining) << row.keys;
+	}
 	EXPECT_EQ(controler.ShownRegisters(), Words({"じゅういち=壱"}));
-}
-
-
-TEST_F(ConversionTest, TwelveCandidatesPageForwardAndBack)
-{
-	driver.Type("Juuni");
-	EXPECT_EQ(driver.Type("    ").preedit, "▼卯");
-	EXPECT_EQ(driver.Press(' ').preedit, "▼");
-	EXPECT_EQ(controler.ShownCandidates(),
-		Words({"辰", "巳", "午", "未", "申", "酉", "戌"}));
-	EXPECT_EQ(controler.ShownRemaining(), 1);
-
-	EXPECT_EQ(driver.Press(' ').preedit, "▼");
-	EXPECT_EQ(controler.ShownCandidates(), Words({"亥"}));
-	EXPECT_EQ(controler.ShownRemaining(), 0);
-
-	driver.Press('x');
-	EXPECT_EQ(controler.ShownRemaining(), 1);
-	EXPECT_EQ(controler.ShownCandidates().front(), "辰");
-	EXPECT_EQ(driver.Press('x').preedit, "▼卯");
-	EXPECT_TRUE(controler.ShownCandidates().empty());
-	EXPECT_EQ(driver.Type("xxx").preedit, "▼子");
-	EXPECT_EQ(driver.Press('x').preedit, "▽じゅうに");
-	EXPECT_EQ(controler.CountStates(), 2);
 }
 
 
@@ -273,19 +255,4 @@ TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 	EXPECT_EQ(step.preedit, "▼");
 	EXPECT_EQ(step.confirmed, "");
 	EXPECT_EQ(controler.ShownCandidates(), Words({"莞爾"}));
-}
-
-
-TEST_F(ConversionTest, ConfirmedCandidateComesFirstNextTime)
-{
-	driver.Type("Kanji   ");
-	EXPECT_EQ(driver.Press(kConfirm).confirmed, "幹事");
-	driver.Type("Kanji ");
-	EXPECT_EQ(driver.Press(kConfirm).confirmed, "幹事");
-	// the rest keep their order after it
-	EXPECT_EQ(driver.Type("Kanji  ").preedit, "▼漢字");
-	EXPECT_EQ(driver.Press(' ').preedit, "▼感じ");
-	EXPECT_EQ(controler.UserDictionary().FindEntry(
-		nuv_candidate{Utf8ToEuc("かんじ"), "", "", ""}).stems.front(),
-		Utf8ToEuc("幹事"));
 }

@@ -186,24 +186,6 @@ TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)
 }
 
 
-TEST_F(ConversionTest, RegisteringWhileTheNestedEngineShowsAPageHidesIt)
-{
-	driver.Type("Kiyosi ka");
-	driver.Type("Juuni     ");
-	EXPECT_EQ(controler.ShownRemaining(), 1);
-	KeyStep step = driver.Press(kEnter);
-	EXPECT_EQ(step.confirmed, "か");
-	EXPECT_TRUE(controler.ShownCandidates().empty());
-
-	driver.Type("Yosi ka");
-	driver.Type("Kanji X");
-	EXPECT_FALSE(controler.ShownPurge().empty());
-	EXPECT_EQ(driver.Press(kEnter).confirmed, "か");
-	EXPECT_TRUE(controler.ShownPurge().empty());
-	EXPECT_TRUE(controler.ShownRegisters().empty());
-}
-
-
 TEST(ConversionLifetime, SteppingWalksThePagesOfTheCountingRuleBothWays)
 {
 	// Fault mended: paging at the edges and short last pages must never

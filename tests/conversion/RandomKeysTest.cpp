@@ -6,13 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "NuvControler.h"
 #include "TestControler.h"
 #include "TestText.h"
 
 using nuv_test::IsWholeEuc;
 using nuv_test::TestControler;
-using ::testing::Test;
 
 namespace {
 
@@ -22,59 +20,53 @@ std::vector<std::vector<int32_t>>
 KeyPool()
 {
 	std::vector<std::vector<int32_t>> pool;
-	auto add = [&pool](const std::string& keys, int weight) {
-		for (int i = 0; i < weight; i++) {
-			for (char key : keys)
-				pool.push_back({static_cast<unsigned char>(key)});
+	const struct {
+		const char*	keys;
+		int			weight;
+	} kSingles[] = {
+		{ "aiueokstnhmyrwgzdbpj", 3 },	// romaji
+		{ "AIUEOKSTNHMYRWGZDBPJ", 1 },	// readings and okuri points
+		{ " ", 40 }, { "x", 8 },			// next and previous candidate
+		{ "asdfjklASDFJKL", 1 },			// selections
+		{ "Xyn", 3 },						// purge and its answers
+		{ "\r\a", 12 },					// Enter, cancel: out of registrations
+		{ "\n\b", 6 },
+		{ "\x01\x02\x04\x05\x06\x0b\x11\x1c\x1d\x7f", 1 },	// editing keys
+		{ "/q-.,0123!\"\\~[]lL\t\x1b", 1 },
+	};
+	for (const auto& single : kSingles) {
+		for (int i = 0; i < single.weight; i++) {
+			for (const char* key = single.keys; *key != '\0'; key++)
+				pool.push_back({static_cast<unsigned char>(*key)});
 		}
-	};
-	auto addTyped = [&pool](const std::string& keys) {
-		std::vector<int32_t> item;
-		for (char key : keys)
-			item.push_back(static_cast<unsigned char>(key));
-		pool.push_back(item);
-	};
-	add("aiueokstnhmyrwgzdbpj", 3);		// romaji
-	add("AIUEOKSTNHMYRWGZDBPJ", 1);		// readings and okuri points
-	add(" ", 40);						// look up, next candidate
-	add("x", 8);						// previous candidate
-	add("asdfjklASDFJKL", 1);			// selections
-	add("Xyn", 3);						// purge and its answers
-	add("\r\a", 12);					// Enter, cancel: out of registrations
-	add("\n\b", 6);						// confirm, backspace
-	add("\x01\x02\x04\x05\x06\x0b\x11\x1c\x1d\x7f", 1);	// editing keys
-	add("/q-.,0123!\"\\~[]", 1);
-	add("lL\t\x1b", 1);					// Latin and full width, others
+	}
 	for (int32_t key : {0x8281e3, 0xa4, 0xff, 0x80, 0x7fffffff, -1})
 		pool.push_back({key});
-	for (const char* reading : {"Ka", "Ki", "Ko", "Si", "Su", "Ta", "Kanji",
-			"Kaku", "Kou", "Sei", "KaKu", "OoKi", "KaKi", "TaTu", "/cpu",
-			"/a", "Nuvu"}) {
+	for (const std::string reading : {"Ka", "Ki", "Ko", "Si", "Su", "Ta",
+			"Kanji", "Kaku", "Kou", "Sei", "KaKu", "OoKi", "KaKi", "TaTu",
+			"/cpu", "/a", "Nuvu"}) {
 		// the reading alone, or looked up and stepped into the pages
-		for (int spaces = 0; spaces < 12; spaces += 3)
-			addTyped(reading + std::string(spaces, ' '));
+		for (int spaces = 0; spaces < 12; spaces += 3) {
+			const std::string keys = reading + std::string(spaces, ' ');
+			pool.push_back(std::vector<int32_t>(keys.begin(), keys.end()));
+		}
 	}
 	return pool;
 }
 
+
 // One key the way the front end feeds it, then the checks that must hold
 // after every key.
 void
-PressAndCheck(TestControler& controler, nuv_input input, unsigned seed,
-	int index)
+PressAndCheck(TestControler& controler, int32_t key, const std::string& where)
 {
 	int32_t result = INPUT_AGAIN;
-	int32_t rounds = 0;
 	std::string confirmed;
-	std::string preedit;
-	while (result == INPUT_AGAIN && rounds < 16) {
-		result = controler.Input(input);
-		rounds++;
+	for (int rounds = 0; result == INPUT_AGAIN && rounds < 16; rounds++) {
+		result = controler.Input(nuv_input(key, 0));
 		confirmed += controler.Confirmed();
-		preedit = controler.Pending();
 	}
-	const std::string where = "seed " + std::to_string(seed) + ", item "
-		+ std::to_string(index) + ", key " + std::to_string(input.character);
+	const std::string preedit = controler.Pending();
 	ASSERT_NE(result, INPUT_AGAIN) << where << ": no end";
 	ASSERT_GE(controler.CountStates(), 1) << where;
 	ASSERT_TRUE(IsWholeEuc(confirmed)) << where;
@@ -87,15 +79,12 @@ PressAndCheck(TestControler& controler, nuv_input input, unsigned seed,
 	}
 }
 
-
 }	// namespace
 
 
 TEST(ConversionRandomKeys, LargeDictionaryNeverBreaksTheEngine)
 {
-	const std::string path = NUV_SETTINGS_SOURCE_DIR "/NUV-JISYO.L";
 	const std::vector<std::vector<int32_t>> pool = KeyPool();
-	const int kKeys = 5000;
 	const size_t kMaxDepth = 6;
 	int32_t registrations = 0;
 	int32_t pages = 0;
@@ -103,28 +92,28 @@ TEST(ConversionRandomKeys, LargeDictionaryNeverBreaksTheEngine)
 
 	for (unsigned seed : {7u, 11u, 13u}) {
 		TestControler controler;
-		ASSERT_TRUE(controler.ReadLargeDictionary(path)) << path;
+		ASSERT_TRUE(controler.ReadLargeDictionary(
+			NUV_SETTINGS_SOURCE_DIR "/NUV-JISYO.L"));
 		std::mt19937 random(seed);
 		std::uniform_int_distribution<size_t> pick(0, pool.size() - 1);
 
-		for (int i = 0; i < kKeys; i++) {
+		for (int i = 0; i < 5000; i++) {
+			const std::string where = "seed " + std::to_string(seed)
+				+ ", item " + std::to_string(i);
 			for (int32_t key : pool[pick(random)])
-				PressAndCheck(controler, nuv_input(key, 0), seed, i);
+				PressAndCheck(controler, key, where);
 			// Random keys open registrations faster than they close them;
 			// a few levels are enough to shake nesting, so unwind beyond that
 			// as a user would, with cancel.
-			for (int k = 0; k < 64 && controler.ShownRegisters().size()
-					> kMaxDepth; k++)
-				PressAndCheck(controler, nuv_input(0x07, 0), seed, i);
+			for (int k = 0; k < 64
+					&& controler.ShownRegisters().size() > kMaxDepth; k++)
+				PressAndCheck(controler, 0x07, where);
 			ASSERT_LE(controler.ShownRegisters().size(), kMaxDepth);
-			if (Test::HasFatalFailure())
+			if (testing::Test::HasFatalFailure())
 				return;
-			if (!controler.ShownRegisters().empty())
-				registrations++;
-			if (!controler.ShownCandidates().empty())
-				pages++;
-			if (!controler.ShownPurge().empty())
-				purges++;
+			registrations += !controler.ShownRegisters().empty();
+			pages += !controler.ShownCandidates().empty();
+			purges += !controler.ShownPurge().empty();
 		}
 
 		controler.Clear();

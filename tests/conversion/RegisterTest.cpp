@@ -187,20 +187,6 @@ TEST_F(ConversionTest, RegistrationFromConversionKeepsTheReadingAndLearnsFirst)
 }
 
 
-TEST_F(ConversionTest, WordLearnedInsideStaysLearnedWhenTheOuterIsCancelled)
-{
-	driver.Type("Kiyosi ");
-	driver.Type("Yosi ");
-	driver.Type("ai");
-	driver.Press(kEnter);
-	EXPECT_EQ(driver.Press(kCtrlA).preedit, "★|あい");
-	driver.Press(kCtrlK);
-	EXPECT_EQ(driver.Press(kCancel).preedit, "▽きよし");
-	driver.Press(kCancel);
-	EXPECT_EQ(driver.Type("Yosi ").preedit, "▼あい");
-}
-
-
 TEST_F(ConversionTest, RegistrationsNestToAnyDepthAndUnwindInOrder)
 {
 	driver.Type("Kiyosi ");

@@ -25,25 +25,6 @@ const char* const kRegistration = "NUV Registration Palette";
 const char* const kPurge = "NUV Purge Palette";
 
 
-std::string
-Euc(const std::string& utf8)
-{
-	return BeNuvUtils::ConvertUtf8ToEuc(utf8);
-}
-
-
-nuv_candidate
-Candidate(const std::string& reading, const std::string& word,
-	const std::string& okuri = std::string())
-{
-	nuv_candidate candidate;
-	candidate.reading = Euc(reading);
-	candidate.okuri = okuri;
-	candidate.candidate = Euc(word);
-	return candidate;
-}
-
-
 headless_window_info
 Window(const char* title)
 {
@@ -74,26 +55,27 @@ protected:
 
 TEST_F(ControllerTest, PlatformKeysAreToldApartByKeyCode)
 {
+	// Enter and keypad Enter, control-J, Escape; then the base table:
+	// control-G, control-M, a capital.
+	const struct {
+		nuv_input	input;
+		nuv_key		key;
+		bool		is;
+	} kKeys[] = {
+		{ {0x0A, 0x47}, KEY_ENTER, true }, { {0x0A, 0x5B}, KEY_ENTER, true },
+		{ {0x0A, 0x47}, KEY_CONFIRM, false }, { {0x0A, 0x47}, KEY_KANA, false },
+		{ {0x0A, 0x42}, KEY_CONFIRM, true }, { {0x0A, 0x42}, KEY_KANA, true },
+		{ {0x0A, 0x42}, KEY_ENTER, false }, { {0x1B, 0x01}, KEY_CANCEL, true },
+		{ {0x1B, 0x01}, KEY_CONFIRM, false },
+		{ {0x07, 0x40}, KEY_CANCEL, true }, { {0x0D, 0x44}, KEY_ENTER, true },
+		{ {'A', 0x3C}, KEY_SELECT_A, true },
+	};
 	BAutolock lock(Looper());
-	const nuv_input enter(0x0A, 0x47);
-	const nuv_input keypadEnter(0x0A, 0x5B);
-	const nuv_input controlJ(0x0A, 0x42);
-	const nuv_input escape(0x1B, 0x01);
-
-	EXPECT_TRUE(Controler()->IsKey(enter, KEY_ENTER));
-	EXPECT_TRUE(Controler()->IsKey(keypadEnter, KEY_ENTER));
-	EXPECT_FALSE(Controler()->IsKey(enter, KEY_CONFIRM));
-	EXPECT_FALSE(Controler()->IsKey(enter, KEY_KANA));
-	EXPECT_TRUE(Controler()->IsKey(controlJ, KEY_CONFIRM));
-	EXPECT_TRUE(Controler()->IsKey(controlJ, KEY_KANA));
-	EXPECT_FALSE(Controler()->IsKey(controlJ, KEY_ENTER));
-	EXPECT_TRUE(Controler()->IsKey(escape, KEY_CANCEL));
-
-	// The base table still answers: control-G, control-M, letters.
-	EXPECT_TRUE(Controler()->IsKey(nuv_input(0x07, 0x40), KEY_CANCEL));
-	EXPECT_TRUE(Controler()->IsKey(nuv_input(0x0D, 0x44), KEY_ENTER));
-	EXPECT_TRUE(Controler()->IsKey(nuv_input('A', 0x3C), KEY_SELECT_A));
-	EXPECT_FALSE(Controler()->IsKey(nuv_input(0x1B, 0x01), KEY_CONFIRM));
+	for (const auto& row : kKeys) {
+		EXPECT_EQ(row.is, Controler()->IsKey(row.input, row.key))
+			<< row.input.character << " " << row.input.key_code << " "
+			<< row.key;
+	}
 }
 
 
@@ -223,20 +205,6 @@ TEST_F(ControllerTest, LookUpsMergeBothDictionariesLearnedWordsFirst)
 	EXPECT_EQ(3u, resources->Dictionary()->FindEntry(query).stems.size());
 	const NuvEntry user = resources->UserDictionary()->FindEntry(query);
 	EXPECT_THAT(user.stems, ElementsAre(Euc("幹事")));
-}
-
-
-TEST_F(ControllerTest, ModePaletteFollowsTheEngine)
-{
-	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("かな"));
-	Type("q");
-	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("カナ"));
-	Type("l");
-	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("NUV"));
-	// Deactivation resets the engine to hiragana.
-	fHost->Activate(false);
-	ASSERT_TRUE(fHost->Settle());
-	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("かな"));
 }
 
 

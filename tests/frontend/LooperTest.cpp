@@ -43,6 +43,15 @@ MenuShowsHelp(const MethodHost& host)
 		== std::vector<std::string>(1, "Help");
 }
 
+
+headless_window_info
+ModePalette()
+{
+	headless_window_info info;
+	EXPECT_TRUE(HeadlessDisplay::FindWindow("NUV Mode Palette", &info));
+	return info;
+}
+
 }	// namespace
 
 
@@ -250,12 +259,15 @@ TEST_F(LooperTest, ApplicationStopRequestClearsTheEngine)
 }
 
 
-TEST_F(LooperTest, DeactivationWithdrawsTheMenuAndTheComposition)
+TEST_F(LooperTest, DeactivationWithdrawsTheMenuTheCompositionAndTheMode)
 {
 	EXPECT_TRUE(MenuShowsHelp(*fHost));
-	headless_window_info mode;
-	ASSERT_TRUE(HeadlessDisplay::FindWindow("NUV Mode Palette", &mode));
-	EXPECT_FALSE(mode.hidden);
+	EXPECT_THAT(ModePalette().texts, ElementsAre("かな"));
+	EXPECT_FALSE(ModePalette().hidden);
+	Type("l");
+	EXPECT_THAT(ModePalette().texts, ElementsAre("NUV"));
+	Type("<C-j>q");
+	EXPECT_THAT(ModePalette().texts, ElementsAre("カナ"));
 
 	Type("Ka");
 	Received();
@@ -263,8 +275,9 @@ TEST_F(LooperTest, DeactivationWithdrawsTheMenuAndTheComposition)
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_THAT(Received(), ElementsAre("CHANGED(,true)", "STOPPED"));
 	EXPECT_FALSE(fHost->HasMenu());
-	ASSERT_TRUE(HeadlessDisplay::FindWindow("NUV Mode Palette", &mode));
-	EXPECT_TRUE(mode.hidden);
+	EXPECT_TRUE(ModePalette().hidden);
+	// The engine is back in hiragana.
+	EXPECT_THAT(ModePalette().texts, ElementsAre("かな"));
 
 	// With nothing open, deactivating again sends nothing; one activation
 	// shows the palette after any number of deactivations.
@@ -273,8 +286,7 @@ TEST_F(LooperTest, DeactivationWithdrawsTheMenuAndTheComposition)
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_THAT(Received(), IsEmpty());
 	EXPECT_TRUE(MenuShowsHelp(*fHost));
-	ASSERT_TRUE(HeadlessDisplay::FindWindow("NUV Mode Palette", &mode));
-	EXPECT_FALSE(mode.hidden);
+	EXPECT_FALSE(ModePalette().hidden);
 }
 
 
@@ -322,37 +334,14 @@ TEST_F(LooperTest, LocationRepliesReplaceTheStoredCaret)
 	}
 	BMessenger(Looper()).SendMessage(&reply);
 	ASSERT_TRUE(fHost->Settle());
-	{
-		BAutolock lock(Looper());
-		ASSERT_EQ(3, Looper()->CountTargetLocations());
-		EXPECT_EQ(BPoint(128, 200), Looper()->TargetLocation(2));
-		EXPECT_EQ(17, Looper()->TargetHeight(2));
-		// Out of range reads a defined zero.
-		EXPECT_EQ(BPoint(0, 0), Looper()->TargetLocation(3));
-		EXPECT_EQ(0, Looper()->TargetHeight(-1));
-	}
-
-	BMessage empty(B_INPUT_METHOD_EVENT);
-	empty.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
-	BMessenger(Looper()).SendMessage(&empty);
-	ASSERT_TRUE(fHost->Settle());
 	BAutolock lock(Looper());
-	EXPECT_EQ(0, Looper()->CountTargetLocations());
+	ASSERT_EQ(3, Looper()->CountTargetLocations());
+	EXPECT_EQ(BPoint(128, 200), Looper()->TargetLocation(2));
+	EXPECT_EQ(17, Looper()->TargetHeight(2));
+	// Out of range reads a defined zero.
+	EXPECT_EQ(BPoint(0, 0), Looper()->TargetLocation(3));
+	EXPECT_EQ(0, Looper()->TargetHeight(-1));
 }
 
 
-// The caret the palettes stand at is the application's answer for the
-// first composed character.
-TEST_F(LooperTest, CandidatePaletteStandsBelowTheComposedText)
-{
-	Type("a");	// あ moves the caret one wide character (14 px) right
-	Type("Kou     ");
-	headless_window_info palette;
-	ASSERT_TRUE(HeadlessDisplay::FindWindow("NUV Candidates Palette",
-		&palette));
-	EXPECT_FALSE(palette.hidden);
-	EXPECT_EQ(20 + 14, palette.frame.left);
-	EXPECT_EQ(20 + 15 + 8, palette.frame.top);
-	EXPECT_THAT(palette.texts, ElementsAre(
-		"A:港  S:効  D:構  F:孝  J:光  K:工  L:口  [残り 1]"));
-}
+

@@ -14,6 +14,7 @@
 #include <Message.h>
 
 #include "BeNuvMethod.h"
+#include "BeNuvUtils.h"
 #include "KeyScript.h"
 
 
@@ -67,6 +68,25 @@ std::string
 FrontendSettings()
 {
 	return NUV_TEST_DATA_DIR "/frontend/settings";
+}
+
+
+std::string
+Euc(const std::string& utf8)
+{
+	return BeNuvUtils::ConvertUtf8ToEuc(utf8);
+}
+
+
+nuv_candidate
+Candidate(const std::string& reading, const std::string& word,
+	const std::string& okuri)
+{
+	nuv_candidate candidate;
+	candidate.reading = Euc(reading);
+	candidate.okuri = okuri;
+	candidate.candidate = Euc(word);
+	return candidate;
 }
 
 

@@ -11,6 +11,7 @@
 
 #include "ApplicationModel.h"
 #include "MethodHost.h"
+#include "NuvTypes.h"
 
 class BeNuvLooper;
 class BMessage;
@@ -38,6 +39,12 @@ private:
 
 // The front-end settings of tests/data/frontend/settings.
 std::string FrontendSettings();
+
+// `utf8` in EUC-JP.
+std::string Euc(const std::string& utf8);
+// A record of `reading` (UTF-8), `word` (UTF-8) and okuri letter `okuri`.
+nuv_candidate Candidate(const std::string& reading, const std::string& word,
+	const std::string& okuri = std::string());
 
 // One line per message the application received, in order:
 // STARTED, STOPPED, LOCATION_REQUEST, CHANGED(text,true|false) and

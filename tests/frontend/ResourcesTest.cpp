@@ -30,23 +30,6 @@ namespace {
 const char* const kHeaders = ";; okuri-ari entries.\n;; okuri-nasi entries.\n";
 
 
-std::string
-Euc(const std::string& utf8)
-{
-	return BeNuvUtils::ConvertUtf8ToEuc(utf8);
-}
-
-
-nuv_candidate
-Candidate(const std::string& reading, const std::string& word)
-{
-	nuv_candidate candidate;
-	candidate.reading = Euc(reading);
-	candidate.candidate = Euc(word);
-	return candidate;
-}
-
-
 // Typed `keys` one byte each; what the automaton confirmed.
 std::string
 Convert(NuvInteractiveConverter* automaton, const std::string& keys)
@@ -117,23 +100,6 @@ DirectoryNames(const std::string& path)
 }
 
 }	// namespace
-
-
-TEST(Resources, ModesShareTheThreeAutomata)
-{
-	SettingsDirectory settings(FrontendSettings());
-	BeNuvResources resources;
-	NuvAutomaton* control = resources.Converter(MODE_NONE);
-	for (nuv_mode mode : {MODE_ASCII, MODE_ABBREV, MODE_TC, MODE_TUT})
-		EXPECT_EQ(control, resources.Converter(mode)) << mode;
-	EXPECT_EQ(resources.Converter(MODE_HIRAKANA),
-		resources.Converter(MODE_KATAKANA));
-	EXPECT_NE(control, resources.Converter(MODE_HIRAKANA));
-	EXPECT_NE(control, resources.Converter(MODE_ZENEI));
-	EXPECT_NE(resources.Converter(MODE_HIRAKANA),
-		resources.Converter(MODE_ZENEI));
-	EXPECT_EQ(settings.Path(), resources.Directory());
-}
 
 
 // The control-key table reaches all three automata, each time after the

@@ -37,7 +37,6 @@ JoinCalls(const std::vector<std::string>& parts, const char* separator)
 
 TestControler::TestControler()
 	:
-	fConverterCalls(0),
 	fMode(MODE_NONE),
 	fShownRemaining(0)
 {
@@ -49,10 +48,10 @@ TestControler::TestControler()
 }
 
 
+// Nothing to tear down first: the base keeps the states that are still on
+// the stack away from these hooks.
 TestControler::~TestControler()
 {
-	// Nothing to tear down first: the base keeps the states that are still
-	// on the stack away from these hooks.
 }
 
 
@@ -129,25 +128,10 @@ TestControler::Describe(const nuv_candidate& record)
 const char*
 TestControler::ModeName(nuv_mode mode)
 {
-	switch (mode) {
-		case MODE_NONE:
-			return "MODE_NONE";
-		case MODE_HIRAKANA:
-			return "MODE_HIRAKANA";
-		case MODE_KATAKANA:
-			return "MODE_KATAKANA";
-		case MODE_ASCII:
-			return "MODE_ASCII";
-		case MODE_ZENEI:
-			return "MODE_ZENEI";
-		case MODE_ABBREV:
-			return "MODE_ABBREV";
-		case MODE_TC:
-			return "MODE_TC";
-		case MODE_TUT:
-			return "MODE_TUT";
-	}
-	return "MODE_?";
+	static const char* const kNames[] = { "MODE_NONE", "MODE_HIRAKANA",
+		"MODE_KATAKANA", "MODE_ASCII", "MODE_ZENEI", "MODE_ABBREV", "MODE_TC",
+		"MODE_TUT" };
+	return mode >= MODE_NONE && mode <= MODE_TUT ? kNames[mode] : "MODE_?";
 }
 
 
@@ -158,7 +142,7 @@ void
 TestControler::SetMode(nuv_mode mode)
 {
 	fMode = mode;
-	_Record(std::string("SetMode(") + ModeName(mode) + ")");
+	fCalls.push_back(std::string("SetMode(") + ModeName(mode) + ")");
 }
 
 
@@ -170,7 +154,7 @@ TestControler::ShowCandidates(const nuv_candidate* first,
 	for (const nuv_candidate* c = first; c != last; c++)
 		fShownCandidates.push_back(EucToUtf8(c->candidate));
 	fShownRemaining = remaining;
-	_Record("ShowCandidates(" + JoinCalls(fShownCandidates, ",") + ";"
+	fCalls.push_back("ShowCandidates(" + JoinCalls(fShownCandidates, ",") + ";"
 		+ std::to_string(remaining) + ")");
 }
 
@@ -180,7 +164,7 @@ TestControler::HideCandidates()
 {
 	fShownCandidates.clear();
 	fShownRemaining = 0;
-	_Record("HideCandidates()");
+	fCalls.push_back("HideCandidates()");
 }
 
 
@@ -191,7 +175,7 @@ TestControler::ShowRegisters(const nuv_candidate* first,
 	fShownRegisters.clear();
 	for (const nuv_candidate* c = first; c != last; c++)
 		fShownRegisters.push_back(Describe(*c));
-	_Record("ShowRegisters(" + JoinCalls(fShownRegisters, "|") + ")");
+	fCalls.push_back("ShowRegisters(" + JoinCalls(fShownRegisters, "|") + ")");
 }
 
 
@@ -199,7 +183,7 @@ void
 TestControler::HideRegisters()
 {
 	fShownRegisters.clear();
-	_Record("HideRegisters()");
+	fCalls.push_back("HideRegisters()");
 }
 
 
@@ -207,7 +191,7 @@ void
 TestControler::ShowPurge(const nuv_candidate& candidate)
 {
 	fShownPurge = Describe(candidate);
-	_Record("ShowPurge(" + fShownPurge + ")");
+	fCalls.push_back("ShowPurge(" + fShownPurge + ")");
 }
 
 
@@ -215,14 +199,13 @@ void
 TestControler::HidePurge()
 {
 	fShownPurge.clear();
-	_Record("HidePurge()");
+	fCalls.push_back("HidePurge()");
 }
 
 
 NuvInteractiveConverter*
 TestControler::Converter(nuv_mode mode)
 {
-	fConverterCalls++;
 	return &AutomatonFor(mode);
 }
 
@@ -231,7 +214,7 @@ void
 TestControler::FindCandidates(const nuv_candidate& query,
 	std::vector<nuv_candidate>& out)
 {
-	_Record("FindCandidates(" + Describe(query) + ")");
+	fCalls.push_back("FindCandidates(" + Describe(query) + ")");
 	NuvEntry merged;
 	merged.Merge(fUserDictionary.FindEntry(query));
 	merged.Merge(fLargeDictionary.FindEntry(query));
@@ -242,7 +225,7 @@ TestControler::FindCandidates(const nuv_candidate& query,
 void
 TestControler::InsertCandidate(const nuv_candidate& candidate)
 {
-	_Record("InsertCandidate(" + Describe(candidate) + ")");
+	fCalls.push_back("InsertCandidate(" + Describe(candidate) + ")");
 	fUserDictionary.InsertCandidate(candidate);
 }
 
@@ -250,15 +233,8 @@ TestControler::InsertCandidate(const nuv_candidate& candidate)
 void
 TestControler::RemoveCandidate(const nuv_candidate& candidate)
 {
-	_Record("RemoveCandidate(" + Describe(candidate) + ")");
+	fCalls.push_back("RemoveCandidate(" + Describe(candidate) + ")");
 	fUserDictionary.RemoveCandidate(candidate);
-}
-
-
-void
-TestControler::_Record(const std::string& call)
-{
-	fCalls.push_back(call);
 }
 
 }	// namespace nuv_test

@@ -52,8 +52,6 @@ public:
 	// written inside a test.
 			void				SetLargeDictionary(const std::string& utf8);
 			NuvDynamicDictionary& UserDictionary() { return fUserDictionary; }
-			NuvStaticDictionary& LargeDictionary()
-									{ return fLargeDictionary; }
 
 	// Recorded calls
 
@@ -62,8 +60,6 @@ public:
 			std::vector<std::string> TakeCalls();
 	// The recorded calls whose name is `name` (e.g. "SetMode").
 			std::vector<std::string> CallsNamed(const std::string& name) const;
-			int32_t				CountConverterCalls() const
-									{ return fConverterCalls; }
 
 	// What the hooks currently display
 
@@ -109,8 +105,6 @@ public:
 	static	const char*			ModeName(nuv_mode mode);
 
 private:
-			void				_Record(const std::string& call);
-
 			NuvAutomaton		fKana;
 			NuvAutomaton		fZenei;
 			NuvAutomaton		fControl;
@@ -118,7 +112,6 @@ private:
 			NuvStaticDictionary	fLargeDictionary;
 
 			std::vector<std::string> fCalls;
-			int32_t				fConverterCalls;
 			nuv_mode			fMode;
 			std::vector<std::string> fShownCandidates;
 			int					fShownRemaining;

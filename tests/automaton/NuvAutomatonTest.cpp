@@ -37,20 +37,6 @@ protected:
 }	// namespace
 
 
-TEST(NuvAutomaton, EmptyTrieTakesNoKey)
-{
-	NuvAutomaton automaton;
-	for (int32_t c : {0x00, 0x07, 0x20, 0x61, 0x6E, 0xA4, 0x8281E3})
-		EXPECT_EQ(INPUT_IGNORED, Key(automaton, c)) << c;
-	EXPECT_TRUE(automaton.IsEmpty());
-	EXPECT_EQ("", automaton.Pending());
-	EXPECT_EQ(INPUT_IGNORED, automaton.Undo());
-	EXPECT_EQ(INPUT_IGNORED, automaton.Cancel());
-	automaton.ForceConfirm();
-	EXPECT_EQ("", automaton.Confirmed());
-}
-
-
 TEST_F(AutomatonTest, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
 {
 	// Typed one after another into the same automaton.
@@ -155,28 +141,21 @@ TEST_F(AutomatonTest, KeysMatchTheLowByteAndQuotedKeysAreDecoded)
 }
 
 
-TEST_F(AutomatonTest, SecondTableReplacesAndExtendsTheFirst)
-{
-	ReadTable(fAutomaton, kDataDir + "second.table");
-	EXPECT_EQ(Euc("カ"), Type(fAutomaton, "ka"));
-	EXPECT_EQ(Euc("ず"), Type(fAutomaton, "kz"));
-	EXPECT_EQ(Euc("き"), Type(fAutomaton, "ki"));
-	// kk is now defined with an empty value: neither っ nor a carried k
-	EXPECT_EQ("", Type(fAutomaton, "kk"));
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-}
-
-
 TEST_F(AutomatonTest, MissingFileAddsNothingAndInitEmpties)
 {
 	std::ifstream missing(kDataDir + "no-such.table");
 	fAutomaton.Read(missing);
 	EXPECT_EQ(Euc("か"), Type(fAutomaton, "ka"));
 
+	// An automaton with no table takes no key and has nothing to undo.
 	NuvAutomaton empty;
 	std::ifstream alsoMissing(kDataDir + "no-such.table");
 	empty.Read(alsoMissing);
-	EXPECT_EQ(INPUT_IGNORED, Key(empty, 'k'));
+	for (int32_t c : {0x00, 0x07, 0x20, 0x61, 0xA4, 0x8281E3})
+		EXPECT_EQ(INPUT_IGNORED, Key(empty, c)) << c;
+	EXPECT_TRUE(empty.IsEmpty());
+	EXPECT_EQ(INPUT_IGNORED, empty.Undo());
+	EXPECT_EQ(INPUT_IGNORED, empty.Cancel());
 
 	Type(fAutomaton, "k");
 	fAutomaton.Init();

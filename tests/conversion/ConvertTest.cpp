@@ -181,44 +181,6 @@ TEST_F(ConversionTest, PrintableKeyConfirmsThePreeditCandidateAndStartsAgain)
 }
 
 
-TEST_F(ConversionTest, CancelAndPreviousFromTheFirstReturnToTheReading)
-{
-	driver.Type("Kanji ");
-	KeyStep step = driver.Press(kCancel);
-	EXPECT_EQ(step.preedit, "▽かんじ");
-	EXPECT_EQ(step.result, INPUT_CONSUMED);
-	EXPECT_EQ(driver.Press(' ').preedit, "▼漢字");
-	EXPECT_EQ(driver.Press('x').preedit, "▽かんじ");
-
-	// with okurigana, the reading comes back with it merged in
-	driver.Type("\b\b\b");
-	EXPECT_EQ(driver.Type("\bOoKi").preedit, "▼大き");
-	EXPECT_EQ(driver.Press('x').preedit, "▽おおき");
-	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
-}
-
-
-TEST_F(ConversionTest, SteppingPastTheLastCandidateOpensRegistration)
-{
-	driver.Type("Oo");
-	EXPECT_EQ(driver.Type("Ki ").preedit, "▼多き");
-	controler.TakeCalls();
-	EXPECT_EQ(driver.Press(' ').preedit, "★|");
-	EXPECT_EQ(controler.ShownRegisters(), Words({"おお*k,き=大"}));
-
-	// cancelled, the conversion shows the candidate it showed before
-	EXPECT_EQ(driver.Press(kCancel).preedit, "▼多き");
-
-	driver.Type("\b");
-	driver.Type("Juuni      ");
-	EXPECT_EQ(controler.ShownCandidates(), Words({"亥"}));
-	EXPECT_EQ(driver.Press(' ').preedit, "★|");
-	EXPECT_TRUE(controler.ShownCandidates().empty());
-	EXPECT_EQ(driver.Press(kCancel).preedit, "▼");
-	EXPECT_EQ(controler.ShownCandidates(), Words({"亥"}));
-}
-
-
 TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 {
 	// Fault mended: backspace must shorten only the candidate it confirms,

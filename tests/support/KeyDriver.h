@@ -3,15 +3,6 @@
 // every round; the key reaches the application when the last answer is
 // INPUT_IGNORED and the controller is empty.
 //
-// Scenario tests read best with the expected texts after each key:
-//
-//	KeyDriver driver(controler);
-//	EXPECT_EQ(driver.Press('K').preedit, "▽k");
-//	EXPECT_EQ(driver.Type("anji").preedit, "▽かんじ");
-//	KeyStep step = driver.Press('\r');
-//	EXPECT_EQ(step.confirmed, "かんじ");
-//	EXPECT_TRUE(step.passed);
-//
 // Keys are bytes of a std::string: "\n" is control-J, "\r" Enter, "\b"
 // Backspace, "\a" control-G, "\x11" control-Q, " " space. Other inputs
 // (multi-byte characters, key codes) go through Press(nuv_input).

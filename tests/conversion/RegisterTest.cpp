@@ -176,17 +176,6 @@ TEST_F(ConversionTest, RegisteredWordWithOkuriganaIsLearnedUnderItsOkuriKey)
 }
 
 
-TEST_F(ConversionTest, RegistrationFromConversionKeepsTheReadingAndLearnsFirst)
-{
-	driver.Type("Ki  ");
-	EXPECT_EQ(controler.ShownRegisters(), Words({"き=木"}));
-	driver.Type("Sei \n");
-	EXPECT_EQ(driver.Press(kEnter).confirmed, "清");
-	EXPECT_EQ(driver.Type("Ki ").preedit, "▼清");
-	EXPECT_EQ(driver.Press(' ').preedit, "▼木");
-}
-
-
 TEST_F(ConversionTest, RegistrationsNestToAnyDepthAndUnwindInOrder)
 {
 	driver.Type("Kiyosi ");

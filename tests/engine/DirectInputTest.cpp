@@ -30,26 +30,20 @@ protected:
 };
 
 
-TEST_F(DirectInput, RomajiOfSentencesConfirmsHiragana)
+TEST_F(DirectInput, RomajiConfirmsHiraganaOrKatakanaUntilToggledBack)
 {
 	EXPECT_EQ(driver.Press('k').preedit, "k");
 	EXPECT_EQ(driver.Press('y').preedit, "ky");
 	EXPECT_EQ(driver.Press('a').confirmed, "きゃ");
-
 	KeyStep step = driver.Type("xtuxyafaira-,kippu");
 	EXPECT_EQ(step.confirmed, "っゃふぁいらー、きっぷ");
 	EXPECT_EQ(step.preedit, "");
 	EXPECT_TRUE(controler.IsEmpty());
-}
 
-
-TEST_F(DirectInput, KatakanaModeConfirmsKatakanaUntilToggledBack)
-{
 	driver.Press('q');
 	EXPECT_EQ(driver.Press('k').preedit, "k");
 	EXPECT_EQ(driver.Press('a').confirmed, "カ");
 	EXPECT_EQ(driver.Type("vaiorinn").confirmed, "ヴァイオリン");
-
 	driver.Press('q');
 	EXPECT_EQ(driver.Type("ka").confirmed, "か");
 	EXPECT_EQ(controler.CallsNamed("SetMode"),

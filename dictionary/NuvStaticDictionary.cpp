@@ -6,15 +6,20 @@
 #include <new>
 #include <string>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 
 namespace {
 
 // A file whose lines fall into at most this many runs in key order (the
 // usual dictionary has two: its okuri-ari and okuri-nasi sections, each
-// sorted) is put in order by merging the runs; any other file is sorted
-// from scratch. Both keep lines with equal keys in file order, so that a
-// look-up gives the same entry whichever way the file was ordered.
-const size_t kMaxMergedRuns = 16;
+// sorted) keeps its items in file order and is searched run by run; any
+// other file is sorted, stably, into one run. Either way lines with equal
+// keys are merged in file order, so that a look-up gives the same entry
+// whichever way the file was ordered.
+const size_t kMaxRuns = 16;
 
 // Chunk size for a stream whose length cannot be measured by seeking.
 const size_t kReadChunkSize = 64 * 1024;
@@ -28,16 +33,14 @@ const size_t kTypicalLineLength = 24;
 const std::streamoff kMaxMeasuredSize = std::streamoff(1) << 32;
 
 // NUL bytes after the text in the buffer: its terminator, and room for the
-// scans below, which read eight bytes at a time.
-const size_t kPadding = 16;
+// scans below, which read up to 65 bytes from a position before the end.
+const size_t kPadding = 72;
 
 typedef NuvStaticDictionary::dict_item dict_item;
 
 
-// Word-wise scanning. The loader spends its time looking at every byte of
-// the text; eight at a time is several times faster than one, and faster
-// than a library call per short line. A word may extend past the end of the
-// text into the padding, never past the buffer.
+// Byte order of NUL-terminated keys in the buffer, like strcmp(), a word
+// at a time where words can be loaded.
 #if defined(__GNUC__) && defined(__BYTE_ORDER__) \
 	&& __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
 
@@ -71,43 +74,23 @@ NonZeroBytes(uint64_t word)
 }
 
 
-// The first blank followed by "/", or line feed, at or after `p`; `end` if
-// the text ends first.
-char*
-FindKeyEnd(char* p, char* end)
+// The first eight bytes of a NUL-terminated key, zero after its end, as a
+// number whose order is the byte order of the keys (a prefix order: keys in
+// order give numbers in order, equal or ascending). Reads eight bytes,
+// which the buffer's padding always allows.
+inline uint64_t
+KeyPrefix(const char* key)
 {
-	for (; p < end; p += 8) {
-		uint64_t word = LoadWord(p);
-		uint64_t marks = ZeroBytes(word ^ (kOnes * ' '))
-			| ZeroBytes(word ^ (kOnes * '\n'));
-		for (; marks != 0; marks &= marks - 1) {
-			char* found = p + (__builtin_ctzll(marks) >> 3);
-			if (found >= end)
-				return end;
-			if (*found == '\n' || (*found == ' ' && found[1] == '/'))
-				return found;
-		}
+	uint64_t word = LoadWord(key);
+	uint64_t zeros = ZeroBytes(word);
+	if (zeros != 0) {
+		// the byte after the first NUL and all above it become zero
+		word &= (zeros & (~zeros + 1)) - 1;
 	}
-	return end;
+	return __builtin_bswap64(word);
 }
 
 
-// The first line feed at or after `p`; `end` if the text ends first.
-char*
-FindLineEnd(char* p, char* end)
-{
-	for (; p < end; p += 8) {
-		uint64_t marks = ZeroBytes(LoadWord(p) ^ (kOnes * '\n'));
-		if (marks != 0) {
-			char* found = p + (__builtin_ctzll(marks) >> 3);
-			return found < end ? found : end;
-		}
-	}
-	return end;
-}
-
-
-// strcmp() of two NUL-terminated keys in the buffer.
 int
 CompareKeys(const char* a, const char* b)
 {
@@ -124,42 +107,6 @@ CompareKeys(const char* a, const char* b)
 
 #else
 
-char*
-FindKeyEnd(char* p, char* end)
-{
-	for (; p < end; p++) {
-		if (*p == '\n' || (*p == ' ' && p[1] == '/'))
-			return p;
-	}
-	return end;
-}
-
-
-char*
-FindLineEnd(char* p, char* end)
-{
-	char* found = static_cast<char*>(std::memchr(p, '\n', end - p));
-	return found != nullptr ? found : end;
-}
-
-
-int
-CompareKeys(const char* a, const char* b)
-{
-	return std::strcmp(a, b);
-}
-
-#endif
-
-
-// Items per entry of the prefix index: one byte per line, and a search
-// over the items themselves of three steps.
-const size_t kPrefixStride = 8;
-
-
-// The first eight bytes of a NUL-terminated key, zero-padded, as a number
-// whose order is the byte order of the keys (a prefix order: keys in order
-// give numbers in order, equal or ascending).
 uint64_t
 KeyPrefix(const char* key)
 {
@@ -174,118 +121,73 @@ KeyPrefix(const char* key)
 }
 
 
+int
+CompareKeys(const char* a, const char* b)
+{
+	return std::strcmp(a, b);
+}
+
+#endif
+
+
+// The bytes the loader looks for, sixty-four at a time: bit i of
+// `lineFeeds` marks a line feed at p[i], bit i of `separators` a blank at
+// p[i] followed by "/" at p[i + 1]. Reads p[0] to p[64].
+struct block_marks {
+	uint64_t	lineFeeds;
+	uint64_t	separators;
+};
+
+const size_t kBlockSize = 64;
+
+#if defined(__SSE2__)
+
+inline block_marks
+MarkBlock(const char* p)
+{
+	block_marks marks = {0, 0};
+	for (int i = 0; i < 4; i++) {
+		const char* part = p + 16 * i;
+		__m128i bytes = _mm_loadu_si128(
+			reinterpret_cast<const __m128i*>(part));
+		__m128i next = _mm_loadu_si128(
+			reinterpret_cast<const __m128i*>(part + 1));
+		uint64_t lineFeeds = static_cast<uint32_t>(_mm_movemask_epi8(
+			_mm_cmpeq_epi8(bytes, _mm_set1_epi8('\n'))));
+		uint64_t separators = static_cast<uint32_t>(_mm_movemask_epi8(
+			_mm_and_si128(_mm_cmpeq_epi8(bytes, _mm_set1_epi8(' ')),
+				_mm_cmpeq_epi8(next, _mm_set1_epi8('/')))));
+		marks.lineFeeds |= lineFeeds << (16 * i);
+		marks.separators |= separators << (16 * i);
+	}
+	return marks;
+}
+
+#else
+
+inline block_marks
+MarkBlock(const char* p)
+{
+	block_marks marks = {0, 0};
+	for (size_t i = 0; i < kBlockSize; i++) {
+		marks.lineFeeds |= uint64_t(p[i] == '\n') << i;
+		marks.separators |= uint64_t(p[i] == ' ' && p[i + 1] == '/') << i;
+	}
+	return marks;
+}
+
+#endif
+
+
+// Items per entry of the prefix index: one byte per line, and a search
+// over the items themselves of three steps.
+const size_t kPrefixStride = 8;
+
+
 bool
 KeyLess(const dict_item& item, const char* key)
 {
 	return std::strcmp(item.key, key) < 0;
-}
-
-
-// Galloping searches: probe 1, 2, 4, ... items from one end of the sorted
-// range [first, last), then search between the last two probes by
-// bisection, so that a boundary k items from that end costs about 2 log k
-// comparisons instead of k.
-//
-// From the front: the first item that does not go before `value`. An item
-// goes before it when it is smaller, or also when equal with `equalBefore`.
-template<typename Item>
-Item*
-GallopFromFront(Item* first, Item* last, const dict_item& value,
-	bool equalBefore)
-{
-	auto goesBefore = [&](const dict_item& item) {
-		int order = CompareKeys(item.key, value.key);
-		return equalBefore ? order <= 0 : order < 0;
-	};
-	const size_t count = last - first;
-	size_t known = 0;	// items [0, known) go before `value`
-	size_t step = 1;
-	while (known + step <= count && goesBefore(first[known + step - 1])) {
-		known += step;
-		step *= 2;
-	}
-	Item* low = first + known;
-	Item* high = first + std::min(known + step - 1, count);
-	return std::partition_point(low, high, goesBefore);
-}
-
-
-// From the back: the first item of the tail of items that go after `value`.
-// An item goes after it when it is greater, or also when equal with
-// `equalAfter`.
-template<typename Item>
-Item*
-GallopFromBack(Item* first, Item* last, const dict_item& value,
-	bool equalAfter)
-{
-	auto goesAfter = [&](const dict_item& item) {
-		int order = CompareKeys(item.key, value.key);
-		return equalAfter ? order >= 0 : order > 0;
-	};
-	const size_t count = last - first;
-	size_t known = 0;	// the last `known` items go after `value`
-	size_t step = 1;
-	while (known + step <= count
-		&& goesAfter(*(last - (known + step)))) {
-		known += step;
-		step *= 2;
-	}
-	Item* high = last - known;
-	Item* low = last - std::min(known + step - 1, count);
-	return std::partition_point(low, high,
-		[&](const dict_item& item) { return !goesAfter(item); });
-}
-
-
-// Merges the sorted neighbouring runs [a, b) and [b, c) in place; of equal
-// keys, those of the first run come first. Only the shorter run is copied
-// aside, and whole stretches of one run move at a time.
-void
-MergeRuns(dict_item* a, dict_item* b, dict_item* c)
-{
-	if (b - a <= c - b) {
-		std::vector<dict_item> aside(a, b);
-		const dict_item* first = aside.data();
-		const dict_item* firstEnd = first + aside.size();
-		dict_item* second = b;
-		dict_item* out = a;
-		while (first < firstEnd && second < c) {
-			if (CompareKeys(second->key, first->key) < 0) {
-				dict_item* stop = GallopFromFront(second, c, *first, false);
-				out = std::copy(second, stop, out);
-				second = stop;
-			} else {
-				const dict_item* stop = GallopFromFront(first, firstEnd,
-					*second, true);
-				out = std::copy(first, stop, out);
-				first = stop;
-			}
-		}
-		// what is left of the second run is in place already
-		std::copy(first, firstEnd, out);
-		return;
-	}
-
-	std::vector<dict_item> aside(b, c);
-	const dict_item* second = aside.data();
-	const dict_item* secondEnd = second + aside.size();
-	dict_item* firstEnd = b;
-	dict_item* out = c;
-	while (a < firstEnd && second < secondEnd) {
-		if (CompareKeys(secondEnd[-1].key, firstEnd[-1].key) < 0) {
-			dict_item* stop = GallopFromBack(a, firstEnd, secondEnd[-1],
-				false);
-			out = std::copy_backward(stop, firstEnd, out);
-			firstEnd = stop;
-		} else {
-			const dict_item* stop = GallopFromBack(second, secondEnd,
-				firstEnd[-1], true);
-			out = std::copy_backward(stop, secondEnd, out);
-			secondEnd = stop;
-		}
-	}
-	// what is left of the first run is in place already
-	std::copy_backward(second, secondEnd, out);
 }
 
 }	// namespace
@@ -310,6 +212,7 @@ NuvStaticDictionary::Clear()
 	items.shrink_to_fit();
 	fPrefixes.clear();
 	fPrefixes.shrink_to_fit();
+	fRunStarts.clear();
 	buffer.reset();
 }
 
@@ -345,20 +248,32 @@ NuvStaticDictionary::FindEntry(const nuv_candidate& query)
 	if (key.find('\0') != std::string::npos)
 		return result;
 
+	// The runs are in file order and so are the matches within a run: the
+	// result is what merging every matching line, in file order, into an
+	// empty entry gives. For the first line that is the line without
+	// repeated words.
 	const char* text = key.c_str();
-	std::pair<size_t, size_t> range = _NarrowSearch(text);
-	auto item = std::lower_bound(items.begin() + range.first,
-		items.begin() + range.second, text, KeyLess);
-	if (item == items.end() || std::strcmp(item->key, text) != 0)
-		return result;
-
-	// The result is what merging every matching line into an empty entry
-	// gives; for the first line that is the line without repeated words.
-	result = NuvEntry(item->entry);
-	result.RemoveDuplicates();
-	for (++item; item != items.end() && std::strcmp(item->key, text) == 0;
-			++item)
-		result.Merge(NuvEntry(item->entry));
+	uint64_t prefix = 0;
+	for (size_t i = 0; i < 8; i++) {
+		prefix = (prefix << 8)
+			| (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);
+	}
+	bool found = false;
+	for (size_t run = 0; run + 1 < fRunStarts.size(); run++) {
+		const size_t runEnd = fRunStarts[run + 1];
+		std::pair<size_t, size_t> range = _NarrowSearch(prefix, run);
+		size_t i = std::lower_bound(items.begin() + range.first,
+			items.begin() + range.second, text, KeyLess) - items.begin();
+		for (; i < runEnd && std::strcmp(items[i].key, text) == 0; i++) {
+			if (found) {
+				result.Merge(NuvEntry(items[i].entry));
+				continue;
+			}
+			result = NuvEntry(items[i].entry);
+			result.RemoveDuplicates();
+			found = true;
+		}
+	}
 	return result;
 }
 
@@ -418,10 +333,14 @@ NuvStaticDictionary::_ReadBuffer(std::istream& in, size_t& length)
 }
 
 
-// Cuts the text into items and puts them in key order.
+// Cuts the text into items in file order, noting where the keys stop
+// ascending and sampling the prefix index on the way, while each key is
+// still in the cache.
 //
-// Runs of keys in ascending order are noted on the way, comparing each key
-// with the one before it while both are still in the cache.
+// One pass over the text marks, 64 bytes at a time, the line feeds and the
+// blank-slashes; each line then takes its first blank-slash and its line
+// feed from the marks, so that the loop branches about once per line and
+// once per block rather than once per byte looked for.
 void
 NuvStaticDictionary::_SplitLines(size_t length)
 {
@@ -429,101 +348,119 @@ NuvStaticDictionary::_SplitLines(size_t length)
 	char* const end = start + length;
 
 	// A dictionary line is some 24 bytes; the vector grows if lines are
-	// shorter, and the merge below leaves it at its exact size.
+	// shorter.
 	items.reserve(length / kTypicalLineLength + 16);
+	fPrefixes.reserve(items.capacity() / kPrefixStride + 1);
+	fRunStarts.push_back(0);
 
-	std::vector<size_t> runStarts;
-	runStarts.push_back(0);
 	const char* previousKey = nullptr;
+	uint64_t previousPrefix = 0;
+	auto addItem = [&](char* key, char* entry) {
+		uint64_t prefix = KeyPrefix(key);
+		// keys whose first eight bytes are equal and hold no NUL are
+		// compared in full
+		if (previousKey != nullptr && (previousPrefix > prefix
+				|| (previousPrefix == prefix && (prefix & 0xFF) != 0
+					&& CompareKeys(previousKey + 8, key + 8) > 0)))
+			fRunStarts.push_back(items.size());
+		if (items.size() % kPrefixStride == 0)
+			fPrefixes.push_back(prefix);
+		items.emplace_back(key, entry);
+		previousKey = key;
+		previousPrefix = prefix;
+	};
 
-	for (char* line = start; line < end; ) {
-		if (*line == ';') {
-			line = FindLineEnd(line, end) + 1;
-			continue;
+	// The line being cut, from `line` on, and its blank-slash once found;
+	// `wantKey` while neither is found nor the line a comment.
+	char* line = start;
+	char* keyEnd = nullptr;
+	bool wantKey = *line != ';';
+	for (char* block = start; block < end; block += kBlockSize) {
+		const block_marks marks = MarkBlock(block);
+		uint64_t from = ~uint64_t(0);	// the bytes from `line` on
+		for (;;) {
+			const uint64_t lineFeeds = marks.lineFeeds & from;
+			if (lineFeeds == 0) {
+				// the line goes on in the next block
+				const uint64_t separators = marks.separators & from;
+				if (wantKey && separators != 0) {
+					keyEnd = block + __builtin_ctzll(separators);
+					*keyEnd = '\0';
+					wantKey = false;
+				}
+				break;
+			}
+			const int lineFeed = __builtin_ctzll(lineFeeds);
+			// the separators before the line feed
+			const uint64_t separators = marks.separators & from
+				& (lineFeeds ^ (lineFeeds - 1));
+			if (wantKey && separators != 0) {
+				keyEnd = block + __builtin_ctzll(separators);
+				*keyEnd = '\0';
+			}
+			block[lineFeed] = '\0';
+			if (keyEnd != nullptr)
+				addItem(line, keyEnd + 2);
+			line = block + lineFeed + 1;
+			keyEnd = nullptr;
+			wantKey = *line != ';';
+			from = lineFeed == 63 ? 0 : ~uint64_t(0) << (lineFeed + 1);
 		}
-
-		char* keyEnd = FindKeyEnd(line, end);
-		if (keyEnd == end || *keyEnd == '\n') {
-			// no blank-slash: not an item
-			*keyEnd = '\0';
-			line = keyEnd + 1;
-			continue;
-		}
-		*keyEnd = '\0';
-		char* entry = keyEnd + 2;
-		char* lineEnd = FindLineEnd(entry, end);
-		*lineEnd = '\0';
-
-		if (previousKey != nullptr && CompareKeys(previousKey, line) > 0)
-			runStarts.push_back(items.size());
-		items.emplace_back(line, entry);
-		previousKey = line;
-		line = lineEnd + 1;
 	}
+	// a last line without a line feed, ended by the buffer's NUL
+	if (line < end && keyEnd != nullptr)
+		addItem(line, keyEnd + 2);
 
-	_SortItems(runStarts);
-	_IndexPrefixes();
+	_SortItems();
 }
 
 
+// Sorts the items into one run when there are too many runs to search one
+// by one.
 void
-NuvStaticDictionary::_SortItems(const std::vector<size_t>& runStarts)
+NuvStaticDictionary::_SortItems()
 {
-	if (runStarts.size() <= 1)
+	fRunStarts.push_back(items.size());
+	if (fRunStarts.size() <= kMaxRuns + 1)
 		return;
-	if (runStarts.size() > kMaxMergedRuns) {
-		std::stable_sort(items.begin(), items.end());
-		return;
-	}
 
-	// Merge neighbouring runs pairwise until one is left.
-	std::vector<size_t> bounds(runStarts);
-	bounds.push_back(items.size());
-	while (bounds.size() > 2) {
-		std::vector<size_t> merged;
-		merged.push_back(0);
-		size_t i = 0;
-		for (; i + 2 < bounds.size(); i += 2) {
-			MergeRuns(items.data() + bounds[i], items.data() + bounds[i + 1],
-				items.data() + bounds[i + 2]);
-			merged.push_back(bounds[i + 2]);
-		}
-		if (i + 1 < bounds.size())
-			merged.push_back(bounds[i + 1]);
-		bounds.swap(merged);
-	}
-}
-
-
-void
-NuvStaticDictionary::_IndexPrefixes()
-{
-	fPrefixes.reserve(items.size() / kPrefixStride + 1);
+	std::stable_sort(items.begin(), items.end());
+	fRunStarts.clear();
+	fRunStarts.push_back(0);
+	fRunStarts.push_back(items.size());
+	fPrefixes.clear();
 	for (size_t i = 0; i < items.size(); i += kPrefixStride)
 		fPrefixes.push_back(KeyPrefix(items[i].key));
 }
 
 
-// The range of items that holds the first item not less than `key`, or its
-// end when there is none.
+// The range of items of run `run` that holds the first item of the run not
+// less than a key whose KeyPrefix() is `prefix`, or the run's end when
+// there is none.
+//
+// The samples are the items whose index is a multiple of kPrefixStride;
+// within a run their prefixes ascend.
 std::pair<size_t, size_t>
-NuvStaticDictionary::_NarrowSearch(const char* key) const
+NuvStaticDictionary::_NarrowSearch(uint64_t prefix, size_t run) const
 {
-	uint64_t prefix = KeyPrefix(key);
+	const size_t runStart = fRunStarts[run];
+	const size_t runEnd = fRunStarts[run + 1];
+	auto samples = fPrefixes.begin()
+		+ (runStart + kPrefixStride - 1) / kPrefixStride;
+	auto samplesEnd = fPrefixes.begin()
+		+ (runEnd + kPrefixStride - 1) / kPrefixStride;
 	// Sampled items before `first` have smaller prefixes, so smaller keys;
 	// those from `last` on have greater prefixes, so greater keys.
-	size_t first = std::lower_bound(fPrefixes.begin(), fPrefixes.end(),
-		prefix) - fPrefixes.begin();
+	auto first = std::lower_bound(samples, samplesEnd, prefix);
 	// Few samples share a prefix: look at the next ones before searching.
-	size_t last = first;
-	while (last < fPrefixes.size() && last - first < 4
-		&& fPrefixes[last] == prefix)
-		last++;
-	if (last < fPrefixes.size() && fPrefixes[last] == prefix) {
-		last = std::upper_bound(fPrefixes.begin() + last, fPrefixes.end(),
-			prefix) - fPrefixes.begin();
-	}
-	size_t low = first == 0 ? 0 : (first - 1) * kPrefixStride + 1;
-	size_t high = std::min(last * kPrefixStride, items.size());
+	auto last = first;
+	while (last < samplesEnd && last - first < 4 && *last == prefix)
+		++last;
+	if (last < samplesEnd && *last == prefix)
+		last = std::upper_bound(last, samplesEnd, prefix);
+	size_t low = first == samples ? runStart
+		: (first - fPrefixes.begin() - 1) * kPrefixStride + 1;
+	size_t high = last == samplesEnd ? runEnd
+		: (last - fPrefixes.begin()) * kPrefixStride;
 	return std::make_pair(low, high);
 }

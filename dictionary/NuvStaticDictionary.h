@@ -3,10 +3,12 @@
 // Read() keeps the whole file in one NUL-terminated buffer and cuts it up in
 // place: each line's line feed and the blank of its first blank-slash become
 // NUL, and the line becomes one item of two pointers, its key text and its
-// entry text. The items are sorted by key text, so FindEntry() is a binary
-// search plus the parsing of the matching lines; nothing else is parsed and
-// nothing is cached. A sampled index of key prefixes (a byte per line)
-// keeps most of the search in the processor's cache.
+// entry text. The items stay in file order, which for a dictionary file is
+// a few runs in key text order (two sections, each sorted); FindEntry() is a
+// binary search in each run plus the parsing of the matching lines; nothing
+// else is parsed and nothing is cached. A file of many runs has its items
+// sorted into one run instead. A sampled index of key prefixes (a byte per
+// line) keeps most of the search in the processor's cache.
 //
 // Lines that begin with ";" are comments; lines without a blank-slash are
 // skipped. A last line without a line feed is loaded like the others, so a
@@ -52,7 +54,7 @@ public:
 	virtual	void				Write(std::ostream& out) override;
 
 	// Every line whose key text is query.reading followed by query.okuri,
-	// parsed and merged in item order into one entry (so a word appears
+	// parsed and merged in file order into one entry (so a word appears
 	// once); an empty entry when there is none.
 	virtual	NuvEntry			FindEntry(const nuv_candidate& query) override;
 
@@ -72,16 +74,19 @@ protected:
 private:
 			void				_ReadBuffer(std::istream& in, size_t& length);
 			void				_SplitLines(size_t length);
-			void				_SortItems(
-									const std::vector<size_t>& runStarts);
-			void				_IndexPrefixes();
-			std::pair<size_t, size_t> _NarrowSearch(const char* key) const;
+			void				_SortItems();
+			std::pair<size_t, size_t> _NarrowSearch(uint64_t prefix,
+									size_t run) const;
 
 			// The first eight key bytes of every kPrefixStride-th item, as
-			// numbers in key order: a search over this small array, which
+			// numbers in key order (ascending within each run): a search over this small array, which
 			// stays in the cache, leaves a few items to search in the
 			// buffer itself.
 			std::vector<uint64_t> fPrefixes;
+
+			// The first item of each run of ascending keys, then the
+			// number of items: runs are [fRunStarts[i], fRunStarts[i + 1]).
+			std::vector<size_t>	fRunStarts;
 };
 
 // Byte order of the key texts, bytes compared as unsigned values.

@@ -212,3 +212,43 @@ TEST(NuvStaticDictionary, GarbageLoadsLikeTheLinearScan)
 		}
 	}
 }
+
+
+TEST(NuvStaticDictionary, LongLinesAndManyRunsLoadLikeTheLinearScan)
+{
+	// Keys and entries from one byte to a few hundred, so that keys,
+	// blank-slashes and line feeds fall on every side of the loader's
+	// 64-byte blocks; files of 16 and 17 descending runs, on either side of
+	// searching run by run and sorting into one.
+	std::mt19937 random(5);
+	for (int runs : {16, 17}) {
+		std::vector<std::string> keys;
+		for (int run = 0; run < runs; run++) {
+			std::vector<std::string> part;
+			for (int i = 0; i < 12; i++) {
+				std::string key(1 + random() % 150, 'a');
+				key.back() = static_cast<char>('a' + random() % 3);
+				part.push_back(key);
+			}
+			// each run starts below the last one's end
+			part.push_back("a");
+			std::sort(part.begin(), part.end());
+			keys.insert(keys.end(), part.begin(), part.end());
+		}
+		std::string text = ";" + std::string(100, 'c') + " /x/\n";
+		for (size_t i = 0; i < keys.size(); i++) {
+			text += keys[i] + " /w" + std::to_string(i) + "/"
+				+ std::string(random() % 200, 'e') + " /z/\n";
+		}
+
+		NuvStaticDictionary dictionary;
+		Load(dictionary, text);
+		EXPECT_EQ(keys.size(), dictionary.CountItems());
+		keys.push_back(std::string(200, 'a'));
+		for (const std::string& key : keys) {
+			NuvEntry expected = LinearScan(text, key);
+			NuvEntry found = dictionary.FindEntry(Query(key));
+			ASSERT_EQ(expected.stems, found.stems) << runs << " " << key;
+		}
+	}
+}

@@ -74,14 +74,17 @@ NonZeroBytes(uint64_t word)
 }
 
 
-// The first eight bytes of a NUL-terminated key, zero after its end, as a
-// number whose order is the byte order of the keys (a prefix order: keys in
-// order give numbers in order, equal or ascending). Reads eight bytes,
-// which the buffer's padding always allows.
+// The first eight bytes of a key of at most `length` bytes, or up to its
+// first NUL, zero after its end, as a number whose order is the byte order
+// of the keys (a prefix order: keys in order give numbers in order, equal
+// or ascending). Reads eight bytes, which the buffer's padding always
+// allows.
 inline uint64_t
-KeyPrefix(const char* key)
+KeyPrefix(const char* key, size_t length)
 {
 	uint64_t word = LoadWord(key);
+	if (length < 8)
+		word &= ~(~uint64_t(0) << (8 * length));
 	uint64_t zeros = ZeroBytes(word);
 	if (zeros != 0) {
 		// the byte after the first NUL and all above it become zero
@@ -108,12 +111,12 @@ CompareKeys(const char* a, const char* b)
 #else
 
 uint64_t
-KeyPrefix(const char* key)
+KeyPrefix(const char* key, size_t length)
 {
 	uint64_t prefix = 0;
 	bool ended = false;
-	for (int i = 0; i < 8; i++) {
-		ended = ended || key[i] == '\0';
+	for (size_t i = 0; i < 8; i++) {
+		ended = ended || i >= length || key[i] == '\0';
 		prefix = (prefix << 8)
 			| (ended ? 0 : static_cast<unsigned char>(key[i]));
 	}
@@ -355,8 +358,14 @@ NuvStaticDictionary::_SplitLines(size_t length)
 
 	const char* previousKey = nullptr;
 	uint64_t previousPrefix = 0;
+	// The key's prefix is taken before its end becomes NUL: a load that
+	// overlaps a byte just stored waits for the store.
+	uint64_t prefix = 0;
+	auto cutKey = [&](char* key, char* separator) {
+		prefix = KeyPrefix(key, separator - key);
+		*separator = '\0';
+	};
 	auto addItem = [&](char* key, char* entry) {
-		uint64_t prefix = KeyPrefix(key);
 		// keys whose first eight bytes are equal and hold no NUL are
 		// compared in full
 		if (previousKey != nullptr && (previousPrefix > prefix
@@ -385,7 +394,7 @@ NuvStaticDictionary::_SplitLines(size_t length)
 				const uint64_t separators = marks.separators & from;
 				if (wantKey && separators != 0) {
 					keyEnd = block + __builtin_ctzll(separators);
-					*keyEnd = '\0';
+					cutKey(line, keyEnd);
 					wantKey = false;
 				}
 				break;
@@ -396,7 +405,7 @@ NuvStaticDictionary::_SplitLines(size_t length)
 				& (lineFeeds ^ (lineFeeds - 1));
 			if (wantKey && separators != 0) {
 				keyEnd = block + __builtin_ctzll(separators);
-				*keyEnd = '\0';
+				cutKey(line, keyEnd);
 			}
 			block[lineFeed] = '\0';
 			if (keyEnd != nullptr)
@@ -430,7 +439,7 @@ NuvStaticDictionary::_SortItems()
 	fRunStarts.push_back(items.size());
 	fPrefixes.clear();
 	for (size_t i = 0; i < items.size(); i += kPrefixStride)
-		fPrefixes.push_back(KeyPrefix(items[i].key));
+		fPrefixes.push_back(KeyPrefix(items[i].key, 8));
 }
 
 

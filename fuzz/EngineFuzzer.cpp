@@ -40,7 +40,7 @@ const int kMaxRounds = 16;
 // and again into megabytes; every key then costs time in proportion to it.
 // That is the user's own doing, not a fault, so an input whose composed
 // text passes this size types no further keys.
-const size_t kMaxPendingBytes = 64 * 1024;
+const size_t kMaxPendingBytes = 4096;
 
 const int32_t kClearKey = 0x88;
 

@@ -379,12 +379,16 @@ NuvStaticDictionary::_SplitLines(size_t length)
 		previousPrefix = prefix;
 	};
 
+	// A line feed in the padding ends a last line that has none, so that
+	// it is cut like the others; cutting makes it the text's NUL again.
+	*end = '\n';
+
 	// The line being cut, from `line` on, and its blank-slash once found;
 	// `wantKey` while neither is found nor the line a comment.
 	char* line = start;
 	char* keyEnd = nullptr;
 	bool wantKey = *line != ';';
-	for (char* block = start; block < end; block += kBlockSize) {
+	for (char* block = start; block <= end; block += kBlockSize) {
 		const block_marks marks = MarkBlock(block);
 		uint64_t from = ~uint64_t(0);	// the bytes from `line` on
 		for (;;) {
@@ -416,10 +420,6 @@ NuvStaticDictionary::_SplitLines(size_t length)
 			from = lineFeed == 63 ? 0 : ~uint64_t(0) << (lineFeed + 1);
 		}
 	}
-	// a last line without a line feed, ended by the buffer's NUL
-	if (line < end && keyEnd != nullptr)
-		addItem(line, keyEnd + 2);
-
 	_SortItems();
 }
 

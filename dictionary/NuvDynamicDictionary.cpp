@@ -57,9 +57,11 @@ NuvDynamicDictionary::Read(std::istream& in)
 		return;
 	NuvStaticDictionary::Read(in);
 
-	// The items come in key text order, which is the map's order within
-	// each of the two kinds of key: inserting next to the previous key of
-	// the same kind spares most of the map's searches.
+	// The items come in file order, and each section of a user dictionary
+	// file is written in the map's order for its kind of key: inserting next
+	// to the previous key of the same kind spares most of the map's
+	// searches. A hand-edited file in another order still loads, only with
+	// more searching.
 	auto okuriAriHint = entries.end();
 	auto okuriNasiHint = entries.end();
 	for (const dict_item& item : items) {

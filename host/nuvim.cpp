@@ -12,6 +12,7 @@
 // line on standard error naming the offending token and its position, for a
 // malformed command line or key script (then nothing is loaded).
 #include <cstdio>
+#include <exception>
 #include <fstream>
 #include <iostream>
 #include <iterator>
@@ -227,13 +228,23 @@ ReadScript(const Options& options, std::vector<KeyStep>& steps)
 			text.assign(std::istreambuf_iterator<char>(std::cin),
 				std::istreambuf_iterator<char>());
 		} else {
+			// A directory opens but fails on the first read, which the
+			// stream reports by throwing.
 			std::ifstream in(options.scriptFile, std::ios::binary);
-			if (!in.is_open()) {
+			bool readable = in.is_open();
+			if (readable) {
+				try {
+					text.assign(std::istreambuf_iterator<char>(in),
+						std::istreambuf_iterator<char>());
+				} catch (const std::exception&) {
+					readable = false;
+				}
+				readable = readable && !in.bad();
+			}
+			if (!readable) {
 				return UsageError("cannot read the key script "
 					+ options.scriptFile);
 			}
-			text.assign(std::istreambuf_iterator<char>(in),
-				std::istreambuf_iterator<char>());
 		}
 	}
 

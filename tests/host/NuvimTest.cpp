@@ -298,6 +298,9 @@ TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 		{{"--keys", "a\x01"}, {"\\x01", "position 2"}},
 		{{"--script", badScript}, {"<C-1>", "line 2, column 1"}},
 		{{"--script", scratch.Path() + "/none.keys"}, {"none.keys"}},
+		// A directory given as the script used to end nuvim with an
+		// uncaught stream exception instead of a usage error.
+		{{"--script", scratch.Path()}, {"cannot read the key script"}},
 		{{"--bogus", "--keys", "a"}, {"--bogus", "argument 3"}},
 		{{"--keys", "a", "extra"}, {"extra", "argument 5"}},
 		{{"--screen", "wide", "--keys", "a"}, {"--screen wide",

@@ -1,5 +1,5 @@
 // Helpers shared by the fuzz targets: a check that stops the run with a
-// readable message, and the well-formedness test of EUC-JP text.
+// readable message, and the well-formedness tests of EUC-JP and UTF-8 text.
 //
 // A failed check prints where and what, then aborts; libFuzzer reports the
 // abort as a crash and saves the input that caused it.
@@ -62,6 +62,54 @@ IsWellFormedEuc(const std::string& text, bool allowC1 = false)
 				return false;
 			i += 2;
 		}
+	}
+	return true;
+}
+
+
+inline bool
+IsContinuationByte(unsigned char byte)
+{
+	return (byte & 0xC0) == 0x80;
+}
+
+
+// Well-formed UTF-8: shortest forms only, no surrogates, nothing above
+// U+10FFFF.
+inline bool
+IsWellFormedUtf8(const std::string& text)
+{
+	for (size_t i = 0; i < text.size();) {
+		const unsigned char lead = text[i];
+		size_t length;
+		uint32_t minimum;
+		if (lead < 0x80) {
+			i++;
+			continue;
+		} else if (lead >= 0xC0 && lead <= 0xDF) {
+			length = 2;
+			minimum = 0x80;
+		} else if (lead >= 0xE0 && lead <= 0xEF) {
+			length = 3;
+			minimum = 0x800;
+		} else if (lead >= 0xF0 && lead <= 0xF7) {
+			length = 4;
+			minimum = 0x10000;
+		} else
+			return false;
+		if (i + length > text.size())
+			return false;
+		uint32_t code = lead & (0xFF >> (length + 1));
+		for (size_t k = 1; k < length; k++) {
+			const unsigned char byte = text[i + k];
+			if (!IsContinuationByte(byte))
+				return false;
+			code = code << 6 | (byte & 0x3F);
+		}
+		if (code < minimum || code > 0x10FFFF
+			|| (code >= 0xD800 && code <= 0xDFFF))
+			return false;
+		i += length;
 	}
 	return true;
 }

@@ -22,53 +22,6 @@
 namespace {
 
 bool
-IsContinuationByte(char c)
-{
-	return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-
-// Well-formed UTF-8: shortest forms only, no surrogates, nothing above
-// U+10FFFF.
-bool
-IsUtf8(const std::string& text)
-{
-	for (size_t i = 0; i < text.size();) {
-		const unsigned char lead = text[i];
-		size_t length;
-		uint32_t minimum;
-		if (lead < 0x80) {
-			i++;
-			continue;
-		} else if (lead >= 0xC0 && lead <= 0xDF) {
-			length = 2;
-			minimum = 0x80;
-		} else if (lead >= 0xE0 && lead <= 0xEF) {
-			length = 3;
-			minimum = 0x800;
-		} else if (lead >= 0xF0 && lead <= 0xF7) {
-			length = 4;
-			minimum = 0x10000;
-		} else
-			return false;
-		if (i + length > text.size())
-			return false;
-		uint32_t code = lead & (0xFF >> (length + 1));
-		for (size_t k = 1; k < length; k++) {
-			if (!IsContinuationByte(text[i + k]))
-				return false;
-			code = code << 6 | (text[i + k] & 0x3F);
-		}
-		if (code < minimum || code > 0x10FFFF
-			|| (code >= 0xD800 && code <= 0xDFFF))
-			return false;
-		i += length;
-	}
-	return true;
-}
-
-
-bool
 SameSteps(const std::vector<KeyStep>& a, const std::vector<KeyStep>& b)
 {
 	if (a.size() != b.size())
@@ -106,7 +59,8 @@ CheckParsed(const std::string& script, const std::vector<KeyStep>& steps)
 		tokens += step.token;
 		tokenLines += step.token + "\r\n";
 		if (step.kind == KeyStep::KEY) {
-			NUV_FUZZ_CHECK(!step.bytes.empty() && IsUtf8(step.bytes));
+			NUV_FUZZ_CHECK(!step.bytes.empty()
+				&& nuv_fuzz::IsWellFormedUtf8(step.bytes));
 			if (step.token[0] != '<')
 				NUV_FUZZ_CHECK(step.bytes == step.token);
 		} else
@@ -130,7 +84,7 @@ CheckFailed(const std::string& script, const std::vector<KeyStep>& steps,
 	NUV_FUZZ_CHECK(!error.reason.empty());
 	for (const bool withLine : {false, true}) {
 		const std::string line = error.Describe(withLine);
-		NUV_FUZZ_CHECK(IsUtf8(line));
+		NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedUtf8(line));
 		for (const char c : line) {
 			const unsigned char byte = c;
 			NUV_FUZZ_CHECK(byte >= 0x20 && byte != 0x7F);
@@ -157,7 +111,7 @@ CheckFailed(const std::string& script, const std::vector<KeyStep>& steps,
 		}
 		if (k == script.size() || characters > error.position - 1)
 			break;
-		if (!IsContinuationByte(script[k])) {
+		if (!nuv_fuzz::IsContinuationByte(script[k])) {
 			characters++;
 			if (script[k] == '\n') {
 				line++;

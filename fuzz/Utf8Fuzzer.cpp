@@ -22,54 +22,6 @@ const char kSubstitute = 0x1A;
 
 
 bool
-IsContinuationByte(unsigned char byte)
-{
-	return (byte & 0xC0) == 0x80;
-}
-
-
-// Well-formed UTF-8: shortest forms only, no surrogates, nothing above
-// U+10FFFF.
-bool
-IsUtf8(const std::string& text)
-{
-	for (size_t i = 0; i < text.size();) {
-		const unsigned char lead = text[i];
-		size_t length;
-		uint32_t minimum;
-		if (lead < 0x80) {
-			i++;
-			continue;
-		} else if (lead >= 0xC0 && lead <= 0xDF) {
-			length = 2;
-			minimum = 0x80;
-		} else if (lead >= 0xE0 && lead <= 0xEF) {
-			length = 3;
-			minimum = 0x800;
-		} else if (lead >= 0xF0 && lead <= 0xF7) {
-			length = 4;
-			minimum = 0x10000;
-		} else
-			return false;
-		if (i + length > text.size())
-			return false;
-		uint32_t code = lead & (0xFF >> (length + 1));
-		for (size_t k = 1; k < length; k++) {
-			const unsigned char byte = text[i + k];
-			if (!IsContinuationByte(byte))
-				return false;
-			code = code << 6 | (byte & 0x3F);
-		}
-		if (code < minimum || code > 0x10FFFF
-			|| (code >= 0xD800 && code <= 0xDFFF))
-			return false;
-		i += length;
-	}
-	return true;
-}
-
-
-bool
 HasSubstitute(const std::string& text)
 {
 	return text.find(kSubstitute) != std::string::npos;
@@ -85,7 +37,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
 	// The engine's text on its way to the screen.
 	const std::string utf8 = BeNuvUtils::ConvertEucToUtf8(text);
-	NUV_FUZZ_CHECK(IsUtf8(utf8));
+	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedUtf8(utf8));
 	NUV_FUZZ_CHECK(text.empty() == utf8.empty());
 	if (!HasSubstitute(text) && !HasSubstitute(utf8))
 		NUV_FUZZ_CHECK(BeNuvUtils::ConvertUtf8ToEuc(utf8) == text);

@@ -19,6 +19,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "TestFiles.h"
+
 
 namespace fs = std::filesystem;
 
@@ -35,29 +37,6 @@ struct RunResult {
 	std::string	out;
 	std::string	err;
 };
-
-
-std::string
-ReadFile(const std::string& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return std::string(std::istreambuf_iterator<char>(in),
-		std::istreambuf_iterator<char>());
-}
-
-
-std::string
-Quote(const std::string& argument)
-{
-	std::string quoted = "'";
-	for (char c : argument) {
-		if (c == '\'')
-			quoted += "'\\''";
-		else
-			quoted += c;
-	}
-	return quoted + "'";
-}
 
 
 // A scratch directory, removed at the end of the test.

@@ -18,6 +18,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "TestFiles.h"
+
 
 namespace fs = std::filesystem;
 
@@ -27,29 +29,6 @@ namespace {
 const std::string kSettingsSource = NUV_SETTINGS_SOURCE_DIR;
 // Long enough for a sanitizer build to load the large dictionary.
 const std::chrono::seconds kTimeout(60);
-
-
-std::string
-ReadFile(const std::string& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return std::string(std::istreambuf_iterator<char>(in),
-		std::istreambuf_iterator<char>());
-}
-
-
-std::string
-Quote(const std::string& argument)
-{
-	std::string quoted = "'";
-	for (char c : argument) {
-		if (c == '\'')
-			quoted += "'\\''";
-		else
-			quoted += c;
-	}
-	return quoted + "'";
-}
 
 
 int

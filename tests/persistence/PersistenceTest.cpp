@@ -30,6 +30,7 @@
 #include "NuvStaticDictionary.h"
 #include "NuvimProcess.h"
 #include "TestText.h"
+#include "TestFiles.h"
 
 
 namespace fs = std::filesystem;
@@ -50,15 +51,6 @@ std::string
 Euc(const std::string& utf8)
 {
 	return nuv_test::Utf8ToEuc(utf8);
-}
-
-
-std::string
-ReadFile(const std::string& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	return std::string(std::istreambuf_iterator<char>(in),
-		std::istreambuf_iterator<char>());
 }
 
 

@@ -5,14 +5,6 @@
 #include "NuvUtils.h"
 
 
-namespace {
-
-// EUC-JP ▽.
-const char kReadingMarker[] = "\xA2\xA6";
-
-}	// namespace
-
-
 NuvAsciiBufferState::NuvAsciiBufferState(NuvControler* controler)
 	:
 	NuvState(controler, MODE_ABBREV),

@@ -22,6 +22,9 @@ public:
 			void				FindCandidates();
 
 protected:
+	// The preedit's opening mark of a reading being built (EUC-JP ▽).
+	static constexpr char		kReadingMarker[] = "\xA2\xA6";
+
 	// `reading`, `okurigana` and `okuri` filled by the subclass; `candidate`
 	// stays empty.
 			nuv_candidate		fBuffer;

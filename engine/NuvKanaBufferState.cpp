@@ -7,8 +7,7 @@
 
 namespace {
 
-// EUC-JP: ▽ opens the reading; * marks the okuri point.
-const char kReadingMarker[] = "\xA2\xA6";
+// Marks the okuri point in the preedit.
 const char kOkuriMarker[] = "*";
 
 

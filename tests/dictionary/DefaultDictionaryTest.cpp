@@ -6,10 +6,13 @@
 #include <iterator>
 #include <string>
 
-#include "EucText.h"
 #include "NuvStaticDictionary.h"
+#include "TestText.h"
 
 namespace {
+
+// EUC-JP text from the UTF-8 literals of this file.
+constexpr auto Euc = &nuv_test::Utf8ToEuc;
 
 class DefaultDictionary : public testing::Test {
 protected:

@@ -6,11 +6,14 @@
 #include <memory>
 #include <string>
 
-#include "EucText.h"
 #include "NuvDynamicDictionary.h"
 #include "NuvStaticDictionary.h"
+#include "TestText.h"
 
 namespace {
+
+// EUC-JP text from the UTF-8 literals of this file.
+constexpr auto Euc = &nuv_test::Utf8ToEuc;
 
 template<typename Dictionary>
 class DictionaryContract : public testing::Test {

@@ -9,10 +9,13 @@
 #include <string>
 #include <vector>
 
-#include "EucText.h"
 #include "NuvDynamicDictionary.h"
+#include "TestText.h"
 
 namespace {
+
+// EUC-JP text from the UTF-8 literals of this file.
+constexpr auto Euc = &nuv_test::Utf8ToEuc;
 
 const std::string kAri = ";; okuri-ari entries.\n";
 const std::string kNasi = ";; okuri-nasi entries.\n";

@@ -8,11 +8,14 @@
 #include <string>
 #include <vector>
 
-#include "EucText.h"
 #include "NuvEntry.h"
 #include "NuvKey.h"
+#include "TestText.h"
 
 namespace {
+
+// EUC-JP text from the UTF-8 literals of this file.
+constexpr auto Euc = &nuv_test::Utf8ToEuc;
 
 typedef std::list<std::string> Words;
 

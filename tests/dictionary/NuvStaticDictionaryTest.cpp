@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "EucText.h"
 #include "NuvStaticDictionary.h"
 
 namespace {

@@ -8,10 +8,13 @@
 #include <string>
 #include <sys/stat.h>
 
-#include "EucText.h"
 #include "NuvLexiconConverter.h"
+#include "TestText.h"
 
 namespace {
+
+// EUC-JP text from the UTF-8 literals of this file.
+constexpr auto Euc = &nuv_test::Utf8ToEuc;
 
 const char* const kLexiconDirectory = "/usr/share/mecab/dic/ipadic";
 const std::string kHead = ";; NUV-JISYO.L: made by nuv-mkdict from the"

@@ -291,15 +291,10 @@ MethodHost::Windows()
 // #pragma mark - HeadlessInputServer
 
 
+// Nothing shows the method's name or icon, so neither is kept.
 void
-MethodHost::MethodNamed(BInputServerMethod*, const char* name,
-	const uchar* icon)
+MethodHost::MethodNamed(BInputServerMethod*, const char*, const uchar*)
 {
-	fMethodName = name != NULL ? name : "";
-	if (icon != NULL)
-		fMethodIcon.assign(icon, icon + 256);
-	else
-		fMethodIcon.clear();
 }
 
 

@@ -96,9 +96,6 @@ public:
 			bool				HasMenu() const { return fMenuShown; }
 			const std::vector<std::string>& MenuLabels() const
 									{ return fMenuLabels; }
-	// The name and icon the method registered with.
-			const std::string&	MethodName() const { return fMethodName; }
-			const std::vector<uchar>& MethodIcon() const { return fMethodIcon; }
 	// Every window that exists, in creation order, as the transcript
 	// shows them.
 	static	std::vector<WindowRecord> Windows();
@@ -143,8 +140,6 @@ private:
 			std::vector<std::string> fMenuLabels;
 			std::vector<BMessage> fMenuMessages;
 			BMessenger			fMenuTarget;
-			std::string			fMethodName;
-			std::vector<uchar>	fMethodIcon;
 			size_t				fLaunchesSeen;
 			std::string			fAliasFrom;
 			std::string			fAliasTo;

@@ -62,7 +62,7 @@ NuvAsciiBufferState::Input(nuv_input input)
 		// Enter then reaches the state left on top.
 		return INPUT_AGAIN;
 	}
-	if (input.character >= 0x20 && input.character <= 0x7E) {
+	if (IsPrintable(input.character)) {
 		fBuffer.reading += static_cast<char>(input.character);
 		return INPUT_CONSUMED;
 	}

@@ -12,13 +12,6 @@ namespace {
 
 const char* const kConvertMarker = "\xa2\xa7";	// "▼"
 
-
-bool
-IsPrintable(int32_t character)
-{
-	return character >= 0x20 && character <= 0x7e;
-}
-
 }	// namespace
 
 

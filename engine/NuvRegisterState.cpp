@@ -10,13 +10,6 @@ namespace {
 const char* const kRegisterMarker = "\xa1\xfa";	// "★"
 const char* const kCursorMarker = "|";
 
-
-bool
-IsPrintable(int32_t character)
-{
-	return character >= 0x20 && character <= 0x7e;
-}
-
 }	// namespace
 
 

@@ -45,6 +45,11 @@ public:
 			void				SetMode(nuv_mode mode);
 
 protected:
+	// Whether `character` is a printable ASCII character (0x20-0x7E).
+	static	bool				IsPrintable(int32_t character)
+									{ return character >= 0x20
+										&& character <= 0x7E; }
+
 	// The controller's Converter() for Mode(); owned by the controller side.
 			NuvInteractiveConverter* Converter();
 	// Appends `text` to the controller's confirmed buffer.

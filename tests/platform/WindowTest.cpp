@@ -365,10 +365,23 @@ TEST(HeadlessDisplay, ChangesAreCountedAndAnnounced)
 
 TEST(HeadlessDisplay, SnapshotsWhileWindowsComeAndGoAreSafe)
 {
+	// Every snapshot, however it falls between a window's creation and its
+	// deletion, lists whole windows in creation order.
 	std::atomic<bool> stop(false);
-	std::thread reader([&stop] {
-		while (!stop)
-			HeadlessDisplay::Windows();
+	std::atomic<bool> torn(false);
+	std::thread reader([&stop, &torn] {
+		while (!stop) {
+			const std::vector<headless_window_info> windows
+				= HeadlessDisplay::Windows();
+			for (size_t i = 1; i < windows.size(); i++) {
+				if (windows[i - 1].serial >= windows[i].serial)
+					torn = true;
+			}
+			for (const headless_window_info& window : windows) {
+				if (window.title == "churn" && window.texts.size() > 1)
+					torn = true;
+			}
+		}
 	});
 	for (int i = 0; i < 50; i++) {
 		BWindow* window = new HookWindow("churn");
@@ -379,6 +392,7 @@ TEST(HeadlessDisplay, SnapshotsWhileWindowsComeAndGoAreSafe)
 	}
 	stop = true;
 	reader.join();
+	EXPECT_FALSE(torn);
 }
 
 

@@ -78,36 +78,8 @@ const char kShiftedDigits[] = "!@#$%^&*()";
 size_t
 Utf8Length(const std::string& s, size_t i)
 {
-	const unsigned char lead = s[i];
-	size_t length;
-	uint32_t minimum;
-	if (lead < 0x80)
-		return 1;
-	if (lead >= 0xC2 && lead <= 0xDF) {
-		length = 2;
-		minimum = 0x80;
-	} else if (lead >= 0xE0 && lead <= 0xEF) {
-		length = 3;
-		minimum = 0x800;
-	} else if (lead >= 0xF0 && lead <= 0xF4) {
-		length = 4;
-		minimum = 0x10000;
-	} else
-		return 0;
-	if (i + length > s.size())
-		return 0;
-
-	uint32_t code = lead & (0x7F >> length);
-	for (size_t k = 1; k < length; k++) {
-		const unsigned char c = s[i + k];
-		if ((c & 0xC0) != 0x80)
-			return 0;
-		code = (code << 6) | (c & 0x3F);
-	}
-	if (code < minimum || code > 0x10FFFF
-		|| (code >= 0xD800 && code <= 0xDFFF))
-		return 0;
-	return length;
+	uint32_t code;
+	return KeyScript::DecodeUtf8(s, i, code);
 }
 
 
@@ -379,4 +351,43 @@ KeyScript::Parse(const std::string& script, std::vector<KeyStep>& steps,
 		i += length;
 	}
 	return true;
+}
+
+
+size_t
+KeyScript::DecodeUtf8(const std::string& text, size_t at, uint32_t& code)
+{
+	const unsigned char lead = text[at];
+	size_t length;
+	uint32_t minimum;
+	if (lead < 0x80) {
+		code = lead;
+		return 1;
+	}
+	if (lead >= 0xC2 && lead <= 0xDF) {
+		length = 2;
+		minimum = 0x80;
+	} else if (lead >= 0xE0 && lead <= 0xEF) {
+		length = 3;
+		minimum = 0x800;
+	} else if (lead >= 0xF0 && lead <= 0xF4) {
+		length = 4;
+		minimum = 0x10000;
+	} else
+		return 0;
+	if (at + length > text.size())
+		return 0;
+
+	uint32_t value = lead & (0x7F >> length);
+	for (size_t k = 1; k < length; k++) {
+		const unsigned char c = text[at + k];
+		if ((c & 0xC0) != 0x80)
+			return 0;
+		value = (value << 6) | (c & 0x3F);
+	}
+	if (value < minimum || value > 0x10FFFF
+		|| (value >= 0xD800 && value <= 0xDFFF))
+		return 0;
+	code = value;
+	return length;
 }

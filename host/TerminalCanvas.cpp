@@ -1,5 +1,7 @@
 #include "TerminalCanvas.h"
 
+#include "KeyScript.h"
+
 #include <clocale>
 #include <cwchar>
 
@@ -306,47 +308,11 @@ size_t
 TerminalCanvas::DecodeCharacter(const std::string& text, size_t at,
 	uint32_t& code)
 {
-	const unsigned char lead = text[at];
-	if (lead < 0x80) {
-		code = lead;
-		return 1;
-	}
-	size_t length;
-	uint32_t minimum;
-	if (lead >= 0xC2 && lead <= 0xDF) {
-		length = 2;
-		minimum = 0x80;
-		code = lead & 0x1F;
-	} else if (lead >= 0xE0 && lead <= 0xEF) {
-		length = 3;
-		minimum = 0x800;
-		code = lead & 0x0F;
-	} else if (lead >= 0xF0 && lead <= 0xF4) {
-		length = 4;
-		minimum = 0x10000;
-		code = lead & 0x07;
-	} else {
-		code = 0xFFFD;
-		return 1;
-	}
-	if (at + length > text.size()) {
-		code = 0xFFFD;
-		return 1;
-	}
-	for (size_t k = 1; k < length; k++) {
-		const unsigned char c = text[at + k];
-		if ((c & 0xC0) != 0x80) {
-			code = 0xFFFD;
-			return 1;
-		}
-		code = (code << 6) | (c & 0x3F);
-	}
-	if (code < minimum || code > 0x10FFFF
-		|| (code >= 0xD800 && code <= 0xDFFF)) {
-		code = 0xFFFD;
-		return 1;
-	}
-	return length;
+	const size_t length = KeyScript::DecodeUtf8(text, at, code);
+	if (length > 0)
+		return length;
+	code = 0xFFFD;
+	return 1;
 }
 
 

@@ -379,3 +379,80 @@ NuvUtils::ConvertToPrintable(const std::string& text)
 	}
 	return out;
 }
+
+
+bool
+NuvUtils::IsValidEuc(const std::string& bytes)
+{
+	const size_t size = bytes.size();
+	auto isEucByte = [&](size_t at) {
+		if (at >= size)
+			return false;
+		const unsigned char byte = bytes[at];
+		return byte >= 0xA1 && byte <= 0xFE;
+	};
+	for (size_t i = 0; i < size;) {
+		const unsigned char lead = bytes[i];
+		if (lead < 0x80) {
+			i++;
+		} else if (lead >= 0xA1 && lead <= 0xFE) {
+			if (!isEucByte(i + 1))
+				return false;
+			i += 2;
+		} else if (lead == 0x8E) {
+			if (i + 1 >= size)
+				return false;
+			const unsigned char kana = bytes[i + 1];
+			if (kana < 0xA1 || kana > 0xDF)
+				return false;
+			i += 2;
+		} else if (lead == 0x8F) {
+			if (!isEucByte(i + 1) || !isEucByte(i + 2))
+				return false;
+			i += 3;
+		} else
+			return false;
+	}
+	return true;
+}
+
+
+bool
+NuvUtils::IsValidUtf8(const std::string& bytes)
+{
+	const size_t size = bytes.size();
+	for (size_t i = 0; i < size;) {
+		const unsigned char lead = bytes[i];
+		if (lead < 0x80) {
+			i++;
+			continue;
+		}
+		int length;
+		uint32_t code;
+		if (lead >= 0xC2 && lead <= 0xDF) {
+			length = 2;
+			code = lead & 0x1F;
+		} else if (lead >= 0xE0 && lead <= 0xEF) {
+			length = 3;
+			code = lead & 0x0F;
+		} else if (lead >= 0xF0 && lead <= 0xF4) {
+			length = 4;
+			code = lead & 0x07;
+		} else
+			return false;
+		if (i + length > size)
+			return false;
+		for (int k = 1; k < length; k++) {
+			const unsigned char next = bytes[i + k];
+			if ((next & 0xC0) != 0x80)
+				return false;
+			code = (code << 6) | (next & 0x3F);
+		}
+		// Overlong three- and four-byte forms, surrogates, past U+10FFFF.
+		if ((length == 3 && code < 0x800) || (length == 4 && code < 0x10000)
+				|| (code >= 0xD800 && code <= 0xDFFF) || code > 0x10FFFF)
+			return false;
+		i += length;
+	}
+	return true;
+}

@@ -139,6 +139,18 @@ public:
 	// `text` with control bytes made visible for display: 0x00-0x1F as "^"
 	// and the byte plus 0x40 (^@, ^A, ^[), 0x7F as one blank.
 	static	std::string			ConvertToPrintable(const std::string& text);
+
+	// Encodings of whole files
+
+	// True when every byte of `bytes` belongs to a well-formed EUC-JP
+	// character: ASCII, a two-byte character of two bytes 0xA1-0xFE, a
+	// half-width katakana (0x8E then 0xA1-0xDF) or a three-byte character
+	// (0x8F then two bytes 0xA1-0xFE). Plain ASCII is valid.
+	static	bool				IsValidEuc(const std::string& bytes);
+
+	// True when `bytes` is well-formed UTF-8: shortest forms only, no
+	// surrogates, nothing above U+10FFFF. Plain ASCII is valid.
+	static	bool				IsValidUtf8(const std::string& bytes);
 };
 
 

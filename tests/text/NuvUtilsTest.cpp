@@ -137,3 +137,26 @@ TEST(NuvUtilsCharacters, SplitAndJoinAreInverseButDropALoneFinalByte)
 	EXPECT_EQ((Codes{ 0xA400 }), NuvUtils::SplitEucString(nulSecond));
 	EXPECT_EQ(nulSecond, NuvUtils::JoinEucString({ 0xA400 }));
 }
+
+
+// Settings files saved as UTF-8 by an editor must be told apart from EUC-JP,
+// and byte soup from both.
+TEST(NuvUtilsEncodings, TellsEucFromUtf8AndFromNeither)
+{
+	const std::string ascii = "kanji /abc/\n";
+	const std::string euc = "\xA4\xAB\xA4\xF3 /\xB4\xC1/ \x8E\xB6 \x8F\xB0\xA1";
+	const std::string utf8 = "\xE3\x81\x8B\xE3\x82\x93 /\xE6\xBC\xA2/ \xF0\x9F\x98\x80";
+	EXPECT_TRUE(NuvUtils::IsValidEuc(ascii));
+	EXPECT_TRUE(NuvUtils::IsValidUtf8(ascii));
+	EXPECT_TRUE(NuvUtils::IsValidEuc(euc));
+	EXPECT_FALSE(NuvUtils::IsValidUtf8(euc));
+	EXPECT_TRUE(NuvUtils::IsValidUtf8(utf8));
+	EXPECT_FALSE(NuvUtils::IsValidEuc(utf8));
+
+	// Cut characters, stray bytes, overlong forms and surrogates.
+	for (const char* bad : {"\xA4", "\x8E\xE0", "\x8F\xB0", "\x80\xA1"})
+		EXPECT_FALSE(NuvUtils::IsValidEuc(bad)) << bad;
+	for (const char* bad : {"\xE3\x81", "\xC0\xAF", "\xE0\x80\xAF",
+			"\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"})
+		EXPECT_FALSE(NuvUtils::IsValidUtf8(bad)) << bad;
+}

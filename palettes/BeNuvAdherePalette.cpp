@@ -71,9 +71,17 @@ BeNuvAdherePalette::FitToScreen()
 		frame.OffsetTo(0, frame.top);
 	if (frame.right > usable.right)
 		frame.OffsetBy(usable.right - frame.right, 0);
+	// A palette wider than the screen would now start left of it: its
+	// beginning is what is read first, so it starts at the screen's edge.
+	if (frame.left < 0)
+		frame.OffsetTo(0, frame.top);
 	if (frame.bottom > usable.bottom) {
 		frame.OffsetTo(frame.left,
 			fTargetFrame.top - fPadding - frame.Height());
 	}
+	// Above a target near the top it would leave the screen: it stops at
+	// the screen's top edge, over the target rather than off the screen.
+	if (frame.top < 0)
+		frame.OffsetTo(frame.left, 0);
 	MoveTo(frame.left, frame.top);
 }

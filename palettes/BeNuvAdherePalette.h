@@ -29,10 +29,11 @@ public:
 	// Proposes the palette just below the target, left-aligned with it
 	// (padding pixels between them); then, once each and in this order:
 	// holds the left edge at 0 (the screen's edge, not the margin); pulls a
-	// right edge beyond the screen margin back inside it; and puts a
-	// palette that would cross the bottom margin above the target instead,
-	// its bottom edge padding pixels above the target's top. Nothing is
-	// tested against the top of the screen.
+	// right edge beyond the screen margin back inside it, but never left of
+	// 0 (a palette wider than the screen starts at 0); puts a palette that
+	// would cross the bottom margin above the target instead, its bottom
+	// edge padding pixels above the target's top; and holds the top edge at
+	// 0, so that the frame never starts above or left of the screen.
 	virtual	void				FitToScreen();
 
 private:

@@ -19,7 +19,8 @@ BeNuvModePalette::BeNuvModePalette()
 		B_NOT_RESIZABLE | B_NOT_CLOSABLE | B_NOT_ZOOMABLE | B_AVOID_FRONT
 			| B_AVOID_FOCUS | B_NOT_MINIMIZABLE,
 		B_ALL_WORKSPACES),
-	fLabelView(NULL)
+	fLabelView(NULL),
+	fScreenFrame()
 {
 	BAutolock lock(this);
 	fLabelView = new BStringView(BRect(kLabelMargin, kLabelMargin, 0, 0), "",
@@ -81,10 +82,23 @@ BeNuvModePalette::FitToScreen()
 	if (!lock.IsLocked())
 		return;
 
-	BRect usable = BScreen(B_MAIN_SCREEN_ID).Frame();
+	const BRect screen = BScreen(B_MAIN_SCREEN_ID).Frame();
+	BRect usable = screen;
 	usable.InsetBy(kScreenMargin, kScreenMargin);
 
 	BRect frame = Frame();
+	if (fScreenFrame.IsValid() && fScreenFrame != screen) {
+		// A palette that stood against the right or bottom margin of the
+		// screen before stays against it on the new one: the indicator in
+		// the corner is found in the corner again after any resize.
+		BRect previous = fScreenFrame;
+		previous.InsetBy(kScreenMargin, kScreenMargin);
+		if (frame.right >= previous.right)
+			frame.OffsetBy(usable.right - frame.right, 0);
+		if (frame.bottom >= previous.bottom)
+			frame.OffsetBy(0, usable.bottom - frame.bottom);
+	}
+	fScreenFrame = screen;
 	if (frame.left < usable.left)
 		frame.OffsetBy(usable.left - frame.left, 0);
 	if (frame.right > usable.right)

@@ -28,6 +28,9 @@ public:
 	// Moves the window the least needed to lie 20 pixels inside every
 	// screen edge, testing left, right, top, bottom in that order (so a
 	// window larger than the screen keeps its right and bottom edges in).
+	// When the screen has changed since the last placement, a window that
+	// reached the old right (or bottom) margin is first moved to the new
+	// one, so that the corner palette follows the corner.
 	virtual	void				FitToScreen();
 
 	// The EUC-JP label of `mode`: "" for MODE_NONE and any unknown value.
@@ -38,6 +41,8 @@ public:
 
 private:
 			BStringView*		fLabelView;
+	// The screen of the last placement; invalid before the first.
+			BRect				fScreenFrame;
 };
 
 

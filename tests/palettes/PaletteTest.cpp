@@ -252,6 +252,36 @@ TEST_F(PaletteTest, ModePaletteGoesToTheBottomRightCornerAndStaysInside)
 	// Larger than the usable area: the right and bottom tests win.
 	HeadlessDisplay::SetScreenSize(60, 50);
 	EXPECT_EQ(BRect(9, 8, 39, 29), Settled(kModePalette).frame);
+
+	// Fault: after a shrink and a grow the palette stayed near the top
+	// left, inside the larger screen; it goes back to the corner.
+	HeadlessDisplay::SetScreenSize(700, 435);
+	EXPECT_EQ(BRect(649, 393, 679, 414), Settled(kModePalette).frame);
+	// One dragged away from the corner stays where it was put.
+	palette->MoveTo(100, 100);
+	HeadlessDisplay::SetScreenSize(800, 600);
+	EXPECT_EQ(BRect(100, 100, 130, 121), Settled(kModePalette).frame);
+	Close(palette);
+}
+
+
+// Fault: a palette wider than the screen got a negative left edge, and one
+// put above a target near the top of the screen went above its top.
+TEST_F(PaletteTest, CaretPaletteNeverStartsAboveOrLeftOfTheScreen)
+{
+	HeadlessDisplay::SetScreenSize(200, 100);	// usable 20..179, 20..79
+	HeadlessDisplay::SetTextSize("wide", 300, 12);
+	HeadlessDisplay::SetTextSize("tall", 40, 50);
+	BeNuvTextPalette* palette = Running(new BeNuvTextPalette(kCandidates));
+
+	palette->SetText({"wide"});
+	palette->SetTargetFrame(BRect(50, 10, 50, 25));
+	EXPECT_EQ(BRect(0, 33, 303, 49), palette->Frame());
+
+	// 54 high: neither below (to 107) nor above (from -32) fits.
+	palette->SetText({"tall"});
+	palette->SetTargetFrame(BRect(50, 30, 50, 45));
+	EXPECT_EQ(BRect(50, 0, 93, 54), Settled(kCandidates).frame);
 	Close(palette);
 }
 

@@ -83,6 +83,34 @@ ApplicationModel::KeyPassed(const std::string& bytes)
 }
 
 
+void
+ApplicationModel::InsertText(const std::string& utf8)
+{
+	// Through KeyPassed, run by run, so that the document changes as it
+	// does for keys.
+	std::string run;
+	for (size_t i = 0; i < utf8.size(); i++) {
+		const unsigned char c = utf8[i];
+		if (c >= 0x20 && c != 0x7F) {
+			run += static_cast<char>(c);
+			continue;
+		}
+		if (!run.empty()) {
+			KeyPassed(run);
+			run.clear();
+		}
+		if (c == '\r') {
+			KeyPassed("\n");
+			if (i + 1 < utf8.size() && utf8[i + 1] == '\n')
+				i++;
+		} else if (c == '\n' || c == '\t')
+			KeyPassed(std::string(1, static_cast<char>(c)));
+	}
+	if (!run.empty())
+		KeyPassed(run);
+}
+
+
 std::vector<TextLocation>
 ApplicationModel::ComposedLocations() const
 {

@@ -47,6 +47,11 @@ public:
 	// character before the caret; anything else is ignored.
 			void				KeyPassed(const std::string& bytes);
 
+	// Text the user pasted, inserted at the caret as it stands: line
+	// breaks (CR, CR LF, LF) become line feeds, tabs stay, other control
+	// characters are left out. Composed text stays after it.
+			void				InsertText(const std::string& utf8);
+
 	// One location per character of the composed text, where the document
 	// lays it out inline after the caret. An application that lays its text
 	// out otherwise (the interactive session) answers with its own.

@@ -3,8 +3,10 @@
 #include "KeyScript.h"
 
 #include <clocale>
+#include <cstring>
 #include <cwchar>
 
+#include <langinfo.h>
 #include <locale.h>
 
 
@@ -22,60 +24,38 @@ const char* const kBottomLeft = "\xE2\x94\x94";
 const char* const kBottomRight = "\xE2\x94\x98";
 
 
-// The C library's widths of a UTF-8 locale, whatever the process's own
-// locale is; none when the system has no such locale.
+// The C library's widths: those of the environment's locale when its
+// characters are UTF-8 (the session insists on one), else those of C.UTF-8,
+// whatever the process's own locale is.
 locale_t
 Utf8Locale()
 {
-	static const locale_t locale = newlocale(LC_CTYPE_MASK, "C.UTF-8",
-		static_cast<locale_t>(0));
+	static const locale_t locale = []() {
+		locale_t chosen = newlocale(LC_CTYPE_MASK, "",
+			static_cast<locale_t>(0));
+		if (chosen != static_cast<locale_t>(0)) {
+			const char* codeset = nl_langinfo_l(CODESET, chosen);
+			if (codeset != NULL && strcmp(codeset, "UTF-8") == 0)
+				return chosen;
+			freelocale(chosen);
+		}
+		return newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
+	}();
 	return locale;
 }
 
 
-// The widths when no UTF-8 locale can be had: the wide and full-width
-// blocks, and the common combining marks.
-int
-BuiltInWidth(uint32_t code)
-{
-	struct Range {
-		uint32_t	first;
-		uint32_t	last;
-	};
-	static const Range kZero[] = {
-		{0x0300, 0x036F}, {0x200B, 0x200F}, {0x20D0, 0x20FF},
-		{0x3099, 0x309A}, {0xFE00, 0xFE0F}, {0xFE20, 0xFE2F},
-	};
-	static const Range kWide[] = {
-		{0x1100, 0x115F}, {0x2E80, 0x303E}, {0x3041, 0x33FF},
-		{0x3400, 0x4DBF}, {0x4E00, 0x9FFF}, {0xA000, 0xA4CF},
-		{0xAC00, 0xD7A3}, {0xF900, 0xFAFF}, {0xFE30, 0xFE4F},
-		{0xFF00, 0xFF60}, {0xFFE0, 0xFFE6}, {0x1F300, 0x1F64F},
-		{0x1F900, 0x1F9FF}, {0x20000, 0x3FFFD},
-	};
-	for (const Range& range : kZero) {
-		if (code >= range.first && code <= range.last)
-			return 0;
-	}
-	for (const Range& range : kWide) {
-		if (code >= range.first && code <= range.last)
-			return 2;
-	}
-	return 1;
-}
-
-
 void
-AppendStyle(uint8_t style, std::string& out)
+AppendStyle(uint8_t style, const TerminalCapabilities& terminal,
+	std::string& out)
 {
-	out += "\x1B[0";
+	out += terminal.Plain();
 	if ((style & TerminalCanvas::kBold) != 0)
-		out += ";1";
+		out += terminal.Bold();
 	if ((style & TerminalCanvas::kUnderline) != 0)
-		out += ";4";
+		out += terminal.Underline();
 	if ((style & TerminalCanvas::kReverse) != 0)
-		out += ";7";
-	out += 'm';
+		out += terminal.Reverse();
 }
 
 }	// namespace
@@ -247,20 +227,21 @@ TerminalCanvas::StyleAt(int row, int column) const
 
 
 std::string
-TerminalCanvas::Render(const TerminalCanvas* previous) const
+TerminalCanvas::Render(const TerminalCanvas* previous,
+	const TerminalCapabilities& terminal) const
 {
 	const bool whole = previous == NULL || previous->fRows != fRows
 		|| previous->fColumns != fColumns;
-	std::string out = "\x1B[0m";
+	std::string out = terminal.Plain();
 	if (whole)
-		out += "\x1B[H\x1B[2J";
+		out += terminal.ClearScreen();
 	for (int row = 0; row < fRows; row++) {
 		if (!whole && _RowEquals(*previous, row))
 			continue;
-		out += "\x1B[" + std::to_string(row + 1) + ";1H";
-		_RenderRow(row, out);
+		out += terminal.MoveTo(row, 0);
+		_RenderRow(row, terminal, out);
 	}
-	out += "\x1B[0m";
+	out += terminal.Plain();
 	return out;
 }
 
@@ -276,12 +257,14 @@ TerminalCanvas::CharacterWidth(uint32_t code)
 	if (code < 0x7F)
 		return 1;
 	const locale_t locale = Utf8Locale();
-	if (locale == static_cast<locale_t>(0))
-		return BuiltInWidth(code);
-	const locale_t previous = uselocale(locale);
+	const locale_t previous = locale != static_cast<locale_t>(0)
+		? uselocale(locale) : static_cast<locale_t>(0);
 	const int width = wcwidth(static_cast<wchar_t>(code));
-	uselocale(previous);
-	return width;
+	if (previous != static_cast<locale_t>(0))
+		uselocale(previous);
+	// Without any UTF-8 locale every character is unknown: one cell each,
+	// as most terminals then draw them.
+	return width < 0 && locale == static_cast<locale_t>(0) ? 1 : width;
 }
 
 
@@ -371,7 +354,8 @@ TerminalCanvas::_RowEquals(const TerminalCanvas& other, int row) const
 
 
 void
-TerminalCanvas::_RenderRow(int row, std::string& out) const
+TerminalCanvas::_RenderRow(int row, const TerminalCapabilities& terminal,
+	std::string& out) const
 {
 	// Trailing plain blanks are erased rather than written.
 	int end = fColumns;
@@ -389,14 +373,14 @@ TerminalCanvas::_RenderRow(int row, std::string& out) const
 			continue;
 		if (cell->style != style) {
 			style = cell->style;
-			AppendStyle(style, out);
+			AppendStyle(style, terminal, out);
 		}
 		out += cell->text;
 	}
 	if (style != kPlain)
-		out += "\x1B[0m";
+		out += terminal.Plain();
 	// Erasing from the last column would erase the character there, which
 	// the terminal holds back its cursor on.
 	if (end < fColumns)
-		out += "\x1B[K";
+		out += terminal.ClearToEnd();
 }

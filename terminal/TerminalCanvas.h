@@ -1,12 +1,12 @@
 // A picture of a terminal screen: a grid of cells, each holding one
-// character (a wide character takes two cells) with a style, and the ANSI
-// bytes that draw it on a terminal, only the rows that changed since the
-// last picture.
+// character (a wide character takes two cells) with a style, and the bytes
+// that draw it on a terminal (TerminalCapabilities.h), only the rows that
+// changed since the last picture.
 //
-// Widths are the terminal's: 2 for East Asian wide and full-width
+// Widths are the C library's (wcwidth) in the environment's locale when it
+// is UTF-8, else in C.UTF-8: 2 for East Asian wide and full-width
 // characters, 0 for combining marks (kept with the character before them),
-// 1 for the rest, the ambiguous ones such as ▽ and ★ included, as the C
-// library of a UTF-8 locale counts them. Control characters are shown in
+// 1 for the rest, the ambiguous ones such as ▽ and ★ included. Control characters are shown in
 // caret notation (^A) and bytes that are not UTF-8 as U+FFFD.
 //
 // A canvas is a plain value, used by one thread at a time.
@@ -16,6 +16,8 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "TerminalCapabilities.h"
 
 class TerminalCanvas {
 public:
@@ -65,11 +67,13 @@ public:
 
 	// Output
 
-	// The ANSI bytes that change a terminal showing `previous` into this
+	// The bytes that change `terminal` showing `previous` into this
 	// picture: the rows that differ, or all of them when `previous` is NULL
 	// or of another size (then the screen is cleared first). Ends with the
 	// style reset; leaves the cursor where the last row written ends.
-			std::string			Render(const TerminalCanvas* previous) const;
+			std::string			Render(const TerminalCanvas* previous,
+									const TerminalCapabilities& terminal)
+									const;
 
 	// Widths
 
@@ -101,7 +105,9 @@ private:
 			void				_BreakWide(int row, int column);
 			bool				_RowEquals(const TerminalCanvas& other,
 									int row) const;
-			void				_RenderRow(int row, std::string& out) const;
+			void				_RenderRow(int row,
+									const TerminalCapabilities& terminal,
+									std::string& out) const;
 
 			int					fRows;
 			int					fColumns;

@@ -1,11 +1,18 @@
 #include "TerminalKeys.h"
 
+#include <algorithm>
+
+#include <cstdlib>
+
 #include <InterfaceDefs.h>
 
 
 namespace {
 
 const unsigned char kEscape = 0x1B;
+// Bracketed paste: the terminal sends pasted text between these.
+const std::string kPasteStart = "\x1B[200~";
+const std::string kPasteEnd = "\x1B[201~";
 // An unfinished escape sequence longer than this is noise, not a key.
 const size_t kMaxSequence = 64;
 
@@ -77,8 +84,36 @@ NamedStep(const NamedKey& named, int parameter = 1)
 }
 
 
+KeyStep FunctionStep(int number, int parameter = 1);
+
+
+// The step of a key by its script name without brackets ("up", "f5",
+// "S-tab"); an empty token for a name the decoder does not know.
 KeyStep
-FunctionStep(int number, int parameter = 1)
+StepNamed(const std::string& name)
+{
+	static const NamedKey* const kNamed[] = {&kUp, &kDown, &kRight, &kLeft,
+		&kHome, &kEnd, &kInsert, &kDelete, &kPageUp, &kPageDown,
+		&kKeypadEnter};
+	for (const NamedKey* named : kNamed) {
+		if (name == named->name)
+			return NamedStep(*named);
+	}
+	if (name == "S-tab") {
+		KeyStep step = MakeStep("<S-tab>", "\t", kTabKey, B_SHIFT_KEY);
+		return step;
+	}
+	if (name.size() >= 2 && name.size() <= 3 && name[0] == 'f') {
+		const int number = atoi(name.c_str() + 1);
+		if (number >= 1 && number <= 12)
+			return FunctionStep(number);
+	}
+	return KeyStep();
+}
+
+
+KeyStep
+FunctionStep(int number, int parameter)
 {
 	const std::string name = "f" + std::to_string(number);
 	const NamedKey named = {name.c_str(), B_FUNCTION_KEY,
@@ -335,8 +370,32 @@ AddCommand(KeyStep& step)
 }	// namespace
 
 
+const char* const TerminalKeys::kPasteToken = "<paste>";
+
+
 TerminalKeys::TerminalKeys()
+	:
+	fInPaste(false)
 {
+}
+
+
+void
+TerminalKeys::AddSequence(const std::string& bytes, const std::string& name)
+{
+	if (bytes.size() < 2 || static_cast<unsigned char>(bytes[0]) != kEscape)
+		return;
+	const KeyStep step = StepNamed(name);
+	if (!step.token.empty())
+		fSequences.push_back(std::make_pair(bytes, step));
+}
+
+
+bool
+TerminalKeys::IsPaste(const KeyStep& step)
+{
+	return step.kind == KeyStep::KEY && step.key == 0
+		&& step.token == kPasteToken;
 }
 
 
@@ -347,6 +406,17 @@ TerminalKeys::Feed(const char* bytes, size_t length,
 	fPending.append(bytes, length);
 	size_t at = 0;
 	while (at < fPending.size()) {
+		if (fInPaste) {
+			at = _TakePaste(at, keys);
+			if (fInPaste)
+				break;
+			continue;
+		}
+		if (fPending.compare(at, kPasteStart.size(), kPasteStart) == 0) {
+			fInPaste = true;
+			at += kPasteStart.size();
+			continue;
+		}
 		KeyStep step;
 		const size_t used = _DecodeOne(at, false, step);
 		if (used == 0)
@@ -362,6 +432,12 @@ TerminalKeys::Feed(const char* bytes, size_t length,
 void
 TerminalKeys::Flush(std::vector<KeyStep>& keys)
 {
+	if (fInPaste) {
+		// A paste that pauses is inserted as far as it came; the rest
+		// follows as another paste. What may begin the end marker waits.
+		_EmitPaste(keys);
+		return;
+	}
 	size_t at = 0;
 	while (at < fPending.size()) {
 		KeyStep step;
@@ -374,11 +450,65 @@ TerminalKeys::Flush(std::vector<KeyStep>& keys)
 
 
 size_t
+TerminalKeys::_TakePaste(size_t at, std::vector<KeyStep>& keys)
+{
+	const size_t end = fPending.find(kPasteEnd, at);
+	if (end != std::string::npos) {
+		fPaste.append(fPending, at, end - at);
+		fInPaste = false;
+		_EmitPaste(keys);
+		return end + kPasteEnd.size();
+	}
+	// Keep back the bytes that could begin the end marker.
+	size_t keep = std::min(kPasteEnd.size() - 1, fPending.size() - at);
+	while (keep > 0 && fPending.compare(fPending.size() - keep, keep,
+			kPasteEnd, 0, keep) != 0)
+		keep--;
+	const size_t take = fPending.size() - at - keep;
+	fPaste.append(fPending, at, take);
+	return at + take;
+}
+
+
+void
+TerminalKeys::_EmitPaste(std::vector<KeyStep>& keys)
+{
+	if (fPaste.empty())
+		return;
+	keys.push_back(MakeStep(kPasteToken, fPaste, 0, 0));
+	fPaste.clear();
+}
+
+
+size_t
 TerminalKeys::_DecodeOne(size_t at, bool final, KeyStep& step) const
 {
 	const std::string& s = fPending;
 	const size_t available = s.size() - at;
 	step = KeyStep();
+
+	if (static_cast<unsigned char>(s[at]) == kEscape && !fSequences.empty()) {
+		// The terminal's own sequences first, the longest that matches;
+		// wait while one could still be completed.
+		size_t matched = 0;
+		bool partial = false;
+		for (const auto& sequence : fSequences) {
+			const std::string& bytes = sequence.first;
+			if (bytes.size() <= available) {
+				if (bytes.size() > matched
+					&& s.compare(at, bytes.size(), bytes) == 0) {
+					matched = bytes.size();
+					step = sequence.second;
+				}
+			} else if (s.compare(at, available, bytes, 0, available) == 0)
+				partial = true;
+		}
+		if (partial && !final)
+			return 0;
+		if (matched > 0)
+			return matched;
+		step = KeyStep();
+	}
 
 	if (static_cast<unsigned char>(s[at]) != kEscape) {
 		const size_t used = DecodeCharacter(s, at, step);

@@ -20,6 +20,11 @@
 //								Page Down, F1 to F12, keypad Enter, with
 //								xterm's modifier parameter (Alt is
 //								Command); the bytes of the platform's keys
+//	the terminal's own key		the key that terminfo names for them
+//	sequences (AddSequence)		(matched before the common ones above)
+//	ESC [ 200 ~ text ESC [ 201 ~	one paste step (IsPaste) whose bytes
+//								are the text as pasted, control bytes
+//								included: a paste is not typed
 //	anything else				nothing: unknown sequences and bytes that
 //								are not well-formed UTF-8 are dropped
 //
@@ -31,6 +36,7 @@
 #define TERMINAL_KEYS_H
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "KeyScript.h"
@@ -41,18 +47,32 @@ public:
 	// taking it as typed: a terminal sends a whole sequence at once.
 	static	const int			kEscapeDelayMilliseconds = 30;
 
+	// The token of a paste step.
+	static	const char* const	kPasteToken;
+
 								TerminalKeys();
+
+	// Decodes `bytes` (beginning with ESC) as the key named `name`, as the
+	// key script spells it without brackets ("up", "f1", "kp-enter",
+	// "S-tab"). Unknown names and other bytes are ignored.
+			void				AddSequence(const std::string& bytes,
+									const std::string& name);
+	// Whether `step` is pasted text rather than a key.
+	static	bool				IsPaste(const KeyStep& step);
 
 	// Decodes `length` more bytes and appends each complete key to `keys`.
 	// An incomplete sequence at the end is kept for the next call.
 			void				Feed(const char* bytes, size_t length,
 									std::vector<KeyStep>& keys);
-	// True while the bytes fed end in an incomplete sequence.
+	// True while the bytes fed end in an incomplete sequence, or in a
+	// paste not yet handed out.
 			bool				HasPending() const
-									{ return !fPending.empty(); }
+									{ return fInPaste ? !fPaste.empty()
+										: !fPending.empty(); }
 	// The terminal sent nothing more for a while: takes what is pending as
 	// typed. A lone ESC is the Escape key, ESC [ and ESC O are Alt+[ and
-	// Alt+O; a cut sequence or character is dropped.
+	// Alt+O; a cut sequence or character is dropped. Inside a paste, the
+	// text pasted so far is handed out and the paste goes on.
 			void				Flush(std::vector<KeyStep>& keys);
 
 private:
@@ -61,8 +81,16 @@ private:
 	// means the bytes decode to no key.
 			size_t				_DecodeOne(size_t at, bool final,
 									KeyStep& step) const;
+	// Inside a paste: takes the pasted bytes from fPending[at] on, up to
+	// the end marker; returns where decoding goes on.
+			size_t				_TakePaste(size_t at,
+									std::vector<KeyStep>& keys);
+			void				_EmitPaste(std::vector<KeyStep>& keys);
 
 			std::string			fPending;
+			std::vector<std::pair<std::string, KeyStep> > fSequences;
+			bool				fInPaste;
+			std::string			fPaste;
 };
 
 #endif	// TERMINAL_KEYS_H

@@ -7,6 +7,9 @@
 namespace {
 
 const int kTabWidth = 8;
+// The bytes of the document's end kept to find where it changed: more than
+// any one key removes.
+const size_t kKeptTail = 256;
 
 
 // The cell index that pixel coordinate `value` falls in.
@@ -50,7 +53,8 @@ TerminalLayout::TerminalLayout(int rows, int columns, float cellWidth,
 	fColumns(std::max(columns, 1)),
 	fScreenRows(fRows > 1 ? fRows - 1 : 1),
 	fCellWidth(cellWidth > 0 ? cellWidth : 1),
-	fCellHeight(cellHeight > 0 ? cellHeight : 1)
+	fCellHeight(cellHeight > 0 ? cellHeight : 1),
+	fDocumentLength(0)
 {
 }
 
@@ -62,21 +66,17 @@ void
 TerminalLayout::SetText(const std::string& document,
 	const std::string& composing)
 {
+	_FollowDocument(document);
+
 	fGlyphs.clear();
 	fComposedCells.clear();
 
-	// Every line takes a row at least, so only the last ScreenRows() lines
-	// can reach the screen: leave the rest out, however long the document.
-	size_t start = 0;
-	int newlines = 0;
-	for (size_t i = document.size(); i > 0; i--) {
-		if (document[i - 1] == '\n' && ++newlines == fScreenRows) {
-			start = i;
-			break;
-		}
-	}
-
-	int row = 0;
+	// Every row takes a row of the screen, so only the document's last
+	// ScreenRows() rows can reach it, whatever comes after them: lay out
+	// those alone, however long the document or its line.
+	const size_t firstRow = fRowStarts.size() > static_cast<size_t>(fScreenRows)
+		? fRowStarts.size() - fScreenRows : 0;
+	int row = static_cast<int>(firstRow);
 	int column = 0;
 	const auto place = [&](const std::string& text, uint32_t code,
 		bool composed) {
@@ -93,7 +93,7 @@ TerminalLayout::SetText(const std::string& document,
 			}
 			return;
 		}
-		if (column + width > fColumns && column > 0) {
+		if (_Wraps(width, column)) {
 			row++;
 			column = 0;
 		}
@@ -112,21 +112,14 @@ TerminalLayout::SetText(const std::string& document,
 		column += width;
 	};
 
-	size_t at = start;
+	size_t at = fRowStarts[firstRow];
 	while (at < document.size()) {
 		uint32_t code;
 		const size_t length = TerminalCanvas::DecodeCharacter(document, at,
 			code);
-		if (code == '\n') {
-			row++;
-			column = 0;
-		} else if (code == '\t') {
-			if (column >= fColumns) {
-				row++;
-				column = 0;
-			}
-			column = std::min((column / kTabWidth + 1) * kTabWidth, fColumns);
-		} else
+		if (code == '\n' || code == '\t')
+			_Advance(code, row, column);
+		else
 			place(document.substr(at, length), code, false);
 		at += length;
 	}
@@ -302,6 +295,94 @@ TerminalLayout::Draw(TerminalCanvas& canvas,
 
 
 // #pragma mark - private
+
+
+bool
+TerminalLayout::_Wraps(int width, int column) const
+{
+	return column + width > fColumns && column > 0;
+}
+
+
+bool
+TerminalLayout::_Advance(uint32_t code, int& row, int& column) const
+{
+	if (code == '\n') {
+		row++;
+		column = 0;
+		return false;
+	}
+	if (code == '\t') {
+		const bool wraps = column >= fColumns;
+		if (wraps) {
+			row++;
+			column = 0;
+		}
+		column = std::min((column / kTabWidth + 1) * kTabWidth, fColumns);
+		return wraps;
+	}
+	const int width = GlyphWidth(code);
+	const bool wraps = width > 0 && _Wraps(width, column);
+	if (wraps) {
+		row++;
+		column = 0;
+	}
+	column += width;
+	return wraps;
+}
+
+
+void
+TerminalLayout::_FollowDocument(const std::string& document)
+{
+	// The document changes at its end only (the caret is there): find the
+	// first byte that differs from what was laid out, comparing the kept
+	// tail alone.
+	size_t changed = 0;
+	if (!fRowStarts.empty()) {
+		const size_t tailStart = fDocumentLength - fDocumentTail.size();
+		changed = std::min(fDocumentLength, document.size());
+		if (document.size() > tailStart) {
+			const size_t common = std::min(document.size(), fDocumentLength)
+				- tailStart;
+			for (size_t i = 0; i < common; i++) {
+				if (document[tailStart + i] != fDocumentTail[i]) {
+					changed = tailStart + i;
+					break;
+				}
+			}
+		}
+		if (changed == fDocumentLength && changed == document.size())
+			return;
+	}
+
+	// Lay out again from the row before the one the change falls in: a
+	// row's start depends on nothing before it, and the row before may
+	// hold the character a combining mark joins.
+	size_t row = std::upper_bound(fRowStarts.begin(), fRowStarts.end(),
+		changed) - fRowStarts.begin();
+	row = row >= 2 ? row - 2 : 0;
+	fRowStarts.resize(row + 1);
+	fRowStarts[0] = 0;
+
+	int rowNumber = static_cast<int>(row);
+	int column = 0;
+	size_t at = fRowStarts[row];
+	while (at < document.size()) {
+		uint32_t code;
+		const size_t length = TerminalCanvas::DecodeCharacter(document, at,
+			code);
+		const int before = rowNumber;
+		const bool wrapped = _Advance(code, rowNumber, column);
+		if (rowNumber != before)
+			fRowStarts.push_back(wrapped ? at : at + length);
+		at += length;
+	}
+
+	fDocumentLength = document.size();
+	const size_t tail = std::min(document.size(), kKeptTail);
+	fDocumentTail.assign(document, document.size() - tail, tail);
+}
 
 
 bool

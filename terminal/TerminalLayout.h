@@ -75,7 +75,12 @@ public:
 
 	// The document
 
-	// Lays out `document` with `composing` inline after it.
+	// Lays out `document` with `composing` inline after it. The layout
+	// keeps where the document's rows start and follows its changes from
+	// the last call on, so that the work does not grow with the document
+	// or its line. It expects the changes at the document's end, as an
+	// application with the caret at its end makes them, fewer than 256
+	// bytes removed between two calls (else the rows before may be stale).
 			void				SetText(const std::string& document,
 									const std::string& composing);
 	// The cell of each composed character, in order (a row above the
@@ -128,12 +133,26 @@ private:
 									const std::vector<TerminalBox>& placed)
 									const;
 			void				_KeepOnScreen(TerminalBox& box) const;
+	// Whether a character `width` columns wide begins a new row at
+	// `column`.
+			bool				_Wraps(int width, int column) const;
+	// Moves (row, column) past the character `code`; true when the
+	// character itself begins the new row it leads to.
+			bool				_Advance(uint32_t code, int& row,
+									int& column) const;
+	// Brings fRowStarts up to date with `document`.
+			void				_FollowDocument(const std::string& document);
 
 			int					fRows;
 			int					fColumns;
 			int					fScreenRows;
 			float				fCellWidth;
 			float				fCellHeight;
+			// Where each of the document's rows starts, in bytes; the
+			// document's length and last bytes when they were laid out.
+			std::vector<size_t>	fRowStarts;
+			size_t				fDocumentLength;
+			std::string			fDocumentTail;
 			std::vector<Glyph>	fGlyphs;
 			std::vector<TerminalCell> fComposedCells;
 			TerminalCell		fCaret;

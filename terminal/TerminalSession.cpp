@@ -145,7 +145,8 @@ TerminalSession::~TerminalSession()
 bool
 TerminalSession::IsQuitKey(const KeyStep& step)
 {
-	return step.kind == KeyStep::KEY && step.bytes == "\x03"
+	return step.kind == KeyStep::KEY && !TerminalKeys::IsPaste(step)
+		&& step.bytes == "\x03"
 		&& (step.modifiers & B_COMMAND_KEY) == 0;
 }
 
@@ -153,7 +154,8 @@ TerminalSession::IsQuitKey(const KeyStep& step)
 bool
 TerminalSession::IsHelpKey(const KeyStep& step)
 {
-	if (step.kind != KeyStep::KEY || (step.modifiers & B_COMMAND_KEY) != 0)
+	if (step.kind != KeyStep::KEY || (step.modifiers & B_COMMAND_KEY) != 0
+		|| TerminalKeys::IsPaste(step))
 		return false;
 	const bool f1 = step.bytes.size() == 1 && step.bytes[0] == B_FUNCTION_KEY
 		&& step.key == 0x02;
@@ -165,6 +167,15 @@ int
 TerminalSession::Run(const std::string& settingsOption,
 	std::string& document, std::string& error)
 {
+	// A terminal that cannot show the session is refused before anything
+	// is set up.
+	if (!fCapabilities.Load(NULL, fTerminal, error)
+		|| !TerminalCapabilities::UseUtf8Locale(error))
+		return 2;
+	for (const TerminalCapabilities::KeySequence& key
+			: fCapabilities.KeySequences())
+		fKeys.AddSequence(key.first, key.second);
+
 	// The settings directory, as the batch mode finds it.
 	std::string settings = settingsOption;
 	if (settings.empty()) {
@@ -278,13 +289,22 @@ TerminalSession::Run(const std::string& settingsOption,
 				quit = true;
 				break;
 			}
-			if (IsHelpKey(key)) {
+			if (TerminalKeys::IsPaste(key)) {
+				// Inserted as the application inserts a paste: into the
+				// document at the caret, not typed through the method; a
+				// composition in progress stays open after it.
+				application.InsertText(key.bytes);
+			} else if (IsHelpKey(key)) {
 				_Help();
 				continue;
+			} else {
+				host.SendKey(MethodHost::MakeKeyMessage(key));
+				if (!host.Settle(&report))
+					_Abandon(report);
 			}
-			host.SendKey(MethodHost::MakeKeyMessage(key));
-			if (!host.Settle(&report))
-				_Abandon(report);
+			// The layout follows the document key by key, which keeps its
+			// work per key small (TerminalLayout::SetText).
+			fLayout.SetText(application.Document(), application.Composing());
 		}
 		if (resized) {
 			_FollowSize();
@@ -345,8 +365,11 @@ TerminalSession::_EnterTerminal(std::string& error)
 			sigaction(kSignals[i], &action, &sSavedActions[i]);
 	}
 
-	// The alternate screen keeps the user's scrollback as it was.
-	_Write("\x1B[?1049h\x1B[H\x1B[2J");
+	// The alternate screen keeps the user's scrollback as it was; the keypad
+	// mode makes the keys send what terminfo says; bracketed paste tells a
+	// paste from typing.
+	_Write(fCapabilities.EnterScreen() + fCapabilities.KeypadOn()
+		+ fCapabilities.PasteOn() + fCapabilities.ClearScreen());
 	fHasShown = false;
 	return true;
 }
@@ -357,7 +380,9 @@ TerminalSession::_LeaveTerminal()
 {
 	if (!fRaw)
 		return;
-	_Write("\x1B[0m\x1B[?25h\x1B[?1049l");
+	_Write(fCapabilities.Plain() + fCapabilities.ShowCursor()
+		+ fCapabilities.PasteOff() + fCapabilities.KeypadOff()
+		+ fCapabilities.LeaveScreen());
 	tcsetattr(fTerminal, TCSADRAIN, &fSaved);
 	fRaw = false;
 
@@ -428,10 +453,10 @@ TerminalSession::_Draw()
 		fMessage.empty() ? fSettingsShown : fMessage, kKeysLabel);
 
 	const TerminalCell caret = fLayout.Caret();
-	std::string out = "\x1B[?25l";
-	out += fCanvas.Render(fHasShown ? &fShown : NULL);
-	out += "\x1B[" + std::to_string(caret.row + 1) + ";"
-		+ std::to_string(caret.column + 1) + "H\x1B[?25h";
+	std::string out = fCapabilities.HideCursor();
+	out += fCanvas.Render(fHasShown ? &fShown : NULL, fCapabilities);
+	out += fCapabilities.MoveTo(caret.row, caret.column);
+	out += fCapabilities.ShowCursor();
 	_Write(out);
 	// The picture just drawn is the one the next is compared with.
 	std::swap(fCanvas, fShown);

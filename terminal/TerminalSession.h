@@ -13,8 +13,12 @@
 //						user dictionary, and Run() hands back the document
 //	F1 or control-T		the method's "Help" menu item: shows where the help
 //						page is, and opens it with xdg-open on a desktop
+// Pasted text (bracketed paste) goes into the document as it stands, not
+// through the method; a composition in progress stays open after it.
 // A resized terminal resizes the screen the method sees, which places its
-// palettes again. SIGTERM, SIGHUP and SIGINT end the session as the quit
+// palettes again. Capabilities and keys come from terminfo
+// (TerminalCapabilities.h): a terminal that cannot address the cursor, or a
+// locale that is not UTF-8, is refused. SIGTERM, SIGHUP and SIGINT end the session as the quit
 // key does.
 //
 // Everything runs on the calling thread, except that the method is loaded
@@ -28,6 +32,7 @@
 
 #include "KeyScript.h"
 #include "TerminalCanvas.h"
+#include "TerminalCapabilities.h"
 #include "TerminalKeys.h"
 #include "TerminalLayout.h"
 
@@ -50,7 +55,9 @@ public:
 	// method module found next to the program or in the installed prefix,
 	// until the quit key. Returns 0 with the application's document in
 	// `document`; else 1 (nothing could start) or 2 (a settings directory
-	// that does not exist) with a one-line reason in `error`. A method that
+	// that does not exist, a terminal that cannot show the session: TERM
+	// unset, dumb or unknown, a locale that is not UTF-8) with a one-line
+	// reason in `error`. A method that
 	// stops responding ends the process: the terminal is restored, the
 	// reason goes to standard error and the document to standard output,
 	// and the process exits with status 1.
@@ -81,6 +88,7 @@ private:
 	[[noreturn]] void			_Abandon(const std::string& reason);
 
 			int					fTerminal;
+			TerminalCapabilities fCapabilities;
 			bool				fRaw;
 			struct termios		fSaved;
 			TerminalKeys		fKeys;

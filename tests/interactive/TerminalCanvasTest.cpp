@@ -94,27 +94,32 @@ TEST(TerminalCanvas, FrameDrawsItsEdgesAndClearsItsInside)
 }
 
 
-TEST(TerminalCanvas, RenderWritesTheRowsThatChangedInAnsi)
+// The bytes are xterm's, as its terminfo entry gives them.
+TEST(TerminalCanvas, RenderWritesTheRowsThatChangedInTheTerminalsOwnBytes)
 {
+	TerminalCapabilities xterm;
+	std::string error;
+	ASSERT_TRUE(xterm.Load("xterm", -1, error)) << error;
+	const std::string plain = "\x1B(B\x1B[m";
+
 	TerminalCanvas first(2, 4);
 	first.Put(0, 0, "ab", TerminalCanvas::kUnderline);
 	first.Put(0, 2, "c", TerminalCanvas::kPlain);
-	EXPECT_EQ("\x1B[0m\x1B[H\x1B[2J"
-		"\x1B[1;1H\x1B[0;4mab\x1B[0mc\x1B[K"
-		"\x1B[2;1H\x1B[K"
-		"\x1B[0m", first.Render(NULL));
+	EXPECT_EQ(plain + "\x1B[H\x1B[2J"
+		"\x1B[1;1H" + plain + "\x1B[4mab" + plain + "c\x1B[K"
+		"\x1B[2;1H\x1B[K" + plain, first.Render(NULL, xterm));
 
 	// Only row 2 differs; it is full, so nothing is erased after it (an
 	// erase from the last column would take its character).
 	TerminalCanvas second = first;
 	second.Put(1, 0, "漢字", TerminalCanvas::kReverse | TerminalCanvas::kBold);
-	EXPECT_EQ("\x1B[0m\x1B[2;1H\x1B[0;1;7m漢字\x1B[0m\x1B[0m",
-		second.Render(&first));
+	EXPECT_EQ(plain + "\x1B[2;1H" + plain + "\x1B[1m\x1B[7m漢字" + plain
+		+ plain, second.Render(&first, xterm));
 
 	// Nothing changed: nothing but the resets.
-	EXPECT_EQ("\x1B[0m\x1B[0m", second.Render(&second));
+	EXPECT_EQ(plain + plain, second.Render(&second, xterm));
 
 	// Another size: everything again.
 	TerminalCanvas wider(2, 5);
-	EXPECT_EQ(0u, wider.Render(&second).find("\x1B[0m\x1B[H\x1B[2J"));
+	EXPECT_EQ(0u, wider.Render(&second, xterm).find(plain + "\x1B[H\x1B[2J"));
 }

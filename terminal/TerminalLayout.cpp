@@ -10,6 +10,10 @@ const int kTabWidth = 8;
 // The bytes of the document's end kept to find where it changed: more than
 // any one key removes.
 const size_t kKeptTail = 256;
+// A piece of a box's line is never shortened below this: a candidate's
+// label, its colon and the ellipsis.
+const int kShortestPiece = 3;
+const char* const kEllipsis = "\xE2\x80\xA6";	// …
 
 
 // The cell index that pixel coordinate `value` falls in.
@@ -32,6 +36,102 @@ GlyphWidth(uint32_t code)
 		return 2;	// caret notation
 	const int width = TerminalCanvas::CharacterWidth(code);
 	return width < 0 ? 1 : width;
+}
+
+
+
+// The pieces of a line of a box: the runs between two or more blanks (the
+// candidates box separates its entries so).
+std::vector<std::string>
+Pieces(const std::string& line)
+{
+	std::vector<std::string> pieces;
+	size_t at = 0;
+	while (at < line.size()) {
+		while (at < line.size() && line[at] == ' ')
+			at++;
+		if (at >= line.size())
+			break;
+		size_t end = line.find("  ", at);
+		if (end == std::string::npos)
+			end = line.size();
+		size_t last = end;
+		while (last > at && line[last - 1] == ' ')
+			last--;
+		pieces.push_back(line.substr(at, last - at));
+		at = end;
+	}
+	return pieces;
+}
+
+
+// The characters of `text` from its start that fit in `columns`.
+std::string
+Head(const std::string& text, int columns)
+{
+	size_t at = 0;
+	int width = 0;
+	while (at < text.size()) {
+		uint32_t code;
+		const size_t length = TerminalCanvas::DecodeCharacter(text, at, code);
+		const int next = TerminalCanvas::TextWidth(text.substr(at, length));
+		if (width + next > columns)
+			break;
+		width += next;
+		at += length;
+	}
+	return text.substr(0, at);
+}
+
+
+// `piece` in at most `columns` (at least 2): its head, an ellipsis and,
+// when there is room, its last word (the remaining count stays readable).
+std::string
+Shortened(const std::string& piece, int columns)
+{
+	if (TerminalCanvas::TextWidth(piece) <= columns)
+		return piece;
+	const size_t blank = piece.rfind(' ');
+	std::string tail = blank == std::string::npos ? std::string()
+		: piece.substr(blank + 1);
+	if (TerminalCanvas::TextWidth(tail) + 2 > columns)
+		tail.clear();
+	return Head(piece, columns - 1 - TerminalCanvas::TextWidth(tail))
+		+ kEllipsis + tail;
+}
+
+
+// The pieces of each line laid out in rows of at most `width` columns,
+// `gap` blanks apart, each shortened to `cap` columns.
+std::vector<std::string>
+Wrapped(const std::vector<std::vector<std::string> >& lines, int width,
+	int gap, int cap)
+{
+	std::vector<std::string> rows;
+	for (const std::vector<std::string>& pieces : lines) {
+		std::string row;
+		int used = 0;
+		bool empty = true;
+		for (const std::string& whole : pieces) {
+			const std::string piece = Shortened(whole, cap);
+			const int pieceWidth = TerminalCanvas::TextWidth(piece);
+			if (!empty && used + gap + pieceWidth > width) {
+				rows.push_back(row);
+				row.clear();
+				used = 0;
+				empty = true;
+			}
+			if (!empty) {
+				row.append(gap, ' ');
+				used += gap;
+			}
+			row += piece;
+			used += pieceWidth;
+			empty = false;
+		}
+		rows.push_back(row);
+	}
+	return rows;
 }
 
 }	// namespace
@@ -185,18 +285,20 @@ TerminalLayout::PlaceWindows(const std::vector<WindowRecord>& windows) const
 			continue;
 		TerminalBox box;
 		box.title = window.title;
-		box.lines = window.lines;
-		int width = 0;
-		for (const std::string& line : window.lines)
-			width = std::max(width, TerminalCanvas::TextWidth(line));
-		box.left = CellOf(window.frame[0], fCellWidth);
-		box.top = CellOf(window.frame[1], fCellHeight);
-		box.right = box.left + width + 1;
-		box.bottom = box.top + static_cast<int>(window.lines.size()) + 1;
-
 		bool caretPalette = false;
 		for (int i = 0; kCaretPaletteTitles[i] != NULL; i++)
 			caretPalette = caretPalette || window.title == kCaretPaletteTitles[i];
+		_Fit(window.lines, caretPalette ? _RowsBesideCaret() : fScreenRows,
+			box);
+		int width = 0;
+		for (const std::string& line : box.lines)
+			width = std::max(width, TerminalCanvas::TextWidth(line));
+		const int frame = box.framed ? 1 : 0;
+		box.left = CellOf(window.frame[0], fCellWidth);
+		box.top = CellOf(window.frame[1], fCellHeight);
+		box.right = box.left + width - 1 + 2 * frame;
+		box.bottom = box.top + static_cast<int>(box.lines.size()) - 1
+			+ 2 * frame;
 		if (caretPalette) {
 			palettes.push_back(box);
 			paletteTops.push_back(window.frame[1]);
@@ -267,14 +369,23 @@ TerminalLayout::Draw(TerminalCanvas& canvas,
 	}
 
 	for (const TerminalBox& box : boxes) {
-		canvas.Frame(box.top, box.left, box.bottom, box.right,
-			TerminalCanvas::kPlain);
+		// A box without a frame stands out from the document in reverse.
+		const int frame = box.framed ? 1 : 0;
+		const uint8_t style = box.framed ? TerminalCanvas::kPlain
+			: TerminalCanvas::kReverse;
+		if (box.framed) {
+			canvas.Frame(box.top, box.left, box.bottom, box.right,
+				TerminalCanvas::kPlain);
+		} else {
+			for (int row = box.top; row <= box.bottom; row++)
+				canvas.Fill(row, box.left, box.right - box.left + 1, style);
+		}
 		for (size_t i = 0; i < box.lines.size(); i++) {
-			const int row = box.top + 1 + static_cast<int>(i);
-			if (row >= box.bottom)
+			const int row = box.top + frame + static_cast<int>(i);
+			if (row > box.bottom - frame)
 				break;
-			canvas.Put(row, box.left + 1, box.lines[i], TerminalCanvas::kPlain,
-				std::min(box.right, fColumns));
+			canvas.Put(row, box.left + frame, box.lines[i], style,
+				std::min(box.right + 1 - frame, fColumns));
 		}
 	}
 
@@ -295,6 +406,68 @@ TerminalLayout::Draw(TerminalCanvas& canvas,
 
 
 // #pragma mark - private
+
+
+int
+TerminalLayout::_RowsBesideCaret() const
+{
+	if (fComposedCells.empty())
+		return fScreenRows;
+	int first = fCaret.row;
+	int last = fCaret.row;
+	for (const TerminalCell& cell : fComposedCells) {
+		first = std::min(first, cell.row);
+		last = std::max(last, cell.row);
+	}
+	first = std::max(0, first);
+	last = std::min(fScreenRows - 1, last);
+	return std::max(first, fScreenRows - 1 - last);
+}
+
+
+void
+TerminalLayout::_Fit(const std::vector<std::string>& lines, int rows,
+	TerminalBox& box) const
+{
+	box.lines = lines;
+	box.framed = true;
+	int widest = 0;
+	for (const std::string& line : lines)
+		widest = std::max(widest, TerminalCanvas::TextWidth(line));
+	if (widest + 2 <= fColumns && static_cast<int>(lines.size()) + 2 <= rows)
+		return;
+
+	std::vector<std::vector<std::string> > pieces;
+	int widestPiece = 0;
+	for (const std::string& line : lines) {
+		pieces.push_back(Pieces(line));
+		for (const std::string& piece : pieces.back())
+			widestPiece = std::max(widestPiece, TerminalCanvas::TextWidth(piece));
+	}
+	// Wrapped at the pieces first, then closer together, then with the
+	// pieces shortened bit by bit; with a frame while one fits, else
+	// without.
+	for (const bool framed : {true, false}) {
+		const int width = framed ? fColumns - 2 : fColumns;
+		const int height = framed ? rows - 2 : rows;
+		if (width < 1 || height < 1)
+			continue;
+		for (int cap = widestPiece; cap >= kShortestPiece; cap--) {
+			for (int gap = cap == widestPiece ? 2 : 1; gap >= 1; gap--) {
+				const std::vector<std::string> wrapped = Wrapped(pieces, width,
+					gap, std::min(cap, width));
+				if (static_cast<int>(wrapped.size()) <= height) {
+					box.lines = wrapped;
+					box.framed = framed;
+					return;
+				}
+			}
+		}
+	}
+	// Nothing fits: the most the screen can show.
+	box.lines = Wrapped(pieces, fColumns, 1, std::min(kShortestPiece, fColumns));
+	box.framed = false;
+}
 
 
 bool

@@ -25,6 +25,15 @@
 // palette and the notice stay where they are mapped. Every box is kept on
 // the screen.
 //
+// A box whose lines do not fit the screen (beside the caret line, for a
+// caret palette) is wrapped between its pieces (the runs of its lines
+// between two or more blanks, such as the candidates box's entries), its
+// pieces moved closer and then shortened with an ellipsis, keeping their
+// first characters (a candidate's label) and last word (the remaining
+// count); where even that needs more rows, it loses its frame and is drawn
+// in reverse. So every label of the candidates box shows on a 20 x 5
+// terminal.
+//
 // A layout is a plain value, used by one thread at a time.
 #ifndef TERMINAL_LAYOUT_H
 #define TERMINAL_LAYOUT_H
@@ -44,6 +53,8 @@ struct TerminalBox {
 	int							bottom = 0;
 	int							right = 0;
 	std::vector<std::string>	lines;
+	// Without a frame the lines fill the box, drawn in reverse.
+	bool						framed = true;
 };
 
 // A cell position on the terminal.
@@ -122,6 +133,12 @@ private:
 		bool			composed;
 	};
 
+	// The rows free above or below the composed text, the larger.
+			int					_RowsBesideCaret() const;
+	// Sets the box's lines (and frame) so that it fits the terminal's
+	// width and `rows` rows.
+			void				_Fit(const std::vector<std::string>& lines,
+									int rows, TerminalBox& box) const;
 	// Whether a box's rows [top, bottom] and columns overlap what is
 	// placed already or the composed text.
 			bool				_Collides(const TerminalBox& box,

@@ -84,20 +84,20 @@ Head(const std::string& text, int columns)
 }
 
 
-// `piece` in at most `columns` (at least 2): its head, an ellipsis and,
-// when there is room, its last word (the remaining count stays readable).
+// `piece` in `columns` (at least 2): its head, an ellipsis and its last
+// word, which is never shortened (the remaining count stays readable), so
+// the piece may keep more columns than asked.
 std::string
 Shortened(const std::string& piece, int columns)
 {
 	if (TerminalCanvas::TextWidth(piece) <= columns)
 		return piece;
 	const size_t blank = piece.rfind(' ');
-	std::string tail = blank == std::string::npos ? std::string()
+	const std::string tail = blank == std::string::npos ? std::string()
 		: piece.substr(blank + 1);
-	if (TerminalCanvas::TextWidth(tail) + 2 > columns)
-		tail.clear();
-	return Head(piece, columns - 1 - TerminalCanvas::TextWidth(tail))
-		+ kEllipsis + tail;
+	const int tailWidth = TerminalCanvas::TextWidth(tail);
+	const int head = std::max(1, columns - 1 - tailWidth);
+	return Head(piece, head) + kEllipsis + tail;
 }
 
 
@@ -445,14 +445,14 @@ TerminalLayout::_Fit(const std::vector<std::string>& lines, int rows,
 			widestPiece = std::max(widestPiece, TerminalCanvas::TextWidth(piece));
 	}
 	// Wrapped at the pieces first, then closer together, then with the
-	// pieces shortened bit by bit; with a frame while one fits, else
-	// without.
-	for (const bool framed : {true, false}) {
-		const int width = framed ? fColumns - 2 : fColumns;
-		const int height = framed ? rows - 2 : rows;
-		if (width < 1 || height < 1)
-			continue;
-		for (int cap = widestPiece; cap >= kShortestPiece; cap--) {
+	// widest pieces shortened bit by bit; without a frame rather than
+	// shortened more.
+	for (int cap = widestPiece; cap >= kShortestPiece; cap--) {
+		for (const bool framed : {true, false}) {
+			const int width = framed ? fColumns - 2 : fColumns;
+			const int height = framed ? rows - 2 : rows;
+			if (width < 1 || height < 1)
+				continue;
 			for (int gap = cap == widestPiece ? 2 : 1; gap >= 1; gap--) {
 				const std::vector<std::string> wrapped = Wrapped(pieces, width,
 					gap, std::min(cap, width));

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 #include <vector>
@@ -11,6 +12,7 @@
 #include <InterfaceDefs.h>
 
 #include "KeyScript.h"
+#include "TerminalCapabilities.h"
 #include "TerminalSession.h"
 
 
@@ -268,4 +270,78 @@ TEST(TerminalKeys, OnlyControlCQuitsAndOnlyF1OrControlTAsksForHelp)
 	// With Alt the keys are the application's Command keys.
 	EXPECT_FALSE(TerminalSession::IsQuitKey(Decode("\x1B\x03").front()));
 	EXPECT_FALSE(TerminalSession::IsHelpKey(Decode("\x1B\x14").front()));
+}
+
+
+// Fault: pasted text was typed through the method, and a pasted 0x03 ended
+// the session. A bracketed paste is one step holding the text as pasted,
+// however the terminal's bytes are split.
+TEST(TerminalKeys, BracketedPasteIsOneStepWithTheTextAsPasted)
+{
+	const std::string text = "今日はTokyoで会議。\x03\r\n\x1B[A";
+	const std::string stream = "a\x1B[200~" + text + "\x1B[201~b";
+	for (size_t chunk : {stream.size(), size_t(1), size_t(4)}) {
+		TerminalKeys keys;
+		std::vector<KeyStep> steps;
+		for (size_t at = 0; at < stream.size(); at += chunk) {
+			keys.Feed(stream.data() + at,
+				std::min(chunk, stream.size() - at), steps);
+		}
+		keys.Flush(steps);
+		ASSERT_EQ(3u, steps.size()) << chunk;
+		EXPECT_EQ("a", steps[0].token);
+		EXPECT_TRUE(TerminalKeys::IsPaste(steps[1]));
+		EXPECT_EQ(text, steps[1].bytes);
+		EXPECT_FALSE(TerminalSession::IsQuitKey(steps[1]));
+		EXPECT_EQ("b", steps[2].token);
+	}
+
+	// A paste that pauses is handed out as far as it came; the rest, and
+	// the keys after its end, follow. So is a paste of 0x03 alone.
+	TerminalKeys keys;
+	std::vector<KeyStep> steps;
+	const std::string start = "\x1B[200~\x03x\x1B[20";
+	keys.Feed(start.data(), start.size(), steps);
+	EXPECT_TRUE(steps.empty());
+	ASSERT_TRUE(keys.HasPending());
+	keys.Flush(steps);
+	keys.Feed("1~y", 3, steps);
+	ASSERT_EQ(2u, steps.size());
+	EXPECT_EQ("\x03x", steps[0].bytes);
+	EXPECT_FALSE(TerminalSession::IsQuitKey(steps[0]));
+	EXPECT_FALSE(TerminalKeys::IsPaste(steps[1]));
+	EXPECT_EQ("y", steps[1].token);
+}
+
+
+// The keys a terminal describes in terminfo are decoded as those keys (the
+// VT52's Up is ESC A, which would otherwise be Alt+A); the common sequences
+// still work beside them. A terminal that cannot address the cursor, or
+// that terminfo does not know, is refused with its name.
+TEST(TerminalKeys, TerminfoNamesTheKeysAndRefusesTerminalsWithoutCursorAddressing)
+{
+	TerminalCapabilities vt52;
+	std::string error;
+	ASSERT_TRUE(vt52.Load("vt52", -1, error)) << error;
+	EXPECT_EQ("\x1BY\x22\x25", vt52.MoveTo(2, 5));
+	TerminalKeys keys;
+	for (const TerminalCapabilities::KeySequence& key : vt52.KeySequences())
+		keys.AddSequence(key.first, key.second);
+	std::vector<KeyStep> steps;
+	const std::string bytes = "\x1B" "A\x1B[B\x1B";
+	keys.Feed(bytes.data(), bytes.size(), steps);
+	EXPECT_TRUE(steps.size() == 2 && keys.HasPending());
+	keys.Flush(steps);
+	ASSERT_EQ(3u, steps.size());
+	EXPECT_EQ("<up>", steps[0].token);
+	EXPECT_EQ(Fields(Scripted("<up>")), Fields(steps[0]));
+	EXPECT_EQ("<down>", steps[1].token);
+	EXPECT_EQ("<esc>", steps[2].token);
+
+	for (const char* name : {"dumb", "no-such-terminal"}) {
+		TerminalCapabilities terminal;
+		error.clear();
+		EXPECT_FALSE(terminal.Load(name, -1, error));
+		EXPECT_NE(std::string::npos, error.find(name)) << error;
+	}
 }

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -185,4 +186,79 @@ TEST(TerminalLayout, StatusLineKeepsTheKeysWholeAndCutsTheMiddle)
 	EXPECT_EQ(" かな  /a/  F1 help  C-c quit ", canvas.RowText(2));
 	EXPECT_EQ(TerminalCanvas::kReverse, canvas.StyleAt(2, 0));
 	EXPECT_EQ(TerminalCanvas::kReverse, canvas.StyleAt(2, 29));
+}
+
+
+// The layout follows the document as it changes at its end, keeping only
+// where its rows start: after every change it must draw and answer what a
+// layout made afresh for the same text does, long lines, tabs, wide
+// characters and combining marks included.
+TEST(TerminalLayout, FollowingTheDocumentDrawsWhatAFreshLayoutDraws)
+{
+	const std::vector<std::string> pieces = {"a", "漢", "\n", "\t", "e\xCC\x81",
+		"xyzzy", "かな漢字", std::string(23, 'w'), "\xCC\x81"};
+	std::mt19937 random(11);
+	TerminalLayout following(7, 10, kCellWidth, kCellHeight);
+	std::string document;
+	for (int step = 0; step < 3000; step++) {
+		if (random() % 3 == 0 && !document.empty()) {
+			// Backspace: one character.
+			size_t end = document.size() - 1;
+			while (end > 0 && (document[end] & 0xC0) == 0x80)
+				end--;
+			document.resize(end);
+		} else
+			document += pieces[random() % pieces.size()];
+		const std::string composing = step % 5 == 0 ? "▽か" : "";
+		following.SetText(document, composing);
+
+		TerminalLayout fresh(7, 10, kCellWidth, kCellHeight);
+		fresh.SetText(document, composing);
+		TerminalCanvas expected;
+		TerminalCanvas drawn;
+		fresh.Draw(expected, std::vector<TerminalBox>(), "", "", "");
+		following.Draw(drawn, std::vector<TerminalBox>(), "", "", "");
+		for (int row = 0; row < 7; row++)
+			ASSERT_EQ(expected.RowText(row), drawn.RowText(row)) << step;
+		ASSERT_EQ(fresh.Caret().row, following.Caret().row) << step;
+		ASSERT_EQ(fresh.Caret().column, following.Caret().column) << step;
+		ASSERT_EQ(fresh.ComposedCells().size(),
+			following.ComposedCells().size());
+		for (size_t i = 0; i < fresh.ComposedCells().size(); i++) {
+			EXPECT_EQ(fresh.ComposedCells()[i].row,
+				following.ComposedCells()[i].row) << step;
+		}
+	}
+}
+
+
+// Fault: on a 20 x 5 terminal the candidates box was cut, its last labels
+// and the remaining count off the screen. It is wrapped, its entries
+// shortened, and at this size drawn without a frame, off the caret line.
+TEST(TerminalLayout, TheCandidatesBoxShowsEveryLabelOnASmallTerminal)
+{
+	const std::string line = "A:漢字  S:感じ  D:幹事  F:監事  J:寛治  "
+		"K:完治  L:莞爾の長い候補  [残り 12]";
+	const char* const labels[] = {"A:", "S:", "D:", "F:", "J:", "K:", "L:",
+		"12]"};
+	for (const int columns : {20, 80}) {
+		TerminalLayout layout(5, columns, kCellWidth, kCellHeight);
+		layout.SetText("", "▼");
+		const WindowRecord candidates = Window("NUV Candidates Palette", 0,
+			23, {line});
+		const std::vector<TerminalBox> boxes = layout.PlaceWindows(
+			{candidates});
+		ASSERT_EQ(1u, boxes.size());
+		EXPECT_EQ(1, boxes[0].top) << columns;
+		EXPECT_EQ(3, boxes[0].bottom) << columns;
+		EXPECT_EQ(columns == 80, boxes[0].framed);
+		TerminalCanvas canvas;
+		layout.Draw(canvas, boxes, "", "", "");
+		std::string shown;
+		for (int row = 1; row <= 3; row++)
+			shown += canvas.RowText(row) + "\n";
+		for (const char* label : labels)
+			EXPECT_NE(std::string::npos, shown.find(label)) << label << shown;
+		EXPECT_EQ("▼", canvas.RowText(0).substr(0, 3));
+	}
 }

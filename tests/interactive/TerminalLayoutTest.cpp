@@ -261,4 +261,17 @@ TEST(TerminalLayout, TheCandidatesBoxShowsEveryLabelOnASmallTerminal)
 			EXPECT_NE(std::string::npos, shown.find(label)) << label << shown;
 		EXPECT_EQ("▼", canvas.RowText(0).substr(0, 3));
 	}
+
+	// Smaller still, the box shows what fits and starts on the screen.
+	for (const int size : {1, 2, 3, 6}) {
+		TerminalLayout layout(size, size, kCellWidth, kCellHeight);
+		layout.SetText("", "▼");
+		const std::vector<TerminalBox> boxes = layout.PlaceWindows(
+			{Window("NUV Candidates Palette", 0, 23, {line})});
+		ASSERT_EQ(1u, boxes.size());
+		EXPECT_TRUE(boxes[0].left == 0 && boxes[0].top >= 0) << size;
+		TerminalCanvas canvas;
+		layout.Draw(canvas, boxes, "", "", "");
+		EXPECT_EQ(size, canvas.Rows());
+	}
 }

@@ -1,0 +1,180 @@
+#!/usr/bin/env bash
+# Runs one IBus scenario against the build tree's engine, each with services
+# of its own: a private session bus, ibus-daemon, and for the desktop
+# scenarios an X server (Xvfb), which are all stopped at the end.
+#
+#	ibus-session.sh BUILD_DIR client|gtk|panel [OUTPUT]
+#
+#   client  a client types through the engine; the learned word must be in
+#           the user dictionary after `ibus exit`
+#   gtk     a GTK 3 text view, typed with xdotool, receives a sentence
+#   panel   the candidate window of ibus-ui-gtk3, saved as OUTPUT (PNG)
+#
+# Exit status 77 (skipped) when a tool is missing.
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+build=$(cd "$1" && pwd)
+mode=$2
+output=${3:-}
+python=/usr/bin/python3
+
+if [ "${NUV_IBUS_INSIDE:-}" != 1 ]; then
+	tools=(dbus-run-session ibus-daemon ibus "$python")
+	case $mode in
+	gtk|panel) tools+=(Xvfb xdotool) ;;
+	esac
+	[ "$mode" = panel ] && tools+=(import /usr/libexec/ibus-ui-gtk3)
+	for tool in "${tools[@]}"; do
+		if ! command -v "$tool" > /dev/null; then
+			echo "SKIP: $tool is not installed (tools/install-deps)"
+			exit 77
+		fi
+	done
+	modules=IBus
+	[ "$mode" != client ] && modules="IBus Gtk"
+	for module in $modules; do
+		version=1.0; [ "$module" = Gtk ] && version=3.0
+		if ! "$python" -c "import gi; gi.require_version('$module', '$version')" \
+				2> /dev/null; then
+			echo "SKIP: python3-gi with $module $version is not installed"
+			exit 77
+		fi
+	done
+	if [ ! -x "$build/bin/ibus-engine-nuvim" ] \
+			|| [ ! -f "$build/ibus/nuvim.xml" ]; then
+		echo "FAILED: the engine or its component is not built in $build"
+		exit 1
+	fi
+	export NUV_IBUS_INSIDE=1
+	exec dbus-run-session -- "$0" "$@" 2> >(grep -v '^dbus-daemon\[' >&2)
+fi
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/nuvim-ibus.XXXXXX")
+pids=()
+cleanup() {
+	daemon_ready && ibus exit > /dev/null 2>&1
+	for pid in "${pids[@]}"; do
+		kill "$pid" 2> /dev/null || true
+	done
+	wait 2> /dev/null || true
+	rm -rf "$work"
+}
+trap cleanup EXIT
+
+export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config
+export XDG_CACHE_HOME=$work/home/.cache XDG_RUNTIME_DIR=$work/run
+mkdir -p "$HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+unset DISPLAY WAYLAND_DISPLAY GTK_IM_MODULE
+export IBUS_COMPONENT_PATH=$build/ibus:/usr/share/ibus/component
+export NO_AT_BRIDGE=1
+
+# Waits up to $1 seconds for the command after it to succeed.
+wait_for() {
+	local limit=$1
+	shift
+	local end=$((SECONDS + limit))
+	until "$@" > /dev/null 2>&1; do
+		[ $SECONDS -ge $end ] && return 1
+		sleep 0.1
+	done
+}
+
+daemon_ready() {
+	local address
+	address=$(ibus address 2> /dev/null) && [ "$address" != "(null)" ]
+}
+
+start_daemon() {
+	ibus-daemon --emoji-extension=disable --cache=none "$@" \
+		> "$work/daemon.log" 2>&1 &
+	pids+=($!)
+	wait_for 30 daemon_ready || { echo "FAILED: ibus-daemon did not start"; exit 1; }
+	IBUS_ADDRESS=$(ibus address)
+	export IBUS_ADDRESS
+}
+
+start_x() {
+	local display
+	for display in $(seq 90 140); do
+		[ -e "/tmp/.X$display-lock" ] && continue
+		Xvfb ":$display" -screen 0 800x480x24 -nolisten tcp \
+			> "$work/xvfb.log" 2>&1 &
+		pids+=($!)
+		export DISPLAY=:$display
+		if wait_for 15 xdotool getmouselocation; then
+			return
+		fi
+	done
+	echo "FAILED: no X server could be started"
+	exit 1
+}
+
+dictionary_has() {
+	iconv -f EUC-JP -t UTF-8 "$XDG_CONFIG_HOME/nuvim/.nuv-jisyo" \
+		| grep -qF -- "/$1/"
+}
+
+case $mode in
+client)
+	start_daemon --panel=disable --config=disable
+	"$python" "$here/ibus_client.py" "$work/learned"
+	learned=$(cat "$work/learned")
+	ibus exit > /dev/null
+	# The engine saves when the bus goes away.
+	if ! wait_for 20 dictionary_has "$learned"; then
+		echo "FAILED: $learned is not in .nuv-jisyo after ibus exit"
+		exit 1
+	fi
+	echo "ok: $learned saved to .nuv-jisyo"
+	;;
+gtk|panel)
+	start_x
+	if [ "$mode" = panel ]; then
+		start_daemon --xim --config=/usr/libexec/ibus-memconf \
+			--panel=/usr/libexec/ibus-ui-gtk3
+	else
+		start_daemon --xim --config=/usr/libexec/ibus-memconf --panel=disable
+	fi
+	GTK_IM_MODULE=ibus "$python" "$here/gtk_text_view.py" "$work/text" \
+		> "$work/app.log" 2>&1 &
+	pids+=($!)
+	if ! xdotool search --sync --name "nuvIM test" windowfocus --sync \
+			> /dev/null 2>&1; then
+		echo "FAILED: the GTK application did not show"; cat "$work/app.log"
+		exit 1
+	fi
+	wait_for 20 test -e "$work/text" \
+		|| { echo "FAILED: the GTK application is not ready"; exit 1; }
+	ibus engine nuvim
+	wait_for 20 sh -c '[ "$(ibus engine)" = nuvim ]'
+	sleep 0.5
+	if [ "$mode" = gtk ]; then
+		xdotool type --delay 40 "Nihongo wo"
+		xdotool type --delay 40 "KaKi"
+		xdotool key --delay 40 space space
+		xdotool type --delay 40 "masu."
+		xdotool key Return
+		xdotool type --delay 40 "Kanji"
+		xdotool key --delay 40 space Return
+		expected=$'日本語を書きます。\n漢字\n'
+		if ! wait_for 20 sh -c "[ \"\$(cat '$work/text')\" = \"\$1\" ]" _ \
+				"$expected"; then
+			echo "FAILED: the text view holds"
+			cat "$work/text"; echo "instead of"; printf '%s' "$expected"
+			exit 1
+		fi
+		echo "ok: the text view holds what was typed"
+	else
+		xdotool type --delay 40 "Kanji"
+		xdotool key --delay 60 space space space space
+		sleep 2
+		import -window root "$output"
+		echo "ok: screenshot in $output"
+	fi
+	;;
+*)
+	echo "unknown scenario $mode"
+	exit 2
+	;;
+esac

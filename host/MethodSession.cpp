@@ -151,6 +151,8 @@ PaletteState::operator==(const PaletteState& other) const
 MethodSession::MethodSession()
 	:
 	fPending(false),
+	fPalettesRead(false),
+	fPaletteChanges(0),
 	fUserDictionaryBefore(false),
 	fDictionaryInode(0),
 	fDictionaryDevice(0)
@@ -357,8 +359,13 @@ MethodSession::HelpPage()
 
 
 PaletteState
-MethodSession::Palettes() const
+MethodSession::Palettes()
 {
+	// Reading every window takes each window's lock; most keys change
+	// none of them.
+	const uint64 changes = HeadlessDisplay::ChangeCount();
+	if (fPalettesRead && changes == fPaletteChanges)
+		return fPalettes;
 	PaletteState state;
 	std::vector<std::string> registration;
 	std::vector<std::string> purge;
@@ -379,6 +386,9 @@ MethodSession::Palettes() const
 	}
 	state.prompts = registration;
 	state.prompts.insert(state.prompts.end(), purge.begin(), purge.end());
+	fPalettes = state;
+	fPaletteChanges = changes;
+	fPalettesRead = true;
 	return state;
 }
 

@@ -127,7 +127,7 @@ public:
 			std::string			HelpPage();
 
 	// The palettes as shown now.
-			PaletteState		Palettes() const;
+			PaletteState		Palettes();
 	// Parses a candidate page line ("A:x  S:y  [残り N]"); false when the
 	// line has another shape.
 	static	bool				ParseCandidateLine(const std::string& line,
@@ -150,6 +150,9 @@ private:
 			std::string			fAliasFrom;
 			std::string			fAliasTo;
 			bool				fPending;
+			bool				fPalettesRead;
+			uint64_t			fPaletteChanges;
+			PaletteState		fPalettes;
 			bool				fUserDictionaryBefore;
 			int64_t				fDictionaryInode;
 			int64_t				fDictionaryDevice;

@@ -1,5 +1,6 @@
 #include "NuvimEngine.h"
 
+#include <cstring>
 #include <string>
 
 #include <ibus.h>
@@ -245,6 +246,8 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 void
 FocusIn(IBusEngine* engine)
 {
+	if (sState.session == NULL)
+		return;
 	Follow(engine);
 	EnsureProperties();
 	ibus_engine_register_properties(engine, sState.properties);
@@ -255,6 +258,8 @@ FocusIn(IBusEngine* engine)
 void
 FocusOut(IBusEngine* engine)
 {
+	if (sState.session == NULL)
+		return;
 	if (sState.current == engine)
 		Apply(engine, sState.session->Stop());
 }
@@ -263,6 +268,8 @@ FocusOut(IBusEngine* engine)
 void
 Reset(IBusEngine* engine)
 {
+	if (sState.session == NULL)
+		return;
 	Follow(engine);
 	Apply(engine, sState.session->Stop());
 }
@@ -271,6 +278,8 @@ Reset(IBusEngine* engine)
 void
 Enable(IBusEngine* engine)
 {
+	if (sState.session == NULL)
+		return;
 	Follow(engine);
 	Apply(engine, sState.session->Activate(true));
 }
@@ -279,6 +288,8 @@ Enable(IBusEngine* engine)
 void
 Disable(IBusEngine* engine)
 {
+	if (sState.session == NULL)
+		return;
 	if (sState.current != engine)
 		return;
 	Apply(engine, sState.session->Activate(false));
@@ -288,13 +299,16 @@ Disable(IBusEngine* engine)
 void
 SetCursorLocation(IBusEngine*, gint x, gint y, gint width, gint height)
 {
-	sState.session->SetCursorLocation(x, y, width, height);
+	if (sState.session != NULL)
+		sState.session->SetCursorLocation(x, y, width, height);
 }
 
 
 void
 CandidateClicked(IBusEngine* engine, guint index, guint, guint)
 {
+	if (sState.session == NULL)
+		return;
 	Follow(engine);
 	Apply(engine, sState.session->PickCandidate(index));
 }
@@ -305,7 +319,8 @@ void
 TypeKey(IBusEngine* engine, char c)
 {
 	KeyStep step;
-	if (!DesktopKeys::Translate(static_cast<unsigned char>(c), 0, step))
+	if (sState.session == NULL
+		|| !DesktopKeys::Translate(static_cast<unsigned char>(c), 0, step))
 		return;
 	Follow(engine);
 	Apply(engine, sState.session->HandleKey(step));
@@ -331,6 +346,8 @@ PageUp(IBusEngine* engine)
 void
 PropertyActivate(IBusEngine*, const gchar* name, guint)
 {
+	if (sState.session == NULL)
+		return;
 	if (name == NULL || strcmp(name, NuvimEngine::kHelpProperty) != 0)
 		return;
 	const std::string page = sState.session->HelpPage();

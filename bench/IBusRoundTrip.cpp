@@ -1,17 +1,19 @@
 // The round trip of a key through ibus-daemon: client to daemon to engine
-// and back, for the nuvim engine beside the do-nothing engine in the same
-// run, and the nuvim engine's memory over a long session.
+// and back, for the nuvim engine beside two floor engines in the same run
+// (one does nothing, one shows a character of preedit per key), and the
+// nuvim engine's memory over a long session.
 //
 //	nuv_bench_ibus_roundtrip ENGINE_PID [KEYS_FOR_MEMORY]
 //
 // Run inside a daemon of its own (bench/ibus-roundtrip.sh). Both engines are
 // fed the same typing, in alternating rounds, so that the load of the
-// machine falls on both alike. ENGINE_PID is the nuvim engine's process,
+// machine falls on all alike. ENGINE_PID is the nuvim engine's process,
 // whose resident size is read from /proc.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -56,6 +58,27 @@ Drain()
 }
 
 
+// Gives `context` the focus and `engine`: the daemon keeps one engine for
+// all contexts by default, so each round names its engine again. False when
+// the daemon gives the context another engine.
+bool
+Focus(IBusInputContext* context, const char* engine)
+{
+	ibus_input_context_focus_in(context);
+	ibus_input_context_set_engine(context, engine);
+	// The engine is set asynchronously, and started on first use.
+	for (int attempt = 0; attempt < 1000; attempt++) {
+		Drain();
+		IBusEngineDesc* desc = ibus_input_context_get_engine(context);
+		if (desc != NULL
+			&& strcmp(ibus_engine_desc_get_name(desc), engine) == 0)
+			return true;
+		g_usleep(10000);
+	}
+	return false;
+}
+
+
 IBusInputContext*
 Context(IBusBus* bus, const char* engine)
 {
@@ -66,10 +89,7 @@ Context(IBusBus* bus, const char* engine)
 	ibus_input_context_set_capabilities(context, IBUS_CAP_PREEDIT_TEXT
 		| IBUS_CAP_FOCUS | IBUS_CAP_AUXILIARY_TEXT | IBUS_CAP_LOOKUP_TABLE
 		| IBUS_CAP_PROPERTY);
-	ibus_input_context_focus_in(context);
-	ibus_input_context_set_engine(context, engine);
-	Drain();
-	return context;
+	return Focus(context, engine) ? context : NULL;
 }
 
 
@@ -140,7 +160,8 @@ main(int argc, char** argv)
 	}
 	IBusInputContext* nuvim = Context(bus, "nuvim");
 	IBusInputContext* floor = Context(bus, "nuvim-null");
-	if (nuvim == NULL || floor == NULL) {
+	IBusInputContext* echo = Context(bus, "nuvim-echo");
+	if (nuvim == NULL || floor == NULL || echo == NULL) {
 		fprintf(stderr, "cannot create the input contexts\n");
 		return 1;
 	}
@@ -150,14 +171,24 @@ main(int argc, char** argv)
 	const size_t kKeysPerRound = 1000;
 	std::vector<double> nuvimTimes;
 	std::vector<double> floorTimes;
-	// Warm-up: the first conversions and the first messages of each side.
-	Type(nuvim, cycle, 200, NULL);
-	Type(floor, cycle, 200, NULL);
-	for (size_t round = 0; round < kRounds; round++) {
-		ibus_input_context_focus_in(nuvim);
-		Type(nuvim, cycle, kKeysPerRound, &nuvimTimes);
-		ibus_input_context_focus_in(floor);
-		Type(floor, cycle, kKeysPerRound, &floorTimes);
+	std::vector<double> echoTimes;
+	struct Side {
+		IBusInputContext*	context;
+		const char*			engine;
+		std::vector<double>* times;
+	};
+	const Side sides[] = {{nuvim, "nuvim", &nuvimTimes},
+		{floor, "nuvim-null", &floorTimes}, {echo, "nuvim-echo", &echoTimes}};
+	for (size_t round = 0; round <= kRounds; round++) {
+		for (const Side& side : sides) {
+			if (!Focus(side.context, side.engine)) {
+				fprintf(stderr, "the daemon did not give %s\n", side.engine);
+				return 1;
+			}
+			// Round 0 warms up: the first conversions and messages.
+			Type(side.context, cycle, round == 0 ? 200 : kKeysPerRound,
+				round == 0 ? NULL : side.times);
+		}
 	}
 	const double nuvimMedian = Percentile(nuvimTimes, 0.5);
 	const double floorMedian = Percentile(floorTimes, 0.5);
@@ -165,14 +196,20 @@ main(int argc, char** argv)
 		nuvimTimes.size());
 	printf("  do-nothing engine: median %.1f  p99 %.1f\n", floorMedian,
 		Percentile(floorTimes, 0.99));
+	printf("  one-character preedit engine: median %.1f  p99 %.1f\n",
+		Percentile(echoTimes, 0.5), Percentile(echoTimes, 0.99));
 	printf("  nuvim engine:      median %.1f  p99 %.1f\n", nuvimMedian,
 		Percentile(nuvimTimes, 0.99));
-	printf("  ratio of medians:  %.2f  ratio of p99: %.2f\n",
+	printf("  nuvim / do-nothing: median %.2f  p99 %.2f\n",
 		nuvimMedian / floorMedian,
 		Percentile(nuvimTimes, 0.99) / Percentile(floorTimes, 0.99));
+	printf("  nuvim / one-character preedit: median %.2f  p99 %.2f\n",
+		nuvimMedian / Percentile(echoTimes, 0.5),
+		Percentile(nuvimTimes, 0.99) / Percentile(echoTimes, 0.99));
 
 	// Memory: the engine's resident size along a long session.
-	ibus_input_context_focus_in(nuvim);
+	if (!Focus(nuvim, "nuvim"))
+		return 1;
 	printf("nuvim engine resident size over %zu more key presses (KiB)\n",
 		memoryKeys);
 	const size_t kSteps = 10;

@@ -41,8 +41,7 @@ struct Preedit {
 struct SessionAction {
 	enum Kind {
 		COMMIT,			// insert `text` (UTF-8)
-		PREEDIT,		// show `preedit` (hidden when not visible)
-		PASS_KEY		// the key being handled goes on to the application
+		PREEDIT			// show `preedit` (hidden when not visible)
 	};
 	Kind				kind = COMMIT;
 	std::string			text;
@@ -64,7 +63,7 @@ struct PaletteState {
 
 // The outcome of one key.
 struct KeyOutcome {
-	std::vector<SessionAction>	actions;	// without PASS_KEY
+	std::vector<SessionAction>	actions;
 	// The application receives the key (the method passed it on and did
 	// nothing else with it): the framework answers "not handled".
 	bool						handedBack = false;

@@ -136,8 +136,6 @@ Apply(IBusEngine* engine, const KeyOutcome& outcome)
 						IBUS_ENGINE_PREEDIT_CLEAR);
 				}
 				break;
-			case SessionAction::PASS_KEY:
-				break;
 		}
 	}
 	ShowPalettes(engine, sState.session->Palettes(), false);

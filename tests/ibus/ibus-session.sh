@@ -46,7 +46,9 @@ if [ "${NUV_IBUS_INSIDE:-}" != 1 ]; then
 		exit 1
 	fi
 	export NUV_IBUS_INSIDE=1
-	exec dbus-run-session -- "$0" "$@" 2> >(grep -v '^dbus-daemon\[' >&2)
+	# The session bus's own chatter, and the portal it starts, are noise.
+	exec dbus-run-session -- "$0" "$@" 2> >(grep -v -e '^dbus-daemon\[' \
+		-e '^Not connected to the ibus bus$' -e '^portal is not running' >&2)
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/nuvim-ibus.XXXXXX")
@@ -143,7 +145,10 @@ gtk|panel)
 	else
 		start_daemon --xim --config=/usr/libexec/ibus-memconf --panel=disable
 	fi
-	GTK_IM_MODULE=ibus "$python" "$here/gtk_text_view.py" "$work/text" \
+	# Synchronous mode is where a key answered "not handled" after a commit
+	# overtook the text; the sentence must arrive in order there too.
+	GTK_IM_MODULE=ibus IBUS_ENABLE_SYNC_MODE=1 \
+		"$python" "$here/gtk_text_view.py" "$work/text" \
 		> "$work/app.log" 2>&1 &
 	pids+=($!)
 	if ! xdotool search --sync --name "nuvIM test" windowfocus --sync \

@@ -126,7 +126,12 @@ dictionary_has() {
 
 case $mode in
 client)
-	start_daemon --panel=disable --config=disable
+	# The help page opens through xdg-open: this one notes what it got.
+	mkdir -p "$work/bin"
+	printf '#!/bin/sh\nprintf "%%s" "$1" > "%s"\n' "$work/opened" \
+		> "$work/bin/xdg-open"
+	chmod +x "$work/bin/xdg-open"
+	PATH=$work/bin:$PATH start_daemon --panel=disable --config=disable
 	"$python" "$here/ibus_client.py" "$work/learned"
 	learned=$(cat "$work/learned")
 	ibus exit > /dev/null
@@ -136,6 +141,13 @@ client)
 		exit 1
 	fi
 	echo "ok: $learned saved to .nuv-jisyo"
+	help=$XDG_CONFIG_HOME/nuvim/help/index.html
+	if [ "$(cat "$work/opened" 2> /dev/null)" != "$help" ]; then
+		echo "FAILED: Help opened '$(cat "$work/opened" 2> /dev/null)'," \
+			"not $help"
+		exit 1
+	fi
+	echo "ok: Help opens $help"
 	;;
 gtk|panel)
 	start_x

@@ -249,6 +249,7 @@ def main():
     t.wait_for(lambda: t.properties.get("InputMode") == "かな",
                "control-J returns to kana mode")
     check("Help" in t.properties, "a Help property is registered")
+    t.context.property_activate("Help", IBus.PropState.UNCHECKED)
 
     # Focus: leaving ends the composition without committing it.
     t.type("Ka")

@@ -117,11 +117,12 @@ public:
 			fCaret);
 	}
 
-	// The shown preedit, against which changes are told apart.
-	Preedit fShown;
+	// The preedit the client shows, against which changes are told apart.
+	Preedit& Shown() { return fShown; }
 
 private:
 	TextLocation fCaret;
+	Preedit fShown;
 };
 
 
@@ -308,11 +309,11 @@ MethodSession::Stop()
 	KeyOutcome outcome = _Settle(kDefaultWait);
 	// The application has dropped its composed text already; a method that
 	// did not answer still leaves nothing shown.
-	if (fApplication->fShown.visible) {
+	if (fApplication->Shown().visible) {
 		SessionAction hide;
 		hide.kind = SessionAction::PREEDIT;
 		outcome.actions.push_back(hide);
-		fApplication->fShown = Preedit();
+		fApplication->Shown() = Preedit();
 	}
 	return outcome;
 }
@@ -477,7 +478,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 {
 	bool committed = false;
 	bool passed = false;
-	Preedit& shown = fApplication->fShown;
+	Preedit& shown = fApplication->Shown();
 	for (const BMessage& message : fHost->Delivered()) {
 		if (message.what == B_KEY_DOWN) {
 			passed = true;

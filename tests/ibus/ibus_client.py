@@ -1,0 +1,268 @@
+"""A client of ibus-daemon typing through the nuvim engine.
+
+Run by ibus-session.sh inside a private session bus with a daemon of its
+own. Each check names the behaviour it pins; the first failure ends the run
+with status 1. Writes the word it taught the method to argv[1], for the
+check of the user dictionary after the daemon has gone.
+"""
+import sys
+import time
+
+import gi
+gi.require_version("IBus", "1.0")
+from gi.repository import GLib, IBus  # noqa: E402
+
+SHIFT = IBus.ModifierType.SHIFT_MASK
+CONTROL = IBus.ModifierType.CONTROL_MASK
+ALT = IBus.ModifierType.MOD1_MASK
+RELEASE = IBus.ModifierType.RELEASE_MASK
+WAIT = 10.0  # seconds; generous for a loaded machine
+
+
+class Client:
+    def __init__(self):
+        self.bus = IBus.Bus()
+        if not self.bus.is_connected():
+            sys.exit("cannot reach ibus-daemon")
+        # The test plays the panel too, to click candidates as a person
+        # would in the candidate window.
+        self.bus.request_name(IBus.SERVICE_PANEL, 0)
+        self.panel = IBus.PanelService.new(self.bus.get_connection())
+        self.context = self.bus.create_input_context("nuvim-test")
+        self.events = []
+        self.properties = {}
+        c = self.context
+        c.connect("commit-text",
+                  lambda _c, t: self.events.append(("commit", t.get_text())))
+        c.connect("update-preedit-text", self._preedit)
+        c.connect("update-preedit-text-with-mode",
+                  lambda _c, t, cur, v, _m: self._preedit(_c, t, cur, v))
+        c.connect("update-lookup-table", self._table)
+        c.connect("hide-lookup-table",
+                  lambda _c: self.events.append(("table", None)))
+        c.connect("update-auxiliary-text",
+                  lambda _c, t, v: self.events.append(
+                      ("aux", t.get_text() if v else None)))
+        c.connect("hide-auxiliary-text",
+                  lambda _c: self.events.append(("aux", None)))
+        c.connect("forward-key-event",
+                  lambda _c, k, _kc, _s: self.events.append(("forward", k)))
+        c.connect("register-properties", self._register)
+        c.connect("update-property",
+                  lambda _c, p: self.properties.__setitem__(
+                      p.get_key(), p.get_label().get_text()))
+        c.set_capabilities(IBus.Capabilite.PREEDIT_TEXT
+                           | IBus.Capabilite.FOCUS
+                           | IBus.Capabilite.AUXILIARY_TEXT
+                           | IBus.Capabilite.LOOKUP_TABLE
+                           | IBus.Capabilite.PROPERTY)
+        c.focus_in()
+        c.set_engine("nuvim")
+        self.wait_for(lambda: self.properties.get("InputMode"),
+                      "the engine registers its mode property")
+
+    def _preedit(self, _c, text, cursor, visible):
+        attributes = []
+        attrs = text.get_attributes()
+        i = 0
+        while attrs is not None and attrs.get(i) is not None:
+            a = attrs.get(i)
+            attributes.append((a.get_attr_type(), a.get_start_index(),
+                               a.get_end_index()))
+            i += 1
+        self.events.append(("preedit", text.get_text() if visible else None,
+                            cursor, attributes))
+
+    def _table(self, _c, table, visible):
+        n = table.get_number_of_candidates()
+        self.events.append(("table", {
+            "candidates": [table.get_candidate(i).get_text()
+                           for i in range(n)],
+            "labels": [table.get_label(i).get_text() for i in range(n)],
+            "page_size": table.get_page_size(),
+            "cursor_visible": table.is_cursor_visible(),
+        } if visible else None))
+
+    def _register(self, _c, props):
+        i = 0
+        while props.get(i) is not None:
+            p = props.get(i)
+            self.properties[p.get_key()] = p.get_label().get_text()
+            i += 1
+
+    def pump(self):
+        context = GLib.MainContext.default()
+        end = time.monotonic() + 0.05
+        while time.monotonic() < end:
+            while context.pending():
+                context.iteration(False)
+            time.sleep(0.005)
+
+    def wait_for(self, predicate, what):
+        end = time.monotonic() + WAIT
+        while time.monotonic() < end:
+            self.pump()
+            if predicate():
+                return
+        fail(what)
+
+    def key(self, keyval, state=0):
+        handled = self.context.process_key_event(keyval, 0, state)
+        self.context.process_key_event(keyval, 0, state | RELEASE)
+        self.pump()
+        return handled
+
+    def type(self, text):
+        for ch in text:
+            shifted = ch.isupper() or ch in '~!@#$%^&*()_+{}|:"<>?'
+            if not self.key(ord(ch), SHIFT if shifted else 0):
+                fail("the engine takes %r in kana mode" % ch)
+
+    def take(self):
+        events, self.events = self.events, []
+        return events
+
+    def last(self, kind, events):
+        found = [e for e in events if e[0] == kind]
+        return found[-1] if found else None
+
+
+def fail(what):
+    print("FAILED: " + what, file=sys.stderr)
+    sys.exit(1)
+
+
+def check(condition, what, detail=None):
+    if not condition:
+        fail(what + ("" if detail is None else ": %r" % (detail,)))
+
+
+def main():
+    learned_path = sys.argv[1]
+    t = Client()
+
+    # Commits and preedit: a reading, its conversion with the candidate
+    # highlighted, and Enter that commits before the key goes on.
+    t.take()
+    t.type("Kanji")
+    events = t.take()
+    check(t.last("preedit", events)[1:3] == ("▽かんじ", 4),
+          "the reading shows as preedit with the cursor at its end",
+          events)
+    t.key(ord(" "))
+    preedit = t.last("preedit", t.take())
+    check(preedit[1:3] == ("▼漢字", 3),
+          "space shows the first candidate with the cursor in characters",
+          preedit)
+    attributes = preedit[3]
+    check((IBus.AttrType.UNDERLINE, 0, 3) in attributes
+          and (IBus.AttrType.BACKGROUND, 1, 3) in attributes,
+          "the clause is underlined and the candidate highlighted",
+          attributes)
+    handled = t.key(IBus.KEY_Return)
+    events = [e for e in t.take() if e[0] in ("preedit", "commit", "forward")]
+    check(handled and events == [("preedit", None, 0, []),
+                                 ("commit", "漢字"),
+                                 ("forward", IBus.KEY_Return)],
+          "Enter on a candidate hides the preedit, commits, then forwards"
+          " Enter, and is taken", (handled, events))
+
+    # Candidate pages in the lookup table, picked with the mouse, and
+    # learned: the picked word comes first next time.
+    t.type("Kanji")
+    for _ in range(5):
+        t.key(ord(" "))
+    events = t.take()
+    table = t.last("table", events)[1]
+    check(table is not None and len(table["candidates"]) == 7
+          and table["labels"] == list("ASDFJKL")
+          and table["page_size"] == 7 and not table["cursor_visible"],
+          "after four candidates inline, space shows a page of seven"
+          " labelled A-L", table)
+    aux = t.last("aux", events)[1]
+    check(aux is not None and aux.startswith("[残り ") and aux.endswith("]"),
+          "the auxiliary text holds the remaining count", aux)
+    picked = table["candidates"][1]
+    t.panel.candidate_clicked(1, 1, 0)
+    t.wait_for(lambda: ("commit", picked) in t.events,
+               "a clicked candidate is committed")
+    t.wait_for(lambda: ("table", None) in t.events,
+               "the lookup table hides after the pick")
+    t.take()
+    t.type("Kanji ")
+    check(t.last("preedit", t.take())[1] == "▼" + picked,
+          "a picked candidate is learned and offered first")
+    t.key(IBus.KEY_Escape)
+    t.key(IBus.KEY_Escape)
+    with open(learned_path, "w", encoding="utf-8") as out:
+        out.write(picked)
+
+    # Okurigana: the completed ending starts the look-up by itself.
+    t.take()
+    t.type("KaKu")
+    preedit = t.last("preedit", t.take())
+    check(preedit[1] is not None and preedit[1].startswith("▼")
+          and preedit[1].endswith("く"),
+          "a reading with okurigana converts when the ending is complete",
+          preedit)
+    t.key(IBus.KEY_Return)
+    commit = t.last("commit", t.take())
+    check(commit is not None and commit[1] == preedit[1][1:],
+          "Enter commits the word with its okurigana", commit)
+
+    # Registration: a reading without candidates prompts in the auxiliary
+    # text; cancelling leaves nothing behind.
+    t.type("Nununu ")
+    aux = t.last("aux", t.take())
+    check(aux is not None and aux[1] is not None
+          and aux[1].startswith("registering"),
+          "a reading without candidates prompts for registration", aux)
+    t.key(ord("g"), CONTROL)
+    t.key(ord("g"), CONTROL)
+    t.key(ord("g"), CONTROL)
+    events = t.take()
+    check(t.last("aux", events) == ("aux", None)
+          and t.last("preedit", events)[1] is None,
+          "cancelling the registration hides its prompt and the preedit",
+          events)
+
+    # Keys handed on: the engine gives back what it does not use.
+    for keyval, state, what in (
+            (IBus.KEY_Return, 0, "Enter with nothing composed"),
+            (IBus.KEY_BackSpace, 0, "BackSpace with nothing composed"),
+            (ord("x"), ALT, "Alt-x"),
+            (IBus.KEY_Shift_L, 0, "a modifier alone"),
+            (ord("a"), RELEASE, "a key release")):
+        check(not t.context.process_key_event(keyval, 0, state),
+              what + " goes to the application")
+    t.pump()
+    check(not [e for e in t.take() if e[0] == "commit"],
+          "keys handed on commit nothing")
+
+    # The mode property follows the mode; Latin mode hands keys on.
+    t.type("l")
+    t.wait_for(lambda: t.properties.get("InputMode") == "NUV",
+               "l switches to Latin mode and the property says NUV")
+    check(not t.context.process_key_event(ord("a"), 0, 0),
+          "Latin mode hands letters to the application")
+    t.key(ord("j"), CONTROL)
+    t.wait_for(lambda: t.properties.get("InputMode") == "かな",
+               "control-J returns to kana mode")
+    check("Help" in t.properties, "a Help property is registered")
+    t.context.property_activate("Help", IBus.PropState.UNCHECKED)
+
+    # Focus: leaving ends the composition without committing it.
+    t.type("Ka")
+    t.context.focus_out()
+    t.wait_for(lambda: t.last("preedit", t.events)[1] is None,
+               "focus out hides the preedit")
+    t.context.focus_in()
+    t.type("a")
+    events = t.take()
+    check([e for e in events if e[0] == "commit"] == [("commit", "あ")],
+          "after focus out and in, typing starts afresh", events)
+    print("ok")
+
+
+if __name__ == "__main__":
+    main()

@@ -479,8 +479,8 @@ TEST(NuvimExit, QuitDuringALongLoadLeavesAtOnce)
 // with one line and status 2.
 TEST(NuvimExit, WithoutHomeTheAccountsHomeOrARefusal)
 {
-	const char* wrapper = "/usr/lib/x86_64-linux-gnu/libnss_wrapper.so";
-	if (!fs::exists(wrapper))
+	const std::string wrapper = NSS_WRAPPER_LIBRARY;
+	if (wrapper.empty())
 		GTEST_SKIP() << "libnss-wrapper is not installed";
 	Scratch scratch;
 	const std::string home = scratch.Path() + "/home";
@@ -488,7 +488,7 @@ TEST(NuvimExit, WithoutHomeTheAccountsHomeOrARefusal)
 	const std::string passwd = scratch.Path() + "/passwd";
 	const std::string group = scratch.Path() + "/group";
 	std::ofstream(group) << "users:x:" << getgid() << ":\n";
-	std::vector<std::string> environment = {"LD_PRELOAD=" + std::string(wrapper),
+	std::vector<std::string> environment = {"LD_PRELOAD=" + wrapper,
 		"NSS_WRAPPER_PASSWD=" + passwd, "NSS_WRAPPER_GROUP=" + group,
 		"ASAN_OPTIONS=verify_asan_link_order=0", "TMPDIR=" + scratch.Temporary(),
 		"-HOME", "-XDG_CONFIG_HOME"};

@@ -463,7 +463,9 @@ TEST(NuvimExit, QuitDuringALongLoadLeavesAtOnce)
 
 	Child session({"--settings", scratch.Settings()}, Environment(scratch),
 		true);
-	ASSERT_TRUE(session.WaitForPath(loading));
+	// The alternate screen comes once the terminal is raw: control-C is
+	// then a key, not the terminal's SIGINT.
+	ASSERT_TRUE(session.WaitFor("\x1B[?1049h"));
 	session.Type("\x03");
 	EXPECT_EQ(0, session.Wait()) << session.Err();
 	EXPECT_EQ("\n", session.Out());

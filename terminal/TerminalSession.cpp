@@ -33,8 +33,8 @@ namespace {
 
 const int kDefaultRows = 24;
 const int kDefaultColumns = 80;
-// How long the start-up drawing waits for a window to change before it
-// looks whether the method has loaded.
+// How often the start-up drawing looks for keys, signals and the end of
+// the load.
 const int kLoadPollMilliseconds = 20;
 // How long giving the terminal back may wait for a terminal that has
 // stopped reading.
@@ -44,14 +44,14 @@ const int kLeaveMilliseconds = 500;
 int sSignalPipe[2] = {-1, -1};
 
 const char kResizeSignal = 'w';
-const char kQuitSignal = 'q';
 
 
 void
 HandleSignal(int number)
 {
 	const int saved = errno;
-	const char byte = number == SIGWINCH ? kResizeSignal : kQuitSignal;
+	(void)number;
+	const char byte = kResizeSignal;
 	if (sSignalPipe[1] >= 0) {
 		ssize_t written = write(sSignalPipe[1], &byte, 1);
 		(void)written;
@@ -274,7 +274,6 @@ TerminalSession::Run(const std::string& settingsOption,
 				sizeof(signals));
 			for (ssize_t i = 0; i < count; i++) {
 				resized = resized || signals[i] == kResizeSignal;
-				quit = quit || signals[i] == kQuitSignal;
 			}
 		}
 		if (ready > 0 && (sources[0].revents & (POLLIN | POLLHUP | POLLERR))
@@ -497,6 +496,8 @@ TerminalSession::_WaitForLoad(const std::atomic<bool>& done,
 			const ssize_t count = read(fTerminal, bytes, sizeof(bytes));
 			if (count > 0)
 				fKeys.Feed(bytes, static_cast<size_t>(count), early);
+			else if (count == 0 || (errno != EINTR && errno != EAGAIN))
+				quit = true;	// the terminal is gone
 		}
 		for (const KeyStep& key : early)
 			quit = quit || IsQuitKey(key);

@@ -579,6 +579,8 @@ TerminalSession::_Open(const std::string& path) const
 			dup2(null, 1);
 			dup2(null, 2);
 		}
+		// nuvim ignores SIGPIPE (ExitSignals.h); the opener should not.
+		signal(SIGPIPE, SIG_DFL);
 		execv(opener.c_str(), const_cast<char* const*>(arguments));
 		_exit(127);
 	}

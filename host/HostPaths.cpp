@@ -235,6 +235,13 @@ void
 HostPaths::RemoveSettingsLink(const std::string& temporary)
 {
 	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, NULL);
+	RemoveTemporary(temporary);
+}
+
+
+void
+HostPaths::RemoveTemporary(const std::string& temporary)
+{
 	if (temporary.empty())
 		return;
 	unlink((temporary + "/" + kSettingsName).c_str());

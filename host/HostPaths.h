@@ -55,6 +55,10 @@ public:
 	// default directory.
 	static	void				RemoveSettingsLink(
 									const std::string& temporary);
+	// Removes the temporary directory only, leaving the kits' directory as
+	// it is: for a process that ends while a method may still be loading
+	// from it.
+	static	void				RemoveTemporary(const std::string& temporary);
 };
 
 #endif	// HOST_PATHS_H

@@ -226,7 +226,7 @@ TerminalSession::Run(const std::string& settingsOption,
 		loadDone = true;
 	});
 	std::vector<KeyStep> keys;
-	_WaitForLoad(loadDone, keys);
+	_WaitForLoad(loader, loadDone, keys);
 	loader.join();
 	if (!loaded) {
 		_LeaveTerminal();
@@ -481,8 +481,8 @@ TerminalSession::_Write(const std::string& bytes) const
 
 
 void
-TerminalSession::_WaitForLoad(const std::atomic<bool>& done,
-	std::vector<KeyStep>& early)
+TerminalSession::_WaitForLoad(std::thread& loader,
+	const std::atomic<bool>& done, std::vector<KeyStep>& early)
 {
 	while (!done) {
 		_Draw();
@@ -503,9 +503,11 @@ TerminalSession::_WaitForLoad(const std::atomic<bool>& done,
 			quit = quit || IsQuitKey(key);
 		if (quit && !done) {
 			// The loader is still inside the method: leave without running
-			// a destructor under it. Nothing has been learned yet.
+			// a destructor under it, abandoning it. Nothing has been
+			// learned yet.
+			loader.detach();
 			_LeaveTerminal();
-			HostPaths::RemoveSettingsLink(fTemporary);
+			HostPaths::RemoveTemporary(fTemporary);
 			ExitSignals::WriteOutput("\n", kLeaveMilliseconds);
 			const int signal = ExitSignals::Received();
 			_exit(signal != 0 ? ExitSignals::ExitStatus(signal) : 0);

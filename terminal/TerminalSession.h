@@ -31,6 +31,7 @@
 
 #include <atomic>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <termios.h>
@@ -95,10 +96,11 @@ private:
 	// Restores the terminal, reports `reason`, prints the document and
 	// exits: a method that never settles cannot be unloaded.
 	[[noreturn]] void			_Abandon(const std::string& reason);
-	// Waits for the loader thread to set `done`, drawing the start-up
+	// Waits for the thread `loader` to set `done`, drawing the start-up
 	// notice and reading keys meanwhile (kept in `early` for after the
 	// load); the quit key or an ending signal ends the process.
-			void				_WaitForLoad(const std::atomic<bool>& done,
+			void				_WaitForLoad(std::thread& loader,
+									const std::atomic<bool>& done,
 									std::vector<KeyStep>& early);
 
 			int					fTerminal;

@@ -177,14 +177,15 @@ LoadOrLeave(MethodHost& host, const std::string& module,
 		poll(&signals, 1, kLoadPollMilliseconds);
 		const int signal = ExitSignals::Received();
 		if (signal != 0 && !done) {
-			HostPaths::RemoveSettingsLink(temporary);
+			HostPaths::RemoveTemporary(temporary);
 			if (transcript != NULL)
 				transcript->Text(std::string());
 			else
 				ExitSignals::WriteOutput("\n", kOutputMilliseconds);
 			std::cout.flush();
 			// The loader is still inside the method: no destructor may
-			// run under it.
+			// run under it, and it is abandoned rather than waited for.
+			loader.detach();
 			_exit(ExitSignals::ExitStatus(signal));
 		}
 	}

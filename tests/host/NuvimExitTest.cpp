@@ -82,38 +82,19 @@ private:
 // standard input, whose output is read too until Stall().
 class Child {
 public:
+	// `environment` holds env(1) arguments: NAME=value, or -u NAME.
 	Child(const std::vector<std::string>& arguments,
 		const std::vector<std::string>& environment, bool terminal,
 		const char* output = NULL)
 	{
-		std::vector<std::string> argv = {NUVIM_PROGRAM};
+		std::vector<std::string> argv = {"/usr/bin/env"};
+		argv.insert(argv.end(), environment.begin(), environment.end());
+		argv.push_back(NUVIM_PROGRAM);
 		argv.insert(argv.end(), arguments.begin(), arguments.end());
 		std::vector<char*> args;
 		for (std::string& argument : argv)
 			args.push_back(&argument[0]);
 		args.push_back(NULL);
-		// NAME=value sets a variable, -NAME removes it.
-		std::vector<std::string> env;
-		std::vector<std::string> names;
-		for (const std::string& variable : environment) {
-			if (variable[0] != '-')
-				env.push_back(variable);
-			names.push_back(variable[0] == '-' ? variable.substr(1)
-				: variable.substr(0, variable.find('=')));
-		}
-		for (char** variable = environ; *variable != NULL; variable++) {
-			const std::string text = *variable;
-			bool replaced = false;
-			for (const std::string& name : names)
-				replaced = replaced || text.compare(0, name.size() + 1,
-					name + "=") == 0;
-			if (!replaced)
-				env.push_back(text);
-		}
-		std::vector<char*> envp;
-		for (std::string& variable : env)
-			envp.push_back(&variable[0]);
-		envp.push_back(NULL);
 
 		int out[2];
 		int err[2];
@@ -144,7 +125,7 @@ public:
 			dup2(in, STDIN_FILENO);
 			dup2(target, STDOUT_FILENO);
 			dup2(err[1], STDERR_FILENO);
-			execve(args[0], args.data(), envp.data());
+			execv(args[0], args.data());
 			_exit(127);
 		}
 		close(out[1]);
@@ -166,21 +147,28 @@ public:
 				close(fd);
 	}
 
-	pid_t Pid() const { return fPid; }
-
 	// Waits until `part` has come on the terminal (or standard output
 	// when there is no terminal).
 	bool WaitFor(const std::string& part)
 	{
-		return _Until([&]() {
+		return Until([&]() {
 			std::lock_guard<std::mutex> lock(fLock);
 			return (fMaster >= 0 ? fScreen : fStdout).find(part)
 				!= std::string::npos;
 		});
 	}
 
-	bool WaitForPath(const std::function<bool()>& condition)
-		{ return _Until(condition); }
+	// Waits until `condition` holds; false after the timeout.
+	bool Until(const std::function<bool()>& condition)
+	{
+		const Clock::time_point deadline = Clock::now() + kTimeout;
+		while (Clock::now() < deadline) {
+			if (condition())
+				return true;
+			usleep(5000);
+		}
+		return false;
+	}
 
 	void Type(const std::string& bytes)
 	{
@@ -212,7 +200,7 @@ public:
 	int Wait()
 	{
 		if (!fEnded) {
-			if (!_Until([this]() { return _Reaped(); })) {
+			if (!Until([this]() { return _Reaped(); })) {
 				kill(fPid, SIGKILL);
 				while (!_Reaped())
 					usleep(1000);
@@ -246,17 +234,6 @@ public:
 	}
 
 private:
-	bool _Until(const std::function<bool()>& condition)
-	{
-		const Clock::time_point deadline = Clock::now() + kTimeout;
-		while (Clock::now() < deadline) {
-			if (condition())
-				return true;
-			usleep(5000);
-		}
-		return false;
-	}
-
 	bool _Reaped()
 	{
 		int status;
@@ -315,14 +292,6 @@ std::vector<std::string>
 Environment(const Scratch& scratch)
 {
 	return {"TMPDIR=" + scratch.Temporary(), "LANG=C.UTF-8"};
-}
-
-
-// Starts the session and waits until it shows its status line.
-void
-StartSession(Child& child)
-{
-	ASSERT_TRUE(child.WaitFor("C-c quit")) << child.Screen();
 }
 
 
@@ -394,7 +363,7 @@ TEST(NuvimExit, EveryEndingSignalEndsTheSessionAsTheQuitKey)
 		Scratch scratch;
 		Child child({"--settings", scratch.Settings()}, Environment(scratch),
 			true);
-		StartSession(child);
+		ASSERT_TRUE(child.WaitFor("C-c quit")) << child.Screen();
 		child.Type(std::string(kRegister) + "\rKanji");
 		// じ is drawn once the last key has been taken.
 		ASSERT_TRUE(child.WaitFor("じ")) << child.Screen();
@@ -418,7 +387,7 @@ TEST(NuvimExit, TerminalThatStopsReadingDoesNotHoldUpTheEnd)
 	Scratch scratch;
 	Child child({"--settings", scratch.Settings()}, Environment(scratch),
 		true);
-	StartSession(child);
+	ASSERT_TRUE(child.WaitFor("C-c quit")) << child.Screen();
 	child.Type(std::string(kRegister) + "\r");
 	ASSERT_TRUE(child.WaitFor("と")) << child.Screen();
 
@@ -453,7 +422,7 @@ TEST(NuvimExit, QuitDuringALongLoadLeavesAtOnce)
 	{
 		Child batch({"--settings", scratch.Settings(), "--keys", "ka"},
 			Environment(scratch), false);
-		ASSERT_TRUE(batch.WaitForPath(loading));
+		ASSERT_TRUE(batch.Until(loading));
 		batch.Signal(SIGTERM);
 		EXPECT_EQ(128 + SIGTERM, batch.Wait()) << batch.Err();
 		EXPECT_EQ("\n", batch.Out());
@@ -494,10 +463,10 @@ TEST(NuvimExit, WithoutHomeTheAccountsHomeOrARefusal)
 	const std::string passwd = scratch.Path() + "/passwd";
 	const std::string group = scratch.Path() + "/group";
 	std::ofstream(group) << "users:x:" << getgid() << ":\n";
-	std::vector<std::string> environment = {"LD_PRELOAD=" + wrapper,
-		"NSS_WRAPPER_PASSWD=" + passwd, "NSS_WRAPPER_GROUP=" + group,
-		"ASAN_OPTIONS=verify_asan_link_order=0", "TMPDIR=" + scratch.Temporary(),
-		"-HOME", "-XDG_CONFIG_HOME"};
+	std::vector<std::string> environment = {"-u", "XDG_CONFIG_HOME",
+		"-u", "HOME", "LD_PRELOAD=" + wrapper, "NSS_WRAPPER_PASSWD=" + passwd,
+		"NSS_WRAPPER_GROUP=" + group, "ASAN_OPTIONS=verify_asan_link_order=0",
+		"TMPDIR=" + scratch.Temporary()};
 	const std::vector<std::string> arguments = {"--keys", "ka"};
 
 	std::ofstream(passwd) << "me:x:" << getuid() << ":" << getgid()
@@ -516,7 +485,8 @@ TEST(NuvimExit, WithoutHomeTheAccountsHomeOrARefusal)
 	// No entry for the account, and HOME naming a file.
 	std::ofstream(passwd) << "other:x:" << getuid() + 1 << ":" << getgid()
 		<< ":other:" << home << ":/bin/sh\n";
-	environment.back() = "HOME=" + passwd;
+	environment[3] = "HOME=" + passwd;
+	environment.erase(environment.begin() + 2);
 	Child child(arguments, environment, false);
 	EXPECT_EQ(2, child.Wait());
 	EXPECT_EQ("", child.Out());

@@ -1,10 +1,14 @@
 #include "HostPaths.h"
 
+#include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
+#include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <FindDirectory.h>
@@ -34,6 +38,51 @@ IsFile(const std::string& path)
 {
 	std::error_code error;
 	return fs::is_regular_file(path, error);
+}
+
+
+bool
+IsDirectory(const char* path)
+{
+	struct stat status;
+	return path != NULL && path[0] == '/' && stat(path, &status) == 0
+		&& S_ISDIR(status.st_mode);
+}
+
+
+// The account's home directory from the password database; empty when the
+// account has none, or none that is a directory it owns.
+std::string
+AccountHome()
+{
+	long size = sysconf(_SC_GETPW_R_SIZE_MAX);
+	std::vector<char> buffer(size > 0 ? static_cast<size_t>(size) : 16384);
+	struct passwd entry;
+	struct passwd* found = NULL;
+	int result;
+	while ((result = getpwuid_r(getuid(), &entry, buffer.data(),
+			buffer.size(), &found)) == ERANGE && buffer.size() < (1u << 20))
+		buffer.resize(buffer.size() * 2);
+	if (result != 0 || found == NULL || !IsDirectory(found->pw_dir))
+		return std::string();
+	struct stat status;
+	if (stat(found->pw_dir, &status) != 0 || status.st_uid != getuid())
+		return std::string();
+	return found->pw_dir;
+}
+
+
+// Creates `directory` and the parents it lacks, each with mode 0700.
+bool
+MakePrivateDirectories(const fs::path& directory)
+{
+	std::error_code code;
+	if (fs::is_directory(directory, code))
+		return true;
+	if (directory.has_parent_path() && directory.parent_path() != directory
+		&& !MakePrivateDirectories(directory.parent_path()))
+		return false;
+	return mkdir(directory.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
 }	// namespace
@@ -93,10 +142,15 @@ HostPaths::DefaultSettingsDirectory()
 	const char* config = getenv("XDG_CONFIG_HOME");
 	if (config != NULL && config[0] == '/')
 		return std::string(config) + "/nuvim";
+	// A shared directory such as /tmp would let another user read what
+	// was typed, or plant a link where the dictionary is written.
 	const char* home = getenv("HOME");
-	if (home == NULL || home[0] == '\0')
-		home = "/tmp";
-	return std::string(home) + "/.config/nuvim";
+	if (IsDirectory(home))
+		return std::string(home) + "/.config/nuvim";
+	const std::string account = AccountHome();
+	if (account.empty())
+		return std::string();
+	return account + "/.config/nuvim";
 }
 
 
@@ -105,7 +159,7 @@ HostPaths::SeedSettings(const std::string& directory,
 	const std::string& bundle, std::string& error)
 {
 	std::error_code code;
-	fs::create_directories(directory, code);
+	MakePrivateDirectories(fs::absolute(directory, code).lexically_normal());
 	if (!fs::is_directory(directory, code)) {
 		error = "cannot create the settings directory " + directory;
 		return false;
@@ -132,6 +186,7 @@ HostPaths::PointSettingsDirectory(const std::string& directory,
 	std::string& temporary, std::string& resolved, std::string& error)
 {
 	temporary.clear();
+	resolved.clear();
 	std::error_code code;
 	fs::path path = fs::absolute(directory, code).lexically_normal();
 	if (path.has_parent_path() && path.filename().empty())
@@ -148,11 +203,20 @@ HostPaths::PointSettingsDirectory(const std::string& directory,
 		return true;
 	}
 
+	// A TMPDIR that names a missing or unwritable directory is the
+	// environment's fault, not a reason to refuse to start.
 	const char* base = getenv("TMPDIR");
-	std::string pattern = std::string(base != NULL && base[0] == '/'
-		? base : "/tmp") + "/nuvim-XXXXXX";
-	if (mkdtemp(&pattern[0]) == NULL) {
-		error = "cannot create a temporary directory in " + pattern;
+	std::string pattern;
+	for (const char* candidate : {base, "/tmp"}) {
+		if (candidate == NULL || candidate[0] != '/')
+			continue;
+		pattern = std::string(candidate) + "/nuvim-XXXXXX";
+		if (mkdtemp(&pattern[0]) != NULL)
+			break;
+		pattern.clear();
+	}
+	if (pattern.empty()) {
+		error = "cannot create a temporary directory in $TMPDIR or /tmp";
 		return false;
 	}
 	const std::string link = pattern + "/" + kSettingsName;
@@ -171,6 +235,13 @@ void
 HostPaths::RemoveSettingsLink(const std::string& temporary)
 {
 	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, NULL);
+	RemoveTemporary(temporary);
+}
+
+
+void
+HostPaths::RemoveTemporary(const std::string& temporary)
+{
 	if (temporary.empty())
 		return;
 	unlink((temporary + "/" + kSettingsName).c_str());

@@ -22,12 +22,17 @@ public:
 	static	std::string			FindSettingsBundle();
 
 	// The per-user settings directory: $XDG_CONFIG_HOME/nuvim, or
-	// ~/.config/nuvim when XDG_CONFIG_HOME is unset or relative.
+	// HOME/.config/nuvim when XDG_CONFIG_HOME is unset or relative. HOME is
+	// $HOME when that names a directory, else the account's home in the
+	// password database, when it is a directory the account owns. Never a
+	// shared directory: with no home at all, returns an empty string.
 	static	std::string			DefaultSettingsDirectory();
 
-	// Creates `directory` (and its parents) if needed and copies into it
-	// every file of the bundle it lacks; never overwrites a file the user
-	// has. Returns false with a reason when the directory cannot be made.
+	// Creates `directory` (and the parents it lacks, each with mode 0700:
+	// the directory will hold what the user typed) if needed, and copies
+	// into it every file of the bundle it lacks; never overwrites a file the
+	// user has. Returns false with a reason when the directory cannot be
+	// made.
 	static	bool				SeedSettings(const std::string& directory,
 									const std::string& bundle,
 									std::string& error);
@@ -37,7 +42,10 @@ public:
 	// `directory` is not itself named nuvim_settings, a temporary directory
 	// holding a link of that name to it stands in, and `temporary` receives
 	// its path (else it is emptied), and `resolved` the absolute path of
-	// `directory`. False with a reason on failure.
+	// `directory`. The temporary directory is made in $TMPDIR, or in /tmp
+	// when TMPDIR is unset, relative or unusable. False with a reason when
+	// `directory` does not exist (then `resolved` is empty), or no temporary
+	// directory can be made.
 	static	bool				PointSettingsDirectory(
 									const std::string& directory,
 									std::string& temporary,
@@ -47,6 +55,10 @@ public:
 	// default directory.
 	static	void				RemoveSettingsLink(
 									const std::string& temporary);
+	// Removes the temporary directory only, leaving the kits' directory as
+	// it is: for a process that ends while a method may still be loading
+	// from it.
+	static	void				RemoveTemporary(const std::string& temporary);
 };
 
 #endif	// HOST_PATHS_H

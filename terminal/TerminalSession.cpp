@@ -20,6 +20,8 @@
 #include <InterfaceDefs.h>
 
 #include "ApplicationModel.h"
+#include "ComposedText.h"
+#include "ExitSignals.h"
 #include "HostPaths.h"
 #include "MethodHost.h"
 
@@ -31,22 +33,25 @@ namespace {
 
 const int kDefaultRows = 24;
 const int kDefaultColumns = 80;
-// How long the start-up drawing waits for a window to change before it
-// looks whether the method has loaded.
-const bigtime_t kLoadPollInterval = 20000;
+// How often the start-up drawing looks for keys, signals and the end of
+// the load.
+const int kLoadPollMilliseconds = 20;
+// How long giving the terminal back may wait for a terminal that has
+// stopped reading.
+const int kLeaveMilliseconds = 500;
 
 // Written by the signal handlers, read by the session's loop.
 int sSignalPipe[2] = {-1, -1};
 
 const char kResizeSignal = 'w';
-const char kQuitSignal = 'q';
 
 
 void
 HandleSignal(int number)
 {
 	const int saved = errno;
-	const char byte = number == SIGWINCH ? kResizeSignal : kQuitSignal;
+	(void)number;
+	const char byte = kResizeSignal;
 	if (sSignalPipe[1] >= 0) {
 		ssize_t written = write(sSignalPipe[1], &byte, 1);
 		(void)written;
@@ -55,7 +60,8 @@ HandleSignal(int number)
 }
 
 
-const int kSignals[] = {SIGWINCH, SIGTERM, SIGHUP, SIGINT};
+// The ending signals are the process's (ExitSignals.h).
+const int kSignals[] = {SIGWINCH};
 const size_t kSignalCount = sizeof(kSignals) / sizeof(kSignals[0]);
 struct sigaction sSavedActions[kSignalCount];
 
@@ -126,7 +132,10 @@ FindProgram(const char* name)
 TerminalSession::TerminalSession(int terminal)
 	:
 	fTerminal(terminal),
+	fTerminalFlags(0),
 	fRaw(false),
+	fLeaving(false),
+	fEndingSignal(0),
 	fSaved(),
 	fLayout(kDefaultRows, kDefaultColumns, 1, 1),
 	fHasShown(false),
@@ -180,6 +189,10 @@ TerminalSession::Run(const std::string& settingsOption,
 	std::string settings = settingsOption;
 	if (settings.empty()) {
 		settings = HostPaths::DefaultSettingsDirectory();
+		if (settings.empty()) {
+			error = "no home directory for the settings";
+			return 2;
+		}
 		if (!HostPaths::SeedSettings(settings, HostPaths::FindSettingsBundle(),
 				error))
 			return 1;
@@ -187,7 +200,7 @@ TerminalSession::Run(const std::string& settingsOption,
 	std::string resolved;
 	if (!HostPaths::PointSettingsDirectory(settings, fTemporary, resolved,
 			error))
-		return 2;
+		return resolved.empty() ? 2 : 1;
 	if (!fTemporary.empty()) {
 		fAliasFrom = fTemporary + "/nuvim_settings/";
 		fAliasTo = resolved + "/";
@@ -223,11 +236,8 @@ TerminalSession::Run(const std::string& settingsOption,
 		loaded = host.Load(module, loadError);
 		loadDone = true;
 	});
-	uint64 seen = HeadlessDisplay::ChangeCount();
-	while (!loadDone) {
-		_Draw();
-		seen = HeadlessDisplay::WaitForChange(seen, kLoadPollInterval);
-	}
+	std::vector<KeyStep> keys;
+	_WaitForLoad(loader, loadDone, keys);
 	loader.join();
 	if (!loaded) {
 		_LeaveTerminal();
@@ -245,22 +255,29 @@ TerminalSession::Run(const std::string& settingsOption,
 	_Draw();
 
 	bool quit = false;
-	std::vector<KeyStep> keys;
+	// The keys typed during the load come first.
+	bool early = !keys.empty();
 	while (!quit) {
-		struct pollfd sources[2];
+		struct pollfd sources[3];
 		sources[0].fd = fTerminal;
 		sources[0].events = POLLIN;
 		sources[1].fd = sSignalPipe[0];
 		sources[1].events = POLLIN;
-		const int timeout = fKeys.HasPending()
+		sources[2].fd = ExitSignals::FileDescriptor();
+		sources[2].events = POLLIN;
+		const int timeout = early ? 0 : fKeys.HasPending()
 			? TerminalKeys::kEscapeDelayMilliseconds : -1;
-		const int ready = poll(sources, 2, timeout);
+		const int ready = poll(sources, 3, timeout);
 		if (ready < 0 && errno != EINTR)
 			break;
 
-		keys.clear();
+		if (!early)
+			keys.clear();
+		early = false;
 		bool resized = false;
-		if (ready == 0)
+		fEndingSignal = ExitSignals::Received();
+		quit = fEndingSignal != 0;
+		if (ready == 0 && fKeys.HasPending())
 			fKeys.Flush(keys);
 		if (ready > 0 && (sources[1].revents & POLLIN) != 0) {
 			char signals[16];
@@ -268,7 +285,6 @@ TerminalSession::Run(const std::string& settingsOption,
 				sizeof(signals));
 			for (ssize_t i = 0; i < count; i++) {
 				resized = resized || signals[i] == kResizeSignal;
-				quit = quit || signals[i] == kQuitSignal;
 			}
 		}
 		if (ready > 0 && (sources[0].revents & (POLLIN | POLLHUP | POLLERR))
@@ -315,13 +331,17 @@ TerminalSession::Run(const std::string& settingsOption,
 			_Draw();
 	}
 
-	// Unloading writes the user dictionary.
+	// What is composed is taken before the unload, which ends it; the
+	// unload writes the user dictionary.
+	document = application.Document()
+		+ ComposedText::WithoutMarkers(application.Composing());
 	host.Unload();
 	fHost = NULL;
 	fApplication = NULL;
 	_LeaveTerminal();
 	HostPaths::RemoveSettingsLink(fTemporary);
-	document = application.Document();
+	if (fEndingSignal == 0)
+		fEndingSignal = ExitSignals::Received();
 	return 0;
 }
 
@@ -351,6 +371,12 @@ TerminalSession::_EnterTerminal(std::string& error)
 		return false;
 	}
 	fRaw = true;
+	fLeaving = false;
+	// Output waits on poll(), where an ending signal can cut it short, and
+	// never in write(). The file description is the session's own.
+	fTerminalFlags = fcntl(fTerminal, F_GETFL);
+	if (fTerminalFlags >= 0)
+		fcntl(fTerminal, F_SETFL, fTerminalFlags | O_NONBLOCK);
 
 	if (pipe(sSignalPipe) == 0) {
 		for (int end : sSignalPipe) {
@@ -380,10 +406,15 @@ TerminalSession::_LeaveTerminal()
 {
 	if (!fRaw)
 		return;
+	fLeaving = true;
 	_Write(fCapabilities.Plain() + fCapabilities.ShowCursor()
 		+ fCapabilities.PasteOff() + fCapabilities.KeypadOff()
 		+ fCapabilities.LeaveScreen());
-	tcsetattr(fTerminal, TCSADRAIN, &fSaved);
+	// TCSANOW: waiting for the output to drain would wait for ever on a
+	// terminal that stopped reading; what was written is already processed.
+	tcsetattr(fTerminal, TCSANOW, &fSaved);
+	if (fTerminalFlags >= 0)
+		fcntl(fTerminal, F_SETFL, fTerminalFlags);
 	fRaw = false;
 
 	if (sSignalPipe[0] >= 0) {
@@ -467,15 +498,45 @@ TerminalSession::_Draw()
 void
 TerminalSession::_Write(const std::string& bytes) const
 {
-	size_t done = 0;
-	while (done < bytes.size()) {
-		const ssize_t written = write(fTerminal, bytes.data() + done,
-			bytes.size() - done);
-		if (written < 0 && errno == EINTR)
-			continue;
-		if (written <= 0)
-			return;
-		done += static_cast<size_t>(written);
+	// While the session runs, a slow terminal is waited for until an ending
+	// signal comes; giving the terminal back waits a bounded time.
+	ExitSignals::Write(fTerminal, bytes, fLeaving ? kLeaveMilliseconds : -1,
+		!fLeaving);
+}
+
+
+void
+TerminalSession::_WaitForLoad(std::thread& loader,
+	const std::atomic<bool>& done, std::vector<KeyStep>& early)
+{
+	while (!done) {
+		_Draw();
+		struct pollfd sources[2] = {{fTerminal, POLLIN, 0},
+			{ExitSignals::FileDescriptor(), POLLIN, 0}};
+		if (poll(sources, 2, kLoadPollMilliseconds) < 0 && errno != EINTR)
+			break;
+		bool quit = ExitSignals::Received() != 0;
+		if ((sources[0].revents & POLLIN) != 0) {
+			char bytes[4096];
+			const ssize_t count = read(fTerminal, bytes, sizeof(bytes));
+			if (count > 0)
+				fKeys.Feed(bytes, static_cast<size_t>(count), early);
+			else if (count == 0 || (errno != EINTR && errno != EAGAIN))
+				quit = true;	// the terminal is gone
+		}
+		for (const KeyStep& key : early)
+			quit = quit || IsQuitKey(key);
+		if (quit && !done) {
+			// The loader is still inside the method: leave without running
+			// a destructor under it, abandoning it. Nothing has been
+			// learned yet.
+			loader.detach();
+			_LeaveTerminal();
+			HostPaths::RemoveTemporary(fTemporary);
+			ExitSignals::WriteOutput("\n", kLeaveMilliseconds);
+			const int signal = ExitSignals::Received();
+			_exit(signal != 0 ? ExitSignals::ExitStatus(signal) : 0);
+		}
 	}
 }
 
@@ -545,6 +606,8 @@ TerminalSession::_Open(const std::string& path) const
 			dup2(null, 1);
 			dup2(null, 2);
 		}
+		// nuvim ignores SIGPIPE (ExitSignals.h); the opener should not.
+		signal(SIGPIPE, SIG_DFL);
 		execv(opener.c_str(), const_cast<char* const*>(arguments));
 		_exit(127);
 	}

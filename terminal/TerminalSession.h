@@ -18,15 +18,25 @@
 // A resized terminal resizes the screen the method sees, which places its
 // palettes again. Capabilities and keys come from terminfo
 // (TerminalCapabilities.h): a terminal that cannot address the cursor, or a
-// locale that is not UTF-8, is refused. SIGTERM, SIGHUP and SIGINT end the session as the quit
-// key does.
+// locale that is not UTF-8, is refused. The ending signals
+// (ExitSignals.h) end the session as the quit key does; a composition still open goes into the document as shown
+// (ComposedText.h). While the method is still loading, nothing has been
+// learned, so the quit key or a signal then ends the process at once.
+//
+// A terminal that stops reading never holds up the end: output waits for it
+// only until an ending signal comes, and the last output (giving the
+// terminal back) waits at most half a second; what it cannot take is
+// dropped.
 //
 // Everything runs on the calling thread, except that the method is loaded
 // on a second one while the first draws the start-up notice.
 #ifndef TERMINAL_SESSION_H
 #define TERMINAL_SESSION_H
 
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include <termios.h>
 
@@ -60,10 +70,17 @@ public:
 	// reason in `error`. A method that
 	// stops responding ends the process: the terminal is restored, the
 	// reason goes to standard error and the document to standard output,
-	// and the process exits with status 1.
+	// and the process exits with status 1. The quit key or an ending signal
+	// during the load ends the process too: the terminal restored, the
+	// temporary directory removed, an empty document printed, exit status 0
+	// for the key and ExitSignals::ExitStatus() for a signal.
 			int					Run(const std::string& settings,
 									std::string& document,
 									std::string& error);
+
+	// After Run(): the ending signal that ended the session, 0 when the
+	// quit key did.
+			int					EndingSignal() const { return fEndingSignal; }
 
 	// The keys the session keeps for itself.
 	static	bool				IsQuitKey(const KeyStep& step);
@@ -86,10 +103,19 @@ private:
 	// Restores the terminal, reports `reason`, prints the document and
 	// exits: a method that never settles cannot be unloaded.
 	[[noreturn]] void			_Abandon(const std::string& reason);
+	// Waits for the thread `loader` to set `done`, drawing the start-up
+	// notice and reading keys meanwhile (kept in `early` for after the
+	// load); the quit key or an ending signal ends the process.
+			void				_WaitForLoad(std::thread& loader,
+									const std::atomic<bool>& done,
+									std::vector<KeyStep>& early);
 
 			int					fTerminal;
 			TerminalCapabilities fCapabilities;
+			int					fTerminalFlags;
 			bool				fRaw;
+			bool				fLeaving;
+			int					fEndingSignal;
 			struct termios		fSaved;
 			TerminalKeys		fKeys;
 			TerminalLayout		fLayout;

@@ -7,22 +7,32 @@
 //	nuvim [--settings DIR]
 //
 // Exit status: 0 after a complete run; 1 when the method cannot be loaded or
-// stops responding, or when its user dictionary was not saved at the end (the
-// document is printed all the same, and standard error says so); 2, with one
-// line on standard error naming the offending token and its position, for a
-// malformed command line or key script (then nothing is loaded).
+// stops responding, when its user dictionary was not saved at the end, or
+// when standard output cannot be written (the rest is done all the same, and
+// standard error says so); 2, with one line on standard error naming the
+// offending token and its position, for a malformed command line or key
+// script (then nothing is loaded), and when there is no home directory for
+// the settings. SIGTERM, SIGINT, SIGHUP and SIGQUIT end either mode as its
+// end does (the method saves, the terminal is restored, the document is
+// printed), with status 128 + the signal's number.
+#include <atomic>
+#include <cerrno>
+#include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <exception>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <CLI/CLI.hpp>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +40,8 @@
 #include <HeadlessDisplay.h>
 
 #include "ApplicationModel.h"
+#include "ComposedText.h"
+#include "ExitSignals.h"
 #include "HostPaths.h"
 #include "KeyScript.h"
 #include "MethodHost.h"
@@ -46,6 +58,11 @@ const int kExitUsage = 2;
 const float kDocumentLeft = 20;
 const float kDocumentTop = 20;
 const int kMaxScreenSide = 32768;
+// How long printing the document may wait for a terminal that has stopped
+// reading; a file or a pipe is always waited for.
+const int kOutputMilliseconds = 500;
+// How often the wait for a loading method looks for an ending signal.
+const int kLoadPollMilliseconds = 20;
 
 
 struct Options {
@@ -116,6 +133,65 @@ struct UserDictionaryFile {
 			|| inode != before.inode);
 	}
 };
+
+
+// Says that standard output could not be written (the document is lost; the
+// user dictionary was saved before). Returns the exit status.
+int
+OutputFailed(int error)
+{
+	std::cerr << "nuvim: cannot write to standard output: "
+		<< strerror(error) << std::endl;
+	return kExitFailure;
+}
+
+
+// The document as the run leaves it: a composition still open goes in as
+// it is shown, without the method's markers.
+std::string
+FinalDocument(const ApplicationModel& application)
+{
+	return application.Document()
+		+ ComposedText::WithoutMarkers(application.Composing());
+}
+
+
+// Loads the method on a second thread while this one watches for an ending
+// signal. A load of large tables or dictionaries can take seconds, and
+// until it is over nothing can have been learned: a signal then ends the
+// process at once (the temporary directory removed, the empty document
+// printed), without waiting for the load. Returns whether the load
+// succeeded, with a reason in `error` when it did not.
+bool
+LoadOrLeave(MethodHost& host, const std::string& module,
+	const std::string& temporary, Transcript* transcript, std::string& error)
+{
+	std::atomic<bool> done(false);
+	bool loaded = false;
+	std::thread loader([&]() {
+		loaded = host.Load(module, error);
+		done = true;
+	});
+	while (!done) {
+		struct pollfd signals = {ExitSignals::FileDescriptor(), POLLIN, 0};
+		poll(&signals, 1, kLoadPollMilliseconds);
+		const int signal = ExitSignals::Received();
+		if (signal != 0 && !done) {
+			HostPaths::RemoveTemporary(temporary);
+			if (transcript != NULL)
+				transcript->Text(std::string());
+			else
+				ExitSignals::WriteOutput("\n", kOutputMilliseconds);
+			std::cout.flush();
+			// The loader is still inside the method: no destructor may
+			// run under it, and it is abandoned rather than waited for.
+			loader.detach();
+			_exit(ExitSignals::ExitStatus(signal));
+		}
+	}
+	loader.join();
+	return loaded;
+}
 
 
 // Says on standard error that the words learned in this run are lost.
@@ -273,8 +349,14 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 	std::string resolved;
 	std::string error;
 	if (!HostPaths::PointSettingsDirectory(settings, temporary, resolved,
-			error))
-		return UsageError(error);
+			error)) {
+		// A settings directory that does not exist is the command line's
+		// fault; a temporary directory that cannot be made is not.
+		if (resolved.empty())
+			return UsageError(error);
+		std::cerr << "nuvim: " << error << std::endl;
+		return kExitFailure;
+	}
 
 	const std::string module = HostPaths::FindMethodModule();
 	if (module.empty()) {
@@ -295,11 +377,13 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 	Transcript transcript(std::cout);
 	const UserDictionaryFile before(resolved);
 	bool saved = false;
+	std::string document;
 	{
 		MethodHost host(application, options.json ? &transcript : NULL);
 		if (!temporary.empty())
 			host.SetPathAlias(temporary + "/nuvim_settings/", resolved + "/");
-		if (!host.Load(module, error)) {
+		if (!LoadOrLeave(host, module, temporary,
+				options.json ? &transcript : NULL, error)) {
 			std::cerr << "nuvim: " << error << std::endl;
 			HostPaths::RemoveSettingsLink(temporary);
 			return kExitFailure;
@@ -307,7 +391,10 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 		host.Activate(true);
 		std::string report;
 		bool settled = host.Settle(&report);
-		for (size_t i = 0; settled && i < steps.size(); i++)
+		// An ending signal stops the script after the step under way; the
+		// run then ends as after its last step.
+		for (size_t i = 0; settled && i < steps.size()
+				&& ExitSignals::Received() == 0; i++)
 			settled = host.Perform(steps[i], &report);
 		if (!settled) {
 			// A method that never settles cannot be unloaded either.
@@ -318,8 +405,9 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 			_exit(kExitFailure);
 		}
 
+		document = FinalDocument(application);
 		if (options.json)
-			transcript.Text(application.Document());
+			transcript.Text(document);
 		host.Unload();
 		saved = UserDictionaryFile(resolved).ReplacedSince(before);
 		if (options.json)
@@ -327,12 +415,21 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 	}
 	HostPaths::RemoveSettingsLink(temporary);
 
-	if (!options.json)
-		std::cout << application.Document() << '\n';
-	std::cout.flush();
+	int status = 0;
+	int written = 0;
+	if (options.json) {
+		errno = 0;
+		if (!std::cout.flush().good())
+			written = errno != 0 ? errno : EIO;
+	} else
+		written = ExitSignals::WriteOutput(document + '\n',
+			kOutputMilliseconds);
+	if (written != 0)
+		status = OutputFailed(written);
 	if (!saved)
-		return NotSaved(before.path);
-	return std::cout.good() ? 0 : kExitFailure;
+		status = NotSaved(before.path);
+	const int signal = ExitSignals::Received();
+	return signal != 0 ? ExitSignals::ExitStatus(signal) : status;
 }
 
 
@@ -361,21 +458,25 @@ RunInteractive(const Options& options)
 	std::string document;
 	std::string error;
 	int status;
+	int signal;
 	{
 		TerminalSession session(terminal);
 		status = session.Run(options.settings, document, error);
+		signal = session.EndingSignal();
 	}
 	close(terminal);
 	if (status != 0) {
 		std::cerr << "nuvim: " << error << std::endl;
 		return status;
 	}
-	std::cout << document << '\n';
-	std::cout.flush();
+	const int written = ExitSignals::WriteOutput(document + '\n',
+		kOutputMilliseconds);
+	if (written != 0)
+		status = OutputFailed(written);
 	const UserDictionaryFile after(settings);
 	if (!after.ReplacedSince(before))
-		return NotSaved(after.path);
-	return std::cout.good() ? 0 : kExitFailure;
+		status = NotSaved(after.path);
+	return signal != 0 ? ExitSignals::ExitStatus(signal) : status;
 }
 
 }	// namespace
@@ -384,10 +485,19 @@ RunInteractive(const Options& options)
 int
 main(int argc, char** argv)
 {
+	// First of all, so that no signal finds the default action once a
+	// temporary directory or the raw terminal exists.
+	ExitSignals::Install();
+
 	Options options;
 	int status = ParseCommandLine(argc, argv, options);
 	if (status >= 0)
 		return status;
+	if (options.settings.empty()
+		&& HostPaths::DefaultSettingsDirectory().empty()) {
+		return UsageError("no home directory for the settings (HOME is not"
+			" a directory and the account has none); give --settings DIR");
+	}
 
 	if (!options.hasKeys && !options.hasScript) {
 		if (options.json)

@@ -395,3 +395,26 @@ TEST(Nuvim, EmptySettingsDirectoryStillTypes)
 	EXPECT_EQ(";; okuri-ari entries.\n;; okuri-nasi entries.\n",
 		ReadFile(settings + "/.nuv-jisyo"));
 }
+
+
+// A run that ended with text composed printed none of it. The composition
+// now goes into the document as shown, without the method's markers; a *
+// or a | that the user typed stays.
+TEST(Nuvim, ComposedTextGoesIntoTheDocumentWithoutItsMarkers)
+{
+	ScratchDirectory scratch;
+	const std::string settings = scratch.Settings("settings", kDefaultSettings);
+	const std::pair<std::string, std::string> cases[] = {
+		{"Kanji", "かんじ"},				// ▽かんじ
+		{"OoKi", "大き"},					// ▼大き
+		{"Zuzuzu niHon", "にほn"},			// ★に▽ほn|
+		{"Zuzuzu niHon ", "にホン"},		// ★に▼ホン|
+		{"Zuzuzu ab<left>", "あ"},			// ★|あ
+		{"/a*b|c", "a*b|c"},				// ▽a*b|c, an abbreviation
+	};
+	for (const auto& [keys, document] : cases) {
+		const RunResult run = Nuvim({"--settings", settings, "--keys", keys});
+		EXPECT_EQ(0, run.status) << keys << run.err;
+		EXPECT_EQ(document + "\n", run.out) << keys;
+	}
+}

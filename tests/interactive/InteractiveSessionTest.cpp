@@ -511,7 +511,9 @@ TEST(InstalledNuvim, FindsItsModuleAndSeedsTheUserSettings)
 		EXPECT_TRUE(fs::exists(config + "/nuvim/" + file)) << file;
 	EXPECT_EQ("a \xA5\xA2\n", ReadFile(config + "/nuvim/roman_kana.table"));
 
-	// Without XDG_CONFIG_HOME: ~/.config/nuvim.
+	// Without XDG_CONFIG_HOME: ~/.config/nuvim (HOME must be a directory,
+	// else the account's home stands in).
+	fs::create_directories(scratch.Path() + "/home");
 	const int second = Shell("env -u XDG_CONFIG_HOME HOME="
 		+ Quote(scratch.Path() + "/home") + " " + Quote(program)
 		+ " --keys 'ka' </dev/null >" + Quote(out) + " 2>" + Quote(err));

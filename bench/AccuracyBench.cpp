@@ -483,7 +483,7 @@ main(int argc, char** argv)
 	std::printf("dictionary:  %s\n", dictionaryPath.c_str());
 	std::printf("romaji:      %s\n", hepburn ? "Hepburn" : "Kunrei");
 	std::printf("words:       %zu typed and converted (%ld with okurigana), "
-		"%ld typed in hiragana,\n             %ld needing conversion but "
+		"%ld typed directly (hiragana, Latin, signs),\n             %ld needing conversion but "
 		"unread by MeCab or not typable (left out)\n",
 		typed.size(), cold.okuriWords, direct, unreadable);
 	std::printf("\n%-34s %8s %8s\n", "", "cold", "learning");

@@ -3,11 +3,13 @@
 // and counts where the intended word comes.
 //
 //	nuv_bench_accuracy [TEXT] [--dictionary FILE] [--settings DIR]
-//		[--hepburn] [--misses N]
+//		[--analyser ipadic|unidic] [--hepburn] [--misses N]
 //
 // TEXT is UTF-8 text, one sentence a line; by default the held-out part
-// that tools/corpus/extract writes (build/corpus/heldout.txt). MeCab with
-// the Debian IPADIC splits it into words and reads them. Each word that
+// that tools/corpus/extract writes (build/corpus/heldout.txt). MeCab splits
+// it into words and reads them, with the Debian IPADIC (the analyser the
+// word counts come from) or, with --analyser unidic, UniDic, whose readings
+// are better (値 あたい where IPADIC says ね) and owe nothing to the counts. Each word that
 // holds a kanji or a katakana is typed as ReadingFirstTyping describes
 // (the reading with an upper-case first letter, and an upper-case letter at
 // the okurigana of an inflected word), converted with space, stepped with
@@ -58,7 +60,18 @@
 
 namespace {
 
-const char kIpadic[] = "/var/lib/mecab/dic/ipadic-utf8";
+// The analysers: MeCab's dictionary, and where its features keep the
+// inflection type and the reading of the word as written.
+struct Analyser {
+	const char*	name;
+	const char*	dictionary;
+	size_t		inflectionField;
+	size_t		readingField;
+};
+const Analyser kAnalysers[] = {
+	{"ipadic", "/var/lib/mecab/dic/ipadic-utf8", 4, 7},
+	{"unidic", "/var/lib/mecab/dic/unidic", 4, 20},
+};
 const char kDefaultText[] = NUV_SOURCE_DIR "/build/corpus/heldout.txt";
 const char kConversionMarker[] = "\xA2\xA7";	// ▼
 const char kSelectionKeys[] = "asdfjkl";
@@ -96,6 +109,25 @@ Convert(const std::string& text, const char* to, const char* from)
 		return std::string();
 	out.resize(out.size() - outLeft);
 	return out;
+}
+
+
+// The comma-separated fields of a MeCab feature string; a field in double
+// quotes may hold commas.
+std::vector<std::string>
+Fields(const char* feature)
+{
+	std::vector<std::string> fields(1);
+	bool quoted = false;
+	for (const char* c = feature; *c != '\0'; c++) {
+		if (*c == '"')
+			quoted = !quoted;
+		else if (*c == ',' && !quoted)
+			fields.emplace_back();
+		else
+			fields.back() += *c;
+	}
+	return fields;
 }
 
 
@@ -352,7 +384,8 @@ void
 Usage()
 {
 	std::cerr << "usage: nuv_bench_accuracy [TEXT] [--dictionary FILE] "
-		"[--settings DIR] [--hepburn] [--misses N]\n";
+		"[--settings DIR] [--analyser ipadic|unidic] [--hepburn] "
+		"[--misses N]\n";
 	std::exit(2);
 }
 
@@ -367,6 +400,7 @@ main(int argc, char** argv)
 	std::string dictionaryPath;
 	bool hepburn = false;
 	long missesShown = 0;
+	const Analyser* analyser = &kAnalysers[0];
 	for (int i = 1; i < argc; i++) {
 		const std::string argument = argv[i];
 		if (argument == "--dictionary" && i + 1 < argc)
@@ -375,7 +409,16 @@ main(int argc, char** argv)
 			settings = argv[++i];
 		else if (argument == "--misses" && i + 1 < argc)
 			missesShown = std::atol(argv[++i]);
-		else if (argument == "--hepburn")
+		else if (argument == "--analyser" && i + 1 < argc) {
+			const std::string name = argv[++i];
+			analyser = nullptr;
+			for (const Analyser& known : kAnalysers) {
+				if (name == known.name)
+					analyser = &known;
+			}
+			if (analyser == nullptr)
+				Usage();
+		} else if (argument == "--hepburn")
 			hepburn = true;
 		else if (argument.empty() || argument[0] == '-')
 			Usage();
@@ -398,11 +441,12 @@ main(int argc, char** argv)
 			<< settings << " or " << dictionaryPath << "\n";
 		return 1;
 	}
-	const std::string arguments = std::string("-d ") + kIpadic;
+	const std::string arguments = std::string("-d ") + analyser->dictionary;
 	mecab_t* mecab = mecab_new2(arguments.c_str());
 	if (mecab == nullptr) {
 		std::cerr << "nuv_bench_accuracy: cannot start MeCab with "
-			<< kIpadic << ": " << mecab_strerror(nullptr) << "\n";
+			<< analyser->dictionary << ": " << mecab_strerror(nullptr)
+			<< "\n";
 		return 1;
 	}
 	const ReadingFirstTyping typing(
@@ -421,19 +465,13 @@ main(int argc, char** argv)
 				continue;
 			ReadingFirstTyping::Token token;
 			token.surface.assign(node->surface, node->length);
-			std::vector<std::string> fields;
-			const char* feature = node->feature;
-			while (true) {
-				const char* comma = std::strchr(feature, ',');
-				fields.emplace_back(feature,
-					comma ? comma - feature : std::strlen(feature));
-				if (comma == nullptr)
-					break;
-				feature = comma + 1;
-			}
-			token.inflected = fields.size() > 4 && fields[4] != "*";
-			if (fields.size() > 7 && fields[7] != "*")
-				token.reading = fields[7];
+			const std::vector<std::string> fields = Fields(node->feature);
+			const size_t inflection = analyser->inflectionField;
+			const size_t reading = analyser->readingField;
+			token.inflected = fields.size() > inflection
+				&& !fields[inflection].empty() && fields[inflection] != "*";
+			if (fields.size() > reading && fields[reading] != "*")
+				token.reading = fields[reading];
 			tokens.push_back(token);
 		}
 		std::vector<ReadingFirstTyping::Word> split = typing.Split(tokens);
@@ -481,6 +519,7 @@ main(int argc, char** argv)
 	const Tally& learned = tallies[1];
 	std::printf("text:        %s (%ld lines)\n", textPath.c_str(), lines);
 	std::printf("dictionary:  %s\n", dictionaryPath.c_str());
+	std::printf("analyser:    MeCab, %s\n", analyser->dictionary);
 	std::printf("romaji:      %s\n", hepburn ? "Hepburn" : "Kunrei");
 	std::printf("words:       %zu typed and converted (%ld with okurigana), "
 		"%ld typed directly (hiragana, Latin, signs),\n             %ld needing conversion but "

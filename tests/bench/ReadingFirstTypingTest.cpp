@@ -15,6 +15,9 @@ using Token = ReadingFirstTyping::Token;
 using Word = ReadingFirstTyping::Word;
 
 
+// The default table, not a fixture: the benchmark types with it, and its
+// spare spellings (ci beside si, fu beside hu) are what the choice of
+// spelling has to get right.
 std::string
 KanaTable()
 {

@@ -275,18 +275,22 @@ struct Typed {
 };
 
 
-struct Tally {
+// Counts of one group of words.
+struct Shares {
 	long			words = 0;
 	long			first = 0;
 	long			inline_ = 0;
 	long			reachable = 0;
 	long			missing = 0;
+};
+
+
+struct Tally {
+	Shares			all;
+	Shares			okuri;			// typed with okurigana
+	Shares			katakana;		// written in katakana only
 	long			steps = 0;
 	long			mismatches = 0;
-	long			okuriWords = 0;
-	long			okuriFirst = 0;
-	long			okuriReachable = 0;
-	long			okuriMissing = 0;
 	// (key, intended, shown first) → count, for words not first
 	std::map<std::tuple<std::string, std::string, std::string>, long> misses;
 };
@@ -306,9 +310,13 @@ TypeWord(AccuracyControler& controler, const Typed& typed, Tally& tally)
 	if (word.okuri.empty())
 		controler.Press(' ');
 
-	tally.words++;
-	const bool okuri = !word.okuri.empty();
-	tally.okuriWords += okuri;
+	std::vector<Shares*> groups = {&tally.all};
+	if (!word.okuri.empty())
+		groups.push_back(&tally.okuri);
+	if (word.katakana)
+		groups.push_back(&tally.katakana);
+	for (Shares* group : groups)
+		group->words++;
 	// The look-up must be the one this word means to make; anything else
 	// is a fault of the typing, not a miss of the dictionary.
 	if (!controler.lookedUp || controler.lastQuery.reading != typed.reading
@@ -322,8 +330,8 @@ TypeWord(AccuracyControler& controler, const Typed& typed, Tally& tally)
 	const std::string key = word.reading + word.okuri;
 	if (found.empty()) {
 		tally.misses[std::make_tuple(key, word.candidate, std::string())]++;
-		tally.missing++;
-		tally.okuriMissing += okuri;
+		for (Shares* group : groups)
+			group->missing++;
 		controler.Clear();
 		return;
 	}
@@ -364,11 +372,11 @@ TypeWord(AccuracyControler& controler, const Typed& typed, Tally& tally)
 		controler.Clear();
 		return;
 	}
-	tally.reachable++;
-	tally.okuriReachable += okuri;
-	tally.first += index == 0;
-	tally.okuriFirst += okuri && index == 0;
-	tally.inline_ += index < kInline;
+	for (Shares* group : groups) {
+		group->reachable++;
+		group->first += index == 0;
+		group->inline_ += index < kInline;
+	}
 	tally.steps += spaces;
 }
 
@@ -521,33 +529,46 @@ main(int argc, char** argv)
 	std::printf("dictionary:  %s\n", dictionaryPath.c_str());
 	std::printf("analyser:    MeCab, %s\n", analyser->dictionary);
 	std::printf("romaji:      %s\n", hepburn ? "Hepburn" : "Kunrei");
-	std::printf("words:       %zu typed and converted (%ld with okurigana), "
-		"%ld typed directly (hiragana, Latin, signs),\n             %ld needing conversion but "
-		"unread by MeCab or not typable (left out)\n",
-		typed.size(), cold.okuriWords, direct, unreadable);
+	std::printf("words:       %zu typed and converted (%ld with okurigana, "
+		"%ld in katakana),\n             %ld typed directly (hiragana, "
+		"Latin, signs), %ld needing conversion\n             but unread by "
+		"MeCab or not typable (left out)\n", typed.size(),
+		cold.okuri.words, cold.katakana.words, direct, unreadable);
 	std::printf("\n%-34s %8s %8s\n", "", "cold", "learning");
-	auto row = [](const char* name, double a, double b) {
-		std::printf("%-34s %7.1f%% %7.1f%%\n", name, a, b);
+	auto row = [](const char* name, long coldPart, long coldWhole,
+			long learnedPart, long learnedWhole) {
+		std::printf("%-34s %7.1f%% %7.1f%%\n", name,
+			Percent(coldPart, coldWhole), Percent(learnedPart, learnedWhole));
 	};
-	row("first", Percent(cold.first, cold.words),
-		Percent(learned.first, learned.words));
-	row("among the first four (inline)", Percent(cold.inline_, cold.words),
-		Percent(learned.inline_, learned.words));
-	row("reachable", Percent(cold.reachable, cold.words),
-		Percent(learned.reachable, learned.words));
-	row("key missing (registration)", Percent(cold.missing, cold.words),
-		Percent(learned.missing, learned.words));
-	std::printf("%-34s %8.2f %8.2f\n", "mean space presses (reachable)",
-		cold.reachable ? double(cold.steps) / cold.reachable : 0.0,
-		learned.reachable ? double(learned.steps) / learned.reachable : 0.0);
-	row("okurigana words: first", Percent(cold.okuriFirst, cold.okuriWords),
-		Percent(learned.okuriFirst, learned.okuriWords));
-	row("okurigana words: reachable",
-		Percent(cold.okuriReachable, cold.okuriWords),
-		Percent(learned.okuriReachable, learned.okuriWords));
-	row("okurigana words: key missing",
-		Percent(cold.okuriMissing, cold.okuriWords),
-		Percent(learned.okuriMissing, learned.okuriWords));
+	const struct {
+		const char*		prefix;
+		Shares Tally::*	group;
+	} groups[] = {
+		{"", &Tally::all},
+		{"okurigana words: ", &Tally::okuri},
+		{"katakana words: ", &Tally::katakana},
+	};
+	for (const auto& group : groups) {
+		const Shares& c = cold.*group.group;
+		const Shares& l = learned.*group.group;
+		const std::string prefix = group.prefix;
+		row((prefix + "first").c_str(), c.first, c.words, l.first, l.words);
+		if (prefix.empty()) {
+			row("among the first four (inline)", c.inline_, c.words,
+				l.inline_, l.words);
+		}
+		row((prefix + "reachable").c_str(), c.reachable, c.words,
+			l.reachable, l.words);
+		row((prefix + (prefix.empty() ? "key missing (registration)"
+				: "key missing")).c_str(),
+			c.missing, c.words, l.missing, l.words);
+		if (prefix.empty()) {
+			std::printf("%-34s %8.2f %8.2f\n",
+				"mean space presses (reachable)",
+				c.reachable ? double(cold.steps) / c.reachable : 0.0,
+				l.reachable ? double(learned.steps) / l.reachable : 0.0);
+		}
+	}
 	std::printf("%-34s %8ld %8ld\n", "typing faults (should be 0)",
 		cold.mismatches, learned.mismatches);
 	std::printf("\nbest fixed order, first: %.1f%% (%zu keys)\n",

@@ -218,6 +218,7 @@ ReadingFirstTyping::_SplitToken(const Token& token, const Token* next) const
 {
 	Word word;
 	word.kind = kDirect;
+	word.katakana = false;
 	word.surface = token.surface;
 	word.candidate = token.surface;
 
@@ -236,6 +237,7 @@ ReadingFirstTyping::_SplitToken(const Token& token, const Token* next) const
 		return word;
 
 	word.kind = kUnreadable;
+	word.katakana = katakanaOnly;
 	std::string reading = token.reading;
 	// The analyser leaves unknown words unread; a katakana word reads as
 	// it is written.

@@ -51,6 +51,7 @@ public:
 		std::string		okuri;		// the okuri letter, or empty
 		std::string		okurigana;	// the kana typed after the okuri point
 		std::string		keys;		// romaji as typed, before space
+		bool			katakana;	// written in katakana only
 	};
 
 	// `kanaTable` is roman_kana.table's text in UTF-8: lines of a romaji

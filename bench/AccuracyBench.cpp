@@ -27,7 +27,9 @@
 //
 // Printed for each pass: the share of converted words whose intended word
 // comes first, among the first four (shown inline before the palette
-// opens) and anywhere (reachable); the words whose key has no candidate at
+// opens) and anywhere (reachable); the same counting as reachable the
+// katakana words that the reading and q (confirm in katakana) type when
+// conversion does not offer them; the words whose key has no candidate at
 // all (registration would open); the mean space presses after the first
 // candidate is shown, over reachable words. Then the best-fixed-order
 // ceiling: the share that would come first if each key's candidates stood
@@ -282,6 +284,7 @@ struct Shares {
 	long			inline_ = 0;
 	long			reachable = 0;
 	long			missing = 0;
+	long			otherKana = 0;	// not reachable, but typed with q
 };
 
 
@@ -328,23 +331,29 @@ TypeWord(AccuracyControler& controler, const Typed& typed, Tally& tally)
 	}
 	const std::vector<nuv_candidate> found = controler.found;
 	const std::string key = word.reading + word.okuri;
-	if (found.empty()) {
-		tally.misses[std::make_tuple(key, word.candidate, std::string())]++;
-		for (Shares* group : groups)
-			group->missing++;
-		controler.Clear();
-		return;
-	}
-
 	size_t index = 0;
 	while (index < found.size() && found[index].candidate != typed.candidate)
 		index++;
 	if (index != 0) {
-		tally.misses[std::make_tuple(key, word.candidate,
-			ToUtf8(found[0].candidate))]++;
+		tally.misses[std::make_tuple(key, word.candidate, found.empty()
+			? std::string() : ToUtf8(found[0].candidate))]++;
 	}
-	if (index == found.size() || typed.candidate.empty()) {
+	if (found.empty() || index == found.size() || typed.candidate.empty()) {
+		for (Shares* group : groups)
+			group->missing += found.empty();
+		// A katakana word the dictionary does not offer is typed the other
+		// way the method has: its reading, then q for katakana.
 		controler.Clear();
+		if (word.katakana && word.okuri.empty()) {
+			for (char key : word.keys)
+				controler.Press(key);
+			controler.Press('q');
+			if (controler.Confirmed() == typed.candidate) {
+				for (Shares* group : groups)
+					group->otherKana++;
+			}
+			controler.Clear();
+		}
 		return;
 	}
 
@@ -559,6 +568,11 @@ main(int argc, char** argv)
 		}
 		row((prefix + "reachable").c_str(), c.reachable, c.words,
 			l.reachable, l.words);
+		if (group.group != &Tally::okuri) {
+			row((prefix + "reachable or by q").c_str(),
+				c.reachable + c.otherKana, c.words,
+				l.reachable + l.otherKana, l.words);
+		}
 		row((prefix + (prefix.empty() ? "key missing (registration)"
 				: "key missing")).c_str(),
 			c.missing, c.words, l.missing, l.words);

@@ -306,6 +306,8 @@ TypeWord(AccuracyControler& controler, const Typed& typed, Tally& tally)
 {
 	const ReadingFirstTyping::Word& word = *typed.word;
 	controler.Clear();
+	// Clear() leaves confirmed text; what a word confirms is checked alone.
+	controler.Confirmed();
 	controler.lookedUp = false;
 	controler.found.clear();
 	for (char key : word.keys)

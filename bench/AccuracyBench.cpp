@@ -336,7 +336,7 @@ TypeWord(AccuracyControler& controler, const Typed& typed, Tally& tally)
 	size_t index = 0;
 	while (index < found.size() && found[index].candidate != typed.candidate)
 		index++;
-	if (index != 0) {
+	if (found.empty() || index != 0) {
 		tally.misses[std::make_tuple(key, word.candidate, found.empty()
 			? std::string() : ToUtf8(found[0].candidate))]++;
 	}

@@ -9,8 +9,9 @@
 // that tools/corpus/extract writes (build/corpus/heldout.txt). MeCab splits
 // it into words and reads them, with the Debian IPADIC (the analyser the
 // word counts come from) or, with --analyser unidic, UniDic, whose readings
-// are better (値 あたい where IPADIC says ね) and owe nothing to the counts. Each word that
-// holds a kanji or a katakana is typed as ReadingFirstTyping describes
+// are better (値 あたい where IPADIC says ね) and owe nothing to the
+// counts. Each word that holds a kanji or a katakana is typed as
+// ReadingFirstTyping describes
 // (the reading with an upper-case first letter, and an upper-case letter at
 // the okurigana of an inflected word), converted with space, stepped with
 // space until the intended word is shown (a selection key on a palette
@@ -34,13 +35,15 @@
 // candidate is shown, over reachable words. Then the best-fixed-order
 // ceiling: the share that would come first if each key's candidates stood
 // in the one order best for this text (its most frequent word first).
+// Every percentage is of the converted words (of the group named). The
+// look-up and what is shown and confirmed are checked against what the
+// word means to type; "typing faults" counts disagreements and must be 0.
 // --hepburn types shi, chi, tsu, fu, ji where the table allows both;
 // --misses N lists the N most frequent words not first in the cold pass.
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <fstream>
 #include <iostream>
 #include <iterator>

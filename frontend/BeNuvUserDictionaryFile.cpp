@@ -220,6 +220,9 @@ BeNuvUserDictionaryFile::Load(NuvDynamicDictionary& dictionary,
 	if (result == READ_REFUSED || unknown) {
 		_Tell(notices, fToldKept, fPath + " " + why + "; it is left as it is,"
 			" and new words are saved in " + fBesidePath);
+	} else if (why == "converted") {
+		_Tell(notices, fToldConverted, fPath + " was read as UTF-8 and will"
+			" be saved in EUC-JP");
 	}
 
 	NuvDynamicDictionary beside;
@@ -232,10 +235,6 @@ BeNuvUserDictionaryFile::Load(NuvDynamicDictionary& dictionary,
 				+ " are offered too; merge them into " + fPath
 				+ " to keep them there");
 		}
-	}
-	if (result == READ_OK && !unknown && why == "converted") {
-		_Tell(notices, fToldConverted, fPath + " was read as UTF-8 and will"
-			" be saved in EUC-JP");
 	}
 }
 

@@ -63,6 +63,25 @@ FindKeyEnd(const std::string& line, size_t& slash)
 }
 
 
+// Whether `text`, read as a key, would end early or lose its end: it holds
+// white space followed by a slash, or ends in white space. Walked by EUC-JP
+// characters, as FindKeyEnd() walks a line.
+bool
+BreaksAsKey(const std::string& text)
+{
+	bool blankBefore = false;
+	for (size_t at = 0; at < text.size(); ) {
+		const unsigned char c = text[at];
+		if (c == '/' && blankBefore)
+			return true;
+		const size_t blank = BlankAt(text, at);
+		blankBefore = blank > 0;
+		at += blank > 0 ? blank : (c < 0x80 ? 1 : (c == 0x8F ? 3 : 2));
+	}
+	return blankBefore;
+}
+
+
 // Whether the line written for `key` reads back as the same key: its key
 // text must hold no line feed or NUL, must not begin with ";" (a comment),
 // must end where the reader ends it, and must split into the same reading
@@ -85,9 +104,9 @@ IsWritable(const NuvKey& key)
 		if ((c & 0x80) != 0 || c == '\n' || c == '\0')
 			return false;
 	}
-	const std::string text = reading + key.okuri + " /";
-	size_t slash = 0;
-	return FindKeyEnd(text, slash) == reading.size() + key.okuri.size();
+	// the okuri is ASCII and follows whole characters of the reading
+	return key.okuri.empty() ? !BreaksAsKey(reading)
+		: !BreaksAsKey(reading + key.okuri);
 }
 
 
@@ -148,6 +167,8 @@ NuvDynamicDictionary::Read(std::istream& in)
 	while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0)
 		text.append(chunk.data(), static_cast<size_t>(in.gcount()));
 
+	fOkuriAriHint = entries.end();
+	fOkuriNasiHint = entries.end();
 	int section = kTopSection;
 	std::string line;
 	size_t start = 0;
@@ -295,13 +316,18 @@ NuvDynamicDictionary::_ReadLine(const std::string& line, int& section)
 			text += '/';
 		NuvEntry entry(text.c_str());
 		if (key && entry && IsWritable(key)) {
-			auto found = entries.lower_bound(key);
-			if (found != entries.end() && !(key < found->first))
+			// Each section of a file this class wrote is in the map's order
+			// for its kind of key: inserting next to the previous key of the
+			// same kind spares most of the map's searches.
+			auto& hint = key.okuri.empty() ? fOkuriNasiHint : fOkuriAriHint;
+			const size_t count = entries.size();
+			auto found = entries.try_emplace(hint, key, std::move(entry));
+			if (entries.size() == count) {
+				// try_emplace took nothing from `entry`
 				found->second.Merge(entry);
-			else {
-				entry.RemoveDuplicates();
-				entries.emplace_hint(found, key, std::move(entry));
-			}
+			} else
+				found->second.RemoveDuplicates();
+			hint = std::next(found);
 			return;
 		}
 	}

@@ -123,6 +123,9 @@ private:
 			// okuri-ari and okuri-nasi sections.
 			std::vector<std::string> fKeptLines[3];
 			ChangeList			fChanges;
+			// Where Read() inserts next, for each kind of key.
+			std::map<NuvKey, NuvEntry>::iterator fOkuriAriHint;
+			std::map<NuvKey, NuvEntry>::iterator fOkuriNasiHint;
 			bool				fRecording;
 			size_t				fLeftOut;
 };

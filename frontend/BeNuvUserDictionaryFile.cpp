@@ -160,7 +160,7 @@ bool
 ReplaceFile(const std::string& target, const std::string& bytes, mode_t mode)
 {
 	std::string temporary = target + kTemporarySuffix;
-	const int fd = mkstemp(&temporary[0]);
+	const int fd = mkostemp(&temporary[0], O_CLOEXEC);
 	if (fd < 0)
 		return false;
 	bool written = fchmod(fd, mode) == 0 && WriteAll(fd, bytes)

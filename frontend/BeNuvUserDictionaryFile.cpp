@@ -180,6 +180,18 @@ ReplaceFile(const std::string& target, const std::string& bytes, mode_t mode)
 }
 
 
+// Notices name the files, not their directory: a host may reach the
+// directory through a link of its own.
+std::string
+KeptNotice(const std::string& why)
+{
+	return std::string("The user dictionary ")
+		+ BeNuvUserDictionaryFile::kFileName + " " + why + "; it is left as"
+		" it is, and new words are saved in "
+		+ BeNuvUserDictionaryFile::kBesideName;
+}
+
+
 std::string
 Written(NuvDynamicDictionary& dictionary)
 {
@@ -218,11 +230,10 @@ BeNuvUserDictionaryFile::Load(NuvDynamicDictionary& dictionary,
 	std::string why;
 	const read_result result = _Read(fPath, dictionary, unknown, why);
 	if (result == READ_REFUSED || unknown) {
-		_Tell(notices, fToldKept, fPath + " " + why + "; it is left as it is,"
-			" and new words are saved in " + fBesidePath);
+		_Tell(notices, fToldKept, KeptNotice(why));
 	} else if (why == "converted") {
-		_Tell(notices, fToldConverted, fPath + " was read as UTF-8 and will"
-			" be saved in EUC-JP");
+		_Tell(notices, fToldConverted, std::string("The user dictionary ")
+			+ kFileName + " was read as UTF-8 and will be saved in EUC-JP");
 	}
 
 	NuvDynamicDictionary beside;
@@ -231,9 +242,9 @@ BeNuvUserDictionaryFile::Load(NuvDynamicDictionary& dictionary,
 		std::istringstream in(Written(beside));
 		dictionary.Read(in);
 		if (result == READ_OK && !unknown) {
-			_Tell(notices, fToldBeside, "words saved in " + fBesidePath
-				+ " are offered too; merge them into " + fPath
-				+ " to keep them there");
+			_Tell(notices, fToldBeside, std::string("Words saved in ")
+				+ kBesideName + " are offered too; merge them into "
+				+ kFileName + " to keep them there");
 		}
 	}
 }
@@ -252,13 +263,12 @@ BeNuvUserDictionaryFile::Save(const NuvDynamicDictionary::ChangeList& changes,
 	mode_t mode = kNewFileMode;
 	const read_result result = _Read(target, merged, unknown, why, &mode);
 	if (result == READ_REFUSED || unknown) {
-		_Tell(notices, fToldKept, fPath + " " + why + "; it is left as it is,"
-			" and new words are saved in " + fBesidePath);
+		_Tell(notices, fToldKept, KeptNotice(why));
 		return _SaveBeside(changes, merged, notices);
 	}
 	if (why == "converted") {
-		_Tell(notices, fToldConverted, fPath + " was read as UTF-8 and is"
-			" saved in EUC-JP");
+		_Tell(notices, fToldConverted, std::string("The user dictionary ")
+			+ kFileName + " was read as UTF-8 and is saved in EUC-JP");
 	}
 
 	for (const NuvDynamicDictionary::Change& change : changes)
@@ -267,11 +277,11 @@ BeNuvUserDictionaryFile::Save(const NuvDynamicDictionary::ChangeList& changes,
 	if (merged.CountLeftOut() > 0) {
 		_Tell(notices, fToldLeftOut, std::to_string(merged.CountLeftOut())
 			+ " readings cannot be written to a dictionary line and were left"
-			" out of " + fPath);
+			" out of " + kFileName);
 	}
 	if (!ReplaceFile(target, bytes, result == READ_OK ? mode : kNewFileMode)) {
-		_Tell(notices, fToldFailed, "the user dictionary could not be saved"
-			" to " + fPath + ": " + strerror(errno));
+		_Tell(notices, fToldFailed, std::string("The user dictionary could not"
+			" be saved to ") + kFileName + ": " + strerror(errno));
 		return false;
 	}
 	return true;
@@ -351,8 +361,8 @@ BeNuvUserDictionaryFile::_SaveBeside(
 		return true;
 	}
 	if (result == READ_REFUSED || unknown) {
-		_Tell(notices, fToldFailed, "the user dictionary could not be saved:"
-			" " + fBesidePath + " " + why);
+		_Tell(notices, fToldFailed, std::string("The user dictionary could not"
+			" be saved: ") + kBesideName + " " + why);
 		return false;
 	}
 	for (const NuvDynamicDictionary::Change& change : changes)
@@ -360,8 +370,8 @@ BeNuvUserDictionaryFile::_SaveBeside(
 	const std::string bytes = Written(beside);
 	if (!ReplaceFile(fBesidePath, bytes,
 			result == READ_OK ? mode : kNewFileMode)) {
-		_Tell(notices, fToldFailed, "the user dictionary could not be saved"
-			" to " + fBesidePath + ": " + strerror(errno));
+		_Tell(notices, fToldFailed, std::string("The user dictionary could not"
+			" be saved to ") + kBesideName + ": " + strerror(errno));
 		return false;
 	}
 

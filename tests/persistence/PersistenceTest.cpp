@@ -849,4 +849,17 @@ TEST(Persistence, FileSafety)
 		EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"), ReadFile(target));
 		EXPECT_EQ(0600u, ModeOf(target));
 	}
+	{
+		// Fault: the loader blocked for ever opening a FIFO.
+		SCOPED_TRACE("a FIFO is no file to replace");
+		ScratchSettings scratch;
+		ASSERT_EQ(0, mkfifo(scratch.UserFile().c_str(), 0600));
+		NuvimProcess nuvim(scratch.Settings(), kKeys);
+		ASSERT_TRUE(nuvim.Started());
+		nuvim.Wait();
+		EXPECT_EQ(1, nuvim.ExitStatus()) << "nothing saved to .nuv-jisyo";
+		EXPECT_TRUE(fs::is_fifo(scratch.UserFile()));
+		EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"),
+			ReadFile(scratch.File(".nuv-jisyo.new")));
+	}
 }

@@ -64,13 +64,15 @@ FindKeyEnd(const std::string& line, size_t& slash)
 
 
 // Whether `text`, read as a key, would end early or lose its end: it holds
-// white space followed by a slash, or ends in white space. Walked by EUC-JP
+// white space followed by a slash, ends in white space, or ends in a cut
+// character, which would take in the blank-slash after it. Walked by EUC-JP
 // characters, as FindKeyEnd() walks a line.
 bool
 BreaksAsKey(const std::string& text)
 {
 	bool blankBefore = false;
-	for (size_t at = 0; at < text.size(); ) {
+	size_t at = 0;
+	while (at < text.size()) {
 		const unsigned char c = text[at];
 		if (c == '/' && blankBefore)
 			return true;
@@ -78,7 +80,7 @@ BreaksAsKey(const std::string& text)
 		blankBefore = blank > 0;
 		at += blank > 0 ? blank : (c < 0x80 ? 1 : (c == 0x8F ? 3 : 2));
 	}
-	return blankBefore;
+	return blankBefore || at > text.size();
 }
 
 

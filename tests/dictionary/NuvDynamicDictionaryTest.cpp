@@ -172,10 +172,13 @@ TEST(NuvDynamicDictionary, KeysThatCannotBeReadBackAreLeftOut)
 	NuvDynamicDictionary dictionary;
 	for (const std::string& reading : {std::string("a /b"),
 			std::string("x\nb"), std::string(";c"), std::string(""),
-			Euc("か") + "1", std::string("a\0b", 3), std::string("good")})
+			Euc("か") + "1", std::string("a\0b", 3), std::string("good"),
+			std::string("a\t/b"), std::string("trailing "),
+			Euc("か") + "\x8f"})	// a cut character takes in the " /"
 		dictionary.InsertCandidate(Candidate(reading, "", "", "w"));
 	EXPECT_EQ(kAri + kNasi + "good /w/\n", Written(dictionary));
-	EXPECT_EQ(7u, dictionary.CountEntries());	// still offered meanwhile
+	EXPECT_EQ(10u, dictionary.CountEntries());	// still offered meanwhile
+	EXPECT_EQ(9u, dictionary.CountLeftOut());
 }
 
 

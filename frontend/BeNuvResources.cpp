@@ -50,7 +50,6 @@ BeNuvResources::BeNuvResources()
 	fLoader(-1),
 	fUserFile(fDirectory),
 	fSaveNow(false),
-	fSaving(false),
 	fQuitting(false),
 	fSaver(-1)
 {
@@ -273,12 +272,10 @@ BeNuvResources::_SaveLoop()
 				NuvDynamicDictionary::ChangeList changes;
 				changes.swap(fPending);
 				fSaveNow = false;
-				fSaving = true;
 				lock.unlock();
 				std::unique_ptr<NuvDynamicDictionary> merged;
 				const bool saved = _Save(changes, merged);
 				lock.lock();
-				fSaving = false;
 				if (saved)
 					fSaved = std::move(merged);
 				else {

@@ -142,7 +142,6 @@ private:
 			Clock::time_point	fLastMessage;
 			Clock::time_point	fRetryAfter;
 			bool				fSaveNow;
-			bool				fSaving;
 			bool				fQuitting;
 			std::unique_ptr<NuvDynamicDictionary> fSaved;
 			std::unique_ptr<NuvDynamicDictionary> fReplaced;

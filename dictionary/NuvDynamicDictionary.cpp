@@ -6,16 +6,89 @@
 
 namespace {
 
-const char* const kOkuriAriHeader = ";; okuri-ari entries.\n";
-const char* const kOkuriNasiHeader = ";; okuri-nasi entries.\n";
+const char* const kOkuriAriHeader = ";; okuri-ari entries.";
+const char* const kOkuriNasiHeader = ";; okuri-nasi entries.";
+const size_t kReadChunkSize = 1 << 16;
+
+enum {
+	kTopSection = 0,
+	kOkuriAriSection = 1,
+	kOkuriNasiSection = 2
+};
 
 
-// Whether the line written for `key` reads back as the same key. The loader
-// cuts lines at line feeds, ends the key at the first blank-slash, takes a
-// line that begins with ";" for a comment, drops an empty reading, and
-// splits the key text into its kana and its ASCII bytes (so a reading that
-// mixes both, or an ASCII reading with an okuri, comes back as another key,
-// and a NUL ends the key).
+// The length of the white space at `at` that may stand between a key and
+// its slash: a blank or a tab (1), the full-width blank A1 A1 (2), else 0.
+size_t
+BlankAt(const std::string& text, size_t at)
+{
+	const unsigned char c = text[at];
+	if (c == ' ' || c == '\t')
+		return 1;
+	if (c == 0xA1 && at + 1 < text.size()
+		&& static_cast<unsigned char>(text[at + 1]) == 0xA1)
+		return 2;
+	return 0;
+}
+
+
+// Where the key of `line` ends, white space before it left out, with the
+// slash that ends it in `slash`; npos when no slash follows white space.
+// The line is walked by EUC-JP characters, so that the second byte of a
+// character is never taken for a blank or a slash.
+size_t
+FindKeyEnd(const std::string& line, size_t& slash)
+{
+	size_t keyEnd = 0;
+	bool blankBefore = false;
+	for (size_t at = 0; at < line.size(); ) {
+		const unsigned char c = line[at];
+		if (c == '/' && blankBefore) {
+			slash = at;
+			return keyEnd;
+		}
+		const size_t blank = BlankAt(line, at);
+		if (blank > 0) {
+			blankBefore = true;
+			at += blank;
+			continue;
+		}
+		at += c < 0x80 ? 1 : (c == 0x8F ? 3 : 2);
+		if (at > line.size())
+			at = line.size();
+		keyEnd = at;
+		blankBefore = false;
+	}
+	return std::string::npos;
+}
+
+
+// Whether `text`, read as a key, would end early or lose its end: it holds
+// white space followed by a slash, ends in white space, or ends in a cut
+// character, which would take in the blank-slash after it. Walked by EUC-JP
+// characters, as FindKeyEnd() walks a line.
+bool
+BreaksAsKey(const std::string& text)
+{
+	bool blankBefore = false;
+	size_t at = 0;
+	while (at < text.size()) {
+		const unsigned char c = text[at];
+		if (c == '/' && blankBefore)
+			return true;
+		const size_t blank = BlankAt(text, at);
+		blankBefore = blank > 0;
+		at += blank > 0 ? blank : (c < 0x80 ? 1 : (c == 0x8F ? 3 : 2));
+	}
+	return blankBefore || at > text.size();
+}
+
+
+// Whether the line written for `key` reads back as the same key: its key
+// text must hold no line feed or NUL, must not begin with ";" (a comment),
+// must end where the reader ends it, and must split into the same reading
+// and okuri (so a reading mixing kana and ASCII bytes, or an ASCII reading
+// with an okuri, would come back as another key).
 bool
 IsWritable(const NuvKey& key)
 {
@@ -33,14 +106,47 @@ IsWritable(const NuvKey& key)
 		if ((c & 0x80) != 0 || c == '\n' || c == '\0')
 			return false;
 	}
-	return reading.find(" /") == std::string::npos
-		&& key.okuri.find(" /") == std::string::npos;
+	// the okuri is ASCII and follows whole characters of the reading
+	return key.okuri.empty() ? !BreaksAsKey(reading)
+		: !BreaksAsKey(reading + key.okuri);
+}
+
+
+bool
+IsHeader(const std::string& line, const char* header)
+{
+	// a header saved with CR LF line ends is still a header
+	std::string::size_type length = line.size();
+	if (length > 0 && line[length - 1] == '\r')
+		length--;
+	return line.compare(0, length, header) == 0
+		&& std::char_traits<char>::length(header) == length;
+}
+
+
+void
+WriteKept(std::ostream& out, const std::vector<std::string>& lines,
+	bool withHeader)
+{
+	if (lines.empty())
+		return;
+	if (withHeader)
+		out << NuvDynamicDictionary::kKeptLinesHeader << '\n';
+	for (const std::string& line : lines)
+		out << line << '\n';
 }
 
 }	// namespace
 
 
+const char* const NuvDynamicDictionary::kKeptLinesHeader
+	= ";; lines kept as they were, not read as entries:";
+
+
 NuvDynamicDictionary::NuvDynamicDictionary()
+	:
+	fRecording(false),
+	fLeftOut(0)
 {
 }
 
@@ -55,55 +161,54 @@ NuvDynamicDictionary::Read(std::istream& in)
 {
 	if (in.fail())
 		return;
-	NuvStaticDictionary::Read(in);
 
-	// The items come in file order, and each section of a user dictionary
-	// file is written in the map's order for its kind of key: inserting next
-	// to the previous key of the same kind spares most of the map's
-	// searches. A hand-edited file in another order still loads, only with
-	// more searching.
-	auto okuriAriHint = entries.end();
-	auto okuriNasiHint = entries.end();
-	for (const dict_item& item : items) {
-		NuvKey key(item.key);
-		if (!key)
-			continue;
-		NuvEntry entry(item.entry);
-		if (!entry)
-			continue;
-		auto& hint = key.okuri.empty() ? okuriNasiHint : okuriAriHint;
-		size_t count = entries.size();
-		auto found = entries.try_emplace(hint, std::move(key),
-			std::move(entry));
-		if (entries.size() == count) {
-			// try_emplace took nothing from `entry`
-			found->second.Merge(entry);
-		} else {
-			// merging into a new, empty entry keeps each word once
-			found->second.RemoveDuplicates();
-		}
-		hint = std::next(found);
+	// A stream on a directory fails on its first read; read() reports that
+	// through the stream's state instead of throwing.
+	std::string text;
+	std::vector<char> chunk(kReadChunkSize);
+	while (in.read(chunk.data(), chunk.size()) || in.gcount() > 0)
+		text.append(chunk.data(), static_cast<size_t>(in.gcount()));
+
+	fOkuriAriHint = entries.end();
+	fOkuriNasiHint = entries.end();
+	int section = kTopSection;
+	std::string line;
+	size_t start = 0;
+	while (start < text.size()) {
+		size_t end = text.find('\n', start);
+		if (end == std::string::npos)
+			end = text.size();
+		line.assign(text, start, end - start);
+		_ReadLine(line, section);
+		start = end + 1;
 	}
-	Clear();
 }
 
 
 void
 NuvDynamicDictionary::Write(std::ostream& out)
 {
-	out << kOkuriAriHeader;
+	fLeftOut = 0;
+	WriteKept(out, fKeptLines[kTopSection], false);
+	out << kOkuriAriHeader << '\n';
 	bool nasiHeaderWritten = false;
 	for (const auto& [key, entry] : entries) {
 		if (!nasiHeaderWritten && key.okuri.empty()) {
-			out << kOkuriNasiHeader;
+			WriteKept(out, fKeptLines[kOkuriAriSection], true);
+			out << kOkuriNasiHeader << '\n';
 			nasiHeaderWritten = true;
 		}
-		if (!IsWritable(key))
+		if (!IsWritable(key)) {
+			fLeftOut++;
 			continue;
+		}
 		out << key << ' ' << entry << '\n';
 	}
-	if (!nasiHeaderWritten)
-		out << kOkuriNasiHeader;
+	if (!nasiHeaderWritten) {
+		WriteKept(out, fKeptLines[kOkuriAriSection], true);
+		out << kOkuriNasiHeader << '\n';
+	}
+	WriteKept(out, fKeptLines[kOkuriNasiSection], true);
 }
 
 
@@ -121,16 +226,113 @@ void
 NuvDynamicDictionary::InsertCandidate(const nuv_candidate& c)
 {
 	entries[NuvKey(c)].Insert(c);
+	if (fRecording)
+		fChanges.push_back(Change{true, c});
 }
 
 
 void
 NuvDynamicDictionary::RemoveCandidate(const nuv_candidate& c)
 {
+	// A purge of a word this session does not hold is recorded all the
+	// same: another session may have saved that word meanwhile.
+	if (fRecording)
+		fChanges.push_back(Change{false, c});
 	auto found = entries.find(NuvKey(c));
 	if (found == entries.end())
 		return;
 	found->second.Remove(c);
 	if (!found->second)
 		entries.erase(found);
+}
+
+
+size_t
+NuvDynamicDictionary::CountKeptLines() const
+{
+	return fKeptLines[0].size() + fKeptLines[1].size() + fKeptLines[2].size();
+}
+
+
+void
+NuvDynamicDictionary::TakeChanges(ChangeList& out)
+{
+	if (out.empty())
+		out.swap(fChanges);
+	else {
+		out.insert(out.end(), std::make_move_iterator(fChanges.begin()),
+			std::make_move_iterator(fChanges.end()));
+	}
+	fChanges.clear();
+}
+
+
+void
+NuvDynamicDictionary::Apply(const Change& change)
+{
+	const bool recording = fRecording;
+	fRecording = false;
+	if (change.learned)
+		InsertCandidate(change.candidate);
+	else
+		RemoveCandidate(change.candidate);
+	fRecording = recording;
+}
+
+
+void
+NuvDynamicDictionary::SwapContent(NuvDynamicDictionary& other)
+{
+	entries.swap(other.entries);
+	for (int i = 0; i < 3; i++)
+		fKeptLines[i].swap(other.fKeptLines[i]);
+}
+
+
+void
+NuvDynamicDictionary::_ReadLine(const std::string& line, int& section)
+{
+	if (line.find_first_not_of(" \t\r") == std::string::npos)
+		return;
+	if (line[0] == ';') {
+		if (IsHeader(line, kOkuriAriHeader))
+			section = kOkuriAriSection;
+		else if (IsHeader(line, kOkuriNasiHeader))
+			section = kOkuriNasiSection;
+		else if (!IsHeader(line, kKeptLinesHeader))
+			fKeptLines[section].push_back(line);
+		return;
+	}
+
+	size_t slash = 0;
+	const size_t keyEnd = line.find('\0') == std::string::npos
+		? FindKeyEnd(line, slash) : std::string::npos;
+	if (keyEnd != std::string::npos && keyEnd > 0) {
+		const NuvKey key(line.substr(0, keyEnd).c_str());
+		// the final slash of a hand-written line may be missing, and the
+		// line may end in a carriage return or blanks
+		std::string text = line.substr(slash + 1);
+		const size_t last = text.find_last_not_of(" \t\r");
+		text.resize(last == std::string::npos ? 0 : last + 1);
+		if (!text.empty() && text.back() != '/')
+			text += '/';
+		NuvEntry entry(text.c_str());
+		if (key && entry && IsWritable(key)) {
+			// Each section of a file this class wrote is in the map's order
+			// for its kind of key: inserting next to the previous key of the
+			// same kind spares most of the map's searches.
+			auto& hint = key.okuri.empty() ? fOkuriNasiHint : fOkuriAriHint;
+			const size_t count = entries.size();
+			auto found = entries.try_emplace(hint, key, std::move(entry));
+			if (entries.size() == count) {
+				// try_emplace took nothing from `entry`
+				found->second.Merge(entry);
+			} else
+				found->second.RemoveDuplicates();
+			hint = std::next(found);
+			return;
+		}
+	}
+	// Not an entry: kept as it is, so that a write-back loses nothing.
+	fKeptLines[section].push_back(line);
 }

@@ -148,7 +148,9 @@ NuvEntry::NuvEntry(const char* text)
 			continue;
 		}
 
-		std::string okurigana(field, 1);
+		// the okurigana is in the candidates' notation, so that one holding
+		// a slash or a line feed reads back as written
+		std::string okurigana = DecodeField(field.substr(1));
 		std::list<std::string>* block = nullptr;
 		bool closed = false;
 		while (read_till_slash(cursor, field)) {
@@ -241,7 +243,7 @@ operator<<(std::ostream& out, const NuvEntry& entry)
 	for (const std::string& word : entry.stems)
 		WriteWord(out, word);
 	for (const auto& [okurigana, words] : entry.okuri_blocks) {
-		out << '[' << okurigana << '/';
+		out << '[' << NuvUtils::EncodeElisp(okurigana) << '/';
 		for (const std::string& word : words)
 			WriteWord(out, word);
 		out << "]/";

@@ -5,7 +5,8 @@
 // entry text: fields each terminated by "/". A field is
 //	- a candidate, in the notation of NuvUtils::EncodeElisp: the word itself,
 //	  or its "(concat " form when it holds awkward bytes;
-//	- a block opener, "[" and an okurigana, unencoded;
+//	- a block opener, "[" and an okurigana in the same notation (plain kana
+//	  are written as they are, so older readers see the same line);
 //	- a block end, exactly "]".
 // The candidates between an opener and the next block end belong to that
 // okurigana. Example: かk /書/描/[く/書/]/[け/描/]/
@@ -74,8 +75,9 @@ public:
 
 // Writes the entry text: "/", each main word in the EncodeElisp notation
 // followed by "/", then for each block in okurigana byte order "[", the
-// okurigana, "/", its words the same way, and "]/". An entry with nothing
-// in it is written as "/" alone. The empty word is written as (concat "").
+// okurigana in the same notation, "/", its words the same way, and "]/".
+// An entry with nothing in it is written as "/" alone. The empty word is
+// written as (concat "").
 std::ostream& operator<<(std::ostream& out, const NuvEntry& entry);
 
 // Moves `stem` to the front of `stems`: its first occurrence, if any, is

@@ -84,6 +84,9 @@ BeNuvLooper::MessageReceived(BMessage* message)
 			BLooper::MessageReceived(message);
 			break;
 	}
+	// Hands what the message taught the user dictionary to its saver, off
+	// the key path.
+	fResources.MessageHandled();
 }
 
 
@@ -96,8 +99,10 @@ BeNuvLooper::MethodActivated(bool active)
 
 	fControler->MethodActivated(active);
 	fMethod->SetMenu(active ? fMenu : NULL, BMessenger(this));
-	if (!active)
+	if (!active) {
 		Clear();
+		fResources.SaveSoon();
+	}
 	return B_OK;
 }
 

@@ -45,11 +45,13 @@ public:
 	virtual						~BeNuvLooper();
 
 	// Dispatch: key-downs, the application's STOPPED request and location
-	// reply, the menu's "Help" item. Looper thread.
+	// reply, the menu's "Help" item; after each message the user
+	// dictionary's changes go to the resources' saver. Looper thread.
 	virtual	void				MessageReceived(BMessage* message);
 
 	// Shows or hides the mode palette and publishes or withdraws the menu;
-	// on deactivation also Clear()s. Input server's thread; locks the
+	// on deactivation also Clear()s and has the user dictionary saved (on
+	// the resources' saver thread). Input server's thread; locks the
 	// looper. Returns B_OK.
 			status_t			MethodActivated(bool active);
 

@@ -1,17 +1,12 @@
 #include "BeNuvResources.h"
 
-#include <cerrno>
 #include <climits>
-#include <cstdlib>
 #include <fstream>
-#include <sstream>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <iterator>
 
 #include <FindDirectory.h>
 #include <Font.h>
+#include <Window.h>
 
 #include "BeNuvNoticeWindow.h"
 
@@ -24,10 +19,9 @@ const char* const kKanaTable = "roman_kana.table";
 const char* const kZeneiTable = "roman_zennei.table";
 const char* const kControlTable = "control_key.table";
 const char* const kDictionaryFile = "NUV-JISYO.L";
-const char* const kUserDictionaryFile = ".nuv-jisyo";
 const char* const kLoaderName = "nuv resource initiarizing.";
 const char* const kNoticeText = "nuv wake up!";
-const mode_t kNewFileMode = 0664;
+const char* const kSaverName = "nuv user dictionary saver";
 
 
 std::string
@@ -41,34 +35,31 @@ SettingsDirectory()
 }
 
 
-// Writes all of `bytes` to `fd`; false on any error.
-bool
-WriteAll(int fd, const std::string& bytes)
-{
-	size_t done = 0;
-	while (done < bytes.size()) {
-		const ssize_t written = write(fd, bytes.data() + done,
-			bytes.size() - done);
-		if (written < 0) {
-			if (errno == EINTR)
-				continue;
-			return false;
-		}
-		done += static_cast<size_t>(written);
-	}
-	return true;
-}
-
 }	// namespace
+
+
+const std::chrono::milliseconds BeNuvResources::kSavePause(3000);
+const std::chrono::milliseconds BeNuvResources::kSaveInterval(60000);
+const std::chrono::milliseconds BeNuvResources::kNoticeTime(5000);
 
 
 BeNuvResources::BeNuvResources()
 	:
 	fLoading(true),
 	fDirectory(SettingsDirectory()),
-	fKeepUserFile(false),
-	fLoader(-1)
+	fLoader(-1),
+	fUserFile(fDirectory),
+	fSaveNow(false),
+	fQuitting(false),
+	fSaver(-1)
 {
+	// The saver touches the file only once the looper has handed it
+	// changes, which comes after the load.
+	fSaver = spawn_thread(&BeNuvResources::DoSave, kSaverName,
+		B_NORMAL_PRIORITY, this);
+	if (fSaver >= 0 && resume_thread(fSaver) != B_OK)
+		fSaver = -1;
+
 	// fLoading is already true: an accessor called from here on waits,
 	// even before the loader has been scheduled.
 	fLoader = spawn_thread(&BeNuvResources::DoInit, kLoaderName,
@@ -89,7 +80,22 @@ BeNuvResources::~BeNuvResources()
 		status_t result;
 		wait_for_thread(fLoader, &result);
 	}
-	_WriteUserDictionary();
+	if (fSaver >= 0) {
+		{
+			std::lock_guard<std::mutex> lock(fSaveLock);
+			fQuitting = true;
+			fSaveWake.notify_all();
+		}
+		status_t result;
+		wait_for_thread(fSaver, &result);
+	}
+
+	// The last save runs whether or not anything changed, so that the file
+	// takes in what others saved and stays in its canonical form.
+	fUserDictionary.TakeChanges(fPending);
+	std::unique_ptr<NuvDynamicDictionary> merged;
+	_Save(fPending, merged);
+	_CloseNotices(true);
 }
 
 
@@ -97,6 +103,14 @@ int32
 BeNuvResources::DoInit(void* data)
 {
 	static_cast<BeNuvResources*>(data)->Init();
+	return 0;
+}
+
+
+int32
+BeNuvResources::DoSave(void* data)
+{
+	static_cast<BeNuvResources*>(data)->_SaveLoop();
 	return 0;
 }
 
@@ -178,66 +192,165 @@ BeNuvResources::_Read(const char* name, NuvAutomaton& automaton)
 
 
 void
+BeNuvResources::MessageHandled()
+{
+	_HandOver(false);
+}
+
+
+void
+BeNuvResources::SaveSoon()
+{
+	_HandOver(true);
+}
+
+
+void
 BeNuvResources::_ReadUserDictionary()
 {
-	const std::string path = fDirectory + kUserDictionaryFile;
-	struct stat status;
-	const bool exists = lstat(path.c_str(), &status) == 0;
+	std::vector<std::string> notices;
+	fUserFile.Load(fUserDictionary, notices);
+	fUserDictionary.RecordChanges(true);
+	for (const std::string& notice : notices)
+		_ShowWarning(notice);
+}
 
-	std::ifstream in(path, std::ios::binary);
-	if (exists && !in.is_open()) {
-		fKeepUserFile = true;
-		return;
+
+void
+BeNuvResources::_HandOver(bool now)
+{
+	Wait();
+	std::lock_guard<std::mutex> lock(fSaveLock);
+	const bool hadPending = !fPending.empty();
+	fUserDictionary.TakeChanges(fPending);
+	const Clock::time_point moment = Clock::now();
+	if (!hadPending && !fPending.empty())
+		fFirstPending = moment;
+	fLastMessage = moment;
+
+	bool wake = now || (!hadPending && !fPending.empty());
+	if (fSaved) {
+		// The file as the save left it, with what was changed since on top;
+		// the former map is freed on the saver thread.
+		fUserDictionary.SwapContent(*fSaved);
+		for (const NuvDynamicDictionary::Change& change : fPending)
+			fUserDictionary.Apply(change);
+		fReplaced = std::move(fSaved);
+		wake = true;
 	}
-	fUserDictionary.Read(in);
-	// A read error (not the end of the file) means words were not loaded.
-	if (exists && in.bad())
-		fKeepUserFile = true;
+	if (now)
+		fSaveNow = true;
+	if (wake)
+		fSaveWake.notify_all();
+}
+
+
+void
+BeNuvResources::_SaveLoop()
+{
+	std::unique_lock<std::mutex> lock(fSaveLock);
+	while (!fQuitting) {
+		if (fReplaced) {
+			std::unique_ptr<NuvDynamicDictionary> replaced
+				= std::move(fReplaced);
+			lock.unlock();
+			replaced.reset();
+			lock.lock();
+			continue;
+		}
+
+		const Clock::time_point now = Clock::now();
+		Clock::time_point wake = Clock::time_point::max();
+		// A save waits until the one before it has been installed, so that
+		// the changes replayed then are exactly those it did not take.
+		if (!fPending.empty() && !fSaved) {
+			Clock::time_point due = fSaveNow ? now
+				: std::min(fLastMessage + kSavePause,
+					fFirstPending + kSaveInterval);
+			due = std::max(due, fRetryAfter);
+			if (due <= now) {
+				NuvDynamicDictionary::ChangeList changes;
+				changes.swap(fPending);
+				fSaveNow = false;
+				lock.unlock();
+				std::unique_ptr<NuvDynamicDictionary> merged;
+				const bool saved = _Save(changes, merged);
+				lock.lock();
+				if (saved)
+					fSaved = std::move(merged);
+				else {
+					// kept, oldest first, for a later attempt
+					changes.insert(changes.end(),
+						std::make_move_iterator(fPending.begin()),
+						std::make_move_iterator(fPending.end()));
+					fPending.swap(changes);
+					fFirstPending = Clock::now();
+					fRetryAfter = fFirstPending + kSaveInterval;
+				}
+				continue;
+			}
+			wake = due;
+		}
+
+		if (!fNotices.empty()) {
+			lock.unlock();
+			_CloseNotices(false);
+			lock.lock();
+			for (const auto& notice : fNotices)
+				wake = std::min(wake, notice.second);
+		}
+		if (fQuitting)
+			break;
+		if (wake == Clock::time_point::max())
+			fSaveWake.wait(lock);
+		else
+			fSaveWake.wait_until(lock, wake);
+	}
 }
 
 
 bool
-BeNuvResources::_WriteUserDictionary()
+BeNuvResources::_Save(NuvDynamicDictionary::ChangeList& changes,
+	std::unique_ptr<NuvDynamicDictionary>& merged)
 {
-	if (fKeepUserFile)
-		return false;
+	merged.reset(new NuvDynamicDictionary);
+	std::vector<std::string> notices;
+	const bool saved = fUserFile.Save(changes, *merged, notices);
+	for (const std::string& notice : notices)
+		_ShowWarning(notice);
+	return saved;
+}
 
-	std::ostringstream text;
-	fUserDictionary.Write(text);
-	const std::string bytes = text.str();
 
-	// Replace the file a symbolic link points to, not the link.
-	std::string path = fDirectory + kUserDictionaryFile;
-	char resolved[PATH_MAX];
-	if (realpath(path.c_str(), resolved) != NULL)
-		path = resolved;
+void
+BeNuvResources::_ShowWarning(const std::string& text)
+{
+	BeNuvNoticeWindow* notice = new BeNuvNoticeWindow(text.c_str(),
+		be_plain_font);
+	notice->Show();
+	std::lock_guard<std::mutex> lock(fSaveLock);
+	fNotices.push_back(std::make_pair(notice, Clock::now() + kNoticeTime));
+	fSaveWake.notify_all();
+}
 
-	mode_t mode = kNewFileMode;
-	struct stat status;
-	if (stat(path.c_str(), &status) == 0)
-		mode = status.st_mode & 07777;
 
-	// The temporary file lies beside the target so that the rename below
-	// replaces it in one step.
-	std::string temporary = path + ".XXXXXX";
-	const int fd = mkstemp(&temporary[0]);
-	if (fd < 0)
-		return false;
-
-	bool written = fchmod(fd, mode) == 0 && WriteAll(fd, bytes)
-		&& fsync(fd) == 0;
-	written = close(fd) == 0 && written;
-	if (!written || rename(temporary.c_str(), path.c_str()) != 0) {
-		unlink(temporary.c_str());
-		return false;
+void
+BeNuvResources::_CloseNotices(bool all)
+{
+	std::vector<BWindow*> expired;
+	{
+		std::lock_guard<std::mutex> lock(fSaveLock);
+		const Clock::time_point now = Clock::now();
+		for (auto it = fNotices.begin(); it != fNotices.end(); ) {
+			if (all || it->second <= now) {
+				expired.push_back(it->first);
+				it = fNotices.erase(it);
+			} else
+				++it;
+		}
 	}
-
-	// Make the rename itself durable.
-	const std::string directory = path.substr(0, path.rfind('/') + 1);
-	const int directoryFd = open(directory.c_str(), O_RDONLY | O_DIRECTORY);
-	if (directoryFd >= 0) {
-		fsync(directoryFd);
-		close(directoryFd);
+	for (BWindow* window : expired) {
+		if (window->Lock())
+			window->Quit();
 	}
-	return true;
 }

@@ -1,6 +1,6 @@
 // The method's shared resources: the three romaji automata and the two
-// dictionaries, read once from the settings directory and written back (the
-// user dictionary only) when the method goes away.
+// dictionaries, read once from the settings directory; the user dictionary
+// is also saved while the method runs and when it goes away.
 //
 // Settings directory: find_directory(B_USER_SETTINGS_DIRECTORY) followed by
 // "/nuvim_settings/", fixed when the object is constructed.
@@ -18,25 +18,42 @@
 // the objects are used without locking: the looper's lock serialises their
 // users.
 //
-// Write-back never loses the user's words: the dictionary is written to a
-// temporary file in the settings directory, flushed to the disk, and only a
-// complete copy is renamed over ".nuv-jisyo". If ".nuv-jisyo" existed but
-// could not be read at load, it is left untouched at write-back: what was
-// learned in this session would otherwise replace every word it holds.
+// Saving the user dictionary (BeNuvUserDictionaryFile.h for the file). The
+// dictionary records its changes; the looper hands them over after every
+// message it handles (MessageHandled(), with the looper locked, which costs
+// a move of the list), and the saver thread "nuv user dictionary saver"
+// merges them into the file: kSavePause after the last change once keys
+// pause, at the latest kSaveInterval after the first unsaved change, at
+// once on SaveSoon() (deactivation), and a last time in the destructor (the
+// method's unloading), which waits for it. The looper never waits for the
+// disk: the saver takes its lock only, not the looper's. What a save read
+// (other sessions' and an editor's words, merged with this session's
+// changes) is swapped into the dictionary by the next MessageHandled(),
+// which replays the changes made meanwhile on top. A save that fails keeps
+// its changes for the next attempt.
+//
+// Lock order: the looper's lock before fSaveLock; the saver holds fSaveLock
+// only while it moves lists, never across the disk.
 #ifndef BE_NUV_RESOURCES_H
 #define BE_NUV_RESOURCES_H
 
+#include <chrono>
 #include <condition_variable>
+#include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <OS.h>
 #include <SupportDefs.h>
 
+#include "BeNuvUserDictionaryFile.h"
 #include "NuvAutomaton.h"
 #include "NuvDynamicDictionary.h"
 #include "NuvStaticDictionary.h"
 #include "NuvTypes.h"
+
+class BWindow;
 
 class BeNuvResources {
 public:
@@ -44,8 +61,8 @@ public:
 	// accessors wait for it. If no thread can be started, the load runs
 	// here, before the constructor returns.
 								BeNuvResources();
-	// Waits for a load still under way, then writes the user dictionary
-	// back to ".nuv-jisyo".
+	// Waits for a load still under way and for a save under way, then
+	// merges what remains of the session's changes into ".nuv-jisyo".
 								~BeNuvResources();
 
 	// The loader thread's entry: Init() on the BeNuvResources at `data`.
@@ -70,11 +87,39 @@ public:
 	// The settings directory, ending in "/". Never waits.
 			const std::string&	Directory() const { return fDirectory; }
 
+	// Saving. Call these with the looper locked; they never wait for the
+	// disk.
+
+	// Hands the user dictionary's new changes to the saver, notes the
+	// moment (keys pausing from now on start the countdown to a save), and
+	// installs what a finished save read. Waits for the load.
+			void				MessageHandled();
+	// As MessageHandled(), then has the saver save at once.
+			void				SaveSoon();
+
+	// The saver thread's entry: _SaveLoop() on the BeNuvResources at
+	// `data`.
+	static	int32				DoSave(void* data);
+
+	static	const std::chrono::milliseconds kSavePause;
+	static	const std::chrono::milliseconds kSaveInterval;
+	// How long a notice stays on screen.
+	static	const std::chrono::milliseconds kNoticeTime;
+
 private:
 			void				_Read(const char* name,
 									NuvAutomaton& automaton);
 			void				_ReadUserDictionary();
-			bool				_WriteUserDictionary();
+			void				_SaveLoop();
+			bool				_Save(
+									NuvDynamicDictionary::ChangeList& changes,
+									std::unique_ptr<NuvDynamicDictionary>&
+										merged);
+			void				_HandOver(bool now);
+			void				_CloseNotices(bool all);
+			// Shows `text` (UTF-8) in a notice window for kNoticeTime. Any
+			// thread.
+			void				_ShowWarning(const std::string& text);
 
 			std::mutex			fLoadLock;
 			std::condition_variable fLoadDone;
@@ -85,9 +130,23 @@ private:
 			NuvStaticDictionary	fDictionary;
 			NuvDynamicDictionary fUserDictionary;
 			std::string			fDirectory;
-			// ".nuv-jisyo" existed but could not be read: keep it.
-			bool				fKeepUserFile;
 			thread_id			fLoader;
+			BeNuvUserDictionaryFile fUserFile;
+
+			typedef std::chrono::steady_clock Clock;
+			// Guarded by fSaveLock.
+			std::mutex			fSaveLock;
+			std::condition_variable fSaveWake;
+			NuvDynamicDictionary::ChangeList fPending;
+			Clock::time_point	fFirstPending;
+			Clock::time_point	fLastMessage;
+			Clock::time_point	fRetryAfter;
+			bool				fSaveNow;
+			bool				fQuitting;
+			std::unique_ptr<NuvDynamicDictionary> fSaved;
+			std::unique_ptr<NuvDynamicDictionary> fReplaced;
+			std::vector<std::pair<BWindow*, Clock::time_point> > fNotices;
+			thread_id			fSaver;
 };
 
 #endif	// BE_NUV_RESOURCES_H

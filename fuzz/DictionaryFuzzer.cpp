@@ -98,6 +98,69 @@ ModelLines(const std::string& file)
 }
 
 
+// The lines of a user dictionary file read its lenient way: lines end as
+// above; one that begins with ";", holds a NUL or has no slash after white
+// space is no entry; the key runs to the first slash that follows white
+// space (blanks, tabs, the full-width blank A1 A1, walking EUC-JP
+// characters), less that white space; the entry text is the rest, less
+// trailing blanks, tabs and CRs, with a final slash added when it lacks one.
+std::vector<ModelLine>
+UserModelLines(const std::string& file, size_t* others = NULL)
+{
+	std::vector<ModelLine> lines;
+	size_t position = 0;
+	if (others != NULL)
+		*others = 0;
+	while (position < file.size()) {
+		size_t end = file.find('\n', position);
+		if (end == std::string::npos)
+			end = file.size();
+		const std::string line = file.substr(position, end - position);
+		position = end + 1;
+		if (line.find_first_not_of(" \t\r") == std::string::npos)
+			continue;
+		std::string bare = line;
+		if (!bare.empty() && bare.back() == '\r')
+			bare.pop_back();
+		if (bare == ";; okuri-ari entries." || bare == ";; okuri-nasi entries."
+			|| bare == NuvDynamicDictionary::kKeptLinesHeader)
+			continue;
+		size_t at = 0;
+		size_t keyEnd = 0;
+		size_t slash = std::string::npos;
+		bool blank = false;
+		while (line[0] != ';' && line.find('\0') == std::string::npos
+			&& at < line.size()) {
+			const unsigned char c = line[at];
+			if (c == '/' && blank) {
+				slash = at;
+				break;
+			}
+			if (c == ' ' || c == '\t' || (c == 0xA1 && at + 1 < line.size()
+					&& static_cast<unsigned char>(line[at + 1]) == 0xA1)) {
+				at += c == 0xA1 ? 2 : 1;
+				blank = true;
+				continue;
+			}
+			at = std::min(line.size(), at + (c < 0x80 ? 1 : c == 0x8F ? 3 : 2));
+			keyEnd = at;
+			blank = false;
+		}
+		if (slash == std::string::npos) {
+			if (others != NULL)
+				++*others;
+			continue;
+		}
+		std::string entry = line.substr(slash + 1);
+		entry.erase(entry.find_last_not_of(" \t\r") + 1);
+		if (!entry.empty() && entry.back() != '/')
+			entry += '/';
+		lines.push_back({line.substr(0, keyEnd), entry});
+	}
+	return lines;
+}
+
+
 std::set<std::string>
 WordSet(const std::list<std::string>& words)
 {
@@ -210,17 +273,44 @@ CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
 }
 
 
-void
-CheckUserRead(const FuzzUserDictionary& user,
-	const std::vector<ModelLine>& lines)
+// Whether the line of `key` reads back as that key: its key text holds no
+// line feed or NUL, does not begin with ";", is read whole as the key of a
+// line (no white space before a slash or at its end) and splits into the
+// same kana and ASCII parts.
+bool
+ReadsBackAsItself(const NuvKey& key)
 {
+	const std::string text = key.reading + key.okuri;
+	if (key.reading.empty() || text[0] == ';'
+		|| text.find('\n') != std::string::npos
+		|| text.find('\0') != std::string::npos)
+		return false;
+	const std::vector<ModelLine> lines = UserModelLines(text + " /x/");
+	if (lines.size() != 1 || lines[0].key != text)
+		return false;
+	const NuvKey reread(text.c_str());
+	return reread.reading == key.reading && reread.okuri == key.okuri;
+}
+
+
+// The reader takes every line of the lenient model whose key and main list
+// are not empty and whose key reads back as itself; it keeps every other
+// line that is not blank or a header.
+void
+CheckUserRead(const FuzzUserDictionary& user, const std::string& file)
+{
+	size_t kept = 0;
+	const std::vector<ModelLine> lines = UserModelLines(file, &kept);
 	std::map<NuvKey, std::vector<std::string>> byKey;
 	for (const ModelLine& line : lines) {
 		const NuvKey key(line.key.c_str());
-		if (key && NuvEntry(line.entry.c_str()))
+		if (key && NuvEntry(line.entry.c_str()) && ReadsBackAsItself(key))
 			byKey[key].push_back(line.entry);
+		else
+			kept++;
 	}
 	NUV_FUZZ_CHECK(user.Entries().size() == byKey.size());
+	NUV_FUZZ_CHECK(user.CountKeptLines() == kept);
 	for (const auto& [key, texts] : byKey) {
 		auto found = user.Entries().find(key);
 		NUV_FUZZ_CHECK(found != user.Entries().end());
@@ -229,32 +319,10 @@ CheckUserRead(const FuzzUserDictionary& user,
 }
 
 
-// Whether the line of `key` reads back as that key: the loader cuts lines at
-// line feeds and C strings at NUL, ends the key at the first blank-slash,
-// takes a leading ";" for a comment, and splits the key text into its kana
-// and ASCII bytes.
-bool
-ReadsBackAsItself(const NuvKey& key)
-{
-	const std::string text = key.reading + key.okuri;
-	if (key.reading.empty() || text[0] == ';'
-		|| text.find('\n') != std::string::npos
-		|| text.find('\0') != std::string::npos
-		|| text.find(" /") != std::string::npos)
-		return false;
-	const NuvKey reread(text.c_str());
-	return reread.reading == key.reading && reread.okuri == key.okuri;
-}
-
-
-// An okurigana is written into the line as it is, so it never holds the
-// field separator, a line feed or a NUL; typed kana never do.
+// An okurigana is written in the candidates' notation, so any bytes do.
 std::string
 Okurigana(std::string field)
 {
-	field.erase(std::remove_if(field.begin(), field.end(),
-		[](char c) { return c == '/' || c == '\n' || c == '\0'; }),
-		field.end());
 	return field;
 }
 
@@ -353,7 +421,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	FuzzUserDictionary user;
 	std::istringstream in(file);
 	user.Read(in);
-	CheckUserRead(user, lines);
+	CheckUserRead(user, file);
 
 	nuv_fuzz::ByteReader ops(data + opsStart, size - opsStart);
 	ApplyOperations(user, ops);

@@ -67,7 +67,8 @@ ModelParse(const std::string& text)
 			entry.stems.push_back(NuvUtils::DecodeElisp(field));
 			continue;
 		}
-		const std::string okurigana = field.substr(1);
+		// the okurigana is in the candidates' notation too
+		const std::string okurigana = NuvUtils::DecodeElisp(field.substr(1));
 		bool closed = false;
 		while (NextField(text, position, field)) {
 			if (field == "]") {
@@ -214,13 +215,10 @@ CheckRoundTrip(const NuvEntry& entry)
 }
 
 
-// An okurigana is kana typed after the okuri point; it is written into the
-// line as it is, so it never holds the field separator or a NUL.
+// An okurigana is written in the candidates' notation, so any bytes do.
 std::string
 Okurigana(std::string field)
 {
-	field.erase(std::remove_if(field.begin(), field.end(),
-		[](char c) { return c == '/' || c == '\0'; }), field.end());
 	return field;
 }
 

@@ -46,6 +46,7 @@ const NamedAction kNamedActions[] = {
 	{"deactivate", KeyStep::DEACTIVATE},
 	{"stop", KeyStep::STOP},
 	{"help", KeyStep::HELP},
+	{"wait", KeyStep::WAIT},
 };
 
 // US key codes of the letters a-z.

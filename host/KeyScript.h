@@ -14,6 +14,7 @@
 //	<cmd-x>   command + printable ASCII character x (may be `>`)
 //	<opt-x>   option + printable ASCII character x (may be `>`)
 //	<activate> <deactivate> <stop> <help>   host actions
+//	<wait>    the host does nothing for one second (the method's timers run)
 //
 // Other control characters, invalid UTF-8, unknown names and an unclosed `<`
 // are errors; each names the offending token and where it starts.
@@ -31,7 +32,8 @@ struct KeyStep {
 		ACTIVATE,		// the input server activates the method
 		DEACTIVATE,		// ... deactivates it
 		STOP,			// the application asks the method to stop
-		HELP			// the input server sends the menu's "Help" message
+		HELP,			// the input server sends the menu's "Help" message
+		WAIT			// one second passes with no key
 	};
 
 	Kind				kind = KEY;

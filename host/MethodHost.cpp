@@ -18,6 +18,7 @@ const char* const kEntryPoint = "instantiate_input_method";
 // How long a method may take to settle after one step (the first key may
 // wait for a large dictionary to load).
 const bigtime_t kSettleTimeout = 30000000;
+const bigtime_t kWaitStep = 1000000;
 // How long the method's threads may take to end once it is deleted.
 const bigtime_t kThreadEndTimeout = 5000000;
 
@@ -193,6 +194,9 @@ MethodHost::Perform(const KeyStep& step, std::string* report)
 			break;
 		case KeyStep::HELP:
 			ChooseMenuItem("Help");
+			break;
+		case KeyStep::WAIT:
+			snooze(kWaitStep);
 			break;
 	}
 

@@ -148,8 +148,11 @@ TEST(Resources, AccessorDuringTheLoadReturnsOnlyAfterIt)
 
 TEST(Resources, DestructionDuringTheLoadFinishesItThenWrites)
 {
+	// The load is held at the large dictionary (the user dictionary is
+	// never read from a FIFO).
 	SettingsDirectory settings(FrontendSettings());
-	MakePipe(settings, ".nuv-jisyo");
+	MakePipe(settings, "NUV-JISYO.L");
+	settings.WriteFile(".nuv-jisyo", Euc("かんじ /漢字/\n"));
 
 	BeNuvResources* resources = new BeNuvResources();
 	std::atomic<bool> destroyed(false);
@@ -160,14 +163,10 @@ TEST(Resources, DestructionDuringTheLoadFinishesItThenWrites)
 
 	Pause();
 	EXPECT_FALSE(destroyed);
-	struct stat status;
-	ASSERT_EQ(0, lstat(settings.File(".nuv-jisyo").c_str(), &status));
-	EXPECT_TRUE(S_ISFIFO(status.st_mode));
+	EXPECT_EQ(Euc("かんじ /漢字/\n"), settings.ReadFile(".nuv-jisyo"));
 
-	FeedPipe(settings, ".nuv-jisyo", Euc("かんじ /漢字/\n"));
+	FeedPipe(settings, "NUV-JISYO.L", Euc("あ /亜/\n"));
 	destroyer.join();
-	ASSERT_EQ(0, lstat(settings.File(".nuv-jisyo").c_str(), &status));
-	EXPECT_TRUE(S_ISREG(status.st_mode));
 	EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"),
 		settings.ReadFile(".nuv-jisyo"));
 }
@@ -186,8 +185,10 @@ TEST(Resources, EmptySettingsDirectoryStartsAndWritesTheTwoHeaderLines)
 	EXPECT_EQ(kHeaders, settings.ReadFile(".nuv-jisyo"));
 	struct stat status;
 	ASSERT_EQ(0, stat(settings.File(".nuv-jisyo").c_str(), &status));
-	EXPECT_EQ(0664u, status.st_mode & 07777);
-	EXPECT_THAT(DirectoryNames(settings.Path()), ElementsAre(".nuv-jisyo"));
+	// a new file was 0664 (less the umask): readable by anyone
+	EXPECT_EQ(0600u, status.st_mode & 07777);
+	EXPECT_THAT(DirectoryNames(settings.Path()), ElementsAre(".nuv-jisyo",
+		".nuv-jisyo.lock"));
 }
 
 
@@ -240,8 +241,8 @@ TEST(Resources, FailedWriteBackLeavesTheFormerFileWhole)
 
 	EXPECT_EQ(former, settings.ReadFile(".nuv-jisyo"));
 	EXPECT_THAT(DirectoryNames(settings.Path()), ElementsAre(".nuv-jisyo",
-		"NUV-JISYO.L", "control_key.table", "roman_kana.table",
-		"roman_zennei.table"));
+		".nuv-jisyo.lock", "NUV-JISYO.L", "control_key.table",
+		"roman_kana.table", "roman_zennei.table"));
 }
 
 

@@ -139,14 +139,15 @@ TEST(KeyScript, NonAsciiCharactersAreSentAsTheirUtf8BytesWithKeyCodeZero)
 TEST(KeyScript, ActionsAndIgnoredLineBreaks)
 {
 	std::vector<KeyStep> steps = ParseOk(
-		"<deactivate>\r\n<activate>\n<stop><help>a\n");
-	ASSERT_EQ(5u, steps.size());
+		"<deactivate>\r\n<activate>\n<stop><help><wait>a\n");
+	ASSERT_EQ(6u, steps.size());
 	EXPECT_EQ(KeyStep::DEACTIVATE, steps[0].kind);
 	EXPECT_EQ(KeyStep::ACTIVATE, steps[1].kind);
 	EXPECT_EQ(KeyStep::STOP, steps[2].kind);
 	EXPECT_EQ(KeyStep::HELP, steps[3].kind);
 	EXPECT_EQ("<help>", steps[3].token);
-	ExpectKey(steps[4], "a", 0x3C, 0);
+	EXPECT_EQ(KeyStep::WAIT, steps[4].kind);
+	ExpectKey(steps[5], "a", 0x3C, 0);
 
 	EXPECT_TRUE(ParseOk("").empty());
 	EXPECT_TRUE(ParseOk("\n\n").empty());

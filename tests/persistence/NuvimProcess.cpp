@@ -8,6 +8,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -43,6 +44,8 @@ NuvimProcess::NuvimProcess(const std::string& settings,
 	// Everything the child needs is made before fork().
 	std::vector<std::string> arguments = {NUVIM_PROGRAM, "--settings",
 		settings, "--keys", keys};
+	if (limits.json)
+		arguments.push_back("--json");
 	std::vector<char*> argv;
 	for (std::string& argument : arguments)
 		argv.push_back(&argument[0]);
@@ -85,6 +88,8 @@ NuvimProcess::NuvimProcess(const std::string& settings,
 		if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
 			FailSetup("setrlimit");
 	}
+	if (limits.umask >= 0)
+		umask(static_cast<mode_t>(limits.umask));
 	if (limits.user >= 0) {
 		if (setgroups(0, NULL) != 0)
 			FailSetup("setgroups");

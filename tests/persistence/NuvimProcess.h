@@ -20,6 +20,10 @@ struct ChildLimits {
 	rlim_t			fileSize = RLIM_INFINITY;
 	// Run as this user and group (needs root); -1 keeps the test's.
 	int				user = -1;
+	// The child's umask; -1 keeps the test's.
+	int				umask = -1;
+	// Add --json: standard output is the transcript.
+	bool			json = false;
 };
 
 class NuvimProcess {

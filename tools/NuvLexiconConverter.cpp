@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "NuvAbbreviations.h"
+#include "NuvEdictWords.h"
 #include "NuvEntry.h"
 #include "NuvLexiconText.h"
 #include "NuvOkuriKeys.h"
@@ -35,6 +36,7 @@ const std::string kAdjective = "\xB7\xC1\xCD\xC6\xBB\xEC";	// 形容詞
 const std::string kIrrealis = "\xCC\xA4\xC1\xB3\xB7\xC1";	// 未然形
 const std::string kContinuative = "\xCF\xA2\xCD\xD1\xB7\xC1";	// 連用形
 const std::string kGaruStem = "\xA5\xAC\xA5\xEB\xC0\xDC\xC2\xB3";	// ガル接続
+const std::string kNoun = "\xCC\xBE\xBB\xEC";				// 名詞
 const std::string kParticle = "\xBD\xF5\xBB\xEC";			// 助詞
 const std::string kProperNoun = "\xB8\xC7\xCD\xAD\xCC\xBE\xBB\xEC";	// 固有名詞
 // The particles that follow a noun phrase: を, が, に, の, は, as case,
@@ -241,7 +243,7 @@ NuvLexiconConverter::AddDirectory(const std::string& directory,
 bool
 NuvLexiconConverter::AddSources(const std::string& lexicon,
 	const std::string& counts, const std::string& edict,
-	const std::string& abbreviations, std::string& missing)
+	const std::string& abbreviationsPath, std::string& missing)
 {
 	if (!AddDirectory(lexicon, missing)) {
 		missing = lexicon + "/" + missing;
@@ -255,8 +257,9 @@ NuvLexiconConverter::AddSources(const std::string& lexicon,
 		}
 		ReadUsageCounts(in);
 	}
-	NuvAbbreviations words;
-	for (const std::string* path : {&edict, &abbreviations}) {
+	NuvAbbreviations abbreviations;
+	NuvEdictWords words;
+	for (const std::string* path : {&edict, &abbreviationsPath}) {
 		if (path->empty())
 			continue;
 		std::ifstream in(*path, std::ios::binary);
@@ -264,13 +267,37 @@ NuvLexiconConverter::AddSources(const std::string& lexicon,
 			missing = *path;
 			return false;
 		}
-		if (path == &edict)
-			words.ReadEdict(in);
-		else
-			words.ReadTable(in);
+		if (path == &edict) {
+			words.Read(in);
+			in.clear();
+			in.seekg(0);
+			abbreviations.ReadEdict(in);
+		} else
+			abbreviations.ReadTable(in);
 	}
-	for (const NuvAbbreviations::entry& word : words.Entries())
+	for (const NuvEdictWords::word& word : words.Words())
+		AddWord(word.reading, word.surface, word.cost);
+	for (const NuvAbbreviations::entry& word : abbreviations.Entries())
 		AddAbbreviation(word.key, word.candidate, word.reading, word.cost);
+	return true;
+}
+
+
+bool
+NuvLexiconConverter::AddWord(const std::string& reading,
+	const std::string& surface, long cost)
+{
+	auto known = fOkuriNasi.find(reading);
+	if (known != fOkuriNasi.end() && known->second.count(surface) != 0)
+		return false;
+	NuvOkuriKeys::key_list keys;
+	NuvOkuriKeys::Derive(surface, reading, kNoun, "", "", "", keys);
+	for (const auto& [key, stem] : keys) {
+		auto found = fOkuriAri.find(key);
+		if (found == fOkuriAri.end() || found->second.count(stem) == 0)
+			_Add(fOkuriAri, key, stem, cost, reading, surface);
+	}
+	_Add(fOkuriNasi, reading, surface, cost, reading, surface);
 	return true;
 }
 

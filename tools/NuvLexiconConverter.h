@@ -2,7 +2,8 @@
 // in EUC-JP, one word form a row: surface, left id, right id, cost, four
 // part-of-speech fields, conjugation type, conjugation form, base form,
 // katakana reading, pronunciation), a table of how often real text writes
-// each word (NuvUsageCounts), and the abbreviations (NuvAbbreviations).
+// each word (NuvUsageCounts), the words of EDICT the lexicon lacks
+// (NuvEdictWords) and the abbreviations (NuvAbbreviations).
 //
 //	- Every row whose surface is a stem holding a kanji followed by
 //	  okurigana gives okuri-ari lines: each conjugated form of verbs and
@@ -40,6 +41,8 @@
 //	  usually typed with its okuri, so in the okuri-nasi line it costs
 //	  kOkuriPenalty more. The score is the cost, minus the productivity
 //	  weight times log(1 + that number) rounded, plus that penalty.
+//	- Loanwords and common words the lexicon lacks come from EDICT
+//	  (NuvEdictWords), at a prior cost above most of the lexicon's.
 //	- Abbreviations are okuri-nasi lines whose key is ASCII, ranked the
 //	  same way (their prior is the cost NuvAbbreviations gives).
 //	- The file opens with a comment, then ";; okuri-ari entries." and that
@@ -85,6 +88,13 @@ public:
 	// Reads the usage counts (see NuvUsageCounts); before Write.
 			size_t				ReadUsageCounts(std::istream& in)
 									{ return fCounts.Read(in); }
+
+	// Adds a word of another source than the lexicon (NuvEdictWords) under
+	// its hiragana reading, and under the okuri-ari keys its okurigana
+	// gives, unless the lexicon has it there already (its cost stays).
+	// Returns whether it was added.
+			bool				AddWord(const std::string& reading,
+									const std::string& surface, long cost);
 
 	// Adds an okuri-nasi candidate under an ASCII key, read `reading`
 	// (hiragana, for its count; may be empty), with a prior cost.

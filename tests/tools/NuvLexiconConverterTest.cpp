@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 
 #include "NuvAbbreviations.h"
+#include "NuvEdictWords.h"
 #include "NuvLexiconConverter.h"
 #include "TestText.h"
 
@@ -292,6 +293,40 @@ TEST(NuvAbbreviations, EnglishSourcesAndAcronymsOfEdictBecomeAsciiKeys)
 		"who 世界保健機関 せかいほけんきかん 1000\n"
 		"km キロメートル  0\n"
 		"km キロ  1\n", got);
+}
+
+
+TEST(NuvEdictWords, LoanwordsAndCommonWordsTheLexiconLacksAreAdded)
+{
+	NuvEdictWords edict;
+	const char* const kLines[] = {
+		"スレッド /(n) thread/(P)/",
+		"リビジョン /(n) revision/",
+		"アイ・シー /(n) IC/",						// a middle dot
+		"閾値 [いきち] /(n) threshold/(P)/",
+		"取り扱い [とりあつかい] /(n) handling/(P)/",
+		"漢字 [かんじ] /(n) Chinese characters/(P)/",
+		"幹事長 [かんじちょう] /(n) secretary-general/",	// not common
+		"１日 [ついたち] /(n) first day of the month/(P)/",	// a digit
+		"ＣＰＵ [シーピーユー] /(n) CPU/",
+	};
+	for (const char* line : kLines)
+		edict.AddLine(Euc(line));
+	ASSERT_EQ(5u, edict.Words().size());
+
+	NuvLexiconConverter converter;
+	converter.AddRow(Row("漢字", 5000, "名詞", "*", "カンジ"));
+	size_t added = 0;
+	for (const NuvEdictWords::word& word : edict.Words())
+		added += converter.AddWord(word.reading, word.surface, word.cost);
+	EXPECT_EQ(4u, added);	// the lexicon's 漢字 stays as it was
+	std::string written = Written(converter);
+	EXPECT_EQ("/スレッド/", Line(written, "すれっど"));
+	EXPECT_EQ("/リビジョン/", Line(written, "りびじょん"));
+	EXPECT_EQ("/閾値/", Line(written, "いきち"));
+	EXPECT_EQ("/取り扱い/", Line(written, "とりあつかい"));
+	EXPECT_EQ("/取り扱/", Line(written, "とりあつかi"));
+	EXPECT_EQ("/漢字/", Line(written, "かんじ"));
 }
 
 

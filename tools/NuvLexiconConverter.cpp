@@ -80,6 +80,10 @@ const long NuvLexiconConverter::kOkuriPenalty = 500;
 // often still comes first. Tuned on text held out of the counts.
 const double NuvLexiconConverter::kPriorCount = 30;
 const double NuvLexiconConverter::kPriorScale = 500;
+// The analyser that made the counts reads some words one way only (値 as
+// ね, never あたい): a spelling it counts often under other readings is a
+// common spelling all the same, so its prior grows with half that count.
+const double NuvLexiconConverter::kElsewhereShare = 0.5;
 
 
 const std::vector<std::string>&
@@ -435,13 +439,20 @@ NuvLexiconConverter::_ProductivityCredits() const
 
 
 long
-NuvLexiconConverter::_CountOf(const word_info& info) const
+NuvLexiconConverter::_CountOf(const word_info& info,
+	long* elsewhereOut) const
 {
 	long count = 0;
+	long elsewhere = 0;
 	for (const std::string& form : info.forms) {
 		size_t tab = form.find('\t');
-		count += fCounts.Count(form.substr(0, tab), form.substr(tab + 1));
+		std::string surface = form.substr(tab + 1);
+		long here = fCounts.Count(form.substr(0, tab), surface);
+		count += here;
+		elsewhere += fCounts.CountAnyReading(surface) - here;
 	}
+	if (elsewhereOut != nullptr)
+		*elsewhereOut = elsewhere;
 	return count;
 }
 
@@ -453,6 +464,7 @@ NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
 	struct ranked {
 		bool		late;		// a katakana spelling the text rarely uses
 		long		count;		// how often the text writes it
+		long		elsewhere;	// and under other readings
 		double		weight;		// count plus the prior's pseudo-count
 		long		score;		// the prior: cost, credits, penalty
 		const std::string* candidate;
@@ -472,18 +484,21 @@ NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
 				if (_IsTypedWithOkuri(key, candidate))
 					score += kOkuriPenalty;
 			}
-			long count = _CountOf(info);
+			long elsewhere = 0;
+			long count = _CountOf(info, &elsewhere);
 			bool katakana = NuvLexiconText::IsAll(candidate,
 				NuvLexiconText::IsKatakana);
 			if (!katakana)
 				kanjiCount = std::max(kanjiCount, count);
 			best = order.empty() ? score : std::min(best, score);
-			order.push_back({katakana, count, 0, score, &candidate});
+			order.push_back({katakana, count, elsewhere, 0, score,
+				&candidate});
 		}
 		for (ranked& item : order) {
 			// the best prior weighs like kPriorCount sightings, a worse one
 			// less by e for each kPriorScale of score
-			item.weight = static_cast<double>(item.count) + kPriorCount
+			item.weight = static_cast<double>(item.count) + (kPriorCount
+				+ kElsewhereShare * static_cast<double>(item.elsewhere))
 				* std::exp(static_cast<double>(best - item.score)
 					/ kPriorScale);
 			item.late = item.late && item.count <= kanjiCount;

@@ -19,8 +19,11 @@
 //	  /書/). The lexicon gives the prior for words the counts do not show:
 //	  the candidate with the best prior score of the key weighs like
 //	  kPriorCount sightings, one whose score is worse by d like kPriorCount
-//	  * exp(-d / kPriorScale). Equal weights keep the prior's order, then
-//	  byte order. A candidate written in katakana alone goes after all the
+//	  * exp(-d / kPriorScale). A spelling the counts show under other
+//	  readings (値 read ね) is common in any case: kElsewhereShare times
+//	  that count joins kPriorCount before the scaling, so a poor reading of
+//	  a common spelling (上 かみ) still gains little. Equal weights keep the
+//	  prior's order, then byte order. A candidate written in katakana alone goes after all the
 //	  others unless the counts show it more often than each of them.
 //	- The prior score of an okuri-ari candidate is the lowest word cost the
 //	  lexicon gives it. Words of the okuri-nasi lines differ in part of
@@ -127,6 +130,9 @@ public:
 	// the score difference that divides it by e.
 	static	const double		kPriorCount;
 	static	const double		kPriorScale;
+	// What a count of the same spelling under other readings adds to the
+	// prior's sightings, per sighting.
+	static	const double		kElsewhereShare;
 			void				SetProductivityWeight(double weight)
 									{ fProductivityWeight = weight; }
 
@@ -152,7 +158,8 @@ private:
 									const std::string& candidate, long cost,
 									const std::string& formReading,
 									const std::string& formSurface);
-			long				_CountOf(const word_info& info) const;
+			long				_CountOf(const word_info& info,
+									long* elsewhere) const;
 	// surface -> what its productivity takes off its cost
 	typedef std::unordered_map<std::string_view, long> credit_map;
 

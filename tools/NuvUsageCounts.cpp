@@ -45,6 +45,15 @@ NuvUsageCounts::Add(const std::string& reading, const std::string& surface,
 	long count)
 {
 	fCounts[reading + '\t' + surface] += count;
+	fSurfaceCounts[surface] += count;
+}
+
+
+long
+NuvUsageCounts::CountAnyReading(const std::string& surface) const
+{
+	auto found = fSurfaceCounts.find(surface);
+	return found == fSurfaceCounts.end() ? 0 : found->second;
 }
 
 

@@ -27,10 +27,15 @@ public:
 			long				Count(const std::string& reading,
 									const std::string& surface) const;
 
+	// The count of `surface` under every reading together.
+			long				CountAnyReading(
+									const std::string& surface) const;
+
 			bool				IsEmpty() const { return fCounts.empty(); }
 
 private:
 			std::unordered_map<std::string, long> fCounts;
+			std::unordered_map<std::string, long> fSurfaceCounts;
 };
 
 #endif	// NUV_USAGE_COUNTS_H

@@ -174,20 +174,25 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 	converter.AddRow(Row("書か", 4000, "動詞", "未然形", "カカ"));
 	converter.AddRow(Row("書き", 4000, "動詞", "連用形", "カキ"));
 	converter.AddRow(Row("書く", 4000, "動詞", "基本形", "カク"));
-	std::istringstream counts(Count("かんじ", "漢字", 40)
+	// 値 is counted under ね only: as a common spelling it goes before 価
+	converter.AddRow(Row("価", 5000, "名詞", "*", "アタイ"));
+	converter.AddRow(Row("値", 5200, "名詞", "*", "アタイ"));
+	std::istringstream counts(Count("ね", "値", 1000)
+		+ Count("かんじ", "漢字", 40)
 		+ Count("かんじ", "幹事", 3, "base")	// kind base is not counted
 		+ Count("てき", "的", 50) + Count("てき", "テキ", 40)
 		+ Count("かな", "カナ", 9) + Count("かな", "仮名", 4)
 		+ Count("かけ", "掛け", 25) + Count("かか", "書か", 20)
 		+ Count("かき", "書き", 20) + Count("かく", "書く", 20)
 		+ "# comment\nbroken line\n");
-	EXPECT_EQ(9u, converter.ReadUsageCounts(counts));
+	EXPECT_EQ(10u, converter.ReadUsageCounts(counts));
 
 	std::string written = Written(converter);
 	EXPECT_EQ("/漢字/幹事/監事/完治/", Line(written, "かんじ"));
 	EXPECT_EQ("/的/敵/テキ/", Line(written, "てき"));
 	EXPECT_EQ("/カナ/仮名/", Line(written, "かな"));
 	EXPECT_EQ("/書/掛/", Line(written, "かk"));
+	EXPECT_EQ("/値/価/", Line(written, "あたい"));
 }
 
 

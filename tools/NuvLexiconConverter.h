@@ -11,7 +11,9 @@
 //	  has the rules): 書い かi, 読ん よn, 強く つよk, 見 みm, 勉強 べんきょうs.
 //	- Every row that is not a verb or adjective becomes an okuri-nasi line,
 //	  keyed by its reading in hiragana, when its surface holds a kanji or a
-//	  katakana letter (a word written in hiragana needs no conversion).
+//	  katakana letter (a word written in hiragana needs no conversion); so
+//	  do the stems of verbs and adjectives that end in their kanji (見 of
+//	  見ます, 強 of 強さ), for text that writes the ending as a word apart.
 //	- Readings that are not plain hiragana (with ー and ヴ) are skipped.
 //	- A key lists each candidate once. The order is how often the text of
 //	  the counts writes each candidate under that key: the counts of every
@@ -23,8 +25,9 @@
 //	  readings (値 read ね) is common in any case: kElsewhereShare times
 //	  that count joins kPriorCount before the scaling, so a poor reading of
 //	  a common spelling (上 かみ) still gains little. Equal weights keep the
-//	  prior's order, then byte order. A candidate written in katakana alone goes after all the
-//	  others unless the counts show it more often than each of them.
+//	  prior's order, then byte order. A candidate written in katakana alone
+//	  goes after all the others unless the counts show it more often than
+//	  each of them.
 //	- The prior score of an okuri-ari candidate is the lowest word cost the
 //	  lexicon gives it. Words of the okuri-nasi lines differ in part of
 //	  speech, whose typical context the word cost alone leaves out, so they
@@ -70,8 +73,10 @@ public:
 	// The lexicon files read from a directory: the nouns (proper names of
 	// people, places and organisations included, and numerals), verbs,
 	// adjectives, adverbs, adnominals, conjunctions, interjections,
-	// prefixes and suffixes. Left out: particles, auxiliary verbs, fillers,
-	// symbols and the rest, which are written in kana or typed directly.
+	// prefixes and suffixes, and the particles made of several words that
+	// hold a kanji (に対し, に関して, と共に). Left out: the other particles,
+	// auxiliary verbs, fillers, symbols and the rest, which are written in
+	// kana or typed directly.
 	static	const std::vector<std::string>& LexiconFiles();
 
 	// Reads the connection costs (matrix.def: a line with the two sizes,

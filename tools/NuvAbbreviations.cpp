@@ -45,6 +45,55 @@ const struct {
 };
 
 
+// The katakana names of the Latin letters, some with two spellings.
+const char* const kLetterNames[26][2] = {
+	{"エー", "エイ"}, {"ビー", nullptr}, {"シー", nullptr}, {"ディー", "デー"},
+	{"イー", nullptr}, {"エフ", nullptr}, {"ジー", nullptr},
+	{"エイチ", "エッチ"}, {"アイ", nullptr}, {"ジェー", "ジェイ"},
+	{"ケー", "ケイ"}, {"エル", nullptr}, {"エム", nullptr}, {"エヌ", nullptr},
+	{"オー", nullptr}, {"ピー", nullptr}, {"キュー", nullptr},
+	{"アール", nullptr}, {"エス", nullptr}, {"ティー", "テー"},
+	{"ユー", nullptr}, {"ブイ", "ヴィー"}, {"ダブリュー", nullptr},
+	{"エックス", nullptr}, {"ワイ", nullptr}, {"ゼット", "ズィー"},
+};
+
+
+// Whether the katakana `word` (EUC-JP) spells out the capitals and digits
+// of `acronym` from `from` on by the letters' names (シーピーユー for CPU);
+// digits are skipped, as their readings vary.
+bool
+SpellsOut(const std::string& word, size_t at, const std::string& acronym,
+	size_t from)
+{
+	static const std::vector<std::string> names = [] {
+		std::vector<std::string> euc;
+		std::string converted;
+		for (const auto& spellings : kLetterNames) {
+			for (const char* name : spellings) {
+				if (name != nullptr)
+					NuvLexiconText::Utf8ToEuc(name, converted);
+				else
+					converted.clear();
+				euc.push_back(converted);
+			}
+		}
+		return euc;
+	}();
+	if (from == acronym.size())
+		return at == word.size();
+	unsigned char letter = acronym[from];
+	if (!std::isupper(letter))
+		return SpellsOut(word, at, acronym, from + 1);
+	for (size_t i = 0; i < 2; i++) {
+		const std::string& name = names[(letter - 'A') * 2 + i];
+		if (!name.empty() && word.compare(at, name.size(), name) == 0
+			&& SpellsOut(word, at + name.size(), acronym, from + 1))
+			return true;
+	}
+	return false;
+}
+
+
 bool
 IsOneWord(const std::string& gloss)
 {
@@ -105,6 +154,10 @@ Glosses(const std::string& text, bool& common, bool& foreign)
 			size_t next = gloss.find_first_not_of(' ', close + 1);
 			gloss.erase(0, next == std::string::npos ? gloss.size() : next);
 		}
+		// "key (lock, keyboard, ...)": the word before the explanation
+		size_t open = gloss.find(" (");
+		if (open != std::string::npos && gloss.back() == ')')
+			gloss.erase(open);
 		if (!gloss.empty())
 			glosses.push_back(gloss);
 	}
@@ -191,8 +244,8 @@ NuvAbbreviations::AddEdictLine(const std::string& line)
 	for (const std::string& gloss : glosses) {
 		keys.clear();
 		// an acronym spelled out in katakana letter names (シーピーユー)
-		// is not what text writes: katakana headwords only when common
-		if (IsAcronym(gloss) && (!katakana || common)
+		// is not what text writes
+		if (IsAcronym(gloss) && !(katakana && SpellsOut(head, 0, gloss, 0))
 			&& !NuvLexiconText::Holds(head,
 				[](const unsigned char* p, size_t) { return p[0] == 0xA3
 					|| p[0] < 0x80; })) {

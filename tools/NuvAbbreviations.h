@@ -4,15 +4,15 @@
 //	- From EDICT (EUC-JP lines "HEADWORD [READING] /gloss/gloss/.../"):
 //	  a headword written in katakana alone, none of whose glosses names a
 //	  source language (those tags hold a colon, "(ger: Arbeit)"), under
-//	  each gloss that is one English word whose first sound the
+//	  each gloss that is one English word (an explanation in brackets
+//	  after it left out: "key (lock, keyboard)") whose first sound the
 //	  headword's first kana can render (computer コンピュータ, key
 //	  "computer"; not キー under "screech", nor ドイツ under "germany").
 //	  The key is the word in lower case.
 //	- Also from EDICT: a headword in kanji or kana under each gloss that is
 //	  an acronym of two to eight capitals and digits (WHO 世界保健機関),
-//	  keyed both as typed with capitals and in lower case; a katakana
-//	  headword only when common, as the others spell out the letters
-//	  (シーピーユー).
+//	  keyed both as typed with capitals and in lower case; not a katakana
+//	  headword that only spells out the letters' names (シーピーユー).
 //	- Entries EDICT marks as common ("(P)") cost kCommonCost, the others
 //	  kRareCost.
 //	- From a table of our own (UTF-8 lines "key<TAB>word<TAB>word...", #

@@ -273,11 +273,13 @@ TEST(NuvAbbreviations, EnglishSourcesAndAcronymsOfEdictBecomeAsciiKeys)
 	const char* const kLines[] = {
 		"コンピュータ /(n) computer/(P)/",
 		"キー /(n) (on-mim) screech/squeak/",			// not the source
+		"キー /(n) key (lock, keyboard, piano)/(P)/",
 		"ドイツ /(n) Germany/(P)/",						// not the source
 		"アルバイト /(n,vs) (ger: Arbeit) part-time job/work/",
 		"サーバ /(n) (1) (comp) server/(n) (2) (cake) server/",
 		"世界保健機関 [せかいほけんきかん] /(n) World Health Organization/WHO/",
 		"シーピーユー /(n) CPU/",						// letter names
+		"パソコン /(n) personal computer/PC/",
 		"ＣＰＵ [シーピーユー] /(n) central processing unit/CPU/",
 		"broken line",
 	};
@@ -293,9 +295,12 @@ TEST(NuvAbbreviations, EnglishSourcesAndAcronymsOfEdictBecomeAsciiKeys)
 			+ std::to_string(word.cost) + "\n";
 	}
 	EXPECT_EQ("computer コンピュータ こんぴゅーた 0\n"
+		"key キー きー 0\n"
 		"server サーバ さーば 1000\n"
 		"WHO 世界保健機関 せかいほけんきかん 1000\n"
 		"who 世界保健機関 せかいほけんきかん 1000\n"
+		"PC パソコン ぱそこん 1000\n"
+		"pc パソコン ぱそこん 1000\n"
 		"km キロメートル  0\n"
 		"km キロ  1\n", got);
 }

@@ -52,6 +52,16 @@ const char* const kCaseParticleKinds[] = {
 const size_t kPartOfSpeechKindField = 5;
 
 bool
+IsKanjiOrKana(const unsigned char* p, size_t length)
+{
+	return NuvLexiconText::IsKanji(p, length)
+		|| NuvLexiconText::IsHiragana(p, length)
+		|| (length == 2 && p[0] == 0xA5)
+		|| (length == 2 && p[0] == 0xA1 && p[1] == 0xBC);	// ー
+}
+
+
+bool
 IsKanjiOrKatakana(const unsigned char* p, size_t length)
 {
 	return NuvLexiconText::IsKanji(p, length)
@@ -74,16 +84,20 @@ const char* const kOkuriNasiHeader = ";; okuri-nasi entries.\n";
 
 const double NuvLexiconConverter::kDefaultProductivityWeight = 600;
 const long NuvLexiconConverter::kOkuriPenalty = 500;
-// The counts come from manuals and help pages: a prior worth 30 sightings
-// keeps their technical words (価額) from ranking before the everyday
-// homophone (科学) on a handful of sightings, while a word the text uses
-// often still comes first. Tuned on text held out of the counts.
-const double NuvLexiconConverter::kPriorCount = 30;
+// The counts come from manuals and help pages, read by two analysers (so
+// most words count twice): a prior worth 60 sightings keeps their technical
+// words (価額) from ranking before the everyday homophone (科学) on a
+// handful of sightings, while a word the text uses often still comes first.
+// Tuned on text held out of the counts.
+const double NuvLexiconConverter::kPriorCount = 60;
 const double NuvLexiconConverter::kPriorScale = 500;
 // The analyser that made the counts reads some words one way only (値 as
 // ね, never あたい): a spelling it counts often under other readings is a
 // common spelling all the same, so its prior grows with half that count.
 const double NuvLexiconConverter::kElsewhereShare = 0.5;
+// Twice, so that one stray cut of the analyser adds no word.
+const long NuvLexiconConverter::kCountedWordMinimum = 2;
+const long NuvLexiconConverter::kCountedWordCost = 9000;
 
 
 const std::vector<std::string>&
@@ -244,23 +258,60 @@ NuvLexiconConverter::AddDirectory(const std::string& directory,
 }
 
 
+size_t
+NuvLexiconConverter::AddCountedWords()
+{
+	// collected first: AddWord changes the maps the checks read
+	std::vector<std::pair<std::string, std::string>> words;
+	fCounts.ForEach([&](const std::string& reading,
+		const std::string& surface, long count) {
+		const unsigned char* first = reinterpret_cast<const unsigned char*>(
+			surface.data());
+		if (count < kCountedWordMinimum
+			|| NuvLexiconText::CharLength(first, surface.size())
+				== surface.size()
+			|| !NuvLexiconText::IsAll(surface, IsKanjiOrKana)
+			|| !NuvLexiconText::Holds(surface, IsKanjiOrKatakana))
+			return;
+		std::string key;
+		if (!NuvLexiconText::ReadingToKey(reading, key) || key != reading)
+			return;
+		NuvOkuriKeys::key_list keys;
+		NuvOkuriKeys::Derive(surface, reading, kNoun, "", "", "", keys);
+		for (const auto& [okuriKey, stem] : keys) {
+			auto found = fOkuriAri.find(okuriKey);
+			if (found != fOkuriAri.end() && found->second.count(stem) != 0)
+				return;
+		}
+		words.emplace_back(reading, surface);
+	});
+	// the counts are a hash map: sorted, the result does not depend on it
+	std::sort(words.begin(), words.end());
+	size_t added = 0;
+	for (const auto& [reading, surface] : words)
+		added += AddWord(reading, surface, kCountedWordCost) ? 1 : 0;
+	return added;
+}
+
+
 bool
 NuvLexiconConverter::AddSources(const std::string& lexicon,
-	const std::string& counts, const std::string& edict,
+	const std::vector<std::string>& counts, const std::string& edict,
 	const std::string& abbreviationsPath, std::string& missing)
 {
 	if (!AddDirectory(lexicon, missing)) {
 		missing = lexicon + "/" + missing;
 		return false;
 	}
-	if (!counts.empty()) {
-		std::ifstream in(counts, std::ios::binary);
+	for (const std::string& path : counts) {
+		std::ifstream in(path, std::ios::binary);
 		if (!in) {
-			missing = counts;
+			missing = path;
 			return false;
 		}
 		ReadUsageCounts(in);
 	}
+	AddCountedWords();
 	NuvAbbreviations abbreviations;
 	NuvEdictWords words;
 	for (const std::string* path : {&edict, &abbreviationsPath}) {

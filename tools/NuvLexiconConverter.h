@@ -47,8 +47,10 @@
 //	  usually typed with its okuri, so in the okuri-nasi line it costs
 //	  kOkuriPenalty more. The score is the cost, minus the productivity
 //	  weight times log(1 + that number) rounded, plus that penalty.
-//	- Loanwords and common words the lexicon lacks come from EDICT
-//	  (NuvEdictWords), at a prior cost above most of the lexicon's.
+//	- Words the lexicon lacks come from the counts, where an analyser
+//	  with another lexicon found them (AddCountedWords), and from EDICT:
+//	  loanwords and common words (NuvEdictWords); both at a prior cost
+//	  above most of the lexicon's.
 //	- Abbreviations are okuri-nasi lines whose key is ASCII, ranked the
 //	  same way (their prior is the cost NuvAbbreviations gives).
 //	- The file opens with a comment, then ";; okuri-ari entries." and that
@@ -116,12 +118,24 @@ public:
 			bool				AddDirectory(const std::string& directory,
 									std::string& missing);
 
+	// Adds the words the counts show at least kCountedWordMinimum times
+	// under a reading the lexicon lacks for them: a spelling of two
+	// characters or more, holding a kanji or katakana and written in kanji
+	// and kana only, that is not an inflected form the okuri-ari keys
+	// already give (行おう of おこなo /行/). Those come from an analyser
+	// with another lexicon (UniDic keeps 返り値, 行数, 彩度 whole; IPADIC
+	// lacks them), or are loanwords no lexicon knows, counted as written
+	// (ファイルディスクリプター).
+	// Call after the lexicon and the counts are read. Returns how many.
+			size_t				AddCountedWords();
+
 	// Everything the default dictionary is made of: the lexicon directory
-	// (AddDirectory), the usage counts, the EDICT file and our table of
-	// abbreviations; an empty path leaves that source out. Returns false,
-	// naming the first file that cannot be read in `missing`.
+	// (AddDirectory), the usage count tables (ReadUsageCounts, then
+	// AddCountedWords), the EDICT file and our table of abbreviations; an
+	// empty path leaves that source out. Returns false, naming the first
+	// file that cannot be read in `missing`.
 			bool				AddSources(const std::string& lexicon,
-									const std::string& counts,
+									const std::vector<std::string>& counts,
 									const std::string& edict,
 									const std::string& abbreviations,
 									std::string& missing);
@@ -138,6 +152,9 @@ public:
 	// What a count of the same spelling under other readings adds to the
 	// prior's sightings, per sighting.
 	static	const double		kElsewhereShare;
+	// The fewest sightings that add a word, and the prior cost it gets.
+	static	const long			kCountedWordMinimum;
+	static	const long			kCountedWordCost;
 			void				SetProductivityWeight(double weight)
 									{ fProductivityWeight = weight; }
 

@@ -1,6 +1,9 @@
-// How often real text writes each word: the table tools/data/word-counts.tsv
-// (UTF-8 lines "reading<TAB>surface<TAB>count<TAB>kind", the reading in
-// hiragana; lines starting with # are comments). Only the lines of kind
+// How often real text writes each word: the tables tools/data/word-counts.tsv
+// and word-counts-unidic.tsv, the same text read by two analysers (UTF-8
+// lines "reading<TAB>surface<TAB>count<TAB>kind", the reading in hiragana;
+// lines starting with # are comments). Tables read one after the other add
+// up: where the analysers read a word alike it counts twice, which changes
+// no order, and where they differ each reading has its evidence. Only the lines of kind
 // "form" are kept: a token as the morphological analyser cut it from the
 // text, an inflected word in the form it had there (使っ つかっ), which is
 // what the lexicon's rows are.
@@ -27,6 +30,10 @@ public:
 			long				Count(const std::string& reading,
 									const std::string& surface) const;
 
+	// Calls `visit(reading, surface, count)` for every word counted.
+	template<typename Visitor>
+			void				ForEach(Visitor visit) const;
+
 	// The count of `surface` under every reading together.
 			long				CountAnyReading(
 									const std::string& surface) const;
@@ -37,5 +44,17 @@ private:
 			std::unordered_map<std::string, long> fCounts;
 			std::unordered_map<std::string, long> fSurfaceCounts;
 };
+
+
+
+template<typename Visitor>
+void
+NuvUsageCounts::ForEach(Visitor visit) const
+{
+	for (const auto& [key, count] : fCounts) {
+		size_t tab = key.find('\t');
+		visit(key.substr(0, tab), key.substr(tab + 1), count);
+	}
+}
 
 #endif	// NUV_USAGE_COUNTS_H

@@ -5,7 +5,8 @@
 //
 // LEXICON_DIRECTORY holds the IPADIC lexicon's CSV files in EUC-JP, as
 // Debian's mecab-ipadic package installs them (/usr/share/mecab/dic/ipadic).
-// --counts names the usage counts (tools/data/word-counts.tsv), --edict the
+// --counts names a table of usage counts (tools/data/word-counts.tsv and
+// word-counts-unidic.tsv; give it once for each), --edict the
 // EDICT file (Debian's edict: /usr/share/edict/edict), --abbreviations our
 // table of units and symbols (tools/data/abbreviations.tsv). The target
 // nuv-jisyo of the build passes all of them.
@@ -13,6 +14,7 @@
 #include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "NuvLexiconConverter.h"
 
@@ -20,13 +22,14 @@
 int
 main(int argc, char** argv)
 {
-	std::string counts, edict, abbreviations;
+	std::vector<std::string> counts;
+	std::string edict, abbreviations;
 	int next = 1;
 	for (; next + 1 < argc && std::strncmp(argv[next], "--", 2) == 0;
 			next += 2) {
 		std::string option = argv[next];
 		if (option == "--counts")
-			counts = argv[next + 1];
+			counts.push_back(argv[next + 1]);
 		else if (option == "--edict")
 			edict = argv[next + 1];
 		else if (option == "--abbreviations")

@@ -92,12 +92,15 @@ TEST_F(DefaultDictionary, CommonWordsComeFirst)
 	EXPECT_EQ(0, Rank("うつく", "s", "美"));
 	// Katakana spellings and rare homophones used to come first.
 	const char* const kUsedMost[][2] = {
-		{"てき", "的"}, {"つぎ", "次"}, {"ばん", "版"}, {"さんしょう", "参照"},
+		{"てき", "的"}, {"つぎ", "次"}, {"さんしょう", "参照"},
 		{"かのう", "可能"}, {"しはい", "支配"}, {"ひじょう", "非常"},
 		{"ねん", "年"},
 	};
 	for (const auto& [reading, word] : kUsedMost)
 		EXPECT_EQ(0, Rank(reading, "", word)) << reading;
+	// 番 is as common as 版; the katakana バン goes after both
+	EXPECT_TRUE(among("ばん", "", "版", 2));
+	EXPECT_GT(Rank("ばん", "", "バン"), Rank("ばん", "", "版"));
 }
 
 

@@ -178,12 +178,12 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 	converter.AddRow(Row("価", 5000, "名詞", "*", "アタイ"));
 	converter.AddRow(Row("値", 5200, "名詞", "*", "アタイ"));
 	std::istringstream counts(Count("ね", "値", 1000)
-		+ Count("かんじ", "漢字", 40)
+		+ Count("かんじ", "漢字", 80)
 		+ Count("かんじ", "幹事", 3, "base")	// kind base is not counted
 		+ Count("てき", "的", 50) + Count("てき", "テキ", 40)
 		+ Count("かな", "カナ", 9) + Count("かな", "仮名", 4)
-		+ Count("かけ", "掛け", 25) + Count("かか", "書か", 20)
-		+ Count("かき", "書き", 20) + Count("かく", "書く", 20)
+		+ Count("かけ", "掛け", 35) + Count("かか", "書か", 30)
+		+ Count("かき", "書き", 30) + Count("かく", "書く", 30)
 		+ "# comment\nbroken line\n");
 	EXPECT_EQ(10u, converter.ReadUsageCounts(counts));
 
@@ -193,6 +193,31 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 	EXPECT_EQ("/カナ/仮名/", Line(written, "かな"));
 	EXPECT_EQ("/書/掛/", Line(written, "かk"));
 	EXPECT_EQ("/値/価/", Line(written, "あたい"));
+}
+
+
+TEST(NuvLexiconConverter, WordsTheCountsShowTwiceAndTheLexiconLacksAreAdded)
+{
+	NuvLexiconConverter converter;
+	converter.AddRow(Row("行わ", 5000, "動詞", "未然形", "オコナワ"));
+	converter.AddRow(Row("行お", 5000, "動詞", "未然ウ接続", "オコナオ"));
+	converter.AddRow(Row("値", 5000, "名詞", "*", "アタイ"));
+	std::istringstream counts(Count("かえりち", "返り値", 3)
+		+ Count("はりつけ", "貼り付け", 2)
+		+ Count("ふぁいるでぃすくりぷたー", "ファイルディスクリプター", 2)
+		+ Count("ぎょうすう", "行数", 1)			// once is no evidence
+		+ Count("いっ", "一", 9)					// one character
+		+ Count("おこなおう", "行おう", 5)			// おこなo /行/ has it
+		+ Count("あたい", "値", 9)					// the lexicon has it
+		+ Count("a", "値a", 9));					// not all kana and kanji
+	converter.ReadUsageCounts(counts);
+	EXPECT_EQ(3u, converter.AddCountedWords());
+	std::string written = Written(converter);
+	EXPECT_EQ("/返り値/", Line(written, "かえりち"));
+	EXPECT_EQ("/貼り付/", Line(written, "はりつk"));
+	EXPECT_EQ("/ファイルディスクリプター/",
+		Line(written, "ふぁいるでぃすくりぷたー"));
+	EXPECT_EQ("", Line(written, "おこなおう"));
 }
 
 
@@ -352,7 +377,8 @@ TEST(NuvLexiconConverter, RegeneratedDictionaryMatchesTheCommittedFile)
 	NuvLexiconConverter converter;
 	std::string missing;
 	ASSERT_TRUE(converter.AddSources(kLexiconDirectory,
-		std::string(kToolsData) + "word-counts.tsv", kEdictFile,
+		{std::string(kToolsData) + "word-counts.tsv",
+			std::string(kToolsData) + "word-counts-unidic.tsv"}, kEdictFile,
 		std::string(kToolsData) + "abbreviations.tsv", missing)) << missing;
 	std::string path = testing::TempDir() + "NUV-JISYO.L.regenerated";
 	{

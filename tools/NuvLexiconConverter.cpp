@@ -7,8 +7,11 @@
 #include <iterator>
 #include <utility>
 
+#include "NuvAbbreviations.h"
+#include "NuvEdictWords.h"
 #include "NuvEntry.h"
-#include "NuvUtils.h"
+#include "NuvLexiconText.h"
+#include "NuvOkuriKeys.h"
 
 
 namespace {
@@ -21,6 +24,7 @@ enum {
 	kCostField = 3,
 	kPartOfSpeechField = 4,
 	kPartOfSpeechSubKindField = 6,
+	kConjugationTypeField = 8,
 	kConjugationFormField = 9,
 	kBaseFormField = 10,
 	kReadingField = 11
@@ -29,7 +33,10 @@ enum {
 // Part-of-speech and form names, in EUC-JP.
 const std::string kVerb = "\xC6\xB0\xBB\xEC";				// 動詞
 const std::string kAdjective = "\xB7\xC1\xCD\xC6\xBB\xEC";	// 形容詞
-const std::string kBaseForm = "\xB4\xF0\xCB\xDC\xB7\xC1";	// 基本形
+const std::string kIrrealis = "\xCC\xA4\xC1\xB3\xB7\xC1";	// 未然形
+const std::string kContinuative = "\xCF\xA2\xCD\xD1\xB7\xC1";	// 連用形
+const std::string kGaruStem = "\xA5\xAC\xA5\xEB\xC0\xDC\xC2\xB3";	// ガル接続
+const std::string kNoun = "\xCC\xBE\xBB\xEC";				// 名詞
 const std::string kParticle = "\xBD\xF5\xBB\xEC";			// 助詞
 const std::string kProperNoun = "\xB8\xC7\xCD\xAD\xCC\xBE\xBB\xEC";	// 固有名詞
 // The particles that follow a noun phrase: を, が, に, の, は, as case,
@@ -44,206 +51,53 @@ const char* const kCaseParticleKinds[] = {
 };
 const size_t kPartOfSpeechKindField = 5;
 
-// Connection costs larger than any in the lexicon, for the search of the
-// cheapest one.
-const long kNoConnection = 1L << 30;
-
-const char* const kFileComment = ";; NUV-JISYO.L: made by nuv-mkdict from the"
-	" IPADIC lexicon; its licence is in NUV-JISYO.L.COPYING.\n";
-const char* const kOkuriAriHeader = ";; okuri-ari entries.\n";
-const char* const kOkuriNasiHeader = ";; okuri-nasi entries.\n";
-
-// The first letter typed for each hiragana ぁ (A4A1) to ん (A4F3) with the
-// romaji table roman_kana.table, every spelling's letter where there are
-// several (shi and si, chi and ti, tsu and tu, fu and hu, ji and zi). The
-// reading buffer looks up whatever letter began the okurigana, so each gets
-// its own key. Small kana never begin an okurigana and have none. The
-// table's rare alternatives (ca, cu, co, ci and ce, yi, wu, xn) get no keys
-// of their own: c is ち's letter, and c keys for か, く, こ, し and せ would
-// add over a thousand lines for spellings hardly anyone types.
-const char* const kOkuriLetters[] = {
-	"",		// ぁ
-	"a",	// あ
-	"",		// ぃ
-	"i",	// い
-	"",		// ぅ
-	"u",	// う
-	"",		// ぇ
-	"e",	// え
-	"",		// ぉ
-	"o",	// お
-	"k",	// か
-	"g",	// が
-	"k",	// き
-	"g",	// ぎ
-	"k",	// く
-	"g",	// ぐ
-	"k",	// け
-	"g",	// げ
-	"k",	// こ
-	"g",	// ご
-	"s",	// さ
-	"z",	// ざ
-	"s",	// し
-	"jz",	// じ
-	"s",	// す
-	"z",	// ず
-	"s",	// せ
-	"z",	// ぜ
-	"s",	// そ
-	"z",	// ぞ
-	"t",	// た
-	"d",	// だ
-	"ct",	// ち
-	"d",	// ぢ
-	"",		// っ
-	"t",	// つ
-	"d",	// づ
-	"t",	// て
-	"d",	// で
-	"t",	// と
-	"d",	// ど
-	"n",	// な
-	"n",	// に
-	"n",	// ぬ
-	"n",	// ね
-	"n",	// の
-	"h",	// は
-	"b",	// ば
-	"p",	// ぱ
-	"h",	// ひ
-	"b",	// び
-	"p",	// ぴ
-	"fh",	// ふ
-	"b",	// ぶ
-	"p",	// ぷ
-	"h",	// へ
-	"b",	// べ
-	"p",	// ぺ
-	"h",	// ほ
-	"b",	// ぼ
-	"p",	// ぽ
-	"m",	// ま
-	"m",	// み
-	"m",	// む
-	"m",	// め
-	"m",	// も
-	"",		// ゃ
-	"y",	// や
-	"",		// ゅ
-	"y",	// ゆ
-	"",		// ょ
-	"y",	// よ
-	"r",	// ら
-	"r",	// り
-	"r",	// る
-	"r",	// れ
-	"r",	// ろ
-	"",		// ゎ
-	"w",	// わ
-	"w",	// ゐ
-	"w",	// ゑ
-	"w",	// を
-	"n",	// ん
-};
-static_assert(sizeof(kOkuriLetters) / sizeof(kOkuriLetters[0])
-	== 0xF3 - 0xA1 + 1, "one entry for each hiragana");
-
-
-// The length of the EUC-JP character at `p`, within `left` bytes.
-size_t
-CharLength(const unsigned char* p, size_t left)
-{
-	size_t length = 1;
-	if (p[0] == 0x8F)
-		length = 3;		// JIS X 0212
-	else if (p[0] >= 0x80)
-		length = 2;
-	return std::min(length, left);
-}
-
-
 bool
-IsHiragana(const unsigned char* p, size_t length)
+IsKanjiOrKana(const unsigned char* p, size_t length)
 {
-	return length == 2 && p[0] == 0xA4 && p[1] >= 0xA1 && p[1] <= 0xF3;
-}
-
-
-// Kanji (JIS levels 1 and 2, and JIS X 0212) and 々.
-bool
-IsKanji(const unsigned char* p, size_t length)
-{
-	if (length == 3)
-		return true;
-	return length == 2 && ((p[0] >= 0xB0 && p[0] <= 0xF4)
-		|| (p[0] == 0xA1 && p[1] == 0xB9));
+	return NuvLexiconText::IsKanji(p, length)
+		|| NuvLexiconText::IsHiragana(p, length)
+		|| (length == 2 && p[0] == 0xA5)
+		|| (length == 2 && p[0] == 0xA1 && p[1] == 0xBC);	// ー
 }
 
 
 bool
 IsKanjiOrKatakana(const unsigned char* p, size_t length)
 {
-	return IsKanji(p, length) || (length == 2 && p[0] == 0xA5);
+	return NuvLexiconText::IsKanji(p, length)
+		|| (length == 2 && p[0] == 0xA5);
 }
 
 
-bool
-Holds(const std::string& text, bool (*isWanted)(const unsigned char*, size_t))
-{
-	const unsigned char* p = reinterpret_cast<const unsigned char*>(
-		text.data());
-	for (size_t i = 0; i < text.size(); ) {
-		size_t length = CharLength(p + i, text.size() - i);
-		if (isWanted(p + i, length))
-			return true;
-		i += length;
-	}
-	return false;
-}
+// Connection costs larger than any in the lexicon, for the search of the
+// cheapest one.
+const long kNoConnection = 1L << 30;
 
-
-// The hiragana key for a katakana reading; false when the reading holds
-// anything but kana that the romaji table types: hiragana, ー, and ヴ (which
-// becomes う゛).
-bool
-ReadingToKey(const std::string& reading, std::string& key)
-{
-	key = NuvUtils::ConvertEucKatakanaToHirakana(reading);
-	const unsigned char* p = reinterpret_cast<const unsigned char*>(
-		key.data());
-	for (size_t i = 0; i < key.size(); i += 2) {
-		if (i + 1 >= key.size())
-			return false;
-		bool mark = p[i] == 0xA1 && (p[i + 1] == 0xBC || p[i + 1] == 0xAB);
-		if (!mark && !IsHiragana(p + i, 2))
-			return false;
-	}
-	return !key.empty();
-}
-
-
-void
-SplitFields(const std::string& row, std::vector<std::string>& fields)
-{
-	fields.clear();
-	size_t start = 0;
-	while (true) {
-		size_t comma = row.find(',', start);
-		if (comma == std::string::npos) {
-			fields.emplace_back(row, start);
-			return;
-		}
-		fields.emplace_back(row, start, comma - start);
-		start = comma + 1;
-	}
-}
+const char* const kFileComment = ";; NUV-JISYO.L: made by nuv-mkdict from the"
+	" IPADIC lexicon, usage counts and EDICT; their licences are in"
+	" NUV-JISYO.L.COPYING.\n";
+const char* const kOkuriAriHeader = ";; okuri-ari entries.\n";
+const char* const kOkuriNasiHeader = ";; okuri-nasi entries.\n";
 
 }	// namespace
 
 
 const double NuvLexiconConverter::kDefaultProductivityWeight = 600;
 const long NuvLexiconConverter::kOkuriPenalty = 500;
+// The counts come from manuals and help pages, read by two analysers (so
+// most words count twice): a prior worth 60 sightings keeps their technical
+// words (価額) from ranking before the everyday homophone (科学) on a
+// handful of sightings, while a word the text uses often still comes first.
+// Tuned on text held out of the counts.
+const double NuvLexiconConverter::kPriorCount = 60;
+const double NuvLexiconConverter::kPriorScale = 500;
+// The analyser that made the counts reads some words one way only (値 as
+// ね, never あたい): a spelling it counts often under other readings is a
+// common spelling all the same, so its prior grows with half that count.
+const double NuvLexiconConverter::kElsewhereShare = 0.5;
+// Twice, so that one stray cut of the analyser adds no word.
+const long NuvLexiconConverter::kCountedWordMinimum = 2;
+const long NuvLexiconConverter::kCountedWordCost = 9000;
 
 
 const std::vector<std::string>&
@@ -253,7 +107,7 @@ NuvLexiconConverter::LexiconFiles()
 		"Noun.csv", "Noun.adjv.csv", "Noun.adverbal.csv", "Noun.demonst.csv",
 		"Noun.nai.csv", "Noun.name.csv", "Noun.number.csv", "Noun.org.csv",
 		"Noun.others.csv", "Noun.place.csv", "Noun.proper.csv",
-		"Noun.verbal.csv", "Verb.csv", "Adj.csv", "Adverb.csv",
+		"Noun.verbal.csv", "Postp-col.csv", "Verb.csv", "Adj.csv", "Adverb.csv",
 		"Adnominal.csv", "Conjunction.csv", "Interjection.csv", "Prefix.csv",
 		"Suffix.csv"
 	};
@@ -269,7 +123,7 @@ NuvLexiconConverter::ReadConnections(std::istream& matrix,
 	std::vector<std::string> fields;
 	std::string row;
 	while (std::getline(particles, row)) {
-		SplitFields(row, fields);
+		NuvLexiconText::SplitFields(row, fields);
 		if (fields.size() < kFieldCount || fields[kPartOfSpeechField]
 				!= kParticle
 			|| std::find(std::begin(kCaseParticleKinds),
@@ -320,7 +174,7 @@ bool
 NuvLexiconConverter::AddRow(const std::string& row)
 {
 	std::vector<std::string> fields;
-	SplitFields(row, fields);
+	NuvLexiconText::SplitFields(row, fields);
 	if (fields.size() < kFieldCount)
 		return false;
 
@@ -335,48 +189,34 @@ NuvLexiconConverter::AddRow(const std::string& row)
 		fWords.insert(word);
 	long cost = std::strtol(fields[kCostField].c_str(), nullptr, 10);
 	std::string reading;
-	if (surface.empty() || !ReadingToKey(fields[kReadingField], reading))
+	if (surface.empty()
+		|| !NuvLexiconText::ReadingToKey(fields[kReadingField], reading))
 		return false;
 
+	bool added = false;
 	const std::string& partOfSpeech = fields[kPartOfSpeechField];
-	if (partOfSpeech != kVerb && partOfSpeech != kAdjective) {
-		if (!Holds(surface, IsKanjiOrKatakana))
-			return false;
+	// a verb or adjective only where the form ends in its kanji (見 of
+	// 見ます, 高 of 高さ): the okurigana that follows is a word of its own
+	bool inflected = partOfSpeech == kVerb || partOfSpeech == kAdjective;
+	const std::string& form = fields[kConjugationFormField];
+	bool stemForm = NuvLexiconText::StemLength(surface) == surface.size()
+		&& (form == kIrrealis || form == kContinuative || form == kGaruStem);
+	if ((!inflected || stemForm)
+		&& NuvLexiconText::Holds(surface, IsKanjiOrKatakana)) {
 		long left = std::strtol(fields[kLeftIdField].c_str(), nullptr, 10);
 		long right = std::strtol(fields[kRightIdField].c_str(), nullptr, 10);
 		_Add(fOkuriNasi, reading, surface, cost + _Lookup(fStartCosts, left)
-			+ _Lookup(fParticleCosts, right));
-		return true;
+			+ _Lookup(fParticleCosts, right), reading, surface);
+		added = true;
 	}
 
-	// Inflected words: only the base form, split into stem and ending.
-	if (fields[kConjugationFormField] != kBaseForm)
-		return false;
-	const unsigned char* p = reinterpret_cast<const unsigned char*>(
-		surface.data());
-	size_t stemLength = 0;
-	for (size_t i = 0; i < surface.size(); ) {
-		size_t length = CharLength(p + i, surface.size() - i);
-		i += length;
-		if (!IsHiragana(p + i - length, length))
-			stemLength = i;
-	}
-	std::string stem(surface, 0, stemLength);
-	std::string ending(surface, stemLength);
-	if (ending.empty() || !Holds(stem, IsKanji)
-		|| reading.size() <= ending.size()
-		|| reading.compare(reading.size() - ending.size(), ending.size(),
-			ending) != 0)
-		return false;
-
-	std::string stemReading(reading, 0, reading.size() - ending.size());
-	const char* letters = kOkuriLetters[
-		static_cast<unsigned char>(ending[1]) - 0xA1];
-	if (*letters == '\0')
-		return false;
-	for (; *letters != '\0'; letters++)
-		_Add(fOkuriAri, stemReading + *letters, stem, cost);
-	return true;
+	NuvOkuriKeys::key_list keys;
+	NuvOkuriKeys::Derive(surface, reading, partOfSpeech,
+		fields[kPartOfSpeechKindField], fields[kConjugationTypeField],
+		fields[kConjugationFormField], keys);
+	for (const auto& [key, stem] : keys)
+		_Add(fOkuriAri, key, stem, cost, reading, surface);
+	return added || !keys.empty();
 }
 
 
@@ -418,6 +258,120 @@ NuvLexiconConverter::AddDirectory(const std::string& directory,
 }
 
 
+size_t
+NuvLexiconConverter::AddCountedWords()
+{
+	// collected first: AddWord changes the maps the checks read
+	std::vector<std::pair<std::string, std::string>> words;
+	fCounts.ForEach([&](const std::string& reading,
+		const std::string& surface, long count) {
+		const unsigned char* first = reinterpret_cast<const unsigned char*>(
+			surface.data());
+		if (count < kCountedWordMinimum
+			|| NuvLexiconText::CharLength(first, surface.size())
+				== surface.size()
+			|| !NuvLexiconText::IsAll(surface, IsKanjiOrKana)
+			|| !NuvLexiconText::Holds(surface, IsKanjiOrKatakana))
+			return;
+		std::string key;
+		if (!NuvLexiconText::ReadingToKey(reading, key) || key != reading)
+			return;
+		NuvOkuriKeys::key_list keys;
+		NuvOkuriKeys::Derive(surface, reading, kNoun, "", "", "", keys);
+		for (const auto& [okuriKey, stem] : keys) {
+			auto found = fOkuriAri.find(okuriKey);
+			if (found != fOkuriAri.end() && found->second.count(stem) != 0)
+				return;
+		}
+		words.emplace_back(reading, surface);
+	});
+	// the counts are a hash map: sorted, the result does not depend on it
+	std::sort(words.begin(), words.end());
+	size_t added = 0;
+	for (const auto& [reading, surface] : words)
+		added += AddWord(reading, surface, kCountedWordCost) ? 1 : 0;
+	return added;
+}
+
+
+bool
+NuvLexiconConverter::AddSources(const std::string& lexicon,
+	const std::vector<std::string>& counts, const std::string& edict,
+	const std::string& abbreviationsPath, std::string& missing)
+{
+	if (!AddDirectory(lexicon, missing)) {
+		missing = lexicon + "/" + missing;
+		return false;
+	}
+	for (const std::string& path : counts) {
+		std::ifstream in(path, std::ios::binary);
+		if (!in) {
+			missing = path;
+			return false;
+		}
+		ReadUsageCounts(in);
+	}
+	AddCountedWords();
+	NuvAbbreviations abbreviations;
+	NuvEdictWords words;
+	for (const std::string* path : {&edict, &abbreviationsPath}) {
+		if (path->empty())
+			continue;
+		std::ifstream in(*path, std::ios::binary);
+		if (!in) {
+			missing = *path;
+			return false;
+		}
+		if (path == &edict) {
+			words.Read(in);
+			in.clear();
+			in.seekg(0);
+			abbreviations.ReadEdict(in);
+		} else
+			abbreviations.ReadTable(in);
+	}
+	for (const NuvEdictWords::word& word : words.Words())
+		AddWord(word.reading, word.surface, word.cost);
+	for (const NuvAbbreviations::entry& word : abbreviations.Entries())
+		AddAbbreviation(word.key, word.candidate, word.reading, word.cost);
+	return true;
+}
+
+
+bool
+NuvLexiconConverter::AddWord(const std::string& reading,
+	const std::string& surface, long cost)
+{
+	auto known = fOkuriNasi.find(reading);
+	if (known != fOkuriNasi.end() && known->second.count(surface) != 0)
+		return false;
+	NuvOkuriKeys::key_list keys;
+	NuvOkuriKeys::Derive(surface, reading, kNoun, "", "", "", keys);
+	for (const auto& [key, stem] : keys) {
+		auto found = fOkuriAri.find(key);
+		if (found == fOkuriAri.end() || found->second.count(stem) == 0)
+			_Add(fOkuriAri, key, stem, cost, reading, surface);
+	}
+	_Add(fOkuriNasi, reading, surface, cost, reading, surface);
+	return true;
+}
+
+
+void
+NuvLexiconConverter::AddAbbreviation(const std::string& key,
+	const std::string& candidate, const std::string& reading, long cost)
+{
+	if (key.empty() || candidate.empty())
+		return;
+	for (char c : key) {
+		// the key ends at the blank; a high byte would make it kana
+		if (c <= ' ' || c > '~')
+			return;
+	}
+	_Add(fOkuriNasi, key, candidate, cost, reading, candidate);
+}
+
+
 void
 NuvLexiconConverter::Write(std::ostream& out) const
 {
@@ -433,11 +387,17 @@ NuvLexiconConverter::Write(std::ostream& out) const
 
 void
 NuvLexiconConverter::_Add(key_map& keys, const std::string& key,
-	const std::string& candidate, long cost)
+	const std::string& candidate, long cost, const std::string& formReading,
+	const std::string& formSurface)
 {
-	auto [found, added] = keys[key].emplace(candidate, cost);
-	if (!added && cost < found->second)
-		found->second = cost;
+	auto [found, added] = keys[key].emplace(candidate, word_info{cost, {}});
+	word_info& info = found->second;
+	if (!added && cost < info.cost)
+		info.cost = cost;
+	std::string form = formReading + '\t' + formSurface;
+	if (std::find(info.forms.begin(), info.forms.end(), form)
+			== info.forms.end())
+		info.forms.push_back(form);
 }
 
 
@@ -454,21 +414,15 @@ bool
 NuvLexiconConverter::_IsTypedWithOkuri(const std::string& key,
 	const std::string& candidate) const
 {
-	const unsigned char* p = reinterpret_cast<const unsigned char*>(
-		candidate.data());
-	size_t stemLength = 0;
-	for (size_t i = 0; i < candidate.size(); ) {
-		size_t length = CharLength(p + i, candidate.size() - i);
-		i += length;
-		if (!IsHiragana(p + i - length, length))
-			stemLength = i;
-	}
+	size_t stemLength = NuvLexiconText::StemLength(candidate);
 	size_t endingLength = candidate.size() - stemLength;
 	if (stemLength == 0 || endingLength == 0 || key.size() <= endingLength
 		|| key.compare(key.size() - endingLength, endingLength, candidate,
 			stemLength, endingLength) != 0)
 		return false;
-	const char* letters = kOkuriLetters[p[stemLength + 1] - 0xA1];
+	const char* letters = NuvOkuriKeys::LettersOf(
+		reinterpret_cast<const unsigned char*>(candidate.data())
+			+ stemLength);
 	std::string okuriKey(key, 0, key.size() - endingLength);
 	okuriKey += ' ';
 	for (; *letters != '\0'; letters++) {
@@ -508,7 +462,7 @@ NuvLexiconConverter::_ProductivityCredits() const
 		for (size_t start = 0; start < word.size(); ) {
 			size_t end = start;
 			while (end < word.size() && end - start < longest) {
-				end += CharLength(p + end, word.size() - end);
+				end += NuvLexiconText::CharLength(p + end, word.size() - end);
 				if (end - start == word.size())
 					break;	// a word is not another word containing itself
 				auto counted = counts.find(std::string_view(word).substr(
@@ -516,7 +470,7 @@ NuvLexiconConverter::_ProductivityCredits() const
 				if (counted != counts.end())
 					found.push_back(&counted->second);
 			}
-			start += CharLength(p + start, word.size() - start);
+			start += NuvLexiconText::CharLength(p + start, word.size() - start);
 		}
 		// a word that holds a candidate twice counts once
 		std::sort(found.begin(), found.end());
@@ -535,16 +489,45 @@ NuvLexiconConverter::_ProductivityCredits() const
 }
 
 
+long
+NuvLexiconConverter::_CountOf(const word_info& info,
+	long* elsewhereOut) const
+{
+	long count = 0;
+	long elsewhere = 0;
+	for (const std::string& form : info.forms) {
+		size_t tab = form.find('\t');
+		std::string surface = form.substr(tab + 1);
+		long here = fCounts.Count(form.substr(0, tab), surface);
+		count += here;
+		elsewhere += fCounts.CountAnyReading(surface) - here;
+	}
+	if (elsewhereOut != nullptr)
+		*elsewhereOut = elsewhere;
+	return count;
+}
+
+
 void
 NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
 	const key_map& keys, const credit_map* credits) const
 {
+	struct ranked {
+		bool		late;		// a katakana spelling the text rarely uses
+		long		count;		// how often the text writes it
+		long		elsewhere;	// and under other readings
+		double		weight;		// count plus the prior's pseudo-count
+		long		score;		// the prior: cost, credits, penalty
+		const std::string* candidate;
+	};
 	out << header;
-	std::vector<std::pair<long, const std::string*>> order;
+	std::vector<ranked> order;
 	for (const auto& [key, candidates] : keys) {
 		order.clear();
-		for (const auto& [candidate, cost] : candidates) {
-			long score = cost;
+		long best = 0;
+		long kanjiCount = 0;
+		for (const auto& [candidate, info] : candidates) {
+			long score = info.cost;
 			if (credits != nullptr) {
 				auto credit = credits->find(candidate);
 				if (credit != credits->end())
@@ -552,15 +535,38 @@ NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
 				if (_IsTypedWithOkuri(key, candidate))
 					score += kOkuriPenalty;
 			}
-			order.emplace_back(score, &candidate);
+			long elsewhere = 0;
+			long count = _CountOf(info, &elsewhere);
+			bool katakana = NuvLexiconText::IsAll(candidate,
+				NuvLexiconText::IsKatakana);
+			if (!katakana)
+				kanjiCount = std::max(kanjiCount, count);
+			best = order.empty() ? score : std::min(best, score);
+			order.push_back({katakana, count, elsewhere, 0, score,
+				&candidate});
 		}
-		// the map gives byte order; a stable sort keeps it for equal costs
+		for (ranked& item : order) {
+			// the best prior weighs like kPriorCount sightings, a worse one
+			// less by e for each kPriorScale of score
+			item.weight = static_cast<double>(item.count) + (kPriorCount
+				+ kElsewhereShare * static_cast<double>(item.elsewhere))
+				* std::exp(static_cast<double>(best - item.score)
+					/ kPriorScale);
+			item.late = item.late && item.count <= kanjiCount;
+		}
+		// the map gives byte order; a stable sort keeps it for equal ranks
 		std::stable_sort(order.begin(), order.end(),
-			[](const auto& a, const auto& b) { return a.first < b.first; });
+			[](const ranked& a, const ranked& b) {
+				if (a.late != b.late)
+					return b.late;
+				if (a.weight != b.weight)
+					return a.weight > b.weight;
+				return a.score < b.score;
+			});
 
 		NuvEntry entry;
-		for (const auto& [cost, candidate] : order)
-			entry.stems.push_back(*candidate);
+		for (const ranked& item : order)
+			entry.stems.push_back(*item.candidate);
 		out << key << ' ' << entry << '\n';
 	}
 }

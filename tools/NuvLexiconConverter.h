@@ -1,28 +1,41 @@
 // Builds the large dictionary NUV-JISYO.L from the IPADIC lexicon (CSV files
 // in EUC-JP, one word form a row: surface, left id, right id, cost, four
 // part-of-speech fields, conjugation type, conjugation form, base form,
-// katakana reading, pronunciation).
+// katakana reading, pronunciation), a table of how often real text writes
+// each word (NuvUsageCounts), the words of EDICT the lexicon lacks
+// (NuvEdictWords) and the abbreviations (NuvAbbreviations).
 //
-//	- Verbs and adjectives in their base form become okuri-ari lines. A
-//	  surface made of a stem (holding a kanji) and a hiragana
-//	  ending, whose reading ends in the same hiragana, gives the key "reading
-//	  of the stem + okuri letter" with the stem as candidate: 書く (カク) gives
-//	  かk /書/, 高い (タカイ) たかi /高/. The okuri letter is the first letter
-//	  typed for the ending's first kana; a kana with several romaji
-//	  spellings gets one key for each (じ: j and z, ち: c and t, ふ: f and h).
-//	- Every other row of the files read becomes an okuri-nasi line, keyed by
-//	  its reading in hiragana, when its surface holds a kanji or a katakana
-//	  letter (a word written in hiragana needs no conversion).
+//	- Every row whose surface is a stem holding a kanji followed by
+//	  okurigana gives okuri-ari lines: each conjugated form of verbs and
+//	  adjectives, and the words that do not inflect as well (NuvOkuriKeys
+//	  has the rules): 書い かi, 読ん よn, 強く つよk, 見 みm, 勉強 べんきょうs.
+//	- Every row that is not a verb or adjective becomes an okuri-nasi line,
+//	  keyed by its reading in hiragana, when its surface holds a kanji or a
+//	  katakana letter (a word written in hiragana needs no conversion); so
+//	  do the stems of verbs and adjectives that end in their kanji (見 of
+//	  見ます, 強 of 強さ), for text that writes the ending as a word apart.
 //	- Readings that are not plain hiragana (with ー and ヴ) are skipped.
-//	- A key lists each candidate once, cheapest (most common) first, equal
-//	  costs in byte order. A verb or adjective costs the lowest word cost the
+//	- A key lists each candidate once. The order is how often the text of
+//	  the counts writes each candidate under that key: the counts of every
+//	  form that gave the key add up (書か, 書き, 書く, 書け, 書こ for かk
+//	  /書/). The lexicon gives the prior for words the counts do not show:
+//	  the candidate with the best prior score of the key weighs like
+//	  kPriorCount sightings, one whose score is worse by d like kPriorCount
+//	  * exp(-d / kPriorScale). A spelling the counts show under other
+//	  readings (値 read ね) is common in any case: kElsewhereShare times
+//	  that count joins kPriorCount before the scaling, so a poor reading of
+//	  a common spelling (上 かみ) still gains little. Equal weights keep the
+//	  prior's order, then byte order. A candidate written in katakana alone
+//	  goes after all the others unless the counts show it more often than
+//	  each of them.
+//	- The prior score of an okuri-ari candidate is the lowest word cost the
 //	  lexicon gives it. Words of the okuri-nasi lines differ in part of
 //	  speech, whose typical context the word cost alone leaves out, so they
 //	  cost what the lexicon's model charges for the word as a noun phrase:
 //	  the connection from the start of a sentence, the word cost, and the
 //	  cheapest connection to a case particle (を, が, に, の, は). This ranks
 //	  nouns that are mostly used with する, and prefixes and suffixes, after
-//	  plain nouns of the same reading.
+//	  plain nouns of the same reading where the counts do not tell.
 //	- The cost alone ranks rare words of a reading (幹事) before everyday
 //	  ones (漢字), because the lexicon's model prices words for segmenting
 //	  text, not for how often a writer means them. An okuri-nasi candidate
@@ -33,8 +46,13 @@
 //	  okuri-ari lines give for the same reading (感じ: かんj /感/) is
 //	  usually typed with its okuri, so in the okuri-nasi line it costs
 //	  kOkuriPenalty more. The score is the cost, minus the productivity
-//	  weight times log(1 + that number) rounded, plus that penalty; the
-//	  okuri-ari lines keep their costs.
+//	  weight times log(1 + that number) rounded, plus that penalty.
+//	- Words the lexicon lacks come from the counts, where an analyser
+//	  with another lexicon found them (AddCountedWords), and from EDICT:
+//	  loanwords and common words (NuvEdictWords); both at a prior cost
+//	  above most of the lexicon's.
+//	- Abbreviations are okuri-nasi lines whose key is ASCII, ranked the
+//	  same way (their prior is the cost NuvAbbreviations gives).
 //	- The file opens with a comment, then ";; okuri-ari entries." and that
 //	  section, then ";; okuri-nasi entries." and that section, each sorted by
 //	  key bytes.
@@ -50,13 +68,17 @@
 #include <unordered_set>
 #include <vector>
 
+#include "NuvUsageCounts.h"
+
 class NuvLexiconConverter {
 public:
 	// The lexicon files read from a directory: the nouns (proper names of
 	// people, places and organisations included, and numerals), verbs,
 	// adjectives, adverbs, adnominals, conjunctions, interjections,
-	// prefixes and suffixes. Left out: particles, auxiliary verbs, fillers,
-	// symbols and the rest, which are written in kana or typed directly.
+	// prefixes and suffixes, and the particles made of several words that
+	// hold a kanji (に対し, に関して, と共に). Left out: the other particles,
+	// auxiliary verbs, fillers, symbols and the rest, which are written in
+	// kana or typed directly.
 	static	const std::vector<std::string>& LexiconFiles();
 
 	// Reads the connection costs (matrix.def: a line with the two sizes,
@@ -73,10 +95,49 @@ public:
 	// Adds every row of a CSV file.
 			void				AddFile(std::istream& in);
 
+	// Reads the usage counts (see NuvUsageCounts); before Write.
+			size_t				ReadUsageCounts(std::istream& in)
+									{ return fCounts.Read(in); }
+
+	// Adds a word of another source than the lexicon (NuvEdictWords) under
+	// its hiragana reading, and under the okuri-ari keys its okurigana
+	// gives, unless the lexicon has it there already (its cost stays).
+	// Returns whether it was added.
+			bool				AddWord(const std::string& reading,
+									const std::string& surface, long cost);
+
+	// Adds an okuri-nasi candidate under an ASCII key, read `reading`
+	// (hiragana, for its count; may be empty), with a prior cost.
+			void				AddAbbreviation(const std::string& key,
+									const std::string& candidate,
+									const std::string& reading, long cost);
+
 	// Reads the connection costs and every file of LexiconFiles() from
 	// `directory`. Returns false, naming the first file that cannot be read
 	// in `missing`.
 			bool				AddDirectory(const std::string& directory,
+									std::string& missing);
+
+	// Adds the words the counts show at least kCountedWordMinimum times
+	// under a reading the lexicon lacks for them: a spelling of two
+	// characters or more, holding a kanji or katakana and written in kanji
+	// and kana only, that is not an inflected form the okuri-ari keys
+	// already give (行おう of おこなo /行/). Those come from an analyser
+	// with another lexicon (UniDic keeps 返り値, 行数, 彩度 whole; IPADIC
+	// lacks them), or are loanwords no lexicon knows, counted as written
+	// (ファイルディスクリプター).
+	// Call after the lexicon and the counts are read. Returns how many.
+			size_t				AddCountedWords();
+
+	// Everything the default dictionary is made of: the lexicon directory
+	// (AddDirectory), the usage count tables (ReadUsageCounts, then
+	// AddCountedWords), the EDICT file and our table of abbreviations; an
+	// empty path leaves that source out. Returns false, naming the first
+	// file that cannot be read in `missing`.
+			bool				AddSources(const std::string& lexicon,
+									const std::vector<std::string>& counts,
+									const std::string& edict,
+									const std::string& abbreviations,
 									std::string& missing);
 
 	// The weight of a candidate's productivity against its cost (see
@@ -84,6 +145,16 @@ public:
 	static	const double		kDefaultProductivityWeight;
 	// What an okuri-nasi candidate typed with okuri costs more.
 	static	const long			kOkuriPenalty;
+	// The prior of the best-scored candidate of a key, in sightings, and
+	// the score difference that divides it by e.
+	static	const double		kPriorCount;
+	static	const double		kPriorScale;
+	// What a count of the same spelling under other readings adds to the
+	// prior's sightings, per sighting.
+	static	const double		kElsewhereShare;
+	// The fewest sightings that add a word, and the prior cost it gets.
+	static	const long			kCountedWordMinimum;
+	static	const long			kCountedWordCost;
 			void				SetProductivityWeight(double weight)
 									{ fProductivityWeight = weight; }
 
@@ -96,11 +167,21 @@ public:
 										+ fOkuriNasi.size(); }
 
 private:
-	// key text -> candidate -> the lowest cost seen
-	typedef std::map<std::string, std::map<std::string, long>> key_map;
+	struct word_info {
+		long						cost;	// the lowest seen
+		// "reading<TAB>surface" of each row that gave the candidate, to
+		// add up their counts
+		std::vector<std::string>	forms;
+	};
+	// key text -> candidate -> what is known of it
+	typedef std::map<std::string, std::map<std::string, word_info>> key_map;
 
 	static	void				_Add(key_map& keys, const std::string& key,
-									const std::string& candidate, long cost);
+									const std::string& candidate, long cost,
+									const std::string& formReading,
+									const std::string& formSurface);
+			long				_CountOf(const word_info& info,
+									long* elsewhere) const;
 	// surface -> what its productivity takes off its cost
 	typedef std::unordered_map<std::string_view, long> credit_map;
 
@@ -123,6 +204,7 @@ private:
 			std::unordered_set<std::string> fWords;
 			double				fProductivityWeight
 									= kDefaultProductivityWeight;
+			NuvUsageCounts		fCounts;
 };
 
 #endif	// NUV_LEXICON_CONVERTER_H

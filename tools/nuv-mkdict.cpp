@@ -1,12 +1,20 @@
-// nuv-mkdict: writes the large dictionary from the IPADIC lexicon.
+// nuv-mkdict: writes the large dictionary.
 //
-//	nuv-mkdict LEXICON_DIRECTORY OUTPUT_FILE
+//	nuv-mkdict [--counts FILE] [--edict FILE] [--abbreviations FILE]
+//		LEXICON_DIRECTORY OUTPUT_FILE
 //
-// LEXICON_DIRECTORY holds the lexicon's CSV files in EUC-JP, as Debian's
-// mecab-ipadic package installs them (/usr/share/mecab/dic/ipadic).
+// LEXICON_DIRECTORY holds the IPADIC lexicon's CSV files in EUC-JP, as
+// Debian's mecab-ipadic package installs them (/usr/share/mecab/dic/ipadic).
+// --counts names a table of usage counts (tools/data/word-counts.tsv and
+// word-counts-unidic.tsv; give it once for each), --edict the
+// EDICT file (Debian's edict: /usr/share/edict/edict), --abbreviations our
+// table of units and symbols (tools/data/abbreviations.tsv). The target
+// nuv-jisyo of the build passes all of them.
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "NuvLexiconConverter.h"
 
@@ -14,27 +22,46 @@
 int
 main(int argc, char** argv)
 {
-	if (argc != 3) {
-		std::fprintf(stderr, "usage: %s LEXICON_DIRECTORY OUTPUT_FILE\n",
+	std::vector<std::string> counts;
+	std::string edict, abbreviations;
+	int next = 1;
+	for (; next + 1 < argc && std::strncmp(argv[next], "--", 2) == 0;
+			next += 2) {
+		std::string option = argv[next];
+		if (option == "--counts")
+			counts.push_back(argv[next + 1]);
+		else if (option == "--edict")
+			edict = argv[next + 1];
+		else if (option == "--abbreviations")
+			abbreviations = argv[next + 1];
+		else
+			break;
+	}
+	if (argc - next != 2) {
+		std::fprintf(stderr, "usage: %s [--counts FILE] [--edict FILE]"
+			" [--abbreviations FILE] LEXICON_DIRECTORY OUTPUT_FILE\n",
 			argv[0]);
 		return 2;
 	}
 
 	NuvLexiconConverter converter;
 	std::string missing;
-	if (!converter.AddDirectory(argv[1], missing)) {
-		std::fprintf(stderr, "%s: cannot read %s/%s\n", argv[0], argv[1],
+	if (!converter.AddSources(argv[next], counts, edict, abbreviations,
+			missing)) {
+		std::fprintf(stderr, "%s: cannot read %s\n", argv[0],
 			missing.c_str());
 		return 1;
 	}
 
-	std::ofstream out(argv[2], std::ios::binary | std::ios::trunc);
+	std::ofstream out(argv[next + 1], std::ios::binary | std::ios::trunc);
 	converter.Write(out);
 	out.close();
 	if (!out) {
-		std::fprintf(stderr, "%s: cannot write %s\n", argv[0], argv[2]);
+		std::fprintf(stderr, "%s: cannot write %s\n", argv[0],
+			argv[next + 1]);
 		return 1;
 	}
-	std::printf("%zu keys written to %s\n", converter.CountKeys(), argv[2]);
+	std::printf("%zu keys written to %s\n", converter.CountKeys(),
+		argv[next + 1]);
 	return 0;
 }

@@ -71,7 +71,7 @@ TEST_F(DefaultDictionary, CommonWordsComeFirst)
 		{"きしゃ", "記者"}, {"かがく", "科学"}, {"しりょう", "資料"},
 		{"たいしょう", "対象"}, {"でんわ", "電話"}, {"せかい", "世界"},
 		{"じかん", "時間"}, {"かいしゃ", "会社"}, {"しごと", "仕事"},
-		{"けんとう", "検討"}, {"いどう", "移動"}, {"かてい", "家庭"},
+		{"けんとう", "検討"}, {"いどう", "移動"},
 	};
 	for (const auto& [reading, word] : kFirst)
 		EXPECT_EQ(0, Rank(reading, "", word)) << reading;
@@ -85,8 +85,50 @@ TEST_F(DefaultDictionary, CommonWordsComeFirst)
 	EXPECT_TRUE(among("はし", "", "箸", 3));
 	EXPECT_TRUE(among("きかい", "", "機械", 2));
 	EXPECT_TRUE(among("きかい", "", "機会", 2));
+	EXPECT_TRUE(among("かてい", "", "家庭", 2));
 
-	EXPECT_TRUE(among("か", "k", "書", 4));
+	EXPECT_EQ(0, Rank("か", "k", "書"));
 	EXPECT_EQ(0, Rank("たか", "i", "高"));
 	EXPECT_EQ(0, Rank("うつく", "s", "美"));
+	// Katakana spellings and rare homophones used to come first.
+	const char* const kUsedMost[][2] = {
+		{"てき", "的"}, {"つぎ", "次"}, {"さんしょう", "参照"},
+		{"かのう", "可能"}, {"しはい", "支配"}, {"ひじょう", "非常"},
+		{"ねん", "年"},
+	};
+	for (const auto& [reading, word] : kUsedMost)
+		EXPECT_EQ(0, Rank(reading, "", word)) << reading;
+	// 番 is as common as 版; the katakana バン goes after both
+	EXPECT_TRUE(among("ばん", "", "版", 2));
+	EXPECT_GT(Rank("ばん", "", "バン"), Rank("ばん", "", "版"));
+}
+
+
+TEST_F(DefaultDictionary, ConjugatedFormsAreReachedByTheirOkuriLetter)
+{
+	// The inflected words that used to open registration.
+	const char* const kForms[][3] = {
+		{"つか", "t", "使"}, {"よ", "n", "読"}, {"い", "t", "行"},
+		{"い", "t", "言"}, {"はし", "t", "走"}, {"でき", "m", "出来"},
+		{"おこな", "w", "行"}, {"ふく", "n", "含"}, {"つよ", "k", "強"},
+		{"か", "i", "書"}, {"ま", "t", "待"}, {"た", "b", "食"},
+		{"み", "m", "見"}, {"べんきょう", "s", "勉強"},
+		// every spelling's letter: chi/ti, fu/hu, ji/zi
+		{"も", "c", "持"}, {"も", "t", "持"}, {"しん", "j", "信"},
+		{"しん", "z", "信"},
+	};
+	for (const auto& [reading, okuri, word] : kForms) {
+		int rank = Rank(reading, okuri, word);
+		EXPECT_TRUE(rank >= 0 && rank < 4) << reading << okuri << " " << rank;
+	}
+}
+
+
+TEST_F(DefaultDictionary, AbbreviationsAreKeyedAsTyped)
+{
+	EXPECT_EQ(0, Rank("file", "", "ファイル"));
+	EXPECT_GE(Rank("computer", "", "コンピュータ"), 0);
+	EXPECT_GE(Rank("km", "", "キロメートル"), 0);
+	EXPECT_GE(Rank("WHO", "", "世界保健機関"), 0);
+	EXPECT_GE(Rank("who", "", "世界保健機関"), 0);
 }

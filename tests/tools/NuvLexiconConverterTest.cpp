@@ -8,6 +8,8 @@
 #include <string>
 #include <sys/stat.h>
 
+#include "NuvAbbreviations.h"
+#include "NuvEdictWords.h"
 #include "NuvLexiconConverter.h"
 #include "TestText.h"
 
@@ -17,8 +19,8 @@ namespace {
 constexpr auto Euc = &nuv_test::Utf8ToEuc;
 
 const char* const kLexiconDirectory = "/usr/share/mecab/dic/ipadic";
-const std::string kHead = ";; NUV-JISYO.L: made by nuv-mkdict from the"
-	" IPADIC lexicon; its licence is in NUV-JISYO.L.COPYING.\n";
+const char* const kEdictFile = "/usr/share/edict/edict";
+const char* const kToolsData = NUV_SETTINGS_SOURCE_DIR "/../tools/data/";
 
 
 std::string
@@ -39,6 +41,21 @@ FileBytes(const std::string& path)
 }
 
 
+// The candidates of `key` in the written dictionary, "/a/b/" in UTF-8, or
+// "" when the key has no line.
+std::string
+Line(const std::string& written, const char* key)
+{
+	std::string start = "\n" + Euc(key) + " /";
+	size_t found = written.find(start);
+	if (found == std::string::npos)
+		return "";
+	found += start.size() - 1;
+	return nuv_test::EucToUtf8(written.substr(found,
+		written.find('\n', found) - found));
+}
+
+
 // A lexicon row: surface, ids, cost, part of speech, conjugation form and
 // katakana reading; the other columns as the lexicon fills them.
 std::string
@@ -51,68 +68,156 @@ Row(const char* surface, int cost, const char* partOfSpeech,
 		+ reading);
 }
 
+
+// A usage-count table line.
+std::string
+Count(const char* reading, const char* surface, int count,
+	const char* kind = "form")
+{
+	return std::string(reading) + "\t" + surface + "\t"
+		+ std::to_string(count) + "\t" + kind + "\n";
+}
+
 }	// namespace
 
 
-TEST(NuvLexiconConverter, BaseFormsGiveOneKeyForEveryTypedSpelling)
+TEST(NuvLexiconConverter, EveryVerbClassAndAdjectiveGetsTheKeysOfItsForms)
 {
 	NuvLexiconConverter converter;
-	EXPECT_TRUE(converter.AddRow(Row("信じる", 10, "動詞", "基本形",
-		"シンジル")));
-	EXPECT_TRUE(converter.AddRow(Row("落ちる", 10, "動詞", "基本形",
-		"オチル")));
-	EXPECT_TRUE(converter.AddRow(Row("高い", 10, "形容詞", "基本形",
-		"タカイ")));
-	EXPECT_TRUE(converter.AddRow(Row("美しい", 10, "形容詞", "基本形",
-		"ウツクシイ")));
-	EXPECT_TRUE(converter.AddRow(Row("引き込む", 10, "動詞", "基本形",
-		"ヒキコム")));
-	// not a base form; all kana; a katakana stem; reading that does not
-	// end in the ending; not kana
-	EXPECT_FALSE(converter.AddRow(Row("信じ", 5, "動詞", "連用形",
-		"シンジ")));
+	std::ifstream in(NUV_TEST_DATA_DIR "/tools/conjugations.csv",
+		std::ios::binary);
+	std::istringstream rows(Euc(std::string(
+		std::istreambuf_iterator<char>(in), {})));
+	converter.AddFile(rows);
+	std::string written = Written(converter);
+
+	const char* const kKeys[][2] = {
+		// godan: base, negative, continuative, sound changes, conditional
+		{"かk", "/書/"}, {"かi", "/書/"},
+		{"いk", "/行/"}, {"いt", "/行/"}, {"ゆk", "/行/"},
+		{"よm", "/読/"}, {"よn", "/読/"},
+		{"まt", "/待/"}, {"まc", "/待/"},	// 待ち: chi and ti
+		{"おこなu", "/行/"}, {"おこなw", "/行/"}, {"おこなi", "/行/"},
+		{"おこなo", "/行/"}, {"おこなt", "/行/"}, {"おこなe", "/行/"},
+		{"はなs", "/話/"},
+		{"あそb", "/遊/"}, {"あそn", "/遊/"},
+		{"およg", "/泳/"}, {"およi", "/泳/"},
+		// ichidan: the ending's letter, ji and zi, chi and ti; a stem that
+		// ends in its kanji under each auxiliary's letter
+		{"しんj", "/信/"}, {"しんz", "/信/"}, {"おc", "/落/"}, {"おt", "/落/"},
+		{"みm", "/見/"}, {"みn", "/見/"}, {"みr", "/見/"}, {"みt", "/見/"},
+		{"みy", "/見/"}, {"できm", "/出来/"}, {"できn", "/出来/"},
+		// kahen and sahen, and a noun that takes する
+		{"こn", "/来/"}, {"きm", "/来/"}, {"くr", "/来/"}, {"こi", "/来/"},
+		{"あいs", "/愛/"}, {"べんきょうs", "/勉強/"},
+		// adjectives: い く か け and the stem's さ, and so on
+		{"つよi", "/強/"}, {"つよk", "/強/"}, {"つよs", "/強/"},
+		{"つよg", "/強/"}, {"うつくs", "/美/"},
+	};
+	for (const auto& [key, candidates] : kKeys)
+		EXPECT_EQ(candidates, Line(written, key)) << key;
+	// a stem that ends in its kanji is also a word of its own (見 of
+	// 見ます typed apart); other forms are not (書い is no okuri-nasi word)
+	EXPECT_EQ("/見/", Line(written, "み"));
+	EXPECT_EQ("/強/", Line(written, "つよ"));
+	EXPECT_EQ("", Line(written, "かい"));
+	// っ ends no form that a letter other than t continues
+	EXPECT_EQ("", Line(written, "いc"));
+}
+
+
+TEST(NuvLexiconConverter, RowsThatGiveNoKeyAreRefused)
+{
+	NuvLexiconConverter converter;
 	EXPECT_FALSE(converter.AddRow(Row("やる", 5, "動詞", "基本形", "ヤル")));
 	EXPECT_FALSE(converter.AddRow(Row("ダブる", 5, "動詞", "基本形",
 		"ダブル")));
 	EXPECT_FALSE(converter.AddRow(Row("書く", 5, "動詞", "基本形", "カコ")));
 	EXPECT_FALSE(converter.AddRow(Row("書く", 5, "動詞", "基本形", "kaku")));
-	EXPECT_FALSE(converter.AddRow("too,few,fields"));
-
-	EXPECT_EQ(kHead + ";; okuri-ari entries.\n"
-		+ Euc("うつくs /美/\n"
-			"おc /落/\n"
-			"おt /落/\n"
-			"しんj /信/\n"
-			"しんz /信/\n"
-			"たかi /高/\n"
-			"ひきこm /引き込/\n")
-		+ ";; okuri-nasi entries.\n", Written(converter));
-}
-
-
-TEST(NuvLexiconConverter, OkuriNasiListsEachWordOnceCheapestFirst)
-{
-	NuvLexiconConverter converter;
-	EXPECT_TRUE(converter.AddRow(Row("漢字", 50, "名詞", "*", "カンジ")));
-	EXPECT_TRUE(converter.AddRow(Row("感じ", 40, "名詞", "*", "カンジ")));
-	EXPECT_TRUE(converter.AddRow(Row("漢字", 30, "名詞", "*", "カンジ")));
-	EXPECT_TRUE(converter.AddRow(Row("幹事", 30, "名詞", "*", "カンジ")));
-	EXPECT_TRUE(converter.AddRow(Row("ヴァイオリン", 9, "名詞", "*",
-		"ヴァイオリン")));
-	EXPECT_TRUE(converter.AddRow(Row("ラーメン", 9, "名詞", "*",
-		"ラーメン")));
-	EXPECT_TRUE(converter.AddRow(Row("a/b漢", 9, "名詞", "*", "エー")));
 	EXPECT_FALSE(converter.AddRow(Row("かな", 1, "名詞", "*", "カナ")));
 	EXPECT_FALSE(converter.AddRow(Row("ＡＢＣ", 1, "名詞", "*", "エービーシー")
 		+ "X"));
 	EXPECT_FALSE(converter.AddRow(Row("百", 1, "名詞", "*", "、")));
+	EXPECT_FALSE(converter.AddRow("too,few,fields"));
+	EXPECT_TRUE(converter.AddRow(Row("ヴァイオリン", 9, "名詞", "*",
+		"ヴァイオリン")));
+	EXPECT_TRUE(converter.AddRow(Row("a/b漢", 9, "名詞", "*", "エー")));
+	EXPECT_EQ(2u, converter.CountKeys());
+	std::string written = Written(converter);
+	EXPECT_EQ(0u, written.find(";; NUV-JISYO.L: made by nuv-mkdict"));
+	EXPECT_NE(std::string::npos, written.find(";; okuri-ari entries.\n"
+		";; okuri-nasi entries.\n" + Euc("う゛ぁいおりん /ヴァイオリン/\n"
+			"えー /(concat \"a\\057b漢\")/\n")));
+}
 
-	EXPECT_EQ(kHead + ";; okuri-ari entries.\n;; okuri-nasi entries.\n"
-		+ Euc("う゛ぁいおりん /ヴァイオリン/\n"
-			"えー /(concat \"a\\057b漢\")/\n"
-			"かんじ /幹事/漢字/感じ/\n"
-			"らーめん /ラーメン/\n"), Written(converter));
-	EXPECT_EQ(4u, converter.CountKeys());
+
+TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
+{
+	NuvLexiconConverter converter;
+	converter.SetProductivityWeight(0);
+	// 幹事 is cheapest, but the text writes 漢字; 監事 and 完治 are unseen
+	// and keep their cost order after it
+	converter.AddRow(Row("幹事", 4000, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("漢字", 5000, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("完治", 4600, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("監事", 4500, "名詞", "*", "カンジ"));
+	// テキ is cheapest but katakana: after the kanji, counted or not; カナ
+	// the text writes more often than 仮名, so it stays first
+	converter.AddRow(Row("テキ", 1000, "名詞", "*", "テキ"));
+	converter.AddRow(Row("的", 6000, "名詞", "*", "テキ"));
+	converter.AddRow(Row("敵", 6100, "名詞", "*", "テキ"));
+	converter.AddRow(Row("カナ", 5000, "名詞", "*", "カナ"));
+	converter.AddRow(Row("仮名", 5000, "名詞", "*", "カナ"));
+	// the forms of a verb add up: 掛 is cheaper and its one form more
+	// frequent than any one of 書's, but 書 has more in all
+	converter.AddRow(Row("掛け", 3000, "動詞", "連用形", "カケ"));
+	converter.AddRow(Row("書か", 4000, "動詞", "未然形", "カカ"));
+	converter.AddRow(Row("書き", 4000, "動詞", "連用形", "カキ"));
+	converter.AddRow(Row("書く", 4000, "動詞", "基本形", "カク"));
+	// 値 is counted under ね only: as a common spelling it goes before 価
+	converter.AddRow(Row("価", 5000, "名詞", "*", "アタイ"));
+	converter.AddRow(Row("値", 5200, "名詞", "*", "アタイ"));
+	std::istringstream counts(Count("ね", "値", 1000)
+		+ Count("かんじ", "漢字", 80)
+		+ Count("かんじ", "幹事", 3, "base")	// kind base is not counted
+		+ Count("てき", "的", 50) + Count("てき", "テキ", 40)
+		+ Count("かな", "カナ", 9) + Count("かな", "仮名", 4)
+		+ Count("かけ", "掛け", 35) + Count("かか", "書か", 30)
+		+ Count("かき", "書き", 30) + Count("かく", "書く", 30)
+		+ "# comment\nbroken line\n");
+	EXPECT_EQ(10u, converter.ReadUsageCounts(counts));
+
+	std::string written = Written(converter);
+	EXPECT_EQ("/漢字/幹事/監事/完治/", Line(written, "かんじ"));
+	EXPECT_EQ("/的/敵/テキ/", Line(written, "てき"));
+	EXPECT_EQ("/カナ/仮名/", Line(written, "かな"));
+	EXPECT_EQ("/書/掛/", Line(written, "かk"));
+	EXPECT_EQ("/値/価/", Line(written, "あたい"));
+}
+
+
+TEST(NuvLexiconConverter, WordsTheCountsShowTwiceAndTheLexiconLacksAreAdded)
+{
+	NuvLexiconConverter converter;
+	converter.AddRow(Row("行わ", 5000, "動詞", "未然形", "オコナワ"));
+	converter.AddRow(Row("行お", 5000, "動詞", "未然ウ接続", "オコナオ"));
+	converter.AddRow(Row("値", 5000, "名詞", "*", "アタイ"));
+	std::istringstream counts(Count("かえりち", "返り値", 3)
+		+ Count("はりつけ", "貼り付け", 2)
+		+ Count("ふぁいるでぃすくりぷたー", "ファイルディスクリプター", 2)
+		+ Count("ぎょうすう", "行数", 1)			// once is no evidence
+		+ Count("いっ", "一", 9)					// one character
+		+ Count("おこなおう", "行おう", 5)			// おこなo /行/ has it
+		+ Count("あたい", "値", 9)					// the lexicon has it
+		+ Count("a", "値a", 9));					// not all kana and kanji
+	converter.ReadUsageCounts(counts);
+	EXPECT_EQ(3u, converter.AddCountedWords());
+	std::string written = Written(converter);
+	EXPECT_EQ("/返り値/", Line(written, "かえりち"));
+	EXPECT_EQ("/貼り付/", Line(written, "はりつk"));
+	EXPECT_EQ("/ファイルディスクリプター/",
+		Line(written, "ふぁいるでぃすくりぷたー"));
+	EXPECT_EQ("", Line(written, "おこなおう"));
 }
 
 
@@ -130,7 +235,7 @@ TEST(NuvLexiconConverter, ConnectionCostsRankNounPhrases)
 	ASSERT_TRUE(converter.ReadConnections(matrix, particles));
 	converter.AddRow(Row("甲", 10, "名詞", "*", "コウ", 1, 1));
 	converter.AddRow(Row("乙", 20, "名詞", "*", "コウ", 2, 2));
-	EXPECT_NE(std::string::npos, Written(converter).find(Euc("こう /乙/甲/")));
+	EXPECT_EQ("/乙/甲/", Line(Written(converter), "こう"));
 
 	std::istringstream broken("2 2\n0 5 1\n");
 	std::istringstream none;
@@ -152,11 +257,9 @@ TEST(NuvLexiconConverter, WordsOtherWordsAreBuiltOnRankBeforeRareOnes)
 		converter.AddRow(Euc(std::string(name) + ",1,1,9000,名詞,固有名詞,"
 			"組織,*,*,*," + name + ",カンジチョウ,カンジチョウ"));
 	}
-	EXPECT_NE(std::string::npos, Written(converter).find(
-		Euc("\nかんじ /漢字/幹事/\n")));
+	EXPECT_EQ("/漢字/幹事/", Line(Written(converter), "かんじ"));
 	converter.SetProductivityWeight(0);
-	EXPECT_NE(std::string::npos, Written(converter).find(
-		Euc("\nかんじ /幹事/漢字/\n")));
+	EXPECT_EQ("/幹事/漢字/", Line(Written(converter), "かんじ"));
 
 	// An inflected word counts once, by its base form: 乙 is in one word,
 	// 1500 - 416 > 1000 (three forms counted apart would take 832 off).
@@ -167,45 +270,116 @@ TEST(NuvLexiconConverter, WordsOtherWordsAreBuiltOnRankBeforeRareOnes)
 		inflected.AddRow(Euc(std::string(form) + ",1,1,9000,動詞,自立,*,*,"
 			"五段・マ行,未然形,乙む,コウム,コウム"));
 	}
-	EXPECT_NE(std::string::npos, Written(inflected).find(
-		Euc("\nこう /甲/乙/\n")));
+	EXPECT_EQ("/甲/乙/", Line(Written(inflected), "こう"));
 }
 
 
 TEST(NuvLexiconConverter, CandidatesTypedWithOkuriRankLaterWithoutIt)
 {
-	// 感じ is also かんj /感/ plus じ, so it costs 500 more in かんじ's
-	// line: 5241 + 500 > 5352. Without the verb it keeps its own cost.
+	// 感じ is typed かんj /感/ plus じ, so it costs 500 more in かんじ's
+	// line: 5241 + 500 > 5352. 感じ read かんずい gets no penalty: no
+	// okuri-ari line of that reading and stem.
 	NuvLexiconConverter converter;
 	converter.SetProductivityWeight(0);
 	converter.AddRow(Row("感じ", 5241, "名詞", "*", "カンジ"));
 	converter.AddRow(Row("漢字", 5352, "名詞", "*", "カンジ"));
-	EXPECT_NE(std::string::npos, Written(converter).find(
-		Euc("\nかんじ /感じ/漢字/\n")));
-	converter.AddRow(Row("感じる", 9000, "動詞", "基本形", "カンジル"));
-	EXPECT_NE(std::string::npos, Written(converter).find(
-		Euc("\nかんじ /漢字/感じ/\n")));
-
-	// Only an okuri-ari line of the same reading and stem counts: 感じ
-	// read かんずい gets no penalty from かんj /感/.
 	converter.AddRow(Row("感じ", 5241, "名詞", "*", "カンズイ"));
 	converter.AddRow(Row("漢字", 5352, "名詞", "*", "カンズイ"));
-	EXPECT_NE(std::string::npos, Written(converter).find(
-		Euc("\nかんずい /感じ/漢字/\n")));
+	std::string written = Written(converter);
+	EXPECT_EQ("/漢字/感じ/", Line(written, "かんじ"));
+	EXPECT_EQ("/感じ/漢字/", Line(written, "かんずい"));
+	EXPECT_EQ("/感/", Line(written, "かんj"));
+}
+
+
+TEST(NuvAbbreviations, EnglishSourcesAndAcronymsOfEdictBecomeAsciiKeys)
+{
+	NuvAbbreviations words;
+	const char* const kLines[] = {
+		"コンピュータ /(n) computer/(P)/",
+		"キー /(n) (on-mim) screech/squeak/",			// not the source
+		"キー /(n) key (lock, keyboard, piano)/(P)/",
+		"ドイツ /(n) Germany/(P)/",						// not the source
+		"アルバイト /(n,vs) (ger: Arbeit) part-time job/work/",
+		"サーバ /(n) (1) (comp) server/(n) (2) (cake) server/",
+		"世界保健機関 [せかいほけんきかん] /(n) World Health Organization/WHO/",
+		"シーピーユー /(n) CPU/",						// letter names
+		"パソコン /(n) personal computer/PC/",
+		"ＣＰＵ [シーピーユー] /(n) central processing unit/CPU/",
+		"broken line",
+	};
+	for (const char* line : kLines)
+		words.AddEdictLine(Euc(line));
+	std::istringstream table("# units\nkm\tキロメートル\tキロ\nbad\n");
+	EXPECT_EQ(2u, words.ReadTable(table));
+
+	std::string got;
+	for (const NuvAbbreviations::entry& word : words.Entries()) {
+		got += word.key + " " + nuv_test::EucToUtf8(word.candidate) + " "
+			+ nuv_test::EucToUtf8(word.reading) + " "
+			+ std::to_string(word.cost) + "\n";
+	}
+	EXPECT_EQ("computer コンピュータ こんぴゅーた 0\n"
+		"key キー きー 0\n"
+		"server サーバ さーば 1000\n"
+		"WHO 世界保健機関 せかいほけんきかん 1000\n"
+		"who 世界保健機関 せかいほけんきかん 1000\n"
+		"PC パソコン ぱそこん 1000\n"
+		"pc パソコン ぱそこん 1000\n"
+		"km キロメートル  0\n"
+		"km キロ  1\n", got);
+}
+
+
+TEST(NuvEdictWords, LoanwordsAndCommonWordsTheLexiconLacksAreAdded)
+{
+	NuvEdictWords edict;
+	const char* const kLines[] = {
+		"スレッド /(n) thread/(P)/",
+		"リビジョン /(n) revision/",
+		"アイ・シー /(n) IC/",						// a middle dot
+		"閾値 [いきち] /(n) threshold/(P)/",
+		"取り扱い [とりあつかい] /(n) handling/(P)/",
+		"漢字 [かんじ] /(n) Chinese characters/(P)/",
+		"幹事長 [かんじちょう] /(n) secretary-general/",	// not common
+		"１日 [ついたち] /(n) first day of the month/(P)/",	// a digit
+		"ＣＰＵ [シーピーユー] /(n) CPU/",
+	};
+	for (const char* line : kLines)
+		edict.AddLine(Euc(line));
+	ASSERT_EQ(5u, edict.Words().size());
+
+	NuvLexiconConverter converter;
+	converter.AddRow(Row("漢字", 5000, "名詞", "*", "カンジ"));
+	size_t added = 0;
+	for (const NuvEdictWords::word& word : edict.Words())
+		added += converter.AddWord(word.reading, word.surface, word.cost);
+	EXPECT_EQ(4u, added);	// the lexicon's 漢字 stays as it was
+	std::string written = Written(converter);
+	EXPECT_EQ("/スレッド/", Line(written, "すれっど"));
+	EXPECT_EQ("/リビジョン/", Line(written, "りびじょん"));
+	EXPECT_EQ("/閾値/", Line(written, "いきち"));
+	EXPECT_EQ("/取り扱い/", Line(written, "とりあつかい"));
+	EXPECT_EQ("/取り扱/", Line(written, "とりあつかi"));
+	EXPECT_EQ("/漢字/", Line(written, "かんじ"));
 }
 
 
 TEST(NuvLexiconConverter, RegeneratedDictionaryMatchesTheCommittedFile)
 {
 	struct stat info;
-	if (stat(kLexiconDirectory, &info) != 0)
-		GTEST_SKIP() << kLexiconDirectory << " is not installed (Debian's"
-			" mecab-ipadic): the committed NUV-JISYO.L is not checked";
+	for (const char* path : {kLexiconDirectory, kEdictFile}) {
+		if (stat(path, &info) != 0)
+			GTEST_SKIP() << path << " is not installed (Debian's mecab-ipadic"
+				" and edict): the committed NUV-JISYO.L is not checked";
+	}
 
 	NuvLexiconConverter converter;
 	std::string missing;
-	ASSERT_TRUE(converter.AddDirectory(kLexiconDirectory, missing))
-		<< missing;
+	ASSERT_TRUE(converter.AddSources(kLexiconDirectory,
+		{std::string(kToolsData) + "word-counts.tsv",
+			std::string(kToolsData) + "word-counts-unidic.tsv"}, kEdictFile,
+		std::string(kToolsData) + "abbreviations.tsv", missing)) << missing;
 	std::string path = testing::TempDir() + "NUV-JISYO.L.regenerated";
 	{
 		std::ofstream out(path, std::ios::binary | std::ios::trunc);

@@ -252,8 +252,14 @@ ReadingFirstTyping::_SplitToken(const Token& token, const Token* next) const
 	}
 	word.reading = Encode(hiragana);
 
-	if (token.inflected && lastKanji != std::u32string::npos) {
-		const std::u32string tail = surface.substr(lastKanji + 1);
+	// Okurigana are the kana after the last kanji of any word (全て SuBete,
+	// 呼び出し YobidaShi); only an inflected word takes them from the next
+	// word when it ends in its kanji (出来|ます), since 漢字|を is not typed
+	// KanjiWo.
+	const std::u32string tail = lastKanji == std::u32string::npos
+		? std::u32string() : surface.substr(lastKanji + 1);
+	if (lastKanji != std::u32string::npos
+		&& (token.inflected || !tail.empty())) {
 		bool tailIsKana = tail.size() < hiragana.size()
 			&& hiragana.compare(hiragana.size() - tail.size(), tail.size(),
 				tail) == 0;
@@ -261,7 +267,8 @@ ReadingFirstTyping::_SplitToken(const Token& token, const Token* next) const
 		// from the next word when this one ends there, and the kana after
 		// a っ, which only that kana completes.
 		std::u32string following = tail;
-		if (next != nullptr && (tail.empty() || tail.back() == kSmallTsu)) {
+		if (next != nullptr && token.inflected
+			&& (tail.empty() || tail.back() == kSmallTsu)) {
 			for (char32_t c : Decode(next->surface)) {
 				if (!IsHiragana(c))
 					break;

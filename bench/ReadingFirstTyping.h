@@ -3,15 +3,16 @@
 // each one is looked up under and the romaji keys that type it.
 //
 // A word needs conversion when it holds a kanji or a katakana. It is typed
-// as its reading in romaji with an upper-case first letter. An inflected
-// word (a verb, an adjective) is split after its last kanji: the reading of
-// what comes before is the key's reading, and the first kana after it (the
-// okurigana, continued into the next word when the inflected word itself
-// ends in its kanji or in っ, as in 出来|ます and 使っ|て) is typed with an
-// upper-case first letter, whose lower-case form is the okuri letter of the
-// key: 食べる TaBe (たb), 使って TukaTte (つかt), 読んだ YoNn (よn), 出来ます
-// DekiMa (できm). Everything else is typed as plain hiragana and needs no
-// conversion.
+// as its reading in romaji with an upper-case first letter. A word with
+// kana after its last kanji, and every inflected word (a verb, an
+// adjective), is split after that kanji: the reading of what comes before
+// is the key's reading, and the first kana after it (the okurigana,
+// continued into the next word when an inflected word itself ends in its
+// kanji or in っ, as in 出来|ます and 使っ|て) is typed with an upper-case
+// first letter, whose lower-case form is the okuri letter of the key:
+// 食べる TaBe (たb), 使って TukaTte (つかt), 読んだ YoNn (よn), 出来ます
+// DekiMa (できm), 全て SuBe (すb). Everything else is typed as plain
+// hiragana and needs no conversion.
 //
 // Romaji come from the kana table: for each kana the shortest spelling,
 // and between two equally short ones the Kunrei one (si, ti, tu, hu, zi),

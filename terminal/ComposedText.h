@@ -12,7 +12,7 @@ public:
 	// ▽, ▼ or ★ that opens it; inside a registration (★), the cursor | and
 	// the ▽ or ▼ of the composition nested in it; and the okuri point * of
 	// a kana reading (a * that follows kana after a ▽). "▽かんじ" gives
-	// かんじ, "▼漢字" 漢字, "★日本|" 日本, "▽おお*k" おおk, "★に▼ホン|" にホン.
+	// かんじ, "▼漢字" 漢字, "★日本|" 日本, "▽おお*k" おおk, "★に▼本|" に本.
 	// Text without a marker comes back as it is.
 	static	std::string			WithoutMarkers(const std::string& composed);
 };

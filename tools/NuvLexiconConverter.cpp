@@ -528,15 +528,21 @@ NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
 		long kanjiCount = 0;
 		for (const auto& [candidate, info] : candidates) {
 			long score = info.cost;
+			bool typedWithOkuri = false;
 			if (credits != nullptr) {
 				auto credit = credits->find(candidate);
 				if (credit != credits->end())
 					score -= credit->second;
-				if (_IsTypedWithOkuri(key, candidate))
+				typedWithOkuri = _IsTypedWithOkuri(key, candidate);
+				if (typedWithOkuri)
 					score += kOkuriPenalty;
 			}
 			long elsewhere = 0;
 			long count = _CountOf(info, &elsewhere);
+			// The text's 感じ are typed かんj: their count ranks that key, and
+			// here it would put them before 漢字 under かんじ.
+			if (typedWithOkuri)
+				count = elsewhere = 0;
 			bool katakana = NuvLexiconText::IsAll(candidate,
 				NuvLexiconText::IsKatakana);
 			if (!katakana)

@@ -408,7 +408,7 @@ TEST(Nuvim, ComposedTextGoesIntoTheDocumentWithoutItsMarkers)
 		{"Kanji", "かんじ"},				// ▽かんじ
 		{"OoKi", "大き"},					// ▼大き
 		{"Zuzuzu niHon", "にほn"},			// ★に▽ほn|
-		{"Zuzuzu niHon ", "にホン"},		// ★に▼ホン|
+		{"Zuzuzu niHon ", "に本"},		// ★に▼本|
 		{"Zuzuzu ab<left>", "あ"},			// ★|あ
 		{"/a*b|c", "a*b|c"},				// ▽a*b|c, an abbreviation
 	};

@@ -182,7 +182,7 @@ gtk|panel)
 	if [ "$mode" = gtk ]; then
 		xdotool type --delay 40 "Nihongo wo"
 		xdotool type --delay 40 "KaKi"
-		xdotool key --delay 40 space space
+		xdotool key --delay 40 space x
 		xdotool type --delay 40 "masu."
 		xdotool key Return
 		xdotool type --delay 40 "Kanji"

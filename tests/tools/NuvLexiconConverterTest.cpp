@@ -161,6 +161,10 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 	converter.AddRow(Row("漢字", 5000, "名詞", "*", "カンジ"));
 	converter.AddRow(Row("完治", 4600, "名詞", "*", "カンジ"));
 	converter.AddRow(Row("監事", 4500, "名詞", "*", "カンジ"));
+	// 感じ is written more often than 漢字, but typed かんj: its count
+	// ranks that key; under かんじ only its cost and the okuri penalty count
+	converter.AddRow(Row("感じ", 3900, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("感じる", 3900, "動詞", "基本形", "カンジル"));
 	// テキ is cheapest but katakana: after the kanji, counted or not; カナ
 	// the text writes more often than 仮名, so it stays first
 	converter.AddRow(Row("テキ", 1000, "名詞", "*", "テキ"));
@@ -180,15 +184,17 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 	std::istringstream counts(Count("ね", "値", 1000)
 		+ Count("かんじ", "漢字", 80)
 		+ Count("かんじ", "幹事", 3, "base")	// kind base is not counted
+		+ Count("かんじ", "感じ", 200)
 		+ Count("てき", "的", 50) + Count("てき", "テキ", 40)
 		+ Count("かな", "カナ", 9) + Count("かな", "仮名", 4)
 		+ Count("かけ", "掛け", 35) + Count("かか", "書か", 30)
 		+ Count("かき", "書き", 30) + Count("かく", "書く", 30)
 		+ "# comment\nbroken line\n");
-	EXPECT_EQ(10u, converter.ReadUsageCounts(counts));
+	EXPECT_EQ(11u, converter.ReadUsageCounts(counts));
 
 	std::string written = Written(converter);
-	EXPECT_EQ("/漢字/幹事/監事/完治/", Line(written, "かんじ"));
+	EXPECT_EQ("/漢字/幹事/感じ/監事/完治/", Line(written, "かんじ"));
+	EXPECT_EQ("/感/", Line(written, "かんj"));
 	EXPECT_EQ("/的/敵/テキ/", Line(written, "てき"));
 	EXPECT_EQ("/カナ/仮名/", Line(written, "かな"));
 	EXPECT_EQ("/書/掛/", Line(written, "かk"));

@@ -45,7 +45,8 @@
 //	  箸 13; 漢字 4, 幹事 0). A candidate that ends in okurigana which the
 //	  okuri-ari lines give for the same reading (感じ: かんj /感/) is
 //	  usually typed with its okuri, so in the okuri-nasi line it costs
-//	  kOkuriPenalty more. The score is the cost, minus the productivity
+//	  kOkuriPenalty more, and its counts rank the okuri-ari key only (else
+//	  the text's many 感じ would put it before 漢字 under かんじ). The score is the cost, minus the productivity
 //	  weight times log(1 + that number) rounded, plus that penalty.
 //	- Words the lexicon lacks come from the counts, where an analyser
 //	  with another lexicon found them (AddCountedWords), and from EDICT:

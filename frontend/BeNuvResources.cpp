@@ -1,9 +1,13 @@
 #include "BeNuvResources.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <exception>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 #include <fcntl.h>
@@ -14,6 +18,8 @@
 #include <Font.h>
 
 #include "BeNuvNoticeWindow.h"
+#include "BeNuvUtils.h"
+#include "NuvUtils.h"
 
 
 namespace {
@@ -27,6 +33,9 @@ const char* const kDictionaryFile = "NUV-JISYO.L";
 const char* const kUserDictionaryFile = ".nuv-jisyo";
 const char* const kLoaderName = "nuv resource initiarizing.";
 const char* const kNoticeText = "nuv wake up!";
+const char* const kNoticeCloserName = "nuv notice closer";
+const char* const kConvertedWarning = "converted from UTF-8: ";
+const char* const kUnknownEncodingWarning = "neither EUC-JP nor UTF-8: ";
 const mode_t kNewFileMode = 0664;
 
 
@@ -62,12 +71,17 @@ WriteAll(int fd, const std::string& bytes)
 }	// namespace
 
 
+const bigtime_t BeNuvResources::kWarningDuration = 5000000;
+
+
 BeNuvResources::BeNuvResources()
 	:
 	fLoading(true),
 	fDirectory(SettingsDirectory()),
 	fKeepUserFile(false),
-	fLoader(-1)
+	fLoader(-1),
+	fNoticesStopped(false),
+	fNoticeCloser(-1)
 {
 	// fLoading is already true: an accessor called from here on waits,
 	// even before the loader has been scheduled.
@@ -90,6 +104,7 @@ BeNuvResources::~BeNuvResources()
 		wait_for_thread(fLoader, &result);
 	}
 	_WriteUserDictionary();
+	_StopNotices();
 }
 
 
@@ -108,14 +123,26 @@ BeNuvResources::Init()
 		be_bold_font);
 	notice->Show();
 
+	// The control-key table goes into every automaton: it is read, and
+	// its encoding checked and named, once.
 	_Read(kKanaTable, fKanaAutomaton);
-	_Read(kControlTable, fKanaAutomaton);
+	std::string control;
+	const bool haveControl = _ReadSettingsFile(kControlTable, control);
+	if (haveControl)
+		fKanaAutomaton.Read(control.data(), control.size());
 	_Read(kZeneiTable, fZeneiAutomaton);
-	_Read(kControlTable, fZeneiAutomaton);
-	_Read(kControlTable, fControlAutomaton);
+	if (haveControl) {
+		fZeneiAutomaton.Read(control.data(), control.size());
+		fControlAutomaton.Read(control.data(), control.size());
+	}
+	control = std::string();
 	{
-		std::ifstream in(fDirectory + kDictionaryFile, std::ios::binary);
-		fDictionary.Read(in);
+		std::string bytes;
+		if (_ReadSettingsFile(kDictionaryFile, bytes)) {
+			std::istringstream in(bytes);
+			bytes = std::string();
+			fDictionary.Read(in);
+		}
 	}
 	_ReadUserDictionary();
 
@@ -168,12 +195,119 @@ BeNuvResources::UserDictionary()
 }
 
 
+bool
+BeNuvResources::_ReadSettingsFile(const char* name, std::string& bytes)
+{
+	bytes.clear();
+	std::ifstream in(fDirectory + name, std::ios::binary);
+	if (!in.is_open())
+		return false;
+	// A directory opens and then fails its first read, which the stream
+	// reports by throwing: it reads as empty.
+	try {
+		bytes.assign(std::istreambuf_iterator<char>(in),
+			std::istreambuf_iterator<char>());
+	} catch (const std::exception&) {
+		bytes.clear();
+	}
+
+	if (NuvUtils::IsValidEuc(bytes))
+		return true;
+	if (NuvUtils::IsValidUtf8(bytes)) {
+		bytes = BeNuvUtils::ConvertUtf8ToEuc(bytes);
+		_ShowWarning(std::string(kConvertedWarning) + name);
+	} else
+		_ShowWarning(std::string(kUnknownEncodingWarning) + name);
+	return true;
+}
+
+
 void
 BeNuvResources::_Read(const char* name, NuvAutomaton& automaton)
 {
-	// A missing file gives a failed stream, which the reader ignores.
-	std::ifstream in(fDirectory + name, std::ios::binary);
-	automaton.Read(in);
+	// A missing file adds nothing.
+	std::string bytes;
+	if (_ReadSettingsFile(name, bytes))
+		automaton.Read(bytes.data(), bytes.size());
+}
+
+
+void
+BeNuvResources::_ShowWarning(const std::string& text)
+{
+	std::lock_guard<std::mutex> lock(fNoticeLock);
+	if (fNoticesStopped)
+		return;
+	if (fNoticeCloser < 0) {
+		fNoticeCloser = spawn_thread(&BeNuvResources::_CloseNoticesEntry,
+			kNoticeCloserName, B_NORMAL_PRIORITY, this);
+		if (fNoticeCloser >= 0 && resume_thread(fNoticeCloser) != B_OK)
+			fNoticeCloser = -1;
+		// Without a closer a warning would never go away: show none.
+		if (fNoticeCloser < 0)
+			return;
+	}
+	BeNuvNoticeWindow* window = new BeNuvNoticeWindow(
+		BeNuvUtils::ConvertEucToUtf8(text).c_str(), be_bold_font);
+	window->Show();
+	fNotices.push_back(notice{window, system_time() + kWarningDuration});
+	fNoticeChanged.notify_all();
+}
+
+
+int32
+BeNuvResources::_CloseNoticesEntry(void* data)
+{
+	static_cast<BeNuvResources*>(data)->_CloseNotices();
+	return 0;
+}
+
+
+void
+BeNuvResources::_CloseNotices()
+{
+	std::unique_lock<std::mutex> lock(fNoticeLock);
+	while (true) {
+		const bigtime_t now = system_time();
+		bigtime_t next = 0;
+		for (size_t i = 0; i < fNotices.size(); ) {
+			if (fNoticesStopped || fNotices[i].closeAt <= now) {
+				BeNuvNoticeWindow* window = fNotices[i].window;
+				if (window->Lock())
+					window->Quit();
+				fNotices.erase(fNotices.begin() + i);
+				continue;
+			}
+			if (next == 0 || fNotices[i].closeAt < next)
+				next = fNotices[i].closeAt;
+			i++;
+		}
+		if (fNoticesStopped)
+			return;
+		if (next == 0)
+			fNoticeChanged.wait(lock);
+		else {
+			fNoticeChanged.wait_for(lock,
+				std::chrono::microseconds(next - now));
+		}
+	}
+}
+
+
+void
+BeNuvResources::_StopNotices()
+{
+	thread_id closer;
+	{
+		std::lock_guard<std::mutex> lock(fNoticeLock);
+		fNoticesStopped = true;
+		closer = fNoticeCloser;
+		fNoticeChanged.notify_all();
+	}
+	if (closer >= 0) {
+		status_t result;
+		wait_for_thread(closer, &result);
+	}
 }
 
 

@@ -18,6 +18,19 @@
 // the objects are used without locking: the looper's lock serialises their
 // users.
 //
+// Encodings. Tables and NUV-JISYO.L are EUC-JP. A file that is not valid
+// EUC-JP but is valid UTF-8 (saved by an editor in the wrong encoding) is
+// converted to EUC-JP as it is read; a file that is neither is read as it
+// stands. Either way _ShowWarning() names it once. The files themselves
+// are never rewritten.
+//
+// Warnings are notice windows that close by themselves after
+// kWarningDuration, or at once when the resources are destroyed, so they
+// never delay unloading: a closer thread, "nuv notice closer", started with
+// the first warning, waits for the earliest deadline or for the
+// destructor's signal. The notice lock guards only the list of open
+// warnings; nothing else is taken while it is held.
+//
 // Write-back never loses the user's words: the dictionary is written to a
 // temporary file in the settings directory, flushed to the disk, and only a
 // complete copy is renamed over ".nuv-jisyo". If ".nuv-jisyo" existed but
@@ -29,6 +42,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <string>
+#include <vector>
 
 #include <OS.h>
 #include <SupportDefs.h>
@@ -38,8 +52,13 @@
 #include "NuvStaticDictionary.h"
 #include "NuvTypes.h"
 
+class BeNuvNoticeWindow;
+
 class BeNuvResources {
 public:
+	// How long a warning stays on the screen.
+	static	const bigtime_t		kWarningDuration;
+
 	// Starts the load on the loader thread and returns at once; the
 	// accessors wait for it. If no thread can be started, the load runs
 	// here, before the constructor returns.
@@ -71,8 +90,22 @@ public:
 			const std::string&	Directory() const { return fDirectory; }
 
 private:
+	// Reads the settings file `name` into `bytes`, in EUC-JP (see
+	// Encodings above). False, with `bytes` empty, when it cannot be
+	// opened.
+			bool				_ReadSettingsFile(const char* name,
+									std::string& bytes);
 			void				_Read(const char* name,
 									NuvAutomaton& automaton);
+	// Shows `text` (EUC-JP or ASCII) in a notice window for
+	// kWarningDuration, unless the resources are being destroyed. Any
+	// thread.
+			void				_ShowWarning(const std::string& text);
+	// The closer thread's entry and loop.
+	static	int32				_CloseNoticesEntry(void* data);
+			void				_CloseNotices();
+	// Closes every open warning now and ends the closer thread.
+			void				_StopNotices();
 			void				_ReadUserDictionary();
 			bool				_WriteUserDictionary();
 
@@ -88,6 +121,17 @@ private:
 			// ".nuv-jisyo" existed but could not be read: keep it.
 			bool				fKeepUserFile;
 			thread_id			fLoader;
+
+			// An open warning and when it is to close.
+			struct notice {
+				BeNuvNoticeWindow*	window;
+				bigtime_t			closeAt;
+			};
+			std::mutex			fNoticeLock;
+			std::condition_variable fNoticeChanged;
+			std::vector<notice>	fNotices;
+			bool				fNoticesStopped;
+			thread_id			fNoticeCloser;
 };
 
 #endif	// BE_NUV_RESOURCES_H

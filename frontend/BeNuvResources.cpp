@@ -5,9 +5,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
-#include <exception>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include <fcntl.h>
@@ -202,14 +200,10 @@ BeNuvResources::_ReadSettingsFile(const char* name, std::string& bytes)
 	std::ifstream in(fDirectory + name, std::ios::binary);
 	if (!in.is_open())
 		return false;
-	// A directory opens and then fails its first read, which the stream
-	// reports by throwing: it reads as empty.
-	try {
-		bytes.assign(std::istreambuf_iterator<char>(in),
-			std::istreambuf_iterator<char>());
-	} catch (const std::exception&) {
-		bytes.clear();
-	}
+	// A directory opens and then fails its first read: it reads as empty.
+	char chunk[65536];
+	while (in.read(chunk, sizeof(chunk)) || in.gcount() > 0)
+		bytes.append(chunk, static_cast<size_t>(in.gcount()));
 
 	if (NuvUtils::IsValidEuc(bytes))
 		return true;

@@ -1,0 +1,160 @@
+// Long sessions through the real `nuvim` in batch mode (--script), each run
+// a fresh child over a fresh copy of the default settings:
+//
+//  - memory: the peak resident size of 5,000 and of 100,000 realistic keys
+//    (kana, conversions confirmed by Enter or by typing on, a palette page
+//    now and then, line breaks); flat means the second within 8 MB of the
+//    first;
+//  - line length: 6,000 and 60,000 kana keys on one line, less the time of
+//    an empty script (start-up and unloading); flat cost per key means a
+//    ratio near 10.
+//
+//	nuv_bench_session [NUVIM [SETTINGS]]
+//
+// NUVIM defaults to the nuvim built beside this program, SETTINGS to the
+// project's settings/. Figures go to standard output.
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "ChildProcess.h"
+
+
+namespace {
+
+const int kRepetitions = 3;
+
+
+// Appends steps of a plausible day's typing to `script` until it holds
+// `keys` keys. Deterministic.
+std::string
+RealisticScript(size_t keys)
+{
+	// Each piece is kana typed straight, a conversion (an upper-case
+	// reading, space, then Enter or the next word confirming it), or a
+	// candidate taken from the palette.
+	static const char* const kPieces[] = {
+		"watashiha", "Kanji <enter>", "kyouha", "Kaigi ", "gaarimasu",
+		"Nihongo ", "no", "Henkan <enter>", "wo", "tamesimasu",
+		"Kou     a", "Toukyou ", "ni", "ikimasita", "Kikai ", "ga",
+		"Siken <enter>", "desu", "tenki", "hayoi",
+	};
+	const size_t pieceCount = sizeof(kPieces) / sizeof(kPieces[0]);
+
+	std::string script;
+	size_t count = 0;
+	size_t onLine = 0;
+	uint32_t random = 12345;
+	while (count < keys) {
+		random = random * 1103515245 + 12345;
+		const std::string piece = kPieces[(random >> 16) % pieceCount];
+		for (size_t i = 0; i < piece.size() && count < keys; ) {
+			// "<enter>" is one key
+			const size_t length = piece[i] == '<'
+				? piece.find('>', i) + 1 - i : 1;
+			script.append(piece, i, length);
+			i += length;
+			count++;
+			onLine++;
+		}
+		if (onLine > 60 && count < keys) {
+			script += "<enter>";
+			count++;
+			onLine = 0;
+		}
+	}
+	return script;
+}
+
+
+std::string
+KanaLine(size_t keys)
+{
+	std::string script;
+	static const char* const kSyllables[] = {"ka", "ki", "ku", "ke", "ko"};
+	for (size_t i = 0; script.size() < keys; i++)
+		script += kSyllables[i % 5];
+	script.resize(keys);
+	return script;
+}
+
+
+ChildCost
+RunScript(const std::string& nuvim, const std::string& settings,
+	const std::string& script)
+{
+	const std::string directory = ChildProcess::CopySettings(settings);
+	const std::string scriptFile = directory + "/keys.script";
+	ChildProcess::WriteFile(scriptFile, script);
+	ChildCost cost = ChildProcess::Run({nuvim, "--settings", directory,
+		"--script", scriptFile});
+	ChildProcess::Remove(directory);
+	if (cost.status != 0)
+		std::fprintf(stderr, "nuvim exited with %d: %s\n", cost.status,
+			cost.err.c_str());
+	return cost;
+}
+
+
+// Median wall time and peak memory of kRepetitions runs.
+void
+Measure(const std::string& nuvim, const std::string& settings,
+	const std::string& script, double& seconds, double& megabytes)
+{
+	std::vector<double> times;
+	std::vector<double> peaks;
+	for (int i = 0; i < kRepetitions; i++) {
+		const ChildCost cost = RunScript(nuvim, settings, script);
+		times.push_back(cost.seconds);
+		peaks.push_back(cost.peakKilobytes / 1024.0);
+	}
+	seconds = ChildProcess::Median(times);
+	megabytes = ChildProcess::Median(peaks);
+}
+
+}	// namespace
+
+
+int
+main(int argc, char** argv)
+{
+	const std::string nuvim = argc > 1 ? argv[1] : NUV_NUVIM_PROGRAM;
+	const std::string settings = argc > 2 ? argv[2]
+		: NUV_SETTINGS_SOURCE_DIR;
+
+	double emptySeconds;
+	double emptyMegabytes;
+	Measure(nuvim, settings, "", emptySeconds, emptyMegabytes);
+	std::printf("empty script: %.3f s, peak %.1f MB\n", emptySeconds,
+		emptyMegabytes);
+
+	double shortSeconds;
+	double shortMegabytes;
+	double longSeconds;
+	double longMegabytes;
+	Measure(nuvim, settings, RealisticScript(5000), shortSeconds,
+		shortMegabytes);
+	Measure(nuvim, settings, RealisticScript(100000), longSeconds,
+		longMegabytes);
+	std::printf("realistic 5,000 keys: %.2f s, peak %.1f MB\n", shortSeconds,
+		shortMegabytes);
+	std::printf("realistic 100,000 keys: %.2f s, peak %.1f MB\n", longSeconds,
+		longMegabytes);
+	std::printf("peak growth: %.1f MB (goal: at most 8)\n",
+		longMegabytes - shortMegabytes);
+
+	double lineShort;
+	double lineLong;
+	double unused;
+	Measure(nuvim, settings, KanaLine(6000), lineShort, unused);
+	Measure(nuvim, settings, KanaLine(60000), lineLong, unused);
+	const double netShort = lineShort - emptySeconds;
+	const double netLong = lineLong - emptySeconds;
+	std::printf("one line, 6,000 kana keys: %.3f s (%.3f s net)\n",
+		lineShort, netShort);
+	std::printf("one line, 60,000 kana keys: %.3f s (%.3f s net)\n",
+		lineLong, netLong);
+	std::printf("ratio: %.1f net, %.1f gross (goal: at most 12; 10 is"
+		" linear)\n", netLong / netShort, lineLong / lineShort);
+	return 0;
+}

@@ -233,7 +233,7 @@ NuvAutomaton::Init()
 	fNodes.clear();
 	fNodes.shrink_to_fit();
 	fNodes.push_back(node{kRoot, 0, 0, 0, '\0', false});
-	fSlots.assign(kInitialSlots, kNoNode);
+	fSlots.assign(kInitialSlots, slot{kNoNode, kNoNode});
 	fSlots.shrink_to_fit();
 	fText.clear();
 	fText.shrink_to_fit();
@@ -270,7 +270,7 @@ size_t
 NuvAutomaton::MemoryUsed() const
 {
 	return fNodes.capacity() * sizeof(node)
-		+ fSlots.capacity() * sizeof(uint32_t) + fText.capacity();
+		+ fSlots.capacity() * sizeof(slot) + fText.capacity();
 }
 
 
@@ -323,11 +323,16 @@ NuvAutomaton::_Enter(const std::string& key, const std::string& value)
 size_t
 NuvAutomaton::_Slot(uint32_t parent, char byte) const
 {
-	const uint64_t key = (uint64_t(parent) << 8) | static_cast<uint8_t>(byte);
-	// Fibonacci hashing: the high bits of the product, spread over all the
-	// key's bits, make the index.
-	return static_cast<size_t>((key * 0x9E3779B97F4A7C15ULL) >> 32)
-		& (fSlots.size() - 1);
+	// Sibling nodes have neighbouring numbers and bytes: mix every bit
+	// into the low ones that index the table (the finaliser of MurmurHash3),
+	// or the probes run along long clusters.
+	uint64_t key = (uint64_t(parent) << 8) | static_cast<uint8_t>(byte);
+	key ^= key >> 33;
+	key *= 0xFF51AFD7ED558CCDULL;
+	key ^= key >> 33;
+	key *= 0xC4CEB9FE1A85EC53ULL;
+	key ^= key >> 33;
+	return static_cast<size_t>(key) & (fSlots.size() - 1);
 }
 
 
@@ -335,13 +340,12 @@ uint32_t
 NuvAutomaton::_Child(uint32_t parent, char byte) const
 {
 	const size_t mask = fSlots.size() - 1;
-	for (size_t slot = _Slot(parent, byte); ; slot = (slot + 1) & mask) {
-		const uint32_t candidate = fSlots[slot];
-		if (candidate == kNoNode)
+	for (size_t i = _Slot(parent, byte); ; i = (i + 1) & mask) {
+		const slot& at = fSlots[i];
+		if (at.child == kNoNode)
 			return kNoNode;
-		const node& n = fNodes[candidate];
-		if (n.parent == parent && n.byte == byte)
-			return candidate;
+		if (at.parent == parent && fNodes[at.child].byte == byte)
+			return at.child;
 	}
 }
 
@@ -356,10 +360,10 @@ NuvAutomaton::_AddChild(uint32_t parent, char byte)
 	fNodes[parent].hasChildren = true;
 
 	const size_t mask = fSlots.size() - 1;
-	size_t slot = _Slot(parent, byte);
-	while (fSlots[slot] != kNoNode)
-		slot = (slot + 1) & mask;
-	fSlots[slot] = child;
+	size_t i = _Slot(parent, byte);
+	while (fSlots[i].child != kNoNode)
+		i = (i + 1) & mask;
+	fSlots[i] = slot{parent, child};
 	return child;
 }
 
@@ -367,13 +371,14 @@ NuvAutomaton::_AddChild(uint32_t parent, char byte)
 void
 NuvAutomaton::_Grow()
 {
-	fSlots.assign(fSlots.size() * 2, kNoNode);
+	fSlots.assign(fSlots.size() * 2, slot{kNoNode, kNoNode});
 	const size_t mask = fSlots.size() - 1;
-	for (uint32_t i = 1; i < fNodes.size(); i++) {
-		size_t slot = _Slot(fNodes[i].parent, fNodes[i].byte);
-		while (fSlots[slot] != kNoNode)
-			slot = (slot + 1) & mask;
-		fSlots[slot] = i;
+	for (uint32_t child = 1; child < fNodes.size(); child++) {
+		const uint32_t parent = fNodes[child].parent;
+		size_t i = _Slot(parent, fNodes[child].byte);
+		while (fSlots[i].child != kNoNode)
+			i = (i + 1) & mask;
+		fSlots[i] = slot{parent, child};
 	}
 }
 

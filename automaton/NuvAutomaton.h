@@ -22,7 +22,7 @@
 //
 // Storage. The trie is one array of small nodes (parent, key byte, where
 // its text lies) and one open-addressed hash table from (parent, byte) to
-// child, with every output and rest in one text pool: some 40 bytes per
+// child, with every output and rest in one text pool: some 50 bytes per
 // node whatever the table's size, and a constant number of steps per byte
 // typed or read. A node's path is its chain of parents, at most
 // kMaxKeyLength bytes long.
@@ -128,9 +128,15 @@ private:
 			void				_Trim();
 
 			std::vector<node>	fNodes;
-			// Node numbers by hash of (parent, byte); kNoNode marks a free
-			// slot. The size is a power of two, at most half full.
-			std::vector<uint32_t> fSlots;
+			// Children by hash of (parent, byte), with the parent's number
+			// beside the child's so that most probes need not visit the
+			// node itself; kNoNode marks a free slot. The size is a power
+			// of two, at most half full.
+			struct slot {
+				uint32_t			parent;
+				uint32_t			child;
+			};
+			std::vector<slot>	fSlots;
 			std::string			fText;
 			uint32_t			fCurrent;
 };

@@ -328,10 +328,23 @@ NuvStaticDictionary::FindCandidates(const nuv_candidate& query,
 	// A malformed line gives an empty entry: it adds nothing at all, not
 	// even the words before its fault, so each line is checked whole first.
 	std::vector<const char*> wellFormed;
+	size_t words = preferred.stems.size();
+	size_t bytes = 0;
 	for (const char* entry : entries) {
-		if (WalkEntry(entry, [](std::string_view, bool) {}))
+		size_t lineWords = 0;
+		size_t lineBytes = 0;
+		if (WalkEntry(entry, [&](std::string_view word, bool) {
+				lineWords++;
+				lineBytes += word.size();
+			})) {
 			wellFormed.push_back(entry);
+			words += lineWords;
+			bytes += lineBytes;
+		}
 	}
+	// One allocation for a huge list rather than a rehash at every
+	// doubling; repeated words only leave room unused.
+	out.Reserve(words, bytes);
 
 	const std::string& okurigana = query.okurigana;
 	const auto block = preferred.okuri_blocks.find(okurigana);

@@ -43,18 +43,33 @@ NuvCandidateList::Add(std::string_view word)
 	if (fEnds.size() >= kMaxWords)
 		return false;
 	if ((fEnds.size() + 1) * 2 > fSlots.size())
-		_Grow();
+		_Rehash(fSlots.empty() ? kInitialSlots : fSlots.size() * 2);
 
+	const size_t hash = _Hash(word);
+	const uint32_t tag = static_cast<uint32_t>(hash >> 32);
 	const size_t mask = fSlots.size() - 1;
-	size_t slot = _Hash(word) & mask;
-	for (; fSlots[slot] != 0; slot = (slot + 1) & mask) {
-		if (WordAt(fSlots[slot] - 1) == word)
+	size_t i = hash & mask;
+	for (; fSlots[i].word != 0; i = (i + 1) & mask) {
+		if (fSlots[i].tag == tag && WordAt(fSlots[i].word - 1) == word)
 			return false;
 	}
 	fWords.append(word.data(), word.size());
 	fEnds.push_back(fWords.size());
-	fSlots[slot] = static_cast<uint32_t>(fEnds.size());
+	fSlots[i] = slot{static_cast<uint32_t>(fEnds.size()), tag};
 	return true;
+}
+
+
+void
+NuvCandidateList::Reserve(size_t words, size_t bytes)
+{
+	fWords.reserve(fWords.size() + bytes);
+	fEnds.reserve(fEnds.size() + words);
+	size_t size = fSlots.empty() ? kInitialSlots : fSlots.size();
+	while (size < (fEnds.size() + words) * 2)
+		size *= 2;
+	if (size > fSlots.size())
+		_Rehash(size);
 }
 
 
@@ -89,19 +104,24 @@ NuvCandidateList::Items() const
 size_t
 NuvCandidateList::_Hash(std::string_view word) const
 {
-	return std::hash<std::string_view>()(word);
+	// 64 bits: the low ones index, the high ones tag
+	return static_cast<uint64_t>(std::hash<std::string_view>()(word));
 }
 
 
 void
-NuvCandidateList::_Grow()
+NuvCandidateList::_Rehash(size_t size)
 {
-	fSlots.assign(fSlots.empty() ? kInitialSlots : fSlots.size() * 2, 0);
-	const size_t mask = fSlots.size() - 1;
-	for (size_t i = 0; i < fEnds.size(); i++) {
-		size_t slot = _Hash(WordAt(i)) & mask;
-		while (fSlots[slot] != 0)
-			slot = (slot + 1) & mask;
-		fSlots[slot] = static_cast<uint32_t>(i + 1);
+	std::vector<slot> old(size, slot{0, 0});
+	old.swap(fSlots);
+	const size_t mask = size - 1;
+	for (const slot& entry : old) {
+		if (entry.word == 0)
+			continue;
+		// the tag holds the hash's high bits only: hash the word again
+		size_t i = _Hash(WordAt(entry.word - 1)) & mask;
+		while (fSlots[i].word != 0)
+			i = (i + 1) & mask;
+		fSlots[i] = entry;
 	}
 }

@@ -30,6 +30,9 @@ public:
 
 	// Appends `word` unless the list holds it already. True when appended.
 			bool				Add(std::string_view word);
+	// Makes room for `words` more words of `bytes` bytes in all, so that
+	// adding them grows nothing.
+			void				Reserve(size_t words, size_t bytes);
 
 			size_t				CountItems() const { return fEnds.size(); }
 			bool				IsEmpty() const { return fEnds.empty(); }
@@ -44,16 +47,22 @@ public:
 
 private:
 			size_t				_Hash(std::string_view word) const;
-			void				_Grow();
+	// Rebuilds the index with `size` slots, a power of two.
+			void				_Rehash(size_t size);
 
 			nuv_candidate		fQuery;
 			std::string			fWords;
 			// Where each word ends in fWords; a word starts where the one
 			// before it ends.
 			std::vector<size_t>	fEnds;
-			// Word numbers plus one by hash; 0 marks a free slot. A power
-			// of two in size, at most half full.
-			std::vector<uint32_t> fSlots;
+			// Word numbers plus one by hash (0 marks a free slot), with the
+			// hash's high bits, so that a probe compares words only when
+			// those agree. A power of two in size, at most half full.
+			struct slot {
+				uint32_t			word;
+				uint32_t			tag;
+			};
+			std::vector<slot>	fSlots;
 };
 
 #endif	// NUV_CANDIDATE_LIST_H

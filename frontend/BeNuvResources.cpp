@@ -136,10 +136,21 @@ BeNuvResources::Init()
 	control = std::string();
 	{
 		std::string bytes;
-		if (_ReadSettingsFile(kDictionaryFile, bytes)) {
-			std::istringstream in(bytes);
-			bytes = std::string();
-			fDictionary.Read(in);
+		bool converted = false;
+		if (_ReadSettingsFile(kDictionaryFile, bytes, &converted)) {
+			// The loader keeps the file in one buffer of its own: give it
+			// the file itself unless it was converted, so that the large
+			// dictionary is never held three times over.
+			if (converted) {
+				std::istringstream in(bytes);
+				bytes = std::string();
+				fDictionary.Read(in);
+			} else {
+				bytes = std::string();
+				std::ifstream in(fDirectory + kDictionaryFile,
+					std::ios::binary);
+				fDictionary.Read(in);
+			}
 		}
 	}
 	_ReadUserDictionary();
@@ -194,12 +205,21 @@ BeNuvResources::UserDictionary()
 
 
 bool
-BeNuvResources::_ReadSettingsFile(const char* name, std::string& bytes)
+BeNuvResources::_ReadSettingsFile(const char* name, std::string& bytes,
+	bool* converted)
 {
+	if (converted != NULL)
+		*converted = false;
 	bytes.clear();
 	std::ifstream in(fDirectory + name, std::ios::binary);
 	if (!in.is_open())
 		return false;
+	// One allocation of the file's size, not a doubling string that holds
+	// the text nearly twice over while it grows.
+	struct stat status;
+	if (stat((fDirectory + name).c_str(), &status) == 0
+		&& S_ISREG(status.st_mode))
+		bytes.reserve(static_cast<size_t>(status.st_size));
 	// A directory opens and then fails its first read: it reads as empty.
 	char chunk[65536];
 	while (in.read(chunk, sizeof(chunk)) || in.gcount() > 0)
@@ -209,6 +229,8 @@ BeNuvResources::_ReadSettingsFile(const char* name, std::string& bytes)
 		return true;
 	if (NuvUtils::IsValidUtf8(bytes)) {
 		bytes = BeNuvUtils::ConvertUtf8ToEuc(bytes);
+		if (converted != NULL)
+			*converted = true;
 		_ShowWarning(std::string(kConvertedWarning) + name);
 	} else
 		_ShowWarning(std::string(kUnknownEncodingWarning) + name);

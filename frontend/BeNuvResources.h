@@ -91,10 +91,12 @@ public:
 
 private:
 	// Reads the settings file `name` into `bytes`, in EUC-JP (see
-	// Encodings above). False, with `bytes` empty, when it cannot be
-	// opened.
+	// Encodings above); `converted` (may be NULL) tells whether the bytes
+	// differ from the file's. False, with `bytes` empty, when it cannot
+	// be opened.
 			bool				_ReadSettingsFile(const char* name,
-									std::string& bytes);
+									std::string& bytes,
+									bool* converted = NULL);
 			void				_Read(const char* name,
 									NuvAutomaton& automaton);
 	// Shows `text` (EUC-JP or ASCII) in a notice window for

@@ -133,7 +133,8 @@ BeNuvResources::Init()
 		fZeneiAutomaton.Read(control.data(), control.size());
 		fControlAutomaton.Read(control.data(), control.size());
 	}
-	control = std::string();
+	// swapped, not assigned: assigning an empty string keeps the capacity
+	std::string().swap(control);
 	{
 		std::string bytes;
 		bool converted = false;
@@ -143,10 +144,10 @@ BeNuvResources::Init()
 			// dictionary is never held three times over.
 			if (converted) {
 				std::istringstream in(bytes);
-				bytes = std::string();
+				std::string().swap(bytes);
 				fDictionary.Read(in);
 			} else {
-				bytes = std::string();
+				std::string().swap(bytes);
 				std::ifstream in(fDirectory + kDictionaryFile,
 					std::ios::binary);
 				fDictionary.Read(in);

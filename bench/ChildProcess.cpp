@@ -98,6 +98,15 @@ ChildProcess::WriteFile(const std::string& path, const std::string& bytes)
 
 
 double
+ChildProcess::Minimum(const std::vector<double>& values)
+{
+	if (values.empty())
+		return 0;
+	return *std::min_element(values.begin(), values.end());
+}
+
+
+double
 ChildProcess::Median(std::vector<double> values)
 {
 	if (values.empty())

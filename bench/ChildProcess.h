@@ -29,6 +29,9 @@ public:
 									const std::string& bytes);
 	// The median of `values` (which it sorts).
 	static	double				Median(std::vector<double> values);
+	// The smallest of `values`: for times on a shared machine, the run
+	// least disturbed by other work.
+	static	double				Minimum(const std::vector<double>& values);
 };
 
 #endif	// CHILD_PROCESS_H

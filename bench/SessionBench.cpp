@@ -26,7 +26,9 @@
 
 namespace {
 
-const int kRepetitions = 5;
+const int kRepetitions = 3;
+// The line figures are small times divided by each other: more runs.
+const int kLineRepetitions = 9;
 
 
 // Appends steps of a plausible day's typing to `script` until it holds
@@ -115,22 +117,31 @@ struct Figures {
 };
 
 
-// The least time and the median peak of kRepetitions runs.
-Figures
+// The least time and the median peak of `repetitions` runs of each script,
+// the scripts taken in turn so that a burst of other work on the machine
+// does not fall on one of them alone.
+std::vector<Figures>
 Measure(const std::string& nuvim, const std::string& settings,
-	const std::string& script)
+	const std::vector<std::string>& scripts, int repetitions = kRepetitions)
 {
-	std::vector<double> times;
-	std::vector<double> cpuTimes;
-	std::vector<double> peaks;
-	for (int i = 0; i < kRepetitions; i++) {
-		const ChildCost cost = RunScript(nuvim, settings, script);
-		times.push_back(cost.seconds);
-		cpuTimes.push_back(cost.cpuSeconds);
-		peaks.push_back(cost.peakKilobytes / 1024.0);
+	std::vector<std::vector<double>> times(scripts.size());
+	std::vector<std::vector<double>> cpuTimes(scripts.size());
+	std::vector<std::vector<double>> peaks(scripts.size());
+	for (int i = 0; i < repetitions; i++) {
+		for (size_t s = 0; s < scripts.size(); s++) {
+			const ChildCost cost = RunScript(nuvim, settings, scripts[s]);
+			times[s].push_back(cost.seconds);
+			cpuTimes[s].push_back(cost.cpuSeconds);
+			peaks[s].push_back(cost.peakKilobytes / 1024.0);
+		}
 	}
-	return Figures{ChildProcess::Minimum(times),
-		ChildProcess::Minimum(cpuTimes), ChildProcess::Median(peaks)};
+	std::vector<Figures> figures;
+	for (size_t s = 0; s < scripts.size(); s++) {
+		figures.push_back(Figures{ChildProcess::Minimum(times[s]),
+			ChildProcess::Minimum(cpuTimes[s]),
+			ChildProcess::Median(peaks[s])});
+	}
+	return figures;
 }
 
 }	// namespace
@@ -143,12 +154,14 @@ main(int argc, char** argv)
 	const std::string settings = argc > 2 ? argv[2]
 		: NUV_SETTINGS_SOURCE_DIR;
 
-	const Figures empty = Measure(nuvim, settings, "");
+	const Figures empty = Measure(nuvim, settings, {""}).front();
 	std::printf("empty script: %.3f s (%.3f s processor), peak %.1f MB\n",
 		empty.seconds, empty.cpuSeconds, empty.megabytes);
 
-	const Figures few = Measure(nuvim, settings, RealisticScript(5000));
-	const Figures many = Measure(nuvim, settings, RealisticScript(100000));
+	const std::vector<Figures> realistic = Measure(nuvim, settings,
+		{RealisticScript(5000), RealisticScript(100000)});
+	const Figures& few = realistic[0];
+	const Figures& many = realistic[1];
 	std::printf("realistic 5,000 keys: %.2f s, peak %.1f MB\n", few.seconds,
 		few.megabytes);
 	std::printf("realistic 100,000 keys: %.2f s, peak %.1f MB\n",
@@ -156,10 +169,12 @@ main(int argc, char** argv)
 	std::printf("peak growth: %.1f MB (goal: at most 8)\n",
 		many.megabytes - few.megabytes);
 
-	const Figures shortLine = Measure(nuvim, settings, KanaLines(6000));
-	const Figures longLine = Measure(nuvim, settings, KanaLines(60000));
-	const Figures shortLines = Measure(nuvim, settings,
-		KanaLines(60000, 40));
+	const std::vector<Figures> lines = Measure(nuvim, settings,
+		{KanaLines(6000), KanaLines(60000), KanaLines(60000, 40)},
+		kLineRepetitions);
+	const Figures& shortLine = lines[0];
+	const Figures& longLine = lines[1];
+	const Figures& shortLines = lines[2];
 	std::printf("one line, 6,000 kana keys: %.3f s, %.3f s processor\n",
 		shortLine.seconds, shortLine.cpuSeconds);
 	std::printf("one line, 60,000 kana keys: %.3f s, %.3f s processor\n",

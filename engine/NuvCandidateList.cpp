@@ -26,17 +26,6 @@ NuvCandidateList::NuvCandidateList(const nuv_candidate& query)
 }
 
 
-NuvCandidateList::NuvCandidateList(const std::vector<nuv_candidate>& records)
-{
-	if (records.empty())
-		return;
-	fQuery = records.front();
-	fQuery.candidate.clear();
-	for (const nuv_candidate& record : records)
-		Add(record.candidate);
-}
-
-
 bool
 NuvCandidateList::Add(std::string_view word)
 {

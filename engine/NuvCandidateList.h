@@ -23,10 +23,6 @@ public:
 								NuvCandidateList();
 	// No words yet for `query` (its `candidate` is ignored).
 	explicit					NuvCandidateList(const nuv_candidate& query);
-	// The words of `records`, in order, under the first record's reading,
-	// okurigana and okuri (an empty list for an empty vector).
-	explicit					NuvCandidateList(
-									const std::vector<nuv_candidate>& records);
 
 	// Appends `word` unless the list holds it already. True when appended.
 			bool				Add(std::string_view word);

@@ -137,19 +137,20 @@ BeNuvResources::Init()
 	std::string().swap(control);
 	{
 		std::string bytes;
-		bool converted = false;
-		if (_ReadSettingsFile(kDictionaryFile, bytes, &converted)) {
+		bool rereadable = false;
+		if (_ReadSettingsFile(kDictionaryFile, bytes, &rereadable)) {
 			// The loader keeps the file in one buffer of its own: give it
-			// the file itself unless it was converted, so that the large
-			// dictionary is never held three times over.
-			if (converted) {
-				std::istringstream in(bytes);
-				std::string().swap(bytes);
-				fDictionary.Read(in);
-			} else {
+			// the file itself when reading it again gives the same bytes,
+			// so that the large dictionary is held once at a time. A
+			// converted file, or a pipe, is read from memory.
+			if (rereadable) {
 				std::string().swap(bytes);
 				std::ifstream in(fDirectory + kDictionaryFile,
 					std::ios::binary);
+				fDictionary.Read(in);
+			} else {
+				std::istringstream in(bytes);
+				std::string().swap(bytes);
 				fDictionary.Read(in);
 			}
 		}
@@ -207,10 +208,10 @@ BeNuvResources::UserDictionary()
 
 bool
 BeNuvResources::_ReadSettingsFile(const char* name, std::string& bytes,
-	bool* converted)
+	bool* rereadable)
 {
-	if (converted != NULL)
-		*converted = false;
+	if (rereadable != NULL)
+		*rereadable = false;
 	bytes.clear();
 	std::ifstream in(fDirectory + name, std::ios::binary);
 	if (!in.is_open())
@@ -218,20 +219,22 @@ BeNuvResources::_ReadSettingsFile(const char* name, std::string& bytes,
 	// One allocation of the file's size, not a doubling string that holds
 	// the text nearly twice over while it grows.
 	struct stat status;
-	if (stat((fDirectory + name).c_str(), &status) == 0
-		&& S_ISREG(status.st_mode))
+	const bool regular = stat((fDirectory + name).c_str(), &status) == 0
+		&& S_ISREG(status.st_mode);
+	if (regular)
 		bytes.reserve(static_cast<size_t>(status.st_size));
 	// A directory opens and then fails its first read: it reads as empty.
 	char chunk[65536];
 	while (in.read(chunk, sizeof(chunk)) || in.gcount() > 0)
 		bytes.append(chunk, static_cast<size_t>(in.gcount()));
 
-	if (NuvUtils::IsValidEuc(bytes))
+	if (NuvUtils::IsValidEuc(bytes)) {
+		if (rereadable != NULL)
+			*rereadable = regular;
 		return true;
+	}
 	if (NuvUtils::IsValidUtf8(bytes)) {
 		bytes = BeNuvUtils::ConvertUtf8ToEuc(bytes);
-		if (converted != NULL)
-			*converted = true;
 		_ShowWarning(std::string(kConvertedWarning) + name);
 	} else
 		_ShowWarning(std::string(kUnknownEncodingWarning) + name);

@@ -91,12 +91,13 @@ public:
 
 private:
 	// Reads the settings file `name` into `bytes`, in EUC-JP (see
-	// Encodings above); `converted` (may be NULL) tells whether the bytes
-	// differ from the file's. False, with `bytes` empty, when it cannot
-	// be opened.
+	// Encodings above). `rereadable` (may be NULL) is set when the file is
+	// a regular file whose bytes were taken as they are, so that opening
+	// it again gives the same text. False, with `bytes` empty, when it
+	// cannot be opened.
 			bool				_ReadSettingsFile(const char* name,
 									std::string& bytes,
-									bool* converted = NULL);
+									bool* rereadable = NULL);
 			void				_Read(const char* name,
 									NuvAutomaton& automaton);
 	// Shows `text` (EUC-JP or ASCII) in a notice window for

@@ -20,6 +20,13 @@
 // longer than kMaxKeyLength bytes, or a token longer than kMaxTokenLength
 // bytes before decoding.
 //
+// Storage. The trie is one array of small nodes (parent, key byte, where
+// its text lies) and one open-addressed hash table from (parent, byte) to
+// child, with every output and rest in one text pool: some 50 bytes per
+// node whatever the table's size, and a constant number of steps per byte
+// typed or read. A node's path is its chain of parents, at most
+// kMaxKeyLength bytes long.
+//
 // Threads: Read() runs while the automaton is being filled, before anybody
 // types into it; afterwards one thread at a time may call the rest. There is
 // no lock.
@@ -29,35 +36,16 @@
 #include <cstddef>
 #include <cstdint>
 #include <istream>
-#include <map>
 #include <string>
+#include <vector>
 
 #include "NuvInteractiveConverter.h"
 
 
 class NuvAutomaton : public NuvInteractiveConverter {
 public:
-	// One node of the trie.
-	struct node {
-		// The key bytes from the root to this node; Pending() shows it.
-		std::string				path;
-		// The text this node produces.
-		std::string				output;
-		// The letters fed in again after `output` has been produced.
-		std::string				rest;
-		// One byte nearer the root; the root is its own parent.
-		node*					parent;
-		// The continuations, owned by this node.
-		std::map<char, node*>	children;
-
-								node() : parent(nullptr) {}
-								~node();
-								node(const node&) = delete;
-			node&				operator=(const node&) = delete;
-	};
-
 	// The longest key a table may define; a longer one cannot be typed in
-	// any sensible table, and every node keeps its whole path.
+	// any sensible table.
 	static constexpr size_t	kMaxKeyLength = 32;
 	// The longest token, before decoding, that Read() keeps. Reading a
 	// longer one costs no memory beyond this; its pair is skipped.
@@ -105,17 +93,52 @@ public:
 	// failed (a file that could not be opened) adds nothing. Reads `in` to
 	// its end.
 			void				Read(std::istream& in);
+	// The same for a table held in memory: `length` bytes at `text`.
+			void				Read(const char* text, size_t length);
+
+	// The number of nodes below the root; with the bytes held, for
+	// measuring.
+			size_t				CountNodes() const
+									{ return fNodes.size() - 1; }
+			size_t				MemoryUsed() const;
 
 private:
+	class _Tokenizer;
+
+	struct node {
+		uint32_t				parent;		// the root is its own parent
+		uint32_t				text;		// output, then rest, in fText
+		uint16_t				outputLength;
+		uint16_t				restLength;
+		char					byte;		// the last byte of the path
+		bool					hasChildren;
+	};
+
+	static constexpr uint32_t	kRoot = 0;
+	static constexpr uint32_t	kNoNode = UINT32_MAX;
+
 			void				_Enter(const std::string& key,
 									const std::string& value);
+	// The child of `parent` for `byte`, or kNoNode.
+			uint32_t			_Child(uint32_t parent, char byte) const;
+			uint32_t			_AddChild(uint32_t parent, char byte);
+			size_t				_Slot(uint32_t parent, char byte) const;
+			void				_Grow();
+	// Drops the spare capacity the vectors grew while reading.
+			void				_Trim();
 
-			node*				root;
-			node*				current;
-			// Nodes below the root. The trie has at most this many leaves,
-			// which bounds the entries one Input() may fire before it is
-			// certain that the carried-over letters run in a circle.
-			size_t				fNodeCount;
+			std::vector<node>	fNodes;
+			// Children by hash of (parent, byte), with the parent's number
+			// beside the child's so that most probes need not visit the
+			// node itself; kNoNode marks a free slot. The size is a power
+			// of two, at most half full.
+			struct slot {
+				uint32_t			parent;
+				uint32_t			child;
+			};
+			std::vector<slot>	fSlots;
+			std::string			fText;
+			uint32_t			fCurrent;
 };
 
 

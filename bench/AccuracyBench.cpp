@@ -229,7 +229,7 @@ public:
 	}
 
 	virtual void FindCandidates(const nuv_candidate& query,
-		std::vector<nuv_candidate>& out)
+		NuvCandidateList& out)
 	{
 		NuvEntry merged;
 		merged.Merge(user.FindEntry(query));
@@ -237,7 +237,7 @@ public:
 		merged.Fill(query, out);
 		lookedUp = true;
 		lastQuery = query;
-		found = out;
+		found = out.Items();
 	}
 
 	virtual void InsertCandidate(const nuv_candidate& candidate)

@@ -188,7 +188,7 @@ public:
 	}
 
 	virtual void FindCandidates(const nuv_candidate& query,
-		std::vector<nuv_candidate>& out)
+		NuvCandidateList& out)
 	{
 		NuvEntry merged;
 		merged.Merge(fUser.FindEntry(query));

@@ -228,6 +228,19 @@ NuvEntry::Fill(const nuv_candidate& query,
 
 
 void
+NuvEntry::Fill(const nuv_candidate& query, NuvCandidateList& out) const
+{
+	auto block = okuri_blocks.find(query.okurigana);
+	if (block != okuri_blocks.end()) {
+		for (const std::string& word : block->second)
+			out.Add(word);
+	}
+	for (const std::string& word : stems)
+		out.Add(word);
+}
+
+
+void
 NuvEntry::RemoveDuplicates()
 {
 	RemoveDuplicateStems(stems);

@@ -28,6 +28,7 @@
 #include <string>
 #include <vector>
 
+#include "NuvCandidateList.h"
 #include "NuvTypes.h"
 
 class NuvEntry {
@@ -64,6 +65,10 @@ public:
 	// words that block lacks. The entry is not changed.
 			void				Fill(const nuv_candidate& query,
 									std::vector<nuv_candidate>& out) const;
+	// The same words in the same order, added to `out` (which skips the
+	// words it holds already) rather than made into records.
+			void				Fill(const nuv_candidate& query,
+									NuvCandidateList& out) const;
 
 	// Drops every later copy of a word within the main list and within each
 	// block, which is what merging this entry into an empty one gives.

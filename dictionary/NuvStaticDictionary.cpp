@@ -5,6 +5,9 @@
 #include <cstring>
 #include <new>
 #include <string>
+#include <string_view>
+
+#include "NuvUtils.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -193,6 +196,61 @@ KeyLess(const dict_item& item, const char* key)
 	return std::strcmp(item.key, key) < 0;
 }
 
+
+// Walks the fields of an entry text as NuvEntry's parser reads them,
+// without copying: `visit(field, inBlock)` for every word, inBlock true
+// for a word inside a block. With `okurigana`, only the words of blocks
+// for that okurigana are visited as inBlock, other blocks' words not at
+// all. False, after visiting some words, when the text is malformed (an
+// empty field outside a block, a block never closed): the parser then
+// gives an empty entry.
+template<typename Visit>
+bool
+WalkEntry(const char* text, Visit visit,
+	const std::string* okurigana = nullptr)
+{
+	const char* cursor = text;
+	while (const char* slash = std::strchr(cursor, '/')) {
+		std::string_view field(cursor, slash - cursor);
+		cursor = slash + 1;
+		if (field.empty())
+			return false;
+		if (field[0] != '[') {
+			if (okurigana == nullptr)
+				visit(field, false);
+			continue;
+		}
+
+		const std::string_view opener = field.substr(1);
+		const bool wanted = okurigana == nullptr || opener == *okurigana;
+		bool closed = false;
+		while (const char* end = std::strchr(cursor, '/')) {
+			field = std::string_view(cursor, end - cursor);
+			cursor = end + 1;
+			if (field == "]") {
+				closed = true;
+				break;
+			}
+			if (wanted)
+				visit(field, true);
+		}
+		if (!closed)
+			return false;
+	}
+	return true;
+}
+
+
+// Adds a field's word: a "(concat " field decoded, any other as it stands.
+void
+AddField(std::string_view field, NuvCandidateList& out)
+{
+	if (!field.empty() && field[0] == '(')
+		out.Add(NuvUtils::DecodeElisp(std::string(field)));
+	else
+		out.Add(field);
+}
+
 }	// namespace
 
 
@@ -243,41 +301,98 @@ NuvEntry
 NuvStaticDictionary::FindEntry(const nuv_candidate& query)
 {
 	NuvEntry result;
-	std::string key;
-	key.reserve(query.reading.size() + query.okuri.size());
-	key += query.reading;
-	key += query.okuri;
+	std::vector<const char*> entries;
+	_FindLines(query.reading + query.okuri, entries);
+
+	// The result is what merging every matching line, in file order, into
+	// an empty entry gives. For the first line that is the line without
+	// repeated words.
+	for (size_t i = 0; i < entries.size(); i++) {
+		if (i > 0) {
+			result.Merge(NuvEntry(entries[i]));
+			continue;
+		}
+		result = NuvEntry(entries[i]);
+		result.RemoveDuplicates();
+	}
+	return result;
+}
+
+
+void
+NuvStaticDictionary::FindCandidates(const nuv_candidate& query,
+	const NuvEntry& preferred, NuvCandidateList& out) const
+{
+	std::vector<const char*> entries;
+	_FindLines(query.reading + query.okuri, entries);
+	// A malformed line gives an empty entry: it adds nothing at all, not
+	// even the words before its fault, so each line is checked whole first.
+	std::vector<const char*> wellFormed;
+	size_t words = preferred.stems.size();
+	size_t bytes = 0;
+	for (const char* entry : entries) {
+		size_t lineWords = 0;
+		size_t lineBytes = 0;
+		if (WalkEntry(entry, [&](std::string_view word, bool) {
+				lineWords++;
+				lineBytes += word.size();
+			})) {
+			wellFormed.push_back(entry);
+			words += lineWords;
+			bytes += lineBytes;
+		}
+	}
+	// One allocation for a huge list rather than a rehash at every
+	// doubling; repeated words only leave room unused.
+	out.Reserve(words, bytes);
+
+	const std::string& okurigana = query.okurigana;
+	const auto block = preferred.okuri_blocks.find(okurigana);
+	if (block != preferred.okuri_blocks.end()) {
+		for (const std::string& word : block->second)
+			out.Add(word);
+	}
+	for (const char* entry : wellFormed) {
+		WalkEntry(entry, [&](std::string_view field, bool inBlockOf) {
+			if (inBlockOf)
+				AddField(field, out);
+		}, &okurigana);
+	}
+	for (const std::string& word : preferred.stems)
+		out.Add(word);
+	for (const char* entry : wellFormed) {
+		WalkEntry(entry, [&](std::string_view field, bool inBlock) {
+			if (!inBlock)
+				AddField(field, out);
+		});
+	}
+}
+
+
+bool
+NuvStaticDictionary::_FindLines(const std::string& key,
+	std::vector<const char*>& entries) const
+{
 	// no key text holds a NUL: it ends the key in the buffer
 	if (key.find('\0') != std::string::npos)
-		return result;
+		return false;
 
-	// The runs are in file order and so are the matches within a run: the
-	// result is what merging every matching line, in file order, into an
-	// empty entry gives. For the first line that is the line without
-	// repeated words.
+	// The runs are in file order and so are the matches within a run.
 	const char* text = key.c_str();
 	uint64_t prefix = 0;
 	for (size_t i = 0; i < 8; i++) {
 		prefix = (prefix << 8)
 			| (i < key.size() ? static_cast<unsigned char>(key[i]) : 0);
 	}
-	bool found = false;
 	for (size_t run = 0; run + 1 < fRunStarts.size(); run++) {
 		const size_t runEnd = fRunStarts[run + 1];
 		std::pair<size_t, size_t> range = _NarrowSearch(prefix, run);
 		size_t i = std::lower_bound(items.begin() + range.first,
 			items.begin() + range.second, text, KeyLess) - items.begin();
-		for (; i < runEnd && std::strcmp(items[i].key, text) == 0; i++) {
-			if (found) {
-				result.Merge(NuvEntry(items[i].entry));
-				continue;
-			}
-			result = NuvEntry(items[i].entry);
-			result.RemoveDuplicates();
-			found = true;
-		}
+		for (; i < runEnd && std::strcmp(items[i].key, text) == 0; i++)
+			entries.push_back(items[i].entry);
 	}
-	return result;
+	return true;
 }
 
 

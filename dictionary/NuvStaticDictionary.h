@@ -26,6 +26,7 @@
 #include <utility>
 #include <vector>
 
+#include "NuvCandidateList.h"
 #include "NuvDictionary.h"
 
 class NuvStaticDictionary : public NuvDictionary {
@@ -58,6 +59,19 @@ public:
 	// once); an empty entry when there is none.
 	virtual	NuvEntry			FindEntry(const nuv_candidate& query) override;
 
+	// Adds to `out` the candidates for `query` of `preferred` (the user
+	// dictionary's entry for the same key) merged with this dictionary's:
+	// the same words in the same order as FindEntry(), NuvEntry::Merge()
+	// into a copy of `preferred` and NuvEntry::Fill() give, that is
+	// preferred's block for query.okurigana, this dictionary's blocks for
+	// it, preferred's main words, then this dictionary's, each word once.
+	// No entry is built: the matching lines are read in place, so a key
+	// with a million candidates costs one pass over its lines and one hash
+	// look-up per word. Any number of threads, like FindEntry().
+			void				FindCandidates(const nuv_candidate& query,
+									const NuvEntry& preferred,
+									NuvCandidateList& out) const;
+
 	// Do nothing: this dictionary does not learn.
 	virtual	void				InsertCandidate(const nuv_candidate& c)
 									override;
@@ -75,6 +89,10 @@ private:
 			void				_ReadBuffer(std::istream& in, size_t& length);
 			void				_SplitLines(size_t length);
 			void				_SortItems();
+	// The entry texts of every line whose key text is `key`, in the order
+	// FindEntry() merges them; false when `key` holds a NUL.
+			bool				_FindLines(const std::string& key,
+									std::vector<const char*>& entries) const;
 			std::pair<size_t, size_t> _NarrowSearch(uint64_t prefix,
 									size_t run) const;
 

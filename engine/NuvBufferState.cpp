@@ -1,6 +1,6 @@
 #include "NuvBufferState.h"
 
-#include <vector>
+#include <utility>
 
 #include "NuvControler.h"
 #include "NuvConvertState.h"
@@ -28,10 +28,10 @@ void
 NuvBufferState::FindCandidates()
 {
 	NuvControler* controler = Controler();
-	std::vector<nuv_candidate> candidates;
+	NuvCandidateList candidates(fBuffer);
 	controler->FindCandidates(fBuffer, candidates);
-	if (!candidates.empty())
-		PushState(new NuvConvertState(controler, candidates));
+	if (!candidates.IsEmpty())
+		PushState(new NuvConvertState(controler, std::move(candidates)));
 	else
 		PushState(new NuvRegisterState(controler, fBuffer));
 }

@@ -34,7 +34,7 @@ public:
 	virtual	NuvInteractiveConverter* Converter(nuv_mode)
 									{ return &fConverter; }
 	virtual	void				FindCandidates(const nuv_candidate&,
-									std::vector<nuv_candidate>&) {}
+									NuvCandidateList&) {}
 	virtual	void				InsertCandidate(const nuv_candidate&) {}
 	virtual	void				RemoveCandidate(const nuv_candidate&) {}
 

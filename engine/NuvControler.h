@@ -24,6 +24,7 @@
 #include <string>
 #include <vector>
 
+#include "NuvCandidateList.h"
 #include "NuvInteractiveConverter.h"
 #include "NuvTypes.h"
 
@@ -81,10 +82,10 @@ public:
 	// the controller's whole life. Modes sharing an automaton get the same
 	// object. May block until the tables are loaded.
 	virtual	NuvInteractiveConverter* Converter(nuv_mode mode) = 0;
-	// Appends to `out` one copy of `query` per candidate word, `candidate`
-	// set, best first. Nothing appended means no candidate.
+	// Adds to `out`, which holds `query` and no word, every candidate word
+	// for `query`, best first. Nothing added means no candidate.
 	virtual	void				FindCandidates(const nuv_candidate& query,
-									std::vector<nuv_candidate>& out) = 0;
+									NuvCandidateList& out) = 0;
 	// Learn `candidate` in the user dictionary (to the front).
 	virtual	void				InsertCandidate(
 									const nuv_candidate& candidate) = 0;

@@ -1,6 +1,7 @@
 #include "NuvConvertState.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "NuvControler.h"
 #include "NuvPurgeState.h"
@@ -16,10 +17,10 @@ const char* const kConvertMarker = "\xa2\xa7";	// "▼"
 
 
 NuvConvertState::NuvConvertState(NuvControler* controler,
-	const std::vector<nuv_candidate>& candidates)
+	NuvCandidateList candidates)
 	:
 	NuvState(controler, MODE_NONE),
-	fCandidates(candidates),
+	fCandidates(std::move(candidates)),
 	fIndex(0)
 {
 }
@@ -48,24 +49,27 @@ std::string
 NuvConvertState::Pending()
 {
 	std::string text(kConvertMarker);
-	if (fCandidates.empty()) {
+	if (fCandidates.IsEmpty()) {
 		Controler()->HideCandidates();
 		return text;
 	}
 
-	const nuv_candidate& current = fCandidates[fIndex];
+	const std::string& okurigana = fCandidates.Query().okurigana;
 	if (fIndex < kPreeditCount) {
-		text += current.candidate;
-		text += current.okurigana;
+		text += fCandidates.WordAt(fIndex);
+		text += okurigana;
 		Controler()->HideCandidates();
 		return text;
 	}
 
-	text += current.okurigana;
-	const nuv_candidate* first = fCandidates.data() + fIndex;
+	text += okurigana;
 	const size_t length = _PageLength();
-	const size_t after = fCandidates.size() - fIndex - length;
-	Controler()->ShowCandidates(first, first + length, int(after));
+	fPage.clear();
+	for (size_t i = 0; i < length; i++)
+		fPage.push_back(fCandidates.ItemAt(fIndex + i));
+	const size_t after = _Count() - fIndex - length;
+	Controler()->ShowCandidates(fPage.data(), fPage.data() + length,
+		int(after));
 	return text;
 }
 
@@ -83,11 +87,11 @@ NuvConvertState::Input(nuv_input input)
 		return _Next();
 	if (controler->IsKey(input, KEY_PREVIOUS))
 		return _Previous();
-	if (fCandidates.empty())
+	if (fCandidates.IsEmpty())
 		return INPUT_IGNORED;
 
 	if (fIndex < kPreeditCount && controler->IsKey(input, KEY_PURGE)) {
-		PushState(new NuvPurgeState(controler, fCandidates[fIndex]));
+		PushState(new NuvPurgeState(controler, fCandidates.ItemAt(fIndex)));
 		return INPUT_CONSUMED;
 	}
 
@@ -120,13 +124,13 @@ NuvConvertState::Input(nuv_input input)
 int32_t
 NuvConvertState::Undo()
 {
-	if (fIndex >= kPreeditCount || fCandidates.empty())
+	if (fIndex >= kPreeditCount || fCandidates.IsEmpty())
 		return INPUT_CONSUMED;
 
 	// The whole candidate is learned, but it is entered less its last
 	// character. Only the candidate is shortened, never text that something
 	// else confirmed before it.
-	const nuv_candidate& current = fCandidates[fIndex];
+	const nuv_candidate current = fCandidates.ItemAt(fIndex);
 	Controler()->InsertCandidate(current);
 	std::string text = current.candidate + current.okurigana;
 	NuvUtils::PopBackEuc(text);
@@ -147,16 +151,16 @@ NuvConvertState::Cancel()
 int32_t
 NuvConvertState::_Next()
 {
-	if (fCandidates.empty())
+	if (fCandidates.IsEmpty())
 		return Cancel();
 
 	const int32_t step = fIndex < kPreeditCount ? 1 : kPageSize;
 	const int32_t next = fIndex + step;
-	if (next >= int32_t(fCandidates.size())) {
+	if (size_t(next) >= _Count()) {
 		// Past the last candidate: register a new word for this reading. The
 		// index stays, so a cancelled registration shows the same candidate
 		// or page again.
-		PushState(new NuvRegisterState(Controler(), fCandidates[0]));
+		PushState(new NuvRegisterState(Controler(), fCandidates.ItemAt(0)));
 		return INPUT_CONSUMED;
 	}
 	fIndex = next;
@@ -179,7 +183,7 @@ NuvConvertState::_Previous()
 void
 NuvConvertState::_ConfirmAndClear(size_t index)
 {
-	Confirm(fCandidates[index]);
+	Confirm(fCandidates.ItemAt(index));
 	ClearState(1);
 }
 
@@ -187,5 +191,5 @@ NuvConvertState::_ConfirmAndClear(size_t index)
 size_t
 NuvConvertState::_PageLength() const
 {
-	return std::min<size_t>(kPageSize, fCandidates.size() - fIndex);
+	return std::min<size_t>(kPageSize, _Count() - fIndex);
 }

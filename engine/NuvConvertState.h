@@ -16,18 +16,21 @@
 #include <string>
 #include <vector>
 
+#include "NuvCandidateList.h"
 #include "NuvState.h"
 
 class NuvConvertState : public NuvState {
 public:
-	// Keeps its own copy of `candidates`, which are offered in that order;
-	// each is the buffer record with `candidate` set. The vector should not
-	// be empty (a reading with no candidate goes to registration instead);
-	// an empty one gives a conversion whose only move is back to the reading.
-	// Takes the mode of the state now on top of `controler`.
+	// Takes over `candidates`, which are offered in that order; each is
+	// offered as the list's query (the buffer record) with `candidate` set.
+	// The list should not be empty (a reading with no candidate goes to
+	// registration instead); an empty one gives a conversion whose only
+	// move is back to the reading. Only the records shown are ever made,
+	// so a reading with a million candidates costs no more per key than
+	// one with five. Takes the mode of the state now on top of
+	// `controler`.
 								NuvConvertState(NuvControler* controler,
-									const std::vector<nuv_candidate>&
-										candidates);
+									NuvCandidateList candidates);
 	virtual						~NuvConvertState();
 
 	// Hides the candidate palette, so that it never stays open under another
@@ -65,8 +68,12 @@ private:
 			void				_ConfirmAndClear(size_t index);
 	// The candidates on the page that starts at fIndex.
 			size_t				_PageLength() const;
+			size_t				_Count() const
+									{ return fCandidates.CountItems(); }
 
-			std::vector<nuv_candidate>	fCandidates;
+			NuvCandidateList	fCandidates;
+			// The records of the page shown, made when it is shown.
+			std::vector<nuv_candidate>	fPage;
 			int32_t				fIndex;
 };
 

@@ -100,7 +100,7 @@ NuvRegisterControler::Converter(nuv_mode mode)
 
 void
 NuvRegisterControler::FindCandidates(const nuv_candidate& query,
-	std::vector<nuv_candidate>& out)
+	NuvCandidateList& out)
 {
 	_Parent()->FindCandidates(query, out);
 }

@@ -211,13 +211,13 @@ BeNuvControler::Converter(nuv_mode mode)
 
 void
 BeNuvControler::FindCandidates(const nuv_candidate& query,
-	std::vector<nuv_candidate>& out)
+	NuvCandidateList& out)
 {
+	// Learned words first; the large dictionary's are read in place, so a
+	// reading with a huge list costs one pass over it.
 	BeNuvResources* resources = fLooper->Resources();
-	NuvEntry merged;
-	merged.Merge(resources->UserDictionary()->FindEntry(query));
-	merged.Merge(resources->Dictionary()->FindEntry(query));
-	merged.Fill(query, out);
+	resources->Dictionary()->FindCandidates(query,
+		resources->UserDictionary()->FindEntry(query), out);
 }
 
 

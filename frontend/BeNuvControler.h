@@ -62,7 +62,7 @@ public:
 	// The user dictionary's words first, then the large dictionary's words
 	// that the user dictionary lacks.
 	virtual	void				FindCandidates(const nuv_candidate& query,
-									std::vector<nuv_candidate>& out);
+									NuvCandidateList& out);
 	// Learning and forgetting touch the user dictionary only.
 	virtual	void				InsertCandidate(
 									const nuv_candidate& candidate);

@@ -1,14 +1,22 @@
 #include "BeNuvResources.h"
 
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
 #include <climits>
 #include <fstream>
 #include <iterator>
+#include <sstream>
+
+#include <sys/stat.h>
 
 #include <FindDirectory.h>
 #include <Font.h>
 #include <Window.h>
 
 #include "BeNuvNoticeWindow.h"
+#include "BeNuvUtils.h"
+#include "NuvUtils.h"
 
 
 namespace {
@@ -22,6 +30,9 @@ const char* const kDictionaryFile = "NUV-JISYO.L";
 const char* const kLoaderName = "nuv resource initiarizing.";
 const char* const kNoticeText = "nuv wake up!";
 const char* const kSaverName = "nuv user dictionary saver";
+const char* const kNoticeCloserName = "nuv notice closer";
+const char* const kConvertedWarning = "converted from UTF-8: ";
+const char* const kUnknownEncodingWarning = "neither EUC-JP nor UTF-8: ";
 
 
 std::string
@@ -40,7 +51,7 @@ SettingsDirectory()
 
 const std::chrono::milliseconds BeNuvResources::kSavePause(3000);
 const std::chrono::milliseconds BeNuvResources::kSaveInterval(60000);
-const std::chrono::milliseconds BeNuvResources::kNoticeTime(5000);
+const bigtime_t BeNuvResources::kWarningDuration = 5000000;
 
 
 BeNuvResources::BeNuvResources()
@@ -51,7 +62,9 @@ BeNuvResources::BeNuvResources()
 	fUserFile(fDirectory),
 	fSaveNow(false),
 	fQuitting(false),
-	fSaver(-1)
+	fSaver(-1),
+	fNoticesStopped(false),
+	fNoticeCloser(-1)
 {
 	// The saver touches the file only once the looper has handed it
 	// changes, which comes after the load.
@@ -95,7 +108,7 @@ BeNuvResources::~BeNuvResources()
 	fUserDictionary.TakeChanges(fPending);
 	std::unique_ptr<NuvDynamicDictionary> merged;
 	_Save(fPending, merged);
-	_CloseNotices(true);
+	_StopNotices();
 }
 
 
@@ -122,14 +135,39 @@ BeNuvResources::Init()
 		be_bold_font);
 	notice->Show();
 
+	// The control-key table goes into every automaton: it is read, and
+	// its encoding checked and named, once.
 	_Read(kKanaTable, fKanaAutomaton);
-	_Read(kControlTable, fKanaAutomaton);
+	std::string control;
+	const bool haveControl = _ReadSettingsFile(kControlTable, control);
+	if (haveControl)
+		fKanaAutomaton.Read(control.data(), control.size());
 	_Read(kZeneiTable, fZeneiAutomaton);
-	_Read(kControlTable, fZeneiAutomaton);
-	_Read(kControlTable, fControlAutomaton);
+	if (haveControl) {
+		fZeneiAutomaton.Read(control.data(), control.size());
+		fControlAutomaton.Read(control.data(), control.size());
+	}
+	// swapped, not assigned: assigning an empty string keeps the capacity
+	std::string().swap(control);
 	{
-		std::ifstream in(fDirectory + kDictionaryFile, std::ios::binary);
-		fDictionary.Read(in);
+		std::string bytes;
+		bool rereadable = false;
+		if (_ReadSettingsFile(kDictionaryFile, bytes, &rereadable)) {
+			// The loader keeps the file in one buffer of its own: give it
+			// the file itself when reading it again gives the same bytes,
+			// so that the large dictionary is held once at a time. A
+			// converted file, or a pipe, is read from memory.
+			if (rereadable) {
+				std::string().swap(bytes);
+				std::ifstream in(fDirectory + kDictionaryFile,
+					std::ios::binary);
+				fDictionary.Read(in);
+			} else {
+				std::istringstream in(bytes);
+				std::string().swap(bytes);
+				fDictionary.Read(in);
+			}
+		}
 	}
 	_ReadUserDictionary();
 
@@ -182,12 +220,128 @@ BeNuvResources::UserDictionary()
 }
 
 
+bool
+BeNuvResources::_ReadSettingsFile(const char* name, std::string& bytes,
+	bool* rereadable)
+{
+	if (rereadable != NULL)
+		*rereadable = false;
+	bytes.clear();
+	std::ifstream in(fDirectory + name, std::ios::binary);
+	if (!in.is_open())
+		return false;
+	// One allocation of the file's size, not a doubling string that holds
+	// the text nearly twice over while it grows.
+	struct stat status;
+	const bool regular = stat((fDirectory + name).c_str(), &status) == 0
+		&& S_ISREG(status.st_mode);
+	if (regular)
+		bytes.reserve(static_cast<size_t>(status.st_size));
+	// A directory opens and then fails its first read: it reads as empty.
+	char chunk[65536];
+	while (in.read(chunk, sizeof(chunk)) || in.gcount() > 0)
+		bytes.append(chunk, static_cast<size_t>(in.gcount()));
+
+	if (NuvUtils::IsValidEuc(bytes)) {
+		if (rereadable != NULL)
+			*rereadable = regular;
+		return true;
+	}
+	if (NuvUtils::IsValidUtf8(bytes)) {
+		bytes = BeNuvUtils::ConvertUtf8ToEuc(bytes);
+		_ShowWarning(std::string(kConvertedWarning) + name);
+	} else
+		_ShowWarning(std::string(kUnknownEncodingWarning) + name);
+	return true;
+}
+
+
 void
 BeNuvResources::_Read(const char* name, NuvAutomaton& automaton)
 {
-	// A missing file gives a failed stream, which the reader ignores.
-	std::ifstream in(fDirectory + name, std::ios::binary);
-	automaton.Read(in);
+	// A missing file adds nothing.
+	std::string bytes;
+	if (_ReadSettingsFile(name, bytes))
+		automaton.Read(bytes.data(), bytes.size());
+}
+
+
+void
+BeNuvResources::_ShowWarning(const std::string& text)
+{
+	std::lock_guard<std::mutex> lock(fNoticeLock);
+	if (fNoticesStopped)
+		return;
+	if (fNoticeCloser < 0) {
+		fNoticeCloser = spawn_thread(&BeNuvResources::_CloseNoticesEntry,
+			kNoticeCloserName, B_NORMAL_PRIORITY, this);
+		if (fNoticeCloser >= 0 && resume_thread(fNoticeCloser) != B_OK)
+			fNoticeCloser = -1;
+		// Without a closer a warning would never go away: show none.
+		if (fNoticeCloser < 0)
+			return;
+	}
+	BeNuvNoticeWindow* window = new BeNuvNoticeWindow(
+		BeNuvUtils::ConvertEucToUtf8(text).c_str(), be_bold_font);
+	window->Show();
+	fNotices.push_back(notice{window, system_time() + kWarningDuration});
+	fNoticeChanged.notify_all();
+}
+
+
+int32
+BeNuvResources::_CloseNoticesEntry(void* data)
+{
+	static_cast<BeNuvResources*>(data)->_CloseNotices();
+	return 0;
+}
+
+
+void
+BeNuvResources::_CloseNotices()
+{
+	std::unique_lock<std::mutex> lock(fNoticeLock);
+	while (true) {
+		const bigtime_t now = system_time();
+		bigtime_t next = 0;
+		for (size_t i = 0; i < fNotices.size(); ) {
+			if (fNoticesStopped || fNotices[i].closeAt <= now) {
+				BeNuvNoticeWindow* window = fNotices[i].window;
+				if (window->Lock())
+					window->Quit();
+				fNotices.erase(fNotices.begin() + i);
+				continue;
+			}
+			if (next == 0 || fNotices[i].closeAt < next)
+				next = fNotices[i].closeAt;
+			i++;
+		}
+		if (fNoticesStopped)
+			return;
+		if (next == 0)
+			fNoticeChanged.wait(lock);
+		else {
+			fNoticeChanged.wait_for(lock,
+				std::chrono::microseconds(next - now));
+		}
+	}
+}
+
+
+void
+BeNuvResources::_StopNotices()
+{
+	thread_id closer;
+	{
+		std::lock_guard<std::mutex> lock(fNoticeLock);
+		fNoticesStopped = true;
+		closer = fNoticeCloser;
+		fNoticeChanged.notify_all();
+	}
+	if (closer >= 0) {
+		status_t result;
+		wait_for_thread(closer, &result);
+	}
 }
 
 
@@ -292,13 +446,6 @@ BeNuvResources::_SaveLoop()
 			wake = due;
 		}
 
-		if (!fNotices.empty()) {
-			lock.unlock();
-			_CloseNotices(false);
-			lock.lock();
-			for (const auto& notice : fNotices)
-				wake = std::min(wake, notice.second);
-		}
 		if (fQuitting)
 			break;
 		if (wake == Clock::time_point::max())
@@ -319,38 +466,4 @@ BeNuvResources::_Save(NuvDynamicDictionary::ChangeList& changes,
 	for (const std::string& notice : notices)
 		_ShowWarning(notice);
 	return saved;
-}
-
-
-void
-BeNuvResources::_ShowWarning(const std::string& text)
-{
-	BeNuvNoticeWindow* notice = new BeNuvNoticeWindow(text.c_str(),
-		be_plain_font);
-	notice->Show();
-	std::lock_guard<std::mutex> lock(fSaveLock);
-	fNotices.push_back(std::make_pair(notice, Clock::now() + kNoticeTime));
-	fSaveWake.notify_all();
-}
-
-
-void
-BeNuvResources::_CloseNotices(bool all)
-{
-	std::vector<BWindow*> expired;
-	{
-		std::lock_guard<std::mutex> lock(fSaveLock);
-		const Clock::time_point now = Clock::now();
-		for (auto it = fNotices.begin(); it != fNotices.end(); ) {
-			if (all || it->second <= now) {
-				expired.push_back(it->first);
-				it = fNotices.erase(it);
-			} else
-				++it;
-		}
-	}
-	for (BWindow* window : expired) {
-		if (window->Lock())
-			window->Quit();
-	}
 }

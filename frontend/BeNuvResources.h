@@ -34,6 +34,19 @@
 //
 // Lock order: the looper's lock before fSaveLock; the saver holds fSaveLock
 // only while it moves lists, never across the disk.
+//
+// Encodings. Tables and NUV-JISYO.L are EUC-JP. A file that is not valid
+// EUC-JP but is valid UTF-8 (saved by an editor in the wrong encoding) is
+// converted to EUC-JP as it is read; a file that is neither is read as it
+// stands. Either way _ShowWarning() names it once. The files themselves
+// are never rewritten.
+//
+// Warnings are notice windows that close by themselves after
+// kWarningDuration, or at once when the resources are destroyed, so they
+// never delay unloading: a closer thread, "nuv notice closer", started with
+// the first warning, waits for the earliest deadline or for the
+// destructor's signal. The notice lock guards only the list of open
+// warnings; nothing else is taken while it is held.
 #ifndef BE_NUV_RESOURCES_H
 #define BE_NUV_RESOURCES_H
 
@@ -53,10 +66,13 @@
 #include "NuvStaticDictionary.h"
 #include "NuvTypes.h"
 
-class BWindow;
+class BeNuvNoticeWindow;
 
 class BeNuvResources {
 public:
+	// How long a warning stays on the screen.
+	static	const bigtime_t		kWarningDuration;
+
 	// Starts the load on the loader thread and returns at once; the
 	// accessors wait for it. If no thread can be started, the load runs
 	// here, before the constructor returns.
@@ -103,12 +119,27 @@ public:
 
 	static	const std::chrono::milliseconds kSavePause;
 	static	const std::chrono::milliseconds kSaveInterval;
-	// How long a notice stays on screen.
-	static	const std::chrono::milliseconds kNoticeTime;
 
 private:
+	// Reads the settings file `name` into `bytes`, in EUC-JP (see
+	// Encodings above). `rereadable` (may be NULL) is set when the file is
+	// a regular file whose bytes were taken as they are, so that opening
+	// it again gives the same text. False, with `bytes` empty, when it
+	// cannot be opened.
+			bool				_ReadSettingsFile(const char* name,
+									std::string& bytes,
+									bool* rereadable = NULL);
 			void				_Read(const char* name,
 									NuvAutomaton& automaton);
+	// Shows `text` (EUC-JP or ASCII) in a notice window for
+	// kWarningDuration, unless the resources are being destroyed. Any
+	// thread.
+			void				_ShowWarning(const std::string& text);
+	// The closer thread's entry and loop.
+	static	int32				_CloseNoticesEntry(void* data);
+			void				_CloseNotices();
+	// Closes every open warning now and ends the closer thread.
+			void				_StopNotices();
 			void				_ReadUserDictionary();
 			void				_SaveLoop();
 			bool				_Save(
@@ -116,10 +147,6 @@ private:
 									std::unique_ptr<NuvDynamicDictionary>&
 										merged);
 			void				_HandOver(bool now);
-			void				_CloseNotices(bool all);
-			// Shows `text` (UTF-8) in a notice window for kNoticeTime. Any
-			// thread.
-			void				_ShowWarning(const std::string& text);
 
 			std::mutex			fLoadLock;
 			std::condition_variable fLoadDone;
@@ -145,8 +172,18 @@ private:
 			bool				fQuitting;
 			std::unique_ptr<NuvDynamicDictionary> fSaved;
 			std::unique_ptr<NuvDynamicDictionary> fReplaced;
-			std::vector<std::pair<BWindow*, Clock::time_point> > fNotices;
 			thread_id			fSaver;
+
+			// An open warning and when it is to close.
+			struct notice {
+				BeNuvNoticeWindow*	window;
+				bigtime_t			closeAt;
+			};
+			std::mutex			fNoticeLock;
+			std::condition_variable fNoticeChanged;
+			std::vector<notice>	fNotices;
+			bool				fNoticesStopped;
+			thread_id			fNoticeCloser;
 };
 
 #endif	// BE_NUV_RESOURCES_H

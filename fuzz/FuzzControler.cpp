@@ -157,10 +157,10 @@ FuzzControler::Converter(nuv_mode mode)
 
 void
 FuzzControler::FindCandidates(const nuv_candidate& query,
-	std::vector<nuv_candidate>& out)
+	NuvCandidateList& out)
 {
 	NUV_FUZZ_CHECK(query.candidate.empty());
-	NUV_FUZZ_CHECK(out.empty());
+	NUV_FUZZ_CHECK(out.IsEmpty());
 	CheckRecord(query);
 	NuvEntry merged;
 	merged.Merge(fUserDictionary.FindEntry(query));

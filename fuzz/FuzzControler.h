@@ -48,7 +48,7 @@ public:
 	virtual	void				HidePurge();
 	virtual	NuvInteractiveConverter* Converter(nuv_mode mode);
 	virtual	void				FindCandidates(const nuv_candidate& query,
-									std::vector<nuv_candidate>& out);
+									NuvCandidateList& out);
 	virtual	void				InsertCandidate(
 									const nuv_candidate& candidate);
 	virtual	void				RemoveCandidate(

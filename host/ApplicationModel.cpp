@@ -21,7 +21,10 @@ ApplicationModel::ApplicationModel(float left, float top, float lineHeight,
 	fTop(top),
 	fLineHeight(lineHeight),
 	fWidth(std::move(width)),
-	fStarted(false)
+	fStarted(false),
+	fLineCount(0),
+	fLineStart(0),
+	fLineWidth(0)
 {
 }
 
@@ -46,7 +49,7 @@ void
 ApplicationModel::Changed(const std::string& text, bool confirmed)
 {
 	if (confirmed) {
-		fDocument += text;
+		_Append(text);
 		fComposing.clear();
 	} else
 		fComposing = text;
@@ -60,16 +63,32 @@ ApplicationModel::KeyPassed(const std::string& bytes)
 		switch (bytes[0]) {
 			case '\n':
 			case '\t':
-				fDocument += bytes;
+				_Append(bytes);
 				return;
 			case '\b':
+			{
 				// Remove one whole UTF-8 character.
-				while (!fDocument.empty()
-					&& IsContinuationByte(fDocument.back()))
-					fDocument.pop_back();
-				if (!fDocument.empty())
-					fDocument.pop_back();
+				size_t start = fDocument.size();
+				while (start > 0 && IsContinuationByte(fDocument[start - 1]))
+					start--;
+				if (start > 0)
+					start--;
+				if (start == fDocument.size())
+					return;
+				if (fDocument[start] == '\n') {
+					// Back onto the line before: the only edit that
+					// measures more than its own text.
+					fDocument.erase(start);
+					fLineCount--;
+					const size_t feed = fDocument.rfind('\n');
+					fLineStart = feed == std::string::npos ? 0 : feed + 1;
+					fLineWidth = fWidth(fDocument.substr(fLineStart));
+					return;
+				}
+				fLineWidth -= fWidth(fDocument.substr(start));
+				fDocument.erase(start);
 				return;
+			}
 			default:
 				break;
 		}
@@ -79,7 +98,7 @@ ApplicationModel::KeyPassed(const std::string& bytes)
 	const unsigned char first = bytes[0];
 	if (first < 0x20 || first == 0x7F)
 		return;
-	fDocument += bytes;
+	_Append(bytes);
 }
 
 
@@ -114,24 +133,42 @@ ApplicationModel::InsertText(const std::string& utf8)
 std::vector<TextLocation>
 ApplicationModel::ComposedLocations() const
 {
-	size_t lineStart = fDocument.rfind('\n');
-	lineStart = lineStart == std::string::npos ? 0 : lineStart + 1;
-	size_t lines = 0;
-	for (char c : fDocument)
-		lines += c == '\n';
-
-	const std::string line = fDocument.substr(lineStart);
-	const float top = fTop + lines * fLineHeight;
+	const float top = fTop + fLineCount * fLineHeight;
+	float x = fLeft + fLineWidth;
 
 	std::vector<TextLocation> locations;
-	for (size_t i = 0; i < fComposing.size(); i++) {
-		if (IsContinuationByte(fComposing[i]))
+	size_t start = 0;
+	for (size_t i = 0; i <= fComposing.size(); i++) {
+		if (i < fComposing.size() && IsContinuationByte(fComposing[i]))
 			continue;
+		if (i > start) {
+			// the character just passed moves the next one on
+			x += fWidth(fComposing.substr(start, i - start));
+			start = i;
+		}
+		if (i == fComposing.size())
+			break;
 		TextLocation location;
-		location.x = fLeft + fWidth(line + fComposing.substr(0, i));
+		location.x = x;
 		location.y = top;
 		location.height = fLineHeight;
 		locations.push_back(location);
 	}
 	return locations;
+}
+
+
+void
+ApplicationModel::_Append(const std::string& text)
+{
+	const size_t feed = text.rfind('\n');
+	if (feed == std::string::npos) {
+		fLineWidth += fWidth(text);
+	} else {
+		for (char c : text)
+			fLineCount += c == '\n';
+		fLineStart = fDocument.size() + feed + 1;
+		fLineWidth = fWidth(text.substr(feed + 1));
+	}
+	fDocument += text;
 }

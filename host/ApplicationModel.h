@@ -5,6 +5,11 @@
 // The model works on decoded events; the host turns the input-method
 // messages into these calls and the location answers back into a reply.
 // Used by one thread at a time; nothing here is locked.
+//
+// Cost: the model keeps the caret's line number and the width of its line
+// as the document changes, so each event costs what its own text costs,
+// whatever the length of the document or of the line. Only a Backspace
+// over a line feed measures the line it returns to.
 #ifndef APPLICATION_MODEL_H
 #define APPLICATION_MODEL_H
 
@@ -22,7 +27,9 @@ struct TextLocation {
 
 class ApplicationModel {
 public:
-	// The width in pixels of a run of UTF-8 text on one line.
+	// The width in pixels of a run of UTF-8 text on one line. Widths must
+	// add up: a run measures the sum of its characters, as fixed advances
+	// without kerning give.
 	typedef std::function<float(const std::string&)> WidthFunction;
 
 	// The document's first line starts at (`left`, `top`) on the screen;
@@ -65,6 +72,9 @@ public:
 			bool				IsComposing() const { return fStarted; }
 
 private:
+	// Appends `text` to the document and follows the caret through it.
+			void				_Append(const std::string& text);
+
 			float				fLeft;
 			float				fTop;
 			float				fLineHeight;
@@ -72,6 +82,11 @@ private:
 			std::string			fDocument;
 			std::string			fComposing;
 			bool				fStarted;
+			// Line feeds in the document, where its last line starts, and
+			// the width of that line.
+			size_t				fLineCount;
+			size_t				fLineStart;
+			float				fLineWidth;
 };
 
 #endif	// APPLICATION_MODEL_H

@@ -277,6 +277,18 @@ KeyScript::Parse(const std::string& script, std::vector<KeyStep>& steps,
 	KeyScriptError& error)
 {
 	steps.clear();
+	const bool parsed = ParseEach(script,
+		[&steps](const KeyStep& step) { steps.push_back(step); }, error);
+	if (!parsed)
+		steps.clear();
+	return parsed;
+}
+
+
+bool
+KeyScript::ParseEach(const std::string& script,
+	const std::function<void(const KeyStep&)>& each, KeyScriptError& error)
+{
 	error = KeyScriptError();
 
 	Cursor cursor;
@@ -305,7 +317,6 @@ KeyScript::Parse(const std::string& script, std::vector<KeyStep>& steps,
 					end++;
 			}
 			if (end >= script.size() || script[end] != '>') {
-				steps.clear();
 				return Fail(error, cursor, "unclosed key name",
 					script.substr(i, end - i));
 			}
@@ -313,10 +324,9 @@ KeyScript::Parse(const std::string& script, std::vector<KeyStep>& steps,
 			KeyStep step;
 			step.token = token;
 			if (!ParseName(token.substr(1, token.size() - 2), step)) {
-				steps.clear();
 				return Fail(error, cursor, "unknown key name", token);
 			}
-			steps.push_back(step);
+			each(step);
 			cursor.Advance(token);
 			i = end + 1;
 			continue;
@@ -324,7 +334,6 @@ KeyScript::Parse(const std::string& script, std::vector<KeyStep>& steps,
 
 		const size_t length = Utf8Length(script, i);
 		if (length == 0) {
-			steps.clear();
 			return Fail(error, cursor, "invalid UTF-8 byte",
 				script.substr(i, 1));
 		}
@@ -335,18 +344,17 @@ KeyScript::Parse(const std::string& script, std::vector<KeyStep>& steps,
 			step.token = character;
 			step.bytes = character;
 			step.key = kTabKey;
-			steps.push_back(step);
+			each(step);
 		} else if (length == 1 && (c < 0x20 || c == 0x7F)) {
-			steps.clear();
 			return Fail(error, cursor, "control character",
 				script.substr(i, 1));
 		} else if (length == 1)
-			steps.push_back(AsciiStep(c, character));
+			each(AsciiStep(c, character));
 		else {
 			KeyStep step;
 			step.token = character;
 			step.bytes = character;
-			steps.push_back(step);
+			each(step);
 		}
 		cursor.Advance(character);
 		i += length;

@@ -22,6 +22,7 @@
 #define KEY_SCRIPT_H
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -62,6 +63,14 @@ public:
 	// fills `error`, leaves `steps` empty and returns false. Never throws.
 	static	bool				Parse(const std::string& script,
 									std::vector<KeyStep>& steps,
+									KeyScriptError& error);
+
+	// Parses `script` as Parse() does, handing each step to `each` as it is
+	// read instead of keeping them all: a long script then costs nothing
+	// per key. On a failure, `each` has seen the steps before the fault.
+	static	bool				ParseEach(const std::string& script,
+									const std::function<void(const KeyStep&)>&
+										each,
 									KeyScriptError& error);
 
 	// The US key code and whether Shift is needed for the printable ASCII

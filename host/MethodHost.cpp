@@ -26,6 +26,9 @@ const bigtime_t kThreadEndTimeout = 5000000;
 const char* const kLocationField = "be:location_reply";
 const char* const kHeightField = "be:height_reply";
 
+// The method's start-up notice, which says nothing worth passing on.
+const char* const kStartupNotice = "nuv wake up!";
+
 
 bool
 HasField(const BMessage* message, const char* name, int32 minimumCount)
@@ -65,6 +68,8 @@ MethodHost::MethodHost(ApplicationModel& application, Transcript* transcript)
 	fTranscript(transcript),
 	fModule(NULL),
 	fMethod(NULL),
+	fRecordDelivered(false),
+	fLastNoticeSeen(0),
 	fMenuShown(false),
 	fLaunchesSeen(HeadlessDisplay::Launches().size())
 {
@@ -125,6 +130,8 @@ void
 MethodHost::Unload()
 {
 	if (fMethod != NULL) {
+		// Notices close when the method goes away: look once more first.
+		_ReportNotices();
 		delete fMethod;
 		fMethod = NULL;
 		_DeliverPending();
@@ -139,6 +146,22 @@ MethodHost::Unload()
 			dlclose(fModule);
 		fModule = NULL;
 	}
+}
+
+
+void
+MethodHost::RecordDelivered(bool record)
+{
+	fRecordDelivered = record;
+	if (!record)
+		fDelivered.clear();
+}
+
+
+void
+MethodHost::SetNoticeHandler(std::function<void(const std::string&)> handler)
+{
+	fNoticeHandler = std::move(handler);
 }
 
 
@@ -213,7 +236,8 @@ MethodHost::SendKey(BMessage* message)
 	if (fMethod == NULL || fMethod->Filter(message, NULL) != B_SKIP_MESSAGE) {
 		// Not the method's: the key goes on to the application.
 		_DeliverPassedKey(message);
-		fDelivered.push_back(*message);
+		if (fRecordDelivered)
+			fDelivered.push_back(*message);
 	}
 	delete message;
 }
@@ -267,8 +291,10 @@ MethodHost::Settle(std::string* report)
 			return false;
 		}
 		_ReportLaunches();
-		if (!_DeliverPending())
+		if (!_DeliverPending()) {
+			_ReportNotices();
 			return true;
+		}
 	}
 }
 
@@ -364,7 +390,8 @@ MethodHost::_DeliverPending()
 void
 MethodHost::_Deliver(BMessage* message)
 {
-	fDelivered.push_back(*message);
+	if (fRecordDelivered)
+		fDelivered.push_back(*message);
 	if (message->what == B_INPUT_METHOD_EVENT)
 		_DeliverInputMethodEvent(message);
 	else if (message->what == B_KEY_DOWN)
@@ -485,8 +512,29 @@ MethodHost::_WaitForThreads()
 
 
 void
+MethodHost::_ReportNotices()
+{
+	if (!fNoticeHandler)
+		return;
+	// Notice windows float with the bordered look, which no palette has.
+	// Only their numbers are kept, so watching costs no memory per key.
+	for (const headless_window_info& info : HeadlessDisplay::Windows()) {
+		if (info.serial <= fLastNoticeSeen || info.hidden
+			|| info.look != B_BORDERED_WINDOW_LOOK
+			|| info.feel != B_FLOATING_ALL_WINDOW_FEEL)
+			continue;
+		fLastNoticeSeen = info.serial;
+		if (info.title != kStartupNotice)
+			fNoticeHandler(info.title);
+	}
+}
+
+
+void
 MethodHost::_ReportLaunches()
 {
+	// Launches are few (the help page), but the list is the kit's and
+	// only grows: look at the new ones alone.
 	const std::vector<headless_launch_info> launches
 		= HeadlessDisplay::Launches();
 	for (; fLaunchesSeen < launches.size(); fLaunchesSeen++) {

@@ -13,6 +13,7 @@
 #define METHOD_HOST_H
 
 #include <deque>
+#include <functional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -88,10 +89,23 @@ public:
 
 	// What the host has seen
 
-	// Every message delivered to the application so far, in order.
+	// Keeps a copy of every message delivered to the application from now
+	// on (`record` true) until ClearDelivered(), or keeps none (the
+	// default, so that a long session does not grow by a message per key).
+	// Turning recording off drops what was kept.
+			void				RecordDelivered(bool record);
+	// The messages kept since recording began or ClearDelivered(), in order;
+	// always empty while nothing is recorded.
 			const std::vector<BMessage>& Delivered() const
 									{ return fDelivered; }
 			void				ClearDelivered() { fDelivered.clear(); }
+	// Called once, on the host thread, with the text (UTF-8) of each notice
+	// window the method shows besides its start-up notice, as Settle() and
+	// Unload() find them: the method's warnings about its settings files.
+	// An empty function (the default) turns the watching off.
+			void				SetNoticeHandler(
+									std::function<void(const std::string&)>
+										handler);
 	// The labels of the menu now shown; empty when none is.
 			bool				HasMenu() const { return fMenuShown; }
 			const std::vector<std::string>& MenuLabels() const
@@ -126,6 +140,7 @@ private:
 			void				_DeliverPassedKey(BMessage* message);
 			void				_ApplyMenu(const Handed& handed);
 			void				_ReportLaunches();
+			void				_ReportNotices();
 			bool				_WaitForThreads();
 
 			ApplicationModel&	fApplication;
@@ -134,7 +149,12 @@ private:
 			BInputServerMethod*	fMethod;
 			std::mutex			fQueueLock;
 			std::deque<Handed>	fQueue;
+			bool				fRecordDelivered;
 			std::vector<BMessage> fDelivered;
+			std::function<void(const std::string&)> fNoticeHandler;
+			// Windows are numbered in creation order: every notice up to
+			// this one has been handed over.
+			int32				fLastNoticeSeen;
 			BMessenger			fReplyTo;
 			bool				fMenuShown;
 			std::vector<std::string> fMenuLabels;

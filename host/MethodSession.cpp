@@ -202,6 +202,8 @@ MethodSession::Start(const std::string& settingsOption, std::string& error)
 		fDictionaryDevice, fDictionaryInode);
 	fApplication.reset(new DesktopApplication);
 	fHost.reset(new MethodHost(*fApplication, NULL));
+	// The session reads what each key delivered, then clears it.
+	fHost->RecordDelivered(true);
 	if (!fTemporary.empty())
 		fHost->SetPathAlias(fAliasFrom, fAliasTo);
 	if (!fHost->Load(module, error)) {

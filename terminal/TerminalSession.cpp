@@ -222,6 +222,10 @@ TerminalSession::Run(const std::string& settingsOption,
 
 	TerminalApplication application(fLayout);
 	MethodHost host(application, NULL);
+	// The method's warnings about its settings files go to the status line.
+	host.SetNoticeHandler([this](const std::string& text) {
+		fMessage = text;
+	});
 	fApplication = &application;
 	fHost = &host;
 	if (!fTemporary.empty())

@@ -6,6 +6,10 @@
 //	      [--json]
 //	nuvim [--settings DIR]
 //
+// Warnings the method shows about its settings files (a table or dictionary
+// converted from UTF-8, or in neither encoding) go to standard error, each
+// once, as "nuvim: <text>".
+//
 // Exit status: 0 after a complete run; 1 when the method cannot be loaded or
 // stops responding, when its user dictionary was not saved at the end, or
 // when standard output cannot be written (the rest is done all the same, and
@@ -296,12 +300,13 @@ ParseCommandLine(int argc, char** argv, Options& options)
 }
 
 
-// Reads and parses the key script; returns -1 to go on, else the exit
-// status.
+// Reads the key script into `text` and checks that it parses; returns -1
+// to go on, else the exit status. The steps are parsed again as they are
+// played, so that a long script keeps no record per key.
 int
-ReadScript(const Options& options, std::vector<KeyStep>& steps)
+ReadScript(const Options& options, std::string& text)
 {
-	std::string text = options.keys;
+	text = options.keys;
 	std::string source = "key script";
 	if (options.hasScript) {
 		source = options.scriptFile;
@@ -330,14 +335,14 @@ ReadScript(const Options& options, std::vector<KeyStep>& steps)
 	}
 
 	KeyScriptError error;
-	if (!KeyScript::Parse(text, steps, error))
+	if (!KeyScript::ParseEach(text, [](const KeyStep&) {}, error))
 		return UsageError(source + ": " + error.Describe(options.hasScript));
 	return -1;
 }
 
 
 int
-RunBatch(const Options& options, const std::vector<KeyStep>& steps)
+RunBatch(const Options& options, const std::string& script)
 {
 	std::string settings = options.settings;
 	if (settings.empty()) {
@@ -385,6 +390,10 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 	std::string document;
 	{
 		MethodHost host(application, options.json ? &transcript : NULL);
+		// The method's warnings about its settings files, each once.
+		host.SetNoticeHandler([](const std::string& text) {
+			std::cerr << "nuvim: " << text << std::endl;
+		});
 		if (!temporary.empty())
 			host.SetPathAlias(temporary + "/nuvim_settings/", resolved + "/");
 		if (!LoadOrLeave(host, module, temporary,
@@ -398,9 +407,11 @@ RunBatch(const Options& options, const std::vector<KeyStep>& steps)
 		bool settled = host.Settle(&report);
 		// An ending signal stops the script after the step under way; the
 		// run then ends as after its last step.
-		for (size_t i = 0; settled && i < steps.size()
-				&& ExitSignals::Received() == 0; i++)
-			settled = host.Perform(steps[i], &report);
+		KeyScriptError parseError;
+		KeyScript::ParseEach(script, [&](const KeyStep& step) {
+			if (settled && ExitSignals::Received() == 0)
+				settled = host.Perform(step, &report);
+		}, parseError);
 		if (!settled) {
 			// A method that never settles cannot be unloaded either.
 			std::cerr << "nuvim: the method stopped responding: " << report
@@ -510,10 +521,10 @@ main(int argc, char** argv)
 		return RunInteractive(options);
 	}
 
-	std::vector<KeyStep> steps;
-	status = ReadScript(options, steps);
+	std::string script;
+	status = ReadScript(options, script);
 	if (status >= 0)
 		return status;
 
-	return RunBatch(options, steps);
+	return RunBatch(options, script);
 }

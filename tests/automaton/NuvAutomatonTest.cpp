@@ -345,22 +345,27 @@ private:
 
 TEST(NuvAutomaton, RandomTablesAndKeysBehaveLikeTheStringModel)
 {
+	// The last rounds use tables of hundreds of keys up to eight letters
+	// long, so that the trie's hash table grows several times over and
+	// keys are redefined after it has.
 	std::mt19937 random(20240601);
 	const std::string letters = "abn";
 	auto pick = [&](const std::string& from) {
 		return from[random() % from.size()];
 	};
 
-	for (int round = 0; round < 300; round++) {
+	for (int round = 0; round < 310; round++) {
+		const bool large = round >= 300;
 		NuvAutomaton automaton;
 		AutomatonModel model;
 		// two table files, the second read over the first
 		for (int file = 0; file < 2; file++) {
 			std::string table;
-			const int entries = 1 + random() % 6;
+			const int entries = large ? 300 + random() % 300
+				: 1 + random() % 6;
 			for (int i = 0; i < entries; i++) {
 				std::string key;
-				for (int n = 1 + random() % 3; n > 0; n--)
+				for (int n = 1 + random() % (large ? 8 : 3); n > 0; n--)
 					key += pick(letters);
 				std::string value;
 				for (int n = random() % 4; n > 0; n--)

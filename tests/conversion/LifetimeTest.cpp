@@ -56,7 +56,7 @@ public:
 	virtual NuvInteractiveConverter* Converter(nuv_mode mode)
 		{ return fInner.Converter(mode); }
 	virtual void FindCandidates(const nuv_candidate& query,
-		std::vector<nuv_candidate>& out)
+		NuvCandidateList& out)
 		{ fInner.FindCandidates(query, out); }
 	virtual void InsertCandidate(const nuv_candidate&) {}
 	virtual void RemoveCandidate(const nuv_candidate&) {}
@@ -255,7 +255,7 @@ TEST(ConversionLifetime, ConversionWithoutCandidatesCanOnlyLeave)
 		TestControler controler;
 		KeyDriver driver(controler);
 		controler.PushState(new NuvConvertState(&controler,
-			std::vector<nuv_candidate>()));
+			NuvCandidateList()));
 		EXPECT_EQ(controler.Pending(), Utf8ToEuc("▼"));
 		for (char other : {'a', 'X', kConfirm, kEnter, kBackspace})
 			driver.Press(other);

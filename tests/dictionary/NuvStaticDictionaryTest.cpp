@@ -251,3 +251,48 @@ TEST(NuvStaticDictionary, LongLinesAndManyRunsLoadLikeTheLinearScan)
 		}
 	}
 }
+
+
+TEST(NuvStaticDictionary, CandidatesReadInPlaceAreThoseOfMergingThenFilling)
+{
+	// A key with a million candidates froze every conversion for seconds
+	// and hundreds of MB: its words went through three lists and a vector
+	// of records. They are now read in place from the loaded lines; the
+	// words and their order must be exactly what merging the user's entry
+	// with FindEntry() and filling gave, malformed lines, repeated words,
+	// blocks, "(concat" fields and keys on several lines included.
+	std::mt19937 random(17);
+	const std::vector<std::string> fields = {"w1", "w2", "w3",
+		"(concat \"w\\0571\")", "[x", "[y", "[", "]", "", "w1"};
+	auto entryText = [&](int length) {
+		std::string text = "/";
+		for (int n = length; n > 0; n--)
+			text += fields[random() % fields.size()] + "/";
+		return text;
+	};
+	for (int round = 0; round < 400; round++) {
+		std::string text;
+		for (int line = random() % 4; line > 0; line--)
+			text += std::string(random() % 3 ? "k" : "j") + " "
+				+ entryText(random() % 9) + "\n";
+		NuvStaticDictionary dictionary;
+		Load(dictionary, text);
+		const std::string userText = entryText(random() % 6);
+		const NuvEntry user(userText.c_str() + 1);
+
+		for (const char* okurigana : {"", "x", "y", "z"}) {
+			nuv_candidate query = Query("k");
+			query.okurigana = okurigana;
+			NuvEntry merged;
+			merged.Merge(user);
+			merged.Merge(dictionary.FindEntry(query));
+			std::vector<nuv_candidate> expected;
+			merged.Fill(query, expected);
+
+			NuvCandidateList found(query);
+			dictionary.FindCandidates(query, user, found);
+			ASSERT_EQ(expected, found.Items()) << text << "user " << userText
+				<< " okurigana " << okurigana;
+		}
+	}
+}

@@ -183,10 +183,10 @@ TEST_F(ControllerTest, LookUpsMergeBothDictionariesLearnedWordsFirst)
 
 	Controler()->InsertCandidate(Candidate("かんじ", "幹事"));
 	Controler()->InsertCandidate(Candidate("かんじ", "完治"));
-	std::vector<nuv_candidate> found;
+	NuvCandidateList found(query);
 	Controler()->FindCandidates(query, found);
 	std::vector<std::string> words;
-	for (const nuv_candidate& candidate : found) {
+	for (const nuv_candidate& candidate : found.Items()) {
 		EXPECT_EQ(query.reading, candidate.reading);
 		words.push_back(BeNuvUtils::ConvertEucToUtf8(candidate.candidate));
 	}

@@ -345,3 +345,19 @@ TEST_F(LooperTest, LocationRepliesReplaceTheStoredCaret)
 
 
 
+
+
+TEST_F(LooperTest, HostKeepsNoMessageUnlessAsked)
+{
+	// The host kept a copy of every message it delivered, some 2 KB per
+	// key for the whole session. It keeps them only while a caller asks.
+	fHost->RecordDelivered(false);
+	Type("ka Kanji <enter>");
+	EXPECT_TRUE(fHost->Delivered().empty());
+	EXPECT_EQ("か 漢字\n", fApplication.Document());
+
+	fHost->RecordDelivered(true);
+	Type("ka");
+	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(k,false)",
+		"LOCATION_REQUEST", "CHANGED(か,true)", "STOPPED"));
+}

@@ -155,6 +155,7 @@ MethodFixture::SetUp()
 {
 	HeadlessDisplay::SetScreenSize(1024, 768);
 	fHost = new MethodHost(fApplication, NULL);
+	fHost->RecordDelivered(true);
 	Load();
 }
 

@@ -7,6 +7,7 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <thread>
 
 #include <fcntl.h>
@@ -115,6 +116,49 @@ TEST(Resources, ControlKeyTableIsReadIntoEveryAutomatonAfterItsOwnTable)
 	EXPECT_EQ("あ#", Convert(resources.Converter(MODE_HIRAKANA), "azq"));
 	EXPECT_EQ("ａ#", Convert(resources.Converter(MODE_ZENEI), "azq"));
 	EXPECT_EQ("#", Convert(resources.Converter(MODE_ASCII), "azq"));
+}
+
+
+// Tables and NUV-JISYO.L saved as UTF-8 put 0x1A and C1 control bytes into
+// the document, and the dictionary offered nothing, without a word. Such a
+// file is converted as it is read and named once in a notice window, which
+// goes when the resources go; a file in neither encoding is read as it
+// stands and named too. The control-key table, read into all three
+// automata, is named once.
+TEST(Resources, SettingsFilesInUtf8AreConvertedAndNamedOnce)
+{
+	SettingsDirectory settings(FrontendSettings());
+	settings.WriteFile("roman_kana.table", "ka か\nzq ほげ\n");
+	settings.WriteFile("control_key.table", "zz \xFF\n");
+	settings.WriteFile("NUV-JISYO.L", "かんじ /漢字/\n");
+
+	std::vector<std::string> notices;
+	{
+		BeNuvResources resources;
+		EXPECT_EQ("かほげ", Convert(resources.Converter(MODE_HIRAKANA),
+			"kazq"));
+		nuv_candidate query = Candidate("かんじ", "");
+		EXPECT_EQ(Euc("/漢字/"), [&] {
+			std::ostringstream text;
+			text << resources.Dictionary()->FindEntry(query);
+			return text.str();
+		}());
+		// the bytes as they stand
+		NuvAutomaton* control = resources.Converter(MODE_ASCII);
+		control->Input(nuv_input('z'));
+		control->Input(nuv_input('z'));
+		EXPECT_EQ("\xFF", control->Confirmed());
+
+		for (const headless_window_info& window : HeadlessDisplay::Windows()) {
+			if (window.title != "nuv wake up!" && !window.hidden)
+				notices.push_back(window.title);
+		}
+	}
+	EXPECT_THAT(notices, testing::UnorderedElementsAre(
+		"converted from UTF-8: roman_kana.table",
+		"neither EUC-JP nor UTF-8: control_key.table",
+		"converted from UTF-8: NUV-JISYO.L"));
+	EXPECT_TRUE(HeadlessDisplay::Windows().empty());
 }
 
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <random>
+
 
 namespace {
 
@@ -77,4 +80,41 @@ TEST(ApplicationModel, ComposedCharactersStandAfterTheCaretOnItsLine)
 
 	model.Stopped();
 	EXPECT_TRUE(model.ComposedLocations().empty());
+}
+
+
+TEST(ApplicationModel, KeptCaretMatchesMeasuringTheWholeLine)
+{
+	// Each location request measured the caret's whole line and counted
+	// the document's line feeds, so that keys slowed as a line grew. The
+	// line number and width are now kept as the document changes; after
+	// any edits they must give what measuring from scratch gives.
+	std::mt19937 random(8);
+	const std::vector<std::string> pieces = {"a", "\n", "\t",
+		"\xE6\xBC\xA2", "ab\ncd", "\n\n", "\b", "\b", "\b"};
+	for (int round = 0; round < 50; round++) {
+		ApplicationModel model = MakeModel();
+		for (int step = 0; step < 60; step++) {
+			const std::string& piece = pieces[random() % pieces.size()];
+			if (piece.size() > 1 && random() % 2 == 0)
+				model.Changed(piece, true);
+			else
+				model.KeyPassed(piece);
+
+			model.Changed("\xE2\x96\xBD" "k", false);	// ▽k
+			const std::string& document = model.Document();
+			const size_t feed = document.rfind('\n');
+			const std::string line = feed == std::string::npos ? document
+				: document.substr(feed + 1);
+			const size_t lines = std::count(document.begin(),
+				document.end(), '\n');
+			const std::vector<TextLocation> locations
+				= model.ComposedLocations();
+			ASSERT_EQ(2u, locations.size());
+			ASSERT_FLOAT_EQ(100 + 8 * line.size(), locations[0].x)
+				<< round << " " << step;
+			ASSERT_FLOAT_EQ(100 + 8 * (line.size() + 3), locations[1].x);
+			ASSERT_FLOAT_EQ(50 + 15 * lines, locations[1].y);
+		}
+	}
 }

@@ -418,3 +418,29 @@ TEST(Nuvim, ComposedTextGoesIntoTheDocumentWithoutItsMarkers)
 		EXPECT_EQ(document + "\n", run.out) << keys;
 	}
 }
+
+
+// Tables and NUV-JISYO.L saved as UTF-8 went unnoticed and typed control
+// bytes. Converted as they are read, they work as meant, and standard
+// error names each converted file once (the control-key table, read into
+// three automata, too), in the order they were read.
+TEST(Nuvim, SettingsFilesInUtf8WorkAndAreNamedOnce)
+{
+	ScratchDirectory scratch;
+	const std::string settings = scratch.Settings("settings", "");
+	for (const auto& [name, text] : std::map<std::string, std::string>{
+			{"roman_kana.table", "a あ\nka か\nna な\nn ん\nji じ\n"},
+			{"control_key.table", "zq ＃\n"},
+			{"NUV-JISYO.L", ";; okuri-nasi entries.\nかんじ /漢字/感じ/\n"}}) {
+		std::ofstream out(settings + "/" + name, std::ios::binary);
+		out << text;
+	}
+
+	const RunResult run = Nuvim({"--settings", settings, "--keys",
+		"Kanji <enter>kanazq"});
+	ASSERT_EQ(0, run.status) << run.err;
+	EXPECT_EQ("漢字\nかな＃\n", run.out);
+	EXPECT_EQ("nuvim: converted from UTF-8: roman_kana.table\n"
+		"nuvim: converted from UTF-8: control_key.table\n"
+		"nuvim: converted from UTF-8: NUV-JISYO.L\n", run.err);
+}

@@ -212,7 +212,7 @@ TestControler::Converter(nuv_mode mode)
 
 void
 TestControler::FindCandidates(const nuv_candidate& query,
-	std::vector<nuv_candidate>& out)
+	NuvCandidateList& out)
 {
 	fCalls.push_back("FindCandidates(" + Describe(query) + ")");
 	NuvEntry merged;

@@ -1,5 +1,6 @@
 #include "NuvUtils.h"
 
+#include <algorithm>
 #include <cstring>
 
 
@@ -381,37 +382,119 @@ NuvUtils::ConvertToPrintable(const std::string& text)
 }
 
 
+namespace {
+
+// The byte-by-byte check of the characters that start from `p` on, up to
+// the first that ends at or after `limit` (which must not pass `end`):
+// where the walk stopped, a character boundary, or NULL on a fault.
+const unsigned char*
+CheckEucBytes(const unsigned char* p, const unsigned char* limit,
+	const unsigned char* end)
+{
+	while (p < limit) {
+		const unsigned char lead = *p;
+		// unsigned differences: one comparison for each byte range
+		if (lead < 0x80)
+			p++;
+		else if (lead >= 0xA1 && lead != 0xFF) {
+			if (end - p < 2 || static_cast<unsigned char>(p[1] - 0xA1) > 0x5D)
+				return NULL;
+			p += 2;
+		} else if (lead == 0x8E) {
+			if (end - p < 2 || static_cast<unsigned char>(p[1] - 0xA1) > 0x3E)
+				return NULL;
+			p += 2;
+		} else if (lead == 0x8F) {
+			if (end - p < 3 || static_cast<unsigned char>(p[1] - 0xA1) > 0x5D
+				|| static_cast<unsigned char>(p[2] - 0xA1) > 0x5D)
+				return NULL;
+			p += 3;
+		} else
+			return NULL;
+	}
+	return p;
+}
+
+
+// One bit for each of the eight bytes of `word` (byte i, bit i) whose high
+// bit is set.
+inline uint64_t
+HighBitsMask(uint64_t word)
+{
+	return (((word & 0x8080808080808080ULL) >> 7) * 0x0102040810204080ULL)
+		>> 56;
+}
+
+}	// namespace
+
+
 bool
 NuvUtils::IsValidEuc(const std::string& bytes)
 {
+	// The method checks the whole large dictionary at every start; a walk
+	// byte by byte mispredicts a branch at every change between ASCII and
+	// kanji. Most text holds only ASCII and two-byte characters of bytes
+	// 0xA1-0xFE: then it is valid exactly when every run of high bytes is
+	// of even length, which is checked 64 bytes at a time with the carries
+	// of an addition. Any byte of 0x80-0xA0 or 0xFF sends the text to the
+	// byte-by-byte check.
+	const unsigned char* const data = reinterpret_cast<const unsigned char*>(
+		bytes.data());
 	const size_t size = bytes.size();
-	auto isEucByte = [&](size_t at) {
-		if (at >= size)
+	const uint64_t kEvenBits = 0x5555555555555555ULL;
+	const uint64_t kOddBits = ~kEvenBits;
+	const uint64_t kHigh = 0x8080808080808080ULL;
+	const uint64_t kLow = 0x7F7F7F7F7F7F7F7FULL;
+	uint64_t carry = 0;		// a run of odd length so far reached bit 63
+	for (size_t block = 0; block <= size; ) {
+		// the last block is padded with ASCII, which ends any run
+		unsigned char chunk[64] = {};
+		const unsigned char* p = data + block;
+		if (size - block < 64) {
+			std::memcpy(chunk, p, size - block);
+			p = chunk;
+		}
+		uint64_t high = 0;
+		uint64_t rare = 0;
+		for (int i = 0; i < 8; i++) {
+			uint64_t word;
+			std::memcpy(&word, p + 8 * i, 8);
+			const uint64_t low = word & kLow;
+			// high bytes of 0x80-0xA0 (low seven bits up to 0x20), and 0xFF
+			const uint64_t small = ~(low + 0x5F5F5F5F5F5F5F5FULL) & kHigh;
+			const uint64_t full = (low + 0x0101010101010101ULL) & kHigh;
+			rare |= word & (small | full) & kHigh;
+			high |= HighBitsMask(word) << (8 * i);
+		}
+		if (rare != 0) {
+			// Byte by byte through this block, from the lead byte of a
+			// character that its start cuts; the walk stops on a boundary.
+			const unsigned char* stop = CheckEucBytes(data + block - carry,
+				data + std::min(size, block + 64), data + size);
+			if (stop == NULL)
+				return false;
+			block = static_cast<size_t>(stop - data);
+			carry = 0;
+			if (block == size)
+				break;
+			continue;
+		}
+
+		const uint64_t starts = high & ~(high << 1);
+		const uint64_t evenStartMask = kEvenBits ^ carry;
+		const uint64_t evenStarts = starts & evenStartMask;
+		const uint64_t oddStarts = starts & ~evenStartMask;
+		const uint64_t evenCarries = high + evenStarts;
+		uint64_t oddCarries = high + oddStarts;
+		const uint64_t nextCarry = oddCarries < high ? 1 : 0;
+		oddCarries |= carry;
+		carry = nextCarry;
+		// the first byte after each run, where its parity shows
+		const uint64_t oddEnds = ((evenCarries & ~high) & kOddBits)
+			| ((oddCarries & ~high) & kEvenBits);
+		if (oddEnds != 0)
 			return false;
-		const unsigned char byte = bytes[at];
-		return byte >= 0xA1 && byte <= 0xFE;
-	};
-	for (size_t i = 0; i < size;) {
-		const unsigned char lead = bytes[i];
-		if (lead < 0x80) {
-			i++;
-		} else if (lead >= 0xA1 && lead <= 0xFE) {
-			if (!isEucByte(i + 1))
-				return false;
-			i += 2;
-		} else if (lead == 0x8E) {
-			if (i + 1 >= size)
-				return false;
-			const unsigned char kana = bytes[i + 1];
-			if (kana < 0xA1 || kana > 0xDF)
-				return false;
-			i += 2;
-		} else if (lead == 0x8F) {
-			if (!isEucByte(i + 1) || !isEucByte(i + 2))
-				return false;
-			i += 3;
-		} else
-			return false;
+		block += 64;
 	}
 	return true;
 }

@@ -160,3 +160,54 @@ TEST(NuvUtilsEncodings, TellsEucFromUtf8AndFromNeither)
 			"\xED\xA0\x80", "\xF4\x90\x80\x80", "\xFF"})
 		EXPECT_FALSE(NuvUtils::IsValidUtf8(bad)) << bad;
 }
+
+
+// The check of whole files skips ASCII and counts runs of high bytes 64 at a
+// time; checked here beside a walk byte by byte, over text made mostly of
+// well-formed characters so that both answers occur, with runs across the
+// 64-byte blocks and the rarer forms (half-width katakana, three-byte
+// characters) between them.
+TEST(NuvUtilsEncodings, WholeFileCheckAgreesWithAWalkByteByByte)
+{
+	auto model = [](const std::string& text) {
+		for (size_t i = 0; i < text.size();) {
+			const unsigned char b = text[i];
+			auto in = [&](size_t at, int low, int high) {
+				return at < text.size()
+					&& static_cast<unsigned char>(text[at]) >= low
+					&& static_cast<unsigned char>(text[at]) <= high;
+			};
+			if (b < 0x80)
+				i++;
+			else if (b >= 0xA1 && b <= 0xFE && in(i + 1, 0xA1, 0xFE))
+				i += 2;
+			else if (b == 0x8E && in(i + 1, 0xA1, 0xDF))
+				i += 2;
+			else if (b == 0x8F && in(i + 1, 0xA1, 0xFE) && in(i + 2, 0xA1, 0xFE))
+				i += 3;
+			else
+				return false;
+		}
+		return true;
+	};
+	static const char* const kPieces[] = {"a", "  /", "\xA4\xA2",
+		"\xB4\xC1\xBB\xFA", "\xFE\xA1", "\x8E\xB1", "\x8F\xB0\xA1"};
+	static const char* const kFaults[] = {"\xA4", "\x8E\xE0", "\xA0", "\xFF",
+		"\x80", "\x8F\xA1"};
+	std::mt19937 random(2024);
+	int valid = 0;
+	for (int round = 0; round < 4000; round++) {
+		std::string text;
+		const size_t length = random() % 300;
+		while (text.size() < length) {
+			text += random() % 400 == 0 ? kFaults[random() % 6]
+				: kPieces[random() % 7];
+		}
+		if (random() % 3 == 0 && !text.empty())
+			text.erase(random() % text.size(), 1);
+		ASSERT_EQ(model(text), NuvUtils::IsValidEuc(text)) << round;
+		valid += model(text);
+	}
+	EXPECT_GT(valid, 500);
+	EXPECT_LT(valid, 3500);
+}

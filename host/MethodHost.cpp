@@ -70,6 +70,7 @@ MethodHost::MethodHost(ApplicationModel& application, Transcript* transcript)
 	fMethod(NULL),
 	fRecordDelivered(false),
 	fLastNoticeSeen(0),
+	fNoticeChangesSeen(0),
 	fMenuShown(false),
 	fLaunchesSeen(HeadlessDisplay::Launches().size())
 {
@@ -516,6 +517,12 @@ MethodHost::_ReportNotices()
 {
 	if (!fNoticeHandler)
 		return;
+	// Taking the window list wakes every window's thread: most keys change
+	// no window, and then there is nothing to look at.
+	const uint64 changes = HeadlessDisplay::ChangeCount();
+	if (changes == fNoticeChangesSeen)
+		return;
+	fNoticeChangesSeen = changes;
 	// Notice windows float with the bordered look, which no palette has.
 	// Only their numbers are kept, so watching costs no memory per key.
 	for (const headless_window_info& info : HeadlessDisplay::Windows()) {

@@ -155,6 +155,9 @@ private:
 			// Windows are numbered in creation order: every notice up to
 			// this one has been handed over.
 			int32				fLastNoticeSeen;
+			// The display's change count when the windows were last looked
+			// at for notices.
+			uint64				fNoticeChangesSeen;
 			BMessenger			fReplyTo;
 			bool				fMenuShown;
 			std::vector<std::string> fMenuLabels;

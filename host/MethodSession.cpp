@@ -32,18 +32,6 @@ IsContinuationByte(char c)
 }
 
 
-bool
-FileIdentity(const std::string& path, int64_t& device, int64_t& inode)
-{
-	struct stat status;
-	if (stat(path.c_str(), &status) != 0 || !S_ISREG(status.st_mode))
-		return false;
-	device = static_cast<int64_t>(status.st_dev);
-	inode = static_cast<int64_t>(status.st_ino);
-	return true;
-}
-
-
 // The preedit of an unconfirmed CHANGED event.
 Preedit
 DecodePreedit(const BMessage& message)
@@ -154,9 +142,7 @@ MethodSession::MethodSession()
 	fPending(false),
 	fPalettesRead(false),
 	fPaletteChanges(0),
-	fUserDictionaryBefore(false),
-	fDictionaryInode(0),
-	fDictionaryDevice(0)
+	fDictionaryBefore()
 {
 }
 
@@ -198,8 +184,7 @@ MethodSession::Start(const std::string& settingsOption, std::string& error)
 		return false;
 	}
 
-	fUserDictionaryBefore = FileIdentity(fResolved + "/.nuv-jisyo",
-		fDictionaryDevice, fDictionaryInode);
+	fDictionaryBefore.reset(new UserDictionaryFile(fResolved));
 	fApplication.reset(new DesktopApplication);
 	fHost.reset(new MethodHost(*fApplication, NULL));
 	// The session reads what each key delivered, then clears it.
@@ -233,13 +218,8 @@ MethodSession::Unload()
 	fTemporary.clear();
 	fPending = false;
 
-	// The method saves by renaming a complete new file over the old one.
-	int64_t device = 0;
-	int64_t inode = 0;
-	if (!FileIdentity(fResolved + "/.nuv-jisyo", device, inode))
-		return false;
-	return !fUserDictionaryBefore || device != fDictionaryDevice
-		|| inode != fDictionaryInode;
+	return fDictionaryBefore != NULL
+		&& UserDictionaryFile(fResolved).ReplacedSince(*fDictionaryBefore);
 }
 
 

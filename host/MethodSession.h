@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "KeyScript.h"
+#include "UserDictionaryFile.h"
 
 class DesktopApplication;
 class MethodHost;
@@ -152,9 +153,8 @@ private:
 			bool				fPalettesRead;
 			uint64_t			fPaletteChanges;
 			PaletteState		fPalettes;
-			bool				fUserDictionaryBefore;
-			int64_t				fDictionaryInode;
-			int64_t				fDictionaryDevice;
+			// .nuv-jisyo as the session found it, to tell the last save.
+			std::unique_ptr<UserDictionaryFile> fDictionaryBefore;
 };
 
 #endif	// METHOD_SESSION_H

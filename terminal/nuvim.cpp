@@ -51,6 +51,7 @@
 #include "MethodHost.h"
 #include "TerminalSession.h"
 #include "Transcript.h"
+#include "UserDictionaryFile.h"
 
 
 namespace {
@@ -107,41 +108,6 @@ ParseScreen(const std::string& text, int& width, int& height)
 	return width >= 1 && width <= kMaxScreenSide && height >= 1
 		&& height <= kMaxScreenSide;
 }
-
-
-// The user dictionary file in a settings directory, as found on the disk.
-// The method saves by renaming a new, complete file over ".nuv-jisyo" and
-// reports nothing itself, so a save shows as a file that is there now and
-// was absent before, or is another file than before. Another session's save
-// may free the former file's inode for this one's to reuse, so the time of
-// the last change to the inode counts too.
-struct UserDictionaryFile {
-	std::string	path;
-	bool		exists = false;
-	dev_t		device = 0;
-	ino_t		inode = 0;
-	struct timespec	changed = {};
-
-	explicit UserDictionaryFile(const std::string& settings)
-		:
-		path(settings + "/.nuv-jisyo")
-	{
-		struct stat status;
-		if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
-			exists = true;
-			device = status.st_dev;
-			inode = status.st_ino;
-			changed = status.st_ctim;
-		}
-	}
-
-	bool ReplacedSince(const UserDictionaryFile& before) const
-	{
-		return exists && (!before.exists || device != before.device
-			|| inode != before.inode || changed.tv_sec != before.changed.tv_sec
-			|| changed.tv_nsec != before.changed.tv_nsec);
-	}
-};
 
 
 // Says that standard output could not be written (the document is lost; the

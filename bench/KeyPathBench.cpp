@@ -50,6 +50,7 @@
 #include "KeyScript.h"
 #include "MethodHost.h"
 #include "NuvAutomaton.h"
+#include "NuvContract.h"
 #include "NuvControler.h"
 #include "NuvDynamicDictionary.h"
 #include "NuvEntry.h"
@@ -73,8 +74,8 @@ const int kRepetitions = 5;
 // settle, which costs far more wall time than the key itself.
 const int kFrontEndKeys = 4000;
 const int kStartUps = 8;
-const char kReadingMarker[] = "\xA2\xA6";		// ▽
-const char kConversionMarker[] = "\xA2\xA7";	// ▼
+const char* const kReadingMarker = NuvContract::kReadingMarker;
+const char* const kConversionMarker = NuvContract::kConversionMarker;
 
 
 std::string

@@ -21,7 +21,7 @@ NuvAsciiBufferState::~NuvAsciiBufferState()
 std::string
 NuvAsciiBufferState::Pending()
 {
-	return kReadingMarker + fBuffer.reading;
+	return NuvContract::kReadingMarker + fBuffer.reading;
 }
 
 

@@ -3,6 +3,7 @@
 #ifndef NUV_BUFFER_STATE_H
 #define NUV_BUFFER_STATE_H
 
+#include "NuvContract.h"
 #include "NuvState.h"
 
 class NuvBufferState : public virtual NuvState {
@@ -22,9 +23,6 @@ public:
 			void				FindCandidates();
 
 protected:
-	// The preedit's opening mark of a reading being built (EUC-JP ▽).
-	static constexpr char		kReadingMarker[] = "\xA2\xA6";
-
 	// `reading`, `okurigana` and `okuri` filled by the subclass; `candidate`
 	// stays empty.
 			nuv_candidate		fBuffer;

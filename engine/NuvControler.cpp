@@ -1,5 +1,6 @@
 #include "NuvControler.h"
 
+#include "NuvContract.h"
 #include "NuvKanaInputState.h"
 #include "NuvState.h"
 
@@ -161,9 +162,10 @@ NuvControler::IsKey(nuv_input input, nuv_key key)
 		case KEY_SELECT_K:
 		case KEY_SELECT_L:
 		{
-			static const char kLabels[] = "asdfjkl";
-			const int32_t lower = c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
-			return lower == kLabels[key - KEY_SELECT_A];
+			static_assert(KEY_SELECT_L - KEY_SELECT_A + 1
+				== NuvContract::kPageSize, "a selection key per place");
+			const int32_t upper = c >= 'a' && c <= 'z' ? c - ('a' - 'A') : c;
+			return upper == NuvContract::kSelectionLabels[key - KEY_SELECT_A];
 		}
 		case KEY_FORWARD:
 			return c == 0x06 || c == 0x1D;

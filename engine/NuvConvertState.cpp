@@ -9,13 +9,6 @@
 #include "NuvUtils.h"
 
 
-namespace {
-
-const char* const kConvertMarker = "\xa2\xa7";	// "▼"
-
-}	// namespace
-
-
 NuvConvertState::NuvConvertState(NuvControler* controler,
 	NuvCandidateList candidates)
 	:
@@ -48,7 +41,7 @@ NuvConvertState::IsEmpty()
 std::string
 NuvConvertState::Pending()
 {
-	std::string text(kConvertMarker);
+	std::string text(NuvContract::kConversionMarker);
 	if (fCandidates.IsEmpty()) {
 		Controler()->HideCandidates();
 		return text;

@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "NuvCandidateList.h"
+#include "NuvContract.h"
 #include "NuvState.h"
 
 class NuvConvertState : public NuvState {
@@ -56,7 +57,7 @@ public:
 	// Number of candidates offered in the preedit text before the pages.
 	static	constexpr int32_t	kPreeditCount = 4;
 	// Largest page of the candidate palette.
-	static	constexpr int32_t	kPageSize = 7;
+	static	constexpr int32_t	kPageSize = NuvContract::kPageSize;
 
 private:
 	// Steps to the next candidate or page; past the end it opens

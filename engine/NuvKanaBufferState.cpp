@@ -7,10 +7,6 @@
 
 namespace {
 
-// Marks the okuri point in the preedit.
-const char kOkuriMarker[] = "*";
-
-
 inline bool
 IsUpper(int32_t character)
 {
@@ -55,10 +51,10 @@ NuvKanaBufferState::Activated()
 std::string
 NuvKanaBufferState::Pending()
 {
-	std::string text(kReadingMarker);
+	std::string text(NuvContract::kReadingMarker);
 	text += fBuffer.reading;
 	if (!fBuffer.okuri.empty()) {
-		text += kOkuriMarker;
+		text += NuvContract::kOkuriMarker;
 		text += fBuffer.okurigana;
 	}
 	text += Converter()->Pending();

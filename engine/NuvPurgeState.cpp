@@ -1,13 +1,7 @@
 #include "NuvPurgeState.h"
 
+#include "NuvContract.h"
 #include "NuvControler.h"
-
-
-namespace {
-
-const char* const kPurgeMarker = "\xa1\xfa";	// "★"
-
-}	// namespace
 
 
 NuvPurgeState::NuvPurgeState(NuvControler* controler,
@@ -36,7 +30,7 @@ NuvPurgeState::IsEmpty()
 std::string
 NuvPurgeState::Pending()
 {
-	std::string text(kPurgeMarker);
+	std::string text(NuvContract::kRegistrationMarker);
 	text += fRecord.candidate;
 	text += fRecord.okurigana;
 	return text;

@@ -1,16 +1,9 @@
 #include "NuvRegisterState.h"
 
+#include "NuvContract.h"
 #include "NuvControler.h"
 #include "NuvRegisterControler.h"
 #include "NuvUtils.h"
-
-
-namespace {
-
-const char* const kRegisterMarker = "\xa1\xfa";	// "★"
-const char* const kCursorMarker = "|";
-
-}	// namespace
 
 
 NuvRegisterState::NuvRegisterState(NuvControler* controler,
@@ -51,10 +44,10 @@ NuvRegisterState::Pending()
 	if (fNested)
 		return fSubControler->Pending();
 
-	std::string text(kRegisterMarker);
+	std::string text(NuvContract::kRegistrationMarker);
 	_AppendWord(text, 0, fCursor);
 	text += fSubControler->Pending();
-	text += kCursorMarker;
+	text += NuvContract::kCursorMarker;
 	_AppendWord(text, fCursor, fWord.size());
 	return text;
 }

@@ -6,19 +6,11 @@
 #include "BeNuvModePalette.h"
 #include "BeNuvResources.h"
 #include "BeNuvTextPalette.h"
+#include "NuvContract.h"
 #include "NuvEntry.h"
 
 
 namespace {
-
-const char* const kCandidatesTitle = "NUV Candidates Palette";
-const char* const kRegistrationTitle = "NUV Registration Palette";
-const char* const kPurgeTitle = "NUV Purge Palette";
-
-// The selection key shown before each candidate of a page.
-const char kCandidateLabels[] = "ASDFJKL";
-// "[残り " in EUC-JP: the count of candidates after the page follows.
-const char* const kRemainingOpen = "[\xBB\xC4\xA4\xEA ";
 
 const int32_t kEscapeKey = 0x01;
 const int32_t kJKey = 0x42;
@@ -47,11 +39,13 @@ BeNuvControler::BeNuvControler(BeNuvLooper* looper)
 {
 	fModePalette = new BeNuvModePalette();
 	fModePalette->Run();
-	fCandidatesPalette = new BeNuvTextPalette(kCandidatesTitle);
+	fCandidatesPalette = new BeNuvTextPalette(
+		NuvContract::kCandidatesPaletteTitle);
 	fCandidatesPalette->Run();
-	fRegistrationPalette = new BeNuvTextPalette(kRegistrationTitle);
+	fRegistrationPalette = new BeNuvTextPalette(
+		NuvContract::kRegistrationPaletteTitle);
 	fRegistrationPalette->Run();
-	fPurgePalette = new BeNuvTextPalette(kPurgeTitle);
+	fPurgePalette = new BeNuvTextPalette(NuvContract::kPurgePaletteTitle);
 	fPurgePalette->Run();
 
 	AddPalette(fCandidatesPalette);
@@ -126,23 +120,12 @@ void
 BeNuvControler::ShowCandidates(const nuv_candidate* first,
 	const nuv_candidate* last, int remaining)
 {
-	std::string line;
-	const int kLabelCount = sizeof(kCandidateLabels) - 1;
-	int index = 0;
+	std::vector<std::string> words;
 	for (const nuv_candidate* candidate = first; candidate != last;
-			candidate++, index++) {
-		// The engine passes at most one page; a longer range repeats the
-		// last label rather than reading past the label string.
-		line += kCandidateLabels[index < kLabelCount ? index : kLabelCount - 1];
-		line += ':';
-		line += candidate->candidate;
-		line += "  ";
-	}
-	line += kRemainingOpen;
-	line += std::to_string(remaining);
-	line += ']';
-
-	fCandidatesPalette->SetText(std::vector<std::string>(1, line));
+			candidate++)
+		words.push_back(candidate->candidate);
+	fCandidatesPalette->SetText(std::vector<std::string>(1,
+		NuvCandidatePage::Format(words, remaining, NuvCandidatePage::EUC_JP)));
 	ShowPalette(fCandidatesPalette);
 }
 

@@ -45,7 +45,7 @@ public:
 	// Hooks
 
 	virtual	void				SetMode(nuv_mode mode);
-	// One line "A:word  S:word  ...  [残り N]" in the candidates palette.
+	// The page as one line in the candidates palette (NuvContract.h).
 	virtual	void				ShowCandidates(const nuv_candidate* first,
 									const nuv_candidate* last,
 									int remaining);

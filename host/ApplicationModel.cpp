@@ -2,16 +2,7 @@
 
 #include <utility>
 
-
-namespace {
-
-bool
-IsContinuationByte(char c)
-{
-	return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
-
-}	// namespace
+#include "Utf8.h"
 
 
 ApplicationModel::ApplicationModel(float left, float top, float lineHeight,
@@ -69,7 +60,7 @@ ApplicationModel::KeyPassed(const std::string& bytes)
 			{
 				// Remove one whole UTF-8 character.
 				size_t start = fDocument.size();
-				while (start > 0 && IsContinuationByte(fDocument[start - 1]))
+				while (start > 0 && Utf8::IsContinuationByte(fDocument[start - 1]))
 					start--;
 				if (start > 0)
 					start--;
@@ -139,7 +130,7 @@ ApplicationModel::ComposedLocations() const
 	std::vector<TextLocation> locations;
 	size_t start = 0;
 	for (size_t i = 0; i <= fComposing.size(); i++) {
-		if (i < fComposing.size() && IsContinuationByte(fComposing[i]))
+		if (i < fComposing.size() && Utf8::IsContinuationByte(fComposing[i]))
 			continue;
 		if (i > start) {
 			// the character just passed moves the next one on
@@ -171,4 +162,51 @@ ApplicationModel::_Append(const std::string& text)
 		fLineWidth = fWidth(text.substr(feed + 1));
 	}
 	fDocument += text;
+}
+
+
+// #pragma mark - CaretApplication
+
+
+CaretApplication::CaretApplication()
+	:
+	ApplicationModel(0, 0, 1, [](const std::string&) { return 0.0f; }),
+	fCaret{0, 0, 0}
+{
+}
+
+
+void
+CaretApplication::SetCaret(float x, float y, float height)
+{
+	fCaret = TextLocation{x, y, height};
+}
+
+
+std::vector<TextLocation>
+CaretApplication::ComposedLocations() const
+{
+	size_t characters = 0;
+	for (char c : Composing())
+		characters += !Utf8::IsContinuationByte(c);
+	return std::vector<TextLocation>(characters > 0 ? characters : 1,
+		fCaret);
+}
+
+
+// #pragma mark - LaidOutApplication
+
+
+LaidOutApplication::LaidOutApplication(LayoutFunction layout)
+	:
+	ApplicationModel(0, 0, 1, [](const std::string&) { return 0.0f; }),
+	fLayout(std::move(layout))
+{
+}
+
+
+std::vector<TextLocation>
+LaidOutApplication::ComposedLocations() const
+{
+	return fLayout(Document(), Composing());
 }

@@ -89,4 +89,38 @@ private:
 			float				fLineWidth;
 };
 
+
+// An application whose client draws the method's text itself (a desktop
+// framework's): every composed character is said to stand at the caret
+// that the framework last reported.
+class CaretApplication : public ApplicationModel {
+public:
+								CaretApplication();
+
+			void				SetCaret(float x, float y, float height);
+
+	virtual	std::vector<TextLocation> ComposedLocations() const;
+
+private:
+			TextLocation		fCaret;
+};
+
+
+// An application that lays its text out otherwise (the terminal session):
+// the composed characters stand where `layout` puts them, given the
+// document and the composed text.
+class LaidOutApplication : public ApplicationModel {
+public:
+	typedef std::function<std::vector<TextLocation>(
+		const std::string& document, const std::string& composing)>
+		LayoutFunction;
+
+	explicit					LaidOutApplication(LayoutFunction layout);
+
+	virtual	std::vector<TextLocation> ComposedLocations() const;
+
+private:
+			LayoutFunction		fLayout;
+};
+
 #endif	// APPLICATION_MODEL_H

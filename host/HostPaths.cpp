@@ -7,6 +7,8 @@
 #include <system_error>
 #include <vector>
 
+#include <dlfcn.h>
+#include <link.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -22,6 +24,9 @@ namespace {
 
 const char* const kModuleName = "nuvIM";
 const char* const kSettingsName = "nuvim_settings";
+// How many directories above the library an installed prefix may lie:
+// bin/, libexec/ and lib/<arch>/<framework>/ all stand below theirs.
+const int kPrefixLevels = 3;
 
 // The files of the bundle that make a settings directory.
 const char* const kBundleFiles[] = {
@@ -85,53 +90,85 @@ MakePrivateDirectories(const fs::path& directory)
 	return mkdir(directory.c_str(), 0700) == 0 || errno == EEXIST;
 }
 
+
+// `relative` below the library's directory or one of the kPrefixLevels
+// directories above it, nearest first, where `found` holds; empty when
+// none does.
+std::string
+FindAbove(const std::string& directory, const std::string& relative,
+	bool (*found)(const std::string&))
+{
+	std::string prefix = directory;
+	for (int level = 0; level <= kPrefixLevels && !directory.empty();
+			level++) {
+		const std::string candidate = prefix + relative;
+		if (found(candidate))
+			return candidate;
+		prefix += "../";
+	}
+	return std::string();
+}
+
+
+bool
+HoldsSettings(const std::string& directory)
+{
+	return IsFile(directory + "/roman_kana.table");
+}
+
 }	// namespace
 
 
 std::string
-HostPaths::ProgramDirectory()
+HostPaths::LibraryDirectory()
 {
-	char path[PATH_MAX];
-	const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
-	if (length <= 0)
+	// The object that holds this very function: the program when the
+	// library is linked into it, else the shared object it is part of.
+	Dl_info info;
+	struct link_map* map = NULL;
+	std::string path;
+	if (dladdr1(reinterpret_cast<void*>(&HostPaths::LibraryDirectory), &info,
+			reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) != 0
+		&& map != NULL && map->l_name != NULL && map->l_name[0] != '\0')
+		path = map->l_name;
+	else {
+		// The program itself has no name in the link map.
+		char program[PATH_MAX];
+		const ssize_t length = readlink("/proc/self/exe", program,
+			sizeof(program) - 1);
+		if (length > 0)
+			path.assign(program, static_cast<size_t>(length));
+	}
+	char resolved[PATH_MAX];
+	if (path.empty() || realpath(path.c_str(), resolved) == NULL)
 		return std::string();
-	std::string program(path, static_cast<size_t>(length));
-	return program.substr(0, program.rfind('/') + 1);
+	path = resolved;
+	return path.substr(0, path.rfind('/') + 1);
 }
 
 
 std::string
 HostPaths::FindMethodModule()
 {
-	const std::string directory = ProgramDirectory();
+	const std::string directory = LibraryDirectory();
 	if (directory.empty())
 		return std::string();
-
-	const std::string candidates[] = {
-		directory + kModuleName,
-		directory + NUVIM_INSTALLED_MODULE_DIR "/" + kModuleName,
-	};
-	for (const std::string& candidate : candidates) {
-		if (IsFile(candidate))
-			return candidate;
-	}
-	return std::string();
+	if (IsFile(directory + kModuleName))
+		return directory + kModuleName;
+	return FindAbove(directory, NUVIM_MODULE_SUBDIR "/" + std::string(kModuleName),
+		IsFile);
 }
 
 
 std::string
 HostPaths::FindSettingsBundle()
 {
-	const std::string directory = ProgramDirectory();
-	std::string candidates[] = {
-		directory.empty() ? std::string()
-			: directory + NUVIM_INSTALLED_SETTINGS_DIR,
-		NUVIM_SOURCE_SETTINGS_DIR,
-	};
-	for (const std::string& candidate : candidates) {
-		if (!candidate.empty() && IsFile(candidate + "/roman_kana.table"))
-			return candidate;
-	}
+	const std::string installed = FindAbove(LibraryDirectory(),
+		NUVIM_SETTINGS_SUBDIR, HoldsSettings);
+	if (!installed.empty())
+		return installed;
+	if (HoldsSettings(NUVIM_SOURCE_SETTINGS_DIR))
+		return NUVIM_SOURCE_SETTINGS_DIR;
 	return std::string();
 }
 

@@ -1,4 +1,9 @@
-// Where `nuvim` finds the method module and the settings.
+// Where a host finds the method module and the settings. The host library
+// may live inside another program (a plug-in that a desktop framework
+// loads), so its own files are found from where the library itself lies,
+// not from the running executable. Nothing here changes process-wide state
+// (signals, the working directory, the environment); the kits' settings
+// directory is the only thing PointSettingsDirectory() sets.
 #ifndef HOST_PATHS_H
 #define HOST_PATHS_H
 
@@ -6,18 +11,22 @@
 
 class HostPaths {
 public:
-	// The directory holding the running program, ending in "/"; empty if
-	// it cannot be told.
-	static	std::string			ProgramDirectory();
+	// The directory holding the object this library is linked into (the
+	// program, or the shared object that a framework loaded), ending in
+	// "/"; empty if it cannot be told.
+	static	std::string			LibraryDirectory();
 
-	// The method module "nuvIM": next to the program (the build tree puts
-	// it there), else in the installed prefix's library directory. Empty
-	// when neither exists.
+	// The method module "nuvIM": next to the library (the build tree puts
+	// every program there), else in the library directory of the installed
+	// prefix that holds it (up to three levels above it, so that a program
+	// in bin/ or libexec/ and a plug-in in lib/<arch>/<framework>/ find the
+	// same module). Empty when none exists.
 	static	std::string			FindMethodModule();
 
 	// The bundled settings (tables, the large dictionary, the help page):
-	// the installed prefix's data directory, else the source tree's
-	// settings/ that this program was built from. Empty when neither
+	// the data directory of the installed prefix that holds the library,
+	// found as FindMethodModule() finds the module, else the source tree's
+	// settings/ that this library was built from. Empty when neither
 	// exists.
 	static	std::string			FindSettingsBundle();
 

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "Utf8.h"
+
 
 namespace {
 
@@ -80,7 +82,7 @@ size_t
 Utf8Length(const std::string& s, size_t i)
 {
 	uint32_t code;
-	return KeyScript::DecodeUtf8(s, i, code);
+	return Utf8::Decode(s, i, code);
 }
 
 
@@ -360,43 +362,4 @@ KeyScript::ParseEach(const std::string& script,
 		i += length;
 	}
 	return true;
-}
-
-
-size_t
-KeyScript::DecodeUtf8(const std::string& text, size_t at, uint32_t& code)
-{
-	const unsigned char lead = text[at];
-	size_t length;
-	uint32_t minimum;
-	if (lead < 0x80) {
-		code = lead;
-		return 1;
-	}
-	if (lead >= 0xC2 && lead <= 0xDF) {
-		length = 2;
-		minimum = 0x80;
-	} else if (lead >= 0xE0 && lead <= 0xEF) {
-		length = 3;
-		minimum = 0x800;
-	} else if (lead >= 0xF0 && lead <= 0xF4) {
-		length = 4;
-		minimum = 0x10000;
-	} else
-		return 0;
-	if (at + length > text.size())
-		return 0;
-
-	uint32_t value = lead & (0x7F >> length);
-	for (size_t k = 1; k < length; k++) {
-		const unsigned char c = text[at + k];
-		if ((c & 0xC0) != 0x80)
-			return 0;
-		value = (value << 6) | (c & 0x3F);
-	}
-	if (value < minimum || value > 0x10FFFF
-		|| (value >= 0xD800 && value <= 0xDFFF))
-		return 0;
-	code = value;
-	return length;
 }

@@ -76,13 +76,6 @@ public:
 	// The US key code and whether Shift is needed for the printable ASCII
 	// character `c` (0x20-0x7E). Returns false for any other value.
 	static	bool				UsKey(char c, int32_t& key, bool& shifted);
-
-	// The length of the UTF-8 character that starts at `text[at]` (which
-	// must exist), with its code in `code`; 0, and `code` untouched, when
-	// the bytes there are not a complete, well-formed, shortest-form
-	// character.
-	static	size_t				DecodeUtf8(const std::string& text,
-									size_t at, uint32_t& code);
 };
 
 #endif	// KEY_SCRIPT_H

@@ -174,6 +174,15 @@ MethodHost::SetPathAlias(const std::string& from, const std::string& to)
 }
 
 
+std::string
+MethodHost::UnaliasedPath(const std::string& path) const
+{
+	if (fAliasFrom.empty() || path.compare(0, fAliasFrom.size(), fAliasFrom))
+		return path;
+	return fAliasTo + path.substr(fAliasFrom.size());
+}
+
+
 // #pragma mark - Driving
 
 
@@ -549,11 +558,8 @@ MethodHost::_ReportLaunches()
 			continue;
 		std::vector<std::string> arguments
 			= launches[fLaunchesSeen].arguments;
-		for (std::string& argument : arguments) {
-			if (!fAliasFrom.empty()
-				&& argument.compare(0, fAliasFrom.size(), fAliasFrom) == 0)
-				argument.replace(0, fAliasFrom.size(), fAliasTo);
-		}
+		for (std::string& argument : arguments)
+			argument = UnaliasedPath(argument);
 		fTranscript->Launch(launches[fLaunchesSeen].signature, arguments);
 	}
 }

@@ -86,6 +86,8 @@ public:
 	// its place (the settings directory behind a temporary link).
 			void				SetPathAlias(const std::string& from,
 									const std::string& to);
+	// `path` with the alias's `from` replaced by its `to`.
+			std::string			UnaliasedPath(const std::string& path) const;
 
 	// What the host has seen
 

@@ -1,35 +1,17 @@
 #include "MethodSession.h"
 
-#include <sys/stat.h>
-
 #include <HeadlessDisplay.h>
 #include <Input.h>
 #include <Message.h>
 
 #include "ApplicationModel.h"
-#include "HostPaths.h"
+#include "HostedMethod.h"
 #include "MethodHost.h"
-
-
-const char* const MethodSession::kLabels = "ASDFJKL";
+#include "NuvContract.h"
+#include "Utf8.h"
 
 
 namespace {
-
-const char* const kModePaletteTitle = "NUV Mode Palette";
-const char* const kCandidatesPaletteTitle = "NUV Candidates Palette";
-const char* const kRegistrationPaletteTitle = "NUV Registration Palette";
-const char* const kPurgePaletteTitle = "NUV Purge Palette";
-const char* const kRemainingOpen = "[\xE6\xAE\x8B\xE3\x82\x8A ";	// "[残り "
-const char* const kConversionMarker = "\xE2\x96\xBC";				// "▼"
-const char* const kRegistrationCursor = "|";
-
-
-bool
-IsContinuationByte(char c)
-{
-	return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
-}
 
 
 // The preedit of an unconfirmed CHANGED event.
@@ -56,62 +38,28 @@ DecodePreedit(const BMessage& message)
 	if (clauseEnd < clauseStart)
 		clauseEnd = clauseStart;
 	const std::string& text = preedit.text;
-	preedit.clauseStart = MethodSession::CharacterOffset(text, clauseStart);
-	preedit.clauseEnd = MethodSession::CharacterOffset(text, clauseEnd);
-	preedit.cursor = MethodSession::CharacterOffset(text, clamp(selection));
+	preedit.clauseStart = Utf8::CharacterOffset(text, clauseStart);
+	preedit.clauseEnd = Utf8::CharacterOffset(text, clauseEnd);
+	preedit.cursor = Utf8::CharacterOffset(text, clamp(selection));
 
 	// The candidate on offer follows the last conversion marker and runs
 	// to the registration cursor, if one follows, or to the end.
-	const size_t marker = text.rfind(kConversionMarker);
+	const size_t marker = text.rfind(NuvContract::kConversionMarkerUtf8);
 	if (marker != std::string::npos) {
-		const size_t start = marker + 3;
-		size_t end = text.find(kRegistrationCursor, start);
+		const size_t start = marker
+			+ sizeof(NuvContract::kConversionMarkerUtf8) - 1;
+		size_t end = text.find(NuvContract::kCursorMarker, start);
 		if (end == std::string::npos)
 			end = text.size();
-		preedit.highlightStart = MethodSession::CharacterOffset(text,
+		preedit.highlightStart = Utf8::CharacterOffset(text,
 			static_cast<int32_t>(start));
-		preedit.highlightEnd = MethodSession::CharacterOffset(text,
+		preedit.highlightEnd = Utf8::CharacterOffset(text,
 			static_cast<int32_t>(end));
 	}
 	return preedit;
 }
 
 }	// namespace
-
-
-// The application as a desktop framework shows it: the method's text is
-// drawn by the framework's client, so location requests are answered with
-// the caret that the framework last reported, for every composed character.
-class DesktopApplication : public ApplicationModel {
-public:
-	DesktopApplication()
-		:
-		ApplicationModel(0, 0, 1, [](const std::string&) { return 0.0f; }),
-		fCaret{0, 0, 0}
-	{
-	}
-
-	void SetCaret(float x, float y, float height)
-	{
-		fCaret = TextLocation{x, y, height};
-	}
-
-	virtual std::vector<TextLocation> ComposedLocations() const
-	{
-		size_t characters = 0;
-		for (char c : Composing())
-			characters += !IsContinuationByte(c);
-		return std::vector<TextLocation>(characters > 0 ? characters : 1,
-			fCaret);
-	}
-
-	// The preedit the client shows, against which changes are told apart.
-	Preedit& Shown() { return fShown; }
-
-private:
-	TextLocation fCaret;
-	Preedit fShown;
-};
 
 
 bool
@@ -139,10 +87,10 @@ PaletteState::operator==(const PaletteState& other) const
 
 MethodSession::MethodSession()
 	:
+	fHost(NULL),
 	fPending(false),
 	fPalettesRead(false),
-	fPaletteChanges(0),
-	fDictionaryBefore()
+	fPaletteChanges(0)
 {
 }
 
@@ -154,50 +102,24 @@ MethodSession::~MethodSession()
 
 
 bool
-MethodSession::Start(const std::string& settingsOption, std::string& error)
+MethodSession::Start(const std::string& settings, std::string& error)
 {
 	if (fHost != NULL) {
 		error = "the method is already loaded";
 		return false;
 	}
-	std::string settings = settingsOption;
-	if (settings.empty()) {
-		settings = HostPaths::DefaultSettingsDirectory();
-		if (!HostPaths::SeedSettings(settings, HostPaths::FindSettingsBundle(),
-				error))
-			return false;
-	}
-	if (!HostPaths::PointSettingsDirectory(settings, fTemporary, fResolved,
-			error))
-		return false;
-	if (!fTemporary.empty()) {
-		fAliasFrom = fTemporary + "/nuvim_settings/";
-		fAliasTo = fResolved + "/";
-	}
-
-	const std::string module = HostPaths::FindMethodModule();
-	if (module.empty()) {
-		error = "cannot find the method module nuvIM next to "
-			+ HostPaths::ProgramDirectory();
-		HostPaths::RemoveSettingsLink(fTemporary);
-		fTemporary.clear();
+	fApplication.reset(new CaretApplication);
+	fHosted.reset(new HostedMethod(*fApplication, NULL));
+	if (fHosted->Prepare(settings, error, fModule) != HostedMethod::OK
+		|| !fHosted->Load(error)) {
+		fHosted.reset();
+		fApplication.reset();
 		return false;
 	}
-
-	fDictionaryBefore.reset(new UserDictionaryFile(fResolved));
-	fApplication.reset(new DesktopApplication);
-	fHost.reset(new MethodHost(*fApplication, NULL));
+	fResolved = fHosted->SettingsDirectory();
+	fHost = &fHosted->Host();
 	// The session reads what each key delivered, then clears it.
 	fHost->RecordDelivered(true);
-	if (!fTemporary.empty())
-		fHost->SetPathAlias(fAliasFrom, fAliasTo);
-	if (!fHost->Load(module, error)) {
-		fHost.reset();
-		fApplication.reset();
-		HostPaths::RemoveSettingsLink(fTemporary);
-		fTemporary.clear();
-		return false;
-	}
 	// The method's start-up (the notice window) is over before the first
 	// key; what it enqueued is of no interest.
 	fHost->Settle();
@@ -211,15 +133,13 @@ MethodSession::Unload()
 {
 	if (fHost == NULL)
 		return false;
-	fHost->Unload();
-	fHost.reset();
+	const bool saved = fHosted->Unload();
+	fHost = NULL;
+	fHosted.reset();
 	fApplication.reset();
-	HostPaths::RemoveSettingsLink(fTemporary);
-	fTemporary.clear();
+	fShown = Preedit();
 	fPending = false;
-
-	return fDictionaryBefore != NULL
-		&& UserDictionaryFile(fResolved).ReplacedSince(*fDictionaryBefore);
+	return saved;
 }
 
 
@@ -257,10 +177,11 @@ MethodSession::PickCandidate(uint32_t index)
 {
 	const PaletteState palettes = Palettes();
 	if (!palettes.candidatesShown || index >= palettes.candidates.size()
-		|| index >= 7)
+		|| index >= NuvContract::kPageSize)
 		return KeyOutcome();
 	KeyStep step;
-	step.bytes.assign(1, static_cast<char>(kLabels[index] + ('a' - 'A')));
+	step.bytes.assign(1, static_cast<char>(
+		NuvContract::kSelectionLabels[index] + ('a' - 'A')));
 	bool shifted = false;
 	KeyScript::UsKey(step.bytes[0], step.key, shifted);
 	step.token = step.bytes;
@@ -291,11 +212,11 @@ MethodSession::Stop()
 	KeyOutcome outcome = _Settle(kDefaultWait);
 	// The application has dropped its composed text already; a method that
 	// did not answer still leaves nothing shown.
-	if (fApplication->Shown().visible) {
+	if (fShown.visible) {
 		SessionAction hide;
 		hide.kind = SessionAction::PREEDIT;
 		outcome.actions.push_back(hide);
-		fApplication->Shown() = Preedit();
+		fShown = Preedit();
 	}
 	return outcome;
 }
@@ -324,20 +245,11 @@ MethodSession::HelpPage()
 {
 	if (fHost == NULL)
 		return std::string();
-	const size_t before = HeadlessDisplay::Launches().size();
-	if (!fHost->ChooseMenuItem("Help"))
-		return std::string();
-	fHost->Settle();
+	std::string page;
+	std::string reason;
+	fHosted->HelpPage(page, reason);
 	fHost->ClearDelivered();
-	const std::vector<headless_launch_info> launches
-		= HeadlessDisplay::Launches();
-	if (launches.size() <= before || launches.back().arguments.empty())
-		return std::string();
-	std::string path = launches.back().arguments.front();
-	if (!fAliasFrom.empty()
-		&& path.compare(0, fAliasFrom.size(), fAliasFrom) == 0)
-		path.replace(0, fAliasFrom.size(), fAliasTo);
-	return path;
+	return page;
 }
 
 
@@ -353,18 +265,19 @@ MethodSession::Palettes()
 	std::vector<std::string> registration;
 	std::vector<std::string> purge;
 	for (const headless_window_info& window : HeadlessDisplay::Windows()) {
-		if (window.title == kModePaletteTitle) {
+		if (window.title == NuvContract::kModePaletteTitle) {
 			if (!window.texts.empty())
 				state.mode = window.texts.front();
 		} else if (window.hidden)
 			continue;
-		else if (window.title == kCandidatesPaletteTitle) {
+		else if (window.title == NuvContract::kCandidatesPaletteTitle) {
 			state.candidatesShown = !window.texts.empty()
-				&& ParseCandidateLine(window.texts.front(), state.candidates,
+				&& NuvCandidatePage::Parse(window.texts.front(),
+					NuvCandidatePage::UTF_8, state.candidates,
 					state.remaining);
-		} else if (window.title == kRegistrationPaletteTitle)
+		} else if (window.title == NuvContract::kRegistrationPaletteTitle)
 			registration = window.texts;
-		else if (window.title == kPurgePaletteTitle)
+		else if (window.title == NuvContract::kPurgePaletteTitle)
 			purge = window.texts;
 	}
 	state.prompts = registration;
@@ -373,63 +286,6 @@ MethodSession::Palettes()
 	fPaletteChanges = changes;
 	fPalettesRead = true;
 	return state;
-}
-
-
-bool
-MethodSession::ParseCandidateLine(const std::string& line,
-	std::vector<std::string>& candidates, int32_t& remaining)
-{
-	candidates.clear();
-	remaining = 0;
-	const size_t bracket = line.rfind(kRemainingOpen);
-	if (bracket == std::string::npos || line.empty() || line.back() != ']')
-		return false;
-	const size_t digits = bracket + std::string(kRemainingOpen).size();
-	const std::string count = line.substr(digits, line.size() - 1 - digits);
-	if (count.empty() || count.size() > 9
-		|| count.find_first_not_of("0123456789") != std::string::npos)
-		return false;
-	remaining = std::stoi(count);
-
-	// Every entry is "<label>:<candidate>" followed by two blanks; an entry
-	// ends where the next label's "  X:" begins.
-	const std::string entries = line.substr(0, bracket);
-	size_t at = 0;
-	for (size_t i = 0; at < entries.size() && i < 7; i++) {
-		if (entries.size() - at < 4 || entries[at] != kLabels[i]
-			|| entries[at + 1] != ':')
-			return false;
-		size_t end = std::string::npos;
-		if (i + 1 < 7) {
-			const std::string next = std::string("  ") + kLabels[i + 1] + ":";
-			end = entries.find(next, at + 2);
-		}
-		if (end == std::string::npos) {
-			if (entries.compare(entries.size() - 2, 2, "  ") != 0)
-				return false;
-			end = entries.size() - 2;
-		}
-		candidates.push_back(entries.substr(at + 2, end - at - 2));
-		at = end + 2;
-	}
-	if (at < entries.size()) {
-		candidates.clear();
-		return false;
-	}
-	return true;
-}
-
-
-int32_t
-MethodSession::CharacterOffset(const std::string& text, int32_t bytes)
-{
-	int32_t characters = 0;
-	const size_t end = bytes < 0 ? 0
-		: std::min(text.size(), static_cast<size_t>(bytes));
-	for (size_t i = 0; i < end; i++)
-		characters += !IsContinuationByte(text[i]);
-	return characters;
 }
 
 
@@ -460,7 +316,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 {
 	bool committed = false;
 	bool passed = false;
-	Preedit& shown = fApplication->Shown();
+	Preedit& shown = fShown;
 	for (const BMessage& message : fHost->Delivered()) {
 		if (message.what == B_KEY_DOWN) {
 			passed = true;

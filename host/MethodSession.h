@@ -17,9 +17,9 @@
 #include <vector>
 
 #include "KeyScript.h"
-#include "UserDictionaryFile.h"
 
-class DesktopApplication;
+class CaretApplication;
+class HostedMethod;
 class MethodHost;
 
 // Composed text as the application shows it. Offsets count characters.
@@ -53,7 +53,8 @@ struct SessionAction {
 struct PaletteState {
 	std::string					mode;		// the mode palette's label
 	bool						candidatesShown = false;
-	std::vector<std::string>	candidates;	// the page, label order
+	// The page, in the order of NuvContract::kSelectionLabels.
+	std::vector<std::string>	candidates;
 	int32_t						remaining = 0;	// candidates after the page
 	std::vector<std::string>	prompts;	// registration and purge lines
 
@@ -79,9 +80,6 @@ struct KeyOutcome {
 
 class MethodSession {
 public:
-	// The selection keys of a candidate page, in label order.
-	static const char* const	kLabels;	// "ASDFJKL"
-
 								MethodSession();
 	// Unloads the method if it is loaded.
 								~MethodSession();
@@ -92,6 +90,10 @@ public:
 	// with a one-line reason.
 			bool				Start(const std::string& settings,
 									std::string& error);
+	// Loads the module at `path` instead of the one found next to the
+	// program or in the installed prefix (a test's build); before Start().
+			void				SetModule(const std::string& path)
+									{ fModule = path; }
 	// The settings directory in use (absolute), once started.
 			const std::string&	SettingsDirectory() const
 									{ return fResolved; }
@@ -128,14 +130,6 @@ public:
 
 	// The palettes as shown now.
 			PaletteState		Palettes();
-	// Parses a candidate page line ("A:x  S:y  [残り N]"); false when the
-	// line has another shape.
-	static	bool				ParseCandidateLine(const std::string& line,
-									std::vector<std::string>& candidates,
-									int32_t& remaining);
-	// The number of characters in the first `bytes` bytes of `text`.
-	static	int32_t				CharacterOffset(const std::string& text,
-									int32_t bytes);
 
 	static const int64_t		kDefaultWait = 1000000;
 
@@ -143,18 +137,19 @@ private:
 			KeyOutcome			_Settle(int64_t waitMicros);
 			void				_Collect(KeyOutcome& outcome);
 
-			std::unique_ptr<DesktopApplication> fApplication;
-			std::unique_ptr<MethodHost> fHost;
-			std::string			fTemporary;
+			std::unique_ptr<CaretApplication> fApplication;
+			std::unique_ptr<HostedMethod> fHosted;
+			// The hosted method's host, while it is loaded.
+			MethodHost*			fHost;
 			std::string			fResolved;
-			std::string			fAliasFrom;
-			std::string			fAliasTo;
+			std::string			fModule;
+			// The preedit the client shows, against which changes are told
+			// apart.
+			Preedit				fShown;
 			bool				fPending;
 			bool				fPalettesRead;
 			uint64_t			fPaletteChanges;
 			PaletteState		fPalettes;
-			// .nuv-jisyo as the session found it, to tell the last save.
-			std::unique_ptr<UserDictionaryFile> fDictionaryBefore;
 };
 
 #endif	// METHOD_SESSION_H

@@ -7,6 +7,7 @@
 
 #include "DesktopKeys.h"
 #include "MethodSession.h"
+#include "NuvContract.h"
 
 
 const char* const NuvimEngine::kModeProperty = "InputMode";
@@ -79,14 +80,15 @@ ShowPalettes(IBusEngine* engine, const PaletteState& palettes, bool force)
 	if (palettes.candidatesShown) {
 		if (force || !sState.tableShown
 			|| palettes.candidates != sState.shown.candidates) {
-			IBusLookupTable* table = ibus_lookup_table_new(7, 0, FALSE,
-				FALSE);
+			IBusLookupTable* table = ibus_lookup_table_new(
+				NuvContract::kPageSize, 0, FALSE, FALSE);
 			ibus_lookup_table_set_orientation(table, IBUS_ORIENTATION_SYSTEM);
 			for (size_t i = 0; i < palettes.candidates.size(); i++) {
 				ibus_lookup_table_append_candidate(table,
 					ibus_text_new_from_string(
 						palettes.candidates[i].c_str()));
-				const char label[2] = {MethodSession::kLabels[i], '\0'};
+				const char label[2] = {NuvContract::kSelectionLabels[i],
+					'\0'};
 				ibus_lookup_table_append_label(table,
 					ibus_text_new_from_string(label));
 			}
@@ -100,9 +102,10 @@ ShowPalettes(IBusEngine* engine, const PaletteState& palettes, bool force)
 	for (const std::string& prompt : palettes.prompts)
 		auxiliary += (auxiliary.empty() ? "" : "  ") + prompt;
 	if (palettes.candidatesShown) {
+		// The remaining count as the page shows it: a page of nothing.
 		auxiliary += (auxiliary.empty() ? "" : "  ")
-			+ std::string("[\xE6\xAE\x8B\xE3\x82\x8A ")	// "[残り "
-			+ std::to_string(palettes.remaining) + "]";
+			+ NuvCandidatePage::Format(std::vector<std::string>(),
+				palettes.remaining, NuvCandidatePage::UTF_8);
 	}
 	if (!auxiliary.empty()) {
 		ibus_engine_update_auxiliary_text(engine,

@@ -6,6 +6,7 @@
 #include <StringView.h>
 
 #include "BeNuvUtils.h"
+#include "NuvContract.h"
 
 
 const float BeNuvModePalette::kLabelMargin = 2;
@@ -14,7 +15,7 @@ const float BeNuvModePalette::kExtraSize = 3;
 
 BeNuvModePalette::BeNuvModePalette()
 	:
-	BeNuvPalette(BRect(10000, 10000, 10000, 10000), "NUV Mode Palette",
+	BeNuvPalette(BRect(10000, 10000, 10000, 10000), NuvContract::kModePaletteTitle,
 		kPaletteLook, B_FLOATING_ALL_WINDOW_FEEL,
 		B_NOT_RESIZABLE | B_NOT_CLOSABLE | B_NOT_ZOOMABLE | B_AVOID_FRONT
 			| B_AVOID_FOCUS | B_NOT_MINIMIZABLE,

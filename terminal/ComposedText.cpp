@@ -1,11 +1,13 @@
 #include "ComposedText.h"
 
+#include "NuvContract.h"
+
 
 namespace {
 
-const std::string kReading = "▽";
-const std::string kConversion = "▼";
-const std::string kRegistration = "★";
+const std::string kReading = NuvContract::kReadingMarkerUtf8;
+const std::string kConversion = NuvContract::kConversionMarkerUtf8;
+const std::string kRegistration = NuvContract::kRegistrationMarkerUtf8;
 
 
 bool
@@ -33,7 +35,7 @@ ComposedText::WithoutMarkers(const std::string& composed)
 	// the nested marker is the last ▽ or ▼ ahead of it.
 	size_t readingAt = StartsWith(composed, kReading) ? 0 : std::string::npos;
 	if (registration) {
-		const size_t cursor = text.rfind('|');
+		const size_t cursor = text.rfind(NuvContract::kCursorMarker);
 		if (cursor != std::string::npos) {
 			text.erase(cursor, 1);
 			const size_t before = cursor > 0 ? cursor - 1 : 0;
@@ -57,7 +59,7 @@ ComposedText::WithoutMarkers(const std::string& composed)
 	// abbreviation (Latin letters) a * is the user's own.
 	if (readingAt != std::string::npos) {
 		for (size_t i = readingAt; i < text.size(); i++) {
-			if (text[i] == '*' && i > readingAt
+			if (text[i] == NuvContract::kOkuriMarker[0] && i > readingAt
 				&& (static_cast<unsigned char>(text[i - 1]) & 0x80) != 0) {
 				text.erase(i, 1);
 				break;

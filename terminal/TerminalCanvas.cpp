@@ -1,6 +1,6 @@
 #include "TerminalCanvas.h"
 
-#include "KeyScript.h"
+#include "Utf8.h"
 
 #include <clocale>
 #include <cstring>
@@ -291,7 +291,7 @@ size_t
 TerminalCanvas::DecodeCharacter(const std::string& text, size_t at,
 	uint32_t& code)
 {
-	const size_t length = KeyScript::DecodeUtf8(text, at, code);
+	const size_t length = Utf8::Decode(text, at, code);
 	if (length > 0)
 		return length;
 	code = 0xFFFD;

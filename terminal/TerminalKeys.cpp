@@ -1,10 +1,11 @@
 #include "TerminalKeys.h"
 
 #include <algorithm>
-
 #include <cstdlib>
 
 #include <InterfaceDefs.h>
+
+#include "Utf8.h"
 
 
 namespace {
@@ -169,44 +170,6 @@ AsciiStep(unsigned char c)
 }
 
 
-// The length of the UTF-8 sequence that starts at `s[at]` when it is well
-// formed and complete; 0 when more bytes could complete it; -1 when it is
-// not UTF-8 (its first byte is then dropped).
-int
-Utf8Length(const std::string& s, size_t at)
-{
-	const unsigned char lead = s[at];
-	int length;
-	unsigned char low = 0x80;	// the range of the second byte
-	unsigned char high = 0xBF;
-	if (lead >= 0xC2 && lead <= 0xDF)
-		length = 2;
-	else if (lead >= 0xE0 && lead <= 0xEF) {
-		length = 3;
-		if (lead == 0xE0)
-			low = 0xA0;		// no overlong forms
-		else if (lead == 0xED)
-			high = 0x9F;	// no surrogates
-	} else if (lead >= 0xF0 && lead <= 0xF4) {
-		length = 4;
-		if (lead == 0xF0)
-			low = 0x90;
-		else if (lead == 0xF4)
-			high = 0x8F;	// nothing above U+10FFFF
-	} else
-		return -1;
-
-	for (int k = 1; k < length; k++) {
-		if (at + k >= s.size())
-			return 0;
-		const unsigned char c = s[at + k];
-		if (k == 1 ? (c < low || c > high) : (c & 0xC0) != 0x80)
-			return -1;
-	}
-	return length;
-}
-
-
 // Decodes the key whose bytes start at `s[at]` (not ESC): returns the bytes
 // used and fills `step`, whose token stays empty when the bytes are no key;
 // 0 when more bytes are needed.
@@ -218,10 +181,11 @@ DecodeCharacter(const std::string& s, size_t at, KeyStep& step)
 		step = AsciiStep(c);
 		return 1;
 	}
-	const int length = Utf8Length(s, at);
-	if (length == 0)
+	uint32_t code;
+	const size_t length = Utf8::Decode(s, at, code);
+	if (length == 0 && Utf8::IsTruncated(s, at))
 		return 0;
-	if (length < 0) {
+	if (length == 0) {
 		step = KeyStep();
 		return 1;
 	}

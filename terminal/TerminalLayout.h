@@ -14,25 +14,7 @@
 // to the method's location requests, so the method places its palettes
 // against the characters as they really stand.
 //
-// Each visible window of the method is drawn as a framed box whose
-// left-top corner is the cell of its frame's left-top corner, one row per
-// line of text. A box is a row taller and two columns wider than its
-// window, so the caret palettes (candidates, registration, purge), which
-// stand a few pixels from the caret line or from each other, are moved
-// away by whole rows until they cover neither the composed text nor each
-// other: downwards when the method placed them below the caret, upwards
-// when above (or the other way when the screen has no room). The mode
-// palette and the notice stay where they are mapped. Every box is kept on
-// the screen.
-//
-// A box whose lines do not fit the screen (beside the caret line, for a
-// caret palette) is wrapped between its pieces (the runs of its lines
-// between two or more blanks, such as the candidates box's entries), its
-// pieces moved closer and then shortened with an ellipsis, keeping their
-// first characters (a candidate's label) and last word (the remaining
-// count); where even that needs more rows, it loses its frame and is drawn
-// in reverse. So every label of the candidates box shows on a 20 x 5
-// terminal.
+// The method's windows are drawn as boxes (TerminalBoxes.h).
 //
 // A layout is a plain value, used by one thread at a time.
 #ifndef TERMINAL_LAYOUT_H
@@ -65,10 +47,6 @@ struct TerminalCell {
 
 class TerminalLayout {
 public:
-	// The windows drawn as caret palettes; the rest stand where mapped.
-	static	const char* const	kCaretPaletteTitles[];
-	static	const char* const	kModePaletteTitle;
-
 	// A terminal of `rows` x `columns` (each at least 1); cells of
 	// `cellWidth` x `cellHeight` pixels.
 								TerminalLayout(int rows, int columns,
@@ -83,6 +61,8 @@ public:
 									{ return fColumns * fCellWidth; }
 			float				ScreenHeight() const
 									{ return fScreenRows * fCellHeight; }
+			float				CellWidth() const { return fCellWidth; }
+			float				CellHeight() const { return fCellHeight; }
 
 	// The document
 
@@ -106,9 +86,8 @@ public:
 
 	// The windows
 
-	// The boxes of the visible windows, in drawing order: the windows that
-	// stand where mapped first, then the caret palettes, each in the order
-	// given. Uses the composed text of the last SetText().
+	// The boxes of the visible windows (TerminalBoxes::Place()) against the
+	// composed text of the last SetText().
 			std::vector<TerminalBox> PlaceWindows(
 									const std::vector<WindowRecord>& windows)
 									const;
@@ -133,23 +112,6 @@ private:
 		bool			composed;
 	};
 
-	// The rows free above or below the composed text, the larger.
-			int					_RowsBesideCaret() const;
-	// Sets the box's lines (and frame) so that it fits the terminal's
-	// width and `rows` rows.
-			void				_Fit(const std::vector<std::string>& lines,
-									int rows, TerminalBox& box) const;
-	// Whether a box's rows [top, bottom] and columns overlap what is
-	// placed already or the composed text.
-			bool				_Collides(const TerminalBox& box,
-									const std::vector<TerminalBox>& placed)
-									const;
-	// Moves `box` down (or up) past whatever it collides with; false when
-	// it leaves the screen on the way.
-			bool				_Slide(TerminalBox& box, bool down,
-									const std::vector<TerminalBox>& placed)
-									const;
-			void				_KeepOnScreen(TerminalBox& box) const;
 	// Whether a character `width` columns wide begins a new row at
 	// `column`.
 			bool				_Wraps(int width, int column) const;

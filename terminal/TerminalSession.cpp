@@ -1,12 +1,10 @@
 #include "TerminalSession.h"
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <iostream>
-#include <thread>
 #include <vector>
 
 #include <fcntl.h>
@@ -22,8 +20,9 @@
 #include "ApplicationModel.h"
 #include "ComposedText.h"
 #include "ExitSignals.h"
-#include "HostPaths.h"
+#include "HostedMethod.h"
 #include "MethodHost.h"
+#include "NuvContract.h"
 
 
 const char* const TerminalSession::kKeysLabel = "F1 help  C-c quit";
@@ -36,56 +35,6 @@ const int kDefaultColumns = 80;
 // How often the start-up drawing looks for keys, signals and the end of
 // the load.
 const int kLoadPollMilliseconds = 20;
-// How long giving the terminal back may wait for a terminal that has
-// stopped reading.
-const int kLeaveMilliseconds = 500;
-
-// Written by the signal handlers, read by the session's loop.
-int sSignalPipe[2] = {-1, -1};
-
-const char kResizeSignal = 'w';
-
-
-void
-HandleSignal(int number)
-{
-	const int saved = errno;
-	(void)number;
-	const char byte = kResizeSignal;
-	if (sSignalPipe[1] >= 0) {
-		ssize_t written = write(sSignalPipe[1], &byte, 1);
-		(void)written;
-	}
-	errno = saved;
-}
-
-
-// The ending signals are the process's (ExitSignals.h).
-const int kSignals[] = {SIGWINCH};
-const size_t kSignalCount = sizeof(kSignals) / sizeof(kSignals[0]);
-struct sigaction sSavedActions[kSignalCount];
-
-
-// The application that the session plays: its composed characters stand
-// where the session's layout draws them.
-class TerminalApplication : public ApplicationModel {
-public:
-	explicit TerminalApplication(TerminalLayout& layout)
-		:
-		ApplicationModel(0, 0, 1, [](const std::string&) { return 0.0f; }),
-		fLayout(layout)
-	{
-	}
-
-	virtual std::vector<TextLocation> ComposedLocations() const
-	{
-		fLayout.SetText(Document(), Composing());
-		return fLayout.ComposedLocations();
-	}
-
-private:
-	TerminalLayout&	fLayout;
-};
 
 
 std::string
@@ -131,16 +80,14 @@ FindProgram(const char* name)
 
 TerminalSession::TerminalSession(int terminal)
 	:
+	fFd(terminal),
 	fTerminal(terminal),
-	fTerminalFlags(0),
-	fRaw(false),
-	fLeaving(false),
 	fEndingSignal(0),
-	fSaved(),
 	fLayout(kDefaultRows, kDefaultColumns, 1, 1),
 	fHasShown(false),
 	fApplication(NULL),
-	fHost(NULL)
+	fMethod(NULL),
+	fDictionarySaved(false)
 {
 }
 
@@ -178,78 +125,43 @@ TerminalSession::Run(const std::string& settingsOption,
 {
 	// A terminal that cannot show the session is refused before anything
 	// is set up.
-	if (!fCapabilities.Load(NULL, fTerminal, error)
+	if (!fCapabilities.Load(NULL, fFd, error)
 		|| !TerminalCapabilities::UseUtf8Locale(error))
 		return 2;
 	for (const TerminalCapabilities::KeySequence& key
 			: fCapabilities.KeySequences())
 		fKeys.AddSequence(key.first, key.second);
 
-	// The settings directory, as the batch mode finds it.
-	std::string settings = settingsOption;
-	if (settings.empty()) {
-		settings = HostPaths::DefaultSettingsDirectory();
-		if (settings.empty()) {
-			error = "no home directory for the settings";
-			return 2;
-		}
-		if (!HostPaths::SeedSettings(settings, HostPaths::FindSettingsBundle(),
-				error))
-			return 1;
-	}
-	std::string resolved;
-	if (!HostPaths::PointSettingsDirectory(settings, fTemporary, resolved,
-			error))
-		return resolved.empty() ? 2 : 1;
-	if (!fTemporary.empty()) {
-		fAliasFrom = fTemporary + "/nuvim_settings/";
-		fAliasTo = resolved + "/";
-	}
-	fSettingsShown = HomeRelative(resolved);
-
-	const std::string module = HostPaths::FindMethodModule();
-	if (module.empty()) {
-		error = "cannot find the method module nuvIM next to "
-			+ HostPaths::ProgramDirectory();
-		HostPaths::RemoveSettingsLink(fTemporary);
-		return 1;
-	}
-	if (!_EnterTerminal(error)) {
-		HostPaths::RemoveSettingsLink(fTemporary);
-		return 1;
-	}
+	LaidOutApplication application(
+		[this](const std::string& text, const std::string& composing) {
+			fLayout.SetText(text, composing);
+			return fLayout.ComposedLocations();
+		});
+	HostedMethod method(application, NULL);
+	const HostedMethod::Status status = method.Prepare(settingsOption, error);
+	if (status != HostedMethod::OK)
+		return status;
+	fSettingsShown = HomeRelative(method.SettingsDirectory());
+	if (!_EnterTerminal(error))
+		return HostedMethod::FAILED;
 	_FollowSize();
 
-	TerminalApplication application(fLayout);
-	MethodHost host(application, NULL);
 	// The method's warnings about its settings files go to the status line.
-	host.SetNoticeHandler([this](const std::string& text) {
+	method.SetNoticeHandler([this](const std::string& text) {
 		fMessage = text;
 	});
 	fApplication = &application;
-	fHost = &host;
-	if (!fTemporary.empty())
-		host.SetPathAlias(fAliasFrom, fAliasTo);
+	fMethod = &method;
+	MethodHost& host = method.Host();
 
-	// The method's constructor waits for its dictionaries: load it on a
-	// second thread and draw its start-up notice meanwhile.
-	std::atomic<bool> loadDone(false);
-	bool loaded = false;
-	std::string loadError;
-	std::thread loader([&]() {
-		loaded = host.Load(module, loadError);
-		loadDone = true;
-	});
+	// The method's constructor waits for its dictionaries: draw its
+	// start-up notice meanwhile.
 	std::vector<KeyStep> keys;
-	_WaitForLoad(loader, loadDone, keys);
-	loader.join();
-	if (!loaded) {
+	if (!method.Load(error, [&]() { _WaitForLoad(keys); })) {
 		_LeaveTerminal();
-		error = loadError;
-		fHost = NULL;
+		fMethod = NULL;
 		fApplication = NULL;
-		HostPaths::RemoveSettingsLink(fTemporary);
-		return 1;
+		return HostedMethod::FAILED;
 	}
 
 	std::string report;
@@ -263,9 +175,9 @@ TerminalSession::Run(const std::string& settingsOption,
 	bool early = !keys.empty();
 	while (!quit) {
 		struct pollfd sources[3];
-		sources[0].fd = fTerminal;
+		sources[0].fd = fFd;
 		sources[0].events = POLLIN;
-		sources[1].fd = sSignalPipe[0];
+		sources[1].fd = fTerminal.ResizeDescriptor();
 		sources[1].events = POLLIN;
 		sources[2].fd = ExitSignals::FileDescriptor();
 		sources[2].events = POLLIN;
@@ -283,18 +195,12 @@ TerminalSession::Run(const std::string& settingsOption,
 		quit = fEndingSignal != 0;
 		if (ready == 0 && fKeys.HasPending())
 			fKeys.Flush(keys);
-		if (ready > 0 && (sources[1].revents & POLLIN) != 0) {
-			char signals[16];
-			const ssize_t count = read(sSignalPipe[0], signals,
-				sizeof(signals));
-			for (ssize_t i = 0; i < count; i++) {
-				resized = resized || signals[i] == kResizeSignal;
-			}
-		}
+		if (ready > 0 && (sources[1].revents & POLLIN) != 0)
+			resized = fTerminal.TakeResize();
 		if (ready > 0 && (sources[0].revents & (POLLIN | POLLHUP | POLLERR))
 				!= 0) {
 			char bytes[4096];
-			const ssize_t count = read(fTerminal, bytes, sizeof(bytes));
+			const ssize_t count = read(fFd, bytes, sizeof(bytes));
 			if (count > 0)
 				fKeys.Feed(bytes, static_cast<size_t>(count), keys);
 			else if (count == 0 || (errno != EINTR && errno != EAGAIN))
@@ -339,11 +245,11 @@ TerminalSession::Run(const std::string& settingsOption,
 	// unload writes the user dictionary.
 	document = application.Document()
 		+ ComposedText::WithoutMarkers(application.Composing());
-	host.Unload();
-	fHost = NULL;
+	fDictionarySaved = method.Unload();
+	fDictionaryPath = method.DictionaryPath();
+	fMethod = NULL;
 	fApplication = NULL;
 	_LeaveTerminal();
-	HostPaths::RemoveSettingsLink(fTemporary);
 	if (fEndingSignal == 0)
 		fEndingSignal = ExitSignals::Received();
 	return 0;
@@ -356,78 +262,22 @@ TerminalSession::Run(const std::string& settingsOption,
 bool
 TerminalSession::_EnterTerminal(std::string& error)
 {
-	if (tcgetattr(fTerminal, &fSaved) != 0) {
-		error = "the interactive session needs a terminal";
-		return false;
-	}
-	struct termios raw = fSaved;
-	// Every key as its bytes: no echo, no line editing, no signals from
-	// control keys, CR kept apart from LF, control-S and control-Q for the
-	// method rather than for flow control.
-	raw.c_iflag &= ~(BRKINT | ICRNL | INLCR | IGNCR | INPCK | ISTRIP | IXON);
-	raw.c_oflag &= ~OPOST;
-	raw.c_cflag |= CS8;
-	raw.c_lflag &= ~(ECHO | ICANON | IEXTEN | ISIG);
-	raw.c_cc[VMIN] = 1;
-	raw.c_cc[VTIME] = 0;
-	if (tcsetattr(fTerminal, TCSADRAIN, &raw) != 0) {
-		error = "cannot set up the terminal";
-		return false;
-	}
-	fRaw = true;
-	fLeaving = false;
-	// Output waits on poll(), where an ending signal can cut it short, and
-	// never in write(). The file description is the session's own.
-	fTerminalFlags = fcntl(fTerminal, F_GETFL);
-	if (fTerminalFlags >= 0)
-		fcntl(fTerminal, F_SETFL, fTerminalFlags | O_NONBLOCK);
-
-	if (pipe(sSignalPipe) == 0) {
-		for (int end : sSignalPipe) {
-			fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
-			fcntl(end, F_SETFD, FD_CLOEXEC);
-		}
-		struct sigaction action = {};
-		action.sa_handler = HandleSignal;
-		sigemptyset(&action.sa_mask);
-		action.sa_flags = SA_RESTART;
-		for (size_t i = 0; i < kSignalCount; i++)
-			sigaction(kSignals[i], &action, &sSavedActions[i]);
-	}
-
 	// The alternate screen keeps the user's scrollback as it was; the keypad
 	// mode makes the keys send what terminfo says; bracketed paste tells a
 	// paste from typing.
-	_Write(fCapabilities.EnterScreen() + fCapabilities.KeypadOn()
-		+ fCapabilities.PasteOn() + fCapabilities.ClearScreen());
 	fHasShown = false;
-	return true;
+	return fTerminal.Enter(fCapabilities.EnterScreen()
+		+ fCapabilities.KeypadOn() + fCapabilities.PasteOn()
+		+ fCapabilities.ClearScreen(), error);
 }
 
 
 void
 TerminalSession::_LeaveTerminal()
 {
-	if (!fRaw)
-		return;
-	fLeaving = true;
-	_Write(fCapabilities.Plain() + fCapabilities.ShowCursor()
+	fTerminal.Leave(fCapabilities.Plain() + fCapabilities.ShowCursor()
 		+ fCapabilities.PasteOff() + fCapabilities.KeypadOff()
 		+ fCapabilities.LeaveScreen());
-	// TCSANOW: waiting for the output to drain would wait for ever on a
-	// terminal that stopped reading; what was written is already processed.
-	tcsetattr(fTerminal, TCSANOW, &fSaved);
-	if (fTerminalFlags >= 0)
-		fcntl(fTerminal, F_SETFL, fTerminalFlags);
-	fRaw = false;
-
-	if (sSignalPipe[0] >= 0) {
-		for (size_t i = 0; i < kSignalCount; i++)
-			sigaction(kSignals[i], &sSavedActions[i], NULL);
-		close(sSignalPipe[0]);
-		close(sSignalPipe[1]);
-		sSignalPipe[0] = sSignalPipe[1] = -1;
-	}
 }
 
 
@@ -435,7 +285,7 @@ void
 TerminalSession::_ReadSize(int& rows, int& columns) const
 {
 	struct winsize size = {};
-	if (ioctl(fTerminal, TIOCGWINSZ, &size) == 0 && size.ws_row > 0
+	if (ioctl(fFd, TIOCGWINSZ, &size) == 0 && size.ws_row > 0
 		&& size.ws_col > 0) {
 		rows = size.ws_row;
 		columns = size.ws_col;
@@ -479,7 +329,7 @@ TerminalSession::_Draw()
 
 	std::string mode;
 	for (const WindowRecord& window : windows) {
-		if (window.title == TerminalLayout::kModePaletteTitle
+		if (window.title == NuvContract::kModePaletteTitle
 			&& !window.lines.empty())
 			mode = window.lines.front();
 	}
@@ -492,7 +342,7 @@ TerminalSession::_Draw()
 	out += fCanvas.Render(fHasShown ? &fShown : NULL, fCapabilities);
 	out += fCapabilities.MoveTo(caret.row, caret.column);
 	out += fCapabilities.ShowCursor();
-	_Write(out);
+	fTerminal.Write(out);
 	// The picture just drawn is the one the next is compared with.
 	std::swap(fCanvas, fShown);
 	fHasShown = true;
@@ -500,47 +350,32 @@ TerminalSession::_Draw()
 
 
 void
-TerminalSession::_Write(const std::string& bytes) const
+TerminalSession::_WaitForLoad(std::vector<KeyStep>& early)
 {
-	// While the session runs, a slow terminal is waited for until an ending
-	// signal comes; giving the terminal back waits a bounded time.
-	ExitSignals::Write(fTerminal, bytes, fLeaving ? kLeaveMilliseconds : -1,
-		!fLeaving);
-}
-
-
-void
-TerminalSession::_WaitForLoad(std::thread& loader,
-	const std::atomic<bool>& done, std::vector<KeyStep>& early)
-{
-	while (!done) {
-		_Draw();
-		struct pollfd sources[2] = {{fTerminal, POLLIN, 0},
-			{ExitSignals::FileDescriptor(), POLLIN, 0}};
-		if (poll(sources, 2, kLoadPollMilliseconds) < 0 && errno != EINTR)
-			break;
-		bool quit = ExitSignals::Received() != 0;
-		if ((sources[0].revents & POLLIN) != 0) {
-			char bytes[4096];
-			const ssize_t count = read(fTerminal, bytes, sizeof(bytes));
-			if (count > 0)
-				fKeys.Feed(bytes, static_cast<size_t>(count), early);
-			else if (count == 0 || (errno != EINTR && errno != EAGAIN))
-				quit = true;	// the terminal is gone
-		}
-		for (const KeyStep& key : early)
-			quit = quit || IsQuitKey(key);
-		if (quit && !done) {
-			// The loader is still inside the method: leave without running
-			// a destructor under it, abandoning it. Nothing has been
-			// learned yet.
-			loader.detach();
-			_LeaveTerminal();
-			HostPaths::RemoveTemporary(fTemporary);
-			ExitSignals::WriteOutput("\n", kLeaveMilliseconds);
-			const int signal = ExitSignals::Received();
-			_exit(signal != 0 ? ExitSignals::ExitStatus(signal) : 0);
-		}
+	_Draw();
+	struct pollfd sources[2] = {{fFd, POLLIN, 0},
+		{ExitSignals::FileDescriptor(), POLLIN, 0}};
+	if (poll(sources, 2, kLoadPollMilliseconds) < 0 && errno != EINTR)
+		return;
+	bool quit = ExitSignals::Received() != 0;
+	if ((sources[0].revents & POLLIN) != 0) {
+		char bytes[4096];
+		const ssize_t count = read(fFd, bytes, sizeof(bytes));
+		if (count > 0)
+			fKeys.Feed(bytes, static_cast<size_t>(count), early);
+		else if (count == 0 || (errno != EINTR && errno != EAGAIN))
+			quit = true;	// the terminal is gone
+	}
+	for (const KeyStep& key : early)
+		quit = quit || IsQuitKey(key);
+	if (quit) {
+		// The loader is still inside the method: leave without running a
+		// destructor under it, abandoning it. Nothing has been learned yet.
+		_LeaveTerminal();
+		fMethod->Abandon();
+		ExitSignals::WriteOutput("\n", RawTerminal::kLeaveMilliseconds);
+		const int signal = ExitSignals::Received();
+		_exit(signal != 0 ? ExitSignals::ExitStatus(signal) : 0);
 	}
 }
 
@@ -548,28 +383,14 @@ TerminalSession::_WaitForLoad(std::thread& loader,
 void
 TerminalSession::_Help()
 {
-	const size_t before = HeadlessDisplay::Launches().size();
-	if (!fHost->ChooseMenuItem("Help")) {
-		fMessage = "the method shows no Help item";
-		return;
-	}
-	std::string report;
-	if (!fHost->Settle(&report))
-		_Abandon(report);
-
-	const std::vector<headless_launch_info> launches
-		= HeadlessDisplay::Launches();
-	if (launches.size() <= before || launches.back().arguments.empty()) {
-		fMessage = "the method opened no help page";
-		return;
-	}
-	std::string path = launches.back().arguments.front();
-	if (!fAliasFrom.empty()
-		&& path.compare(0, fAliasFrom.size(), fAliasFrom) == 0)
-		path.replace(0, fAliasFrom.size(), fAliasTo);
-
+	std::string path;
+	std::string reason;
+	if (!fMethod->HelpPage(path, reason))
+		_Abandon(reason);
 	std::error_code code;
-	if (!std::filesystem::is_regular_file(path, code))
+	if (path.empty())
+		fMessage = reason;
+	else if (!std::filesystem::is_regular_file(path, code))
 		fMessage = "help: " + HomeRelative(path) + " is missing";
 	else if (_Open(path))
 		fMessage = "help: " + HomeRelative(path) + " (opening)";
@@ -631,6 +452,6 @@ TerminalSession::_Abandon(const std::string& reason)
 	if (fApplication != NULL)
 		std::cout << fApplication->Document() << '\n';
 	std::cout.flush();
-	HostPaths::RemoveSettingsLink(fTemporary);
+	fMethod->Abandon();
 	_exit(1);
 }

@@ -33,21 +33,18 @@
 #ifndef TERMINAL_SESSION_H
 #define TERMINAL_SESSION_H
 
-#include <atomic>
 #include <string>
-#include <thread>
 #include <vector>
 
-#include <termios.h>
-
 #include "KeyScript.h"
+#include "RawTerminal.h"
 #include "TerminalCanvas.h"
 #include "TerminalCapabilities.h"
 #include "TerminalKeys.h"
 #include "TerminalLayout.h"
 
 class ApplicationModel;
-class MethodHost;
+class HostedMethod;
 
 class TerminalSession {
 public:
@@ -81,6 +78,12 @@ public:
 	// After Run(): the ending signal that ended the session, 0 when the
 	// quit key did.
 			int					EndingSignal() const { return fEndingSignal; }
+	// After Run(): whether the method wrote its user dictionary file when
+	// it was unloaded, and the file's path.
+			bool				DictionarySaved() const
+									{ return fDictionarySaved; }
+			const std::string&	DictionaryPath() const
+									{ return fDictionaryPath; }
 
 	// The keys the session keeps for itself.
 	static	bool				IsQuitKey(const KeyStep& step);
@@ -95,7 +98,6 @@ private:
 	// match.
 			void				_FollowSize();
 			void				_Draw();
-			void				_Write(const std::string& bytes) const;
 	// The method's "Help" item, then where its page is.
 			void				_Help();
 	// Starts the desktop's opener on `path`; false when there is none.
@@ -103,31 +105,25 @@ private:
 	// Restores the terminal, reports `reason`, prints the document and
 	// exits: a method that never settles cannot be unloaded.
 	[[noreturn]] void			_Abandon(const std::string& reason);
-	// Waits for the thread `loader` to set `done`, drawing the start-up
-	// notice and reading keys meanwhile (kept in `early` for after the
-	// load); the quit key or an ending signal ends the process.
-			void				_WaitForLoad(std::thread& loader,
-									const std::atomic<bool>& done,
-									std::vector<KeyStep>& early);
+	// One wait while the method loads: draws the start-up notice and reads
+	// keys (kept in `early` for after the load); the quit key or an ending
+	// signal ends the process.
+			void				_WaitForLoad(std::vector<KeyStep>& early);
 
-			int					fTerminal;
+			int					fFd;
+			RawTerminal			fTerminal;
 			TerminalCapabilities fCapabilities;
-			int					fTerminalFlags;
-			bool				fRaw;
-			bool				fLeaving;
 			int					fEndingSignal;
-			struct termios		fSaved;
 			TerminalKeys		fKeys;
 			TerminalLayout		fLayout;
 			TerminalCanvas		fCanvas;
 			TerminalCanvas		fShown;
 			bool				fHasShown;
 			ApplicationModel*	fApplication;
-			MethodHost*			fHost;
+			HostedMethod*		fMethod;
+			bool				fDictionarySaved;
+			std::string			fDictionaryPath;
 			std::string			fSettingsShown;
-			std::string			fTemporary;
-			std::string			fAliasFrom;
-			std::string			fAliasTo;
 			std::string			fMessage;
 };
 

@@ -19,18 +19,14 @@
 // the settings. SIGTERM, SIGINT, SIGHUP and SIGQUIT end either mode as its
 // end does (the method saves, the terminal is restored, the document is
 // printed), with status 128 + the signal's number.
-#include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <exception>
 #include <fstream>
 #include <iostream>
 #include <iterator>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <CLI/CLI.hpp>
@@ -47,11 +43,11 @@
 #include "ComposedText.h"
 #include "ExitSignals.h"
 #include "HostPaths.h"
+#include "HostedMethod.h"
 #include "KeyScript.h"
 #include "MethodHost.h"
 #include "TerminalSession.h"
 #include "Transcript.h"
-#include "UserDictionaryFile.h"
 
 
 namespace {
@@ -131,41 +127,27 @@ FinalDocument(const ApplicationModel& application)
 }
 
 
-// Loads the method on a second thread while this one watches for an ending
-// signal. A load of large tables or dictionaries can take seconds, and
-// until it is over nothing can have been learned: a signal then ends the
-// process at once (the temporary directory removed, the empty document
-// printed), without waiting for the load. Returns whether the load
-// succeeded, with a reason in `error` when it did not.
-bool
-LoadOrLeave(MethodHost& host, const std::string& module,
-	const std::string& temporary, Transcript* transcript, std::string& error)
+// One wait while the method loads: a load of large tables or dictionaries
+// can take seconds, and until it is over nothing can have been learned, so
+// an ending signal then ends the process at once (the temporary directory
+// removed, the empty document printed), without waiting for the load.
+void
+WaitForLoad(HostedMethod& method, Transcript* transcript)
 {
-	std::atomic<bool> done(false);
-	bool loaded = false;
-	std::thread loader([&]() {
-		loaded = host.Load(module, error);
-		done = true;
-	});
-	while (!done) {
-		struct pollfd signals = {ExitSignals::FileDescriptor(), POLLIN, 0};
-		poll(&signals, 1, kLoadPollMilliseconds);
-		const int signal = ExitSignals::Received();
-		if (signal != 0 && !done) {
-			HostPaths::RemoveTemporary(temporary);
-			if (transcript != NULL)
-				transcript->Text(std::string());
-			else
-				ExitSignals::WriteOutput("\n", kOutputMilliseconds);
-			std::cout.flush();
-			// The loader is still inside the method: no destructor may
-			// run under it, and it is abandoned rather than waited for.
-			loader.detach();
-			_exit(ExitSignals::ExitStatus(signal));
-		}
-	}
-	loader.join();
-	return loaded;
+	struct pollfd signals = {ExitSignals::FileDescriptor(), POLLIN, 0};
+	poll(&signals, 1, kLoadPollMilliseconds);
+	const int signal = ExitSignals::Received();
+	if (signal == 0)
+		return;
+	method.Abandon();
+	if (transcript != NULL)
+		transcript->Text(std::string());
+	else
+		ExitSignals::WriteOutput("\n", kOutputMilliseconds);
+	std::cout.flush();
+	// The loader is still inside the method: no destructor may run under
+	// it, and it is abandoned rather than waited for.
+	_exit(ExitSignals::ExitStatus(signal));
 }
 
 
@@ -310,39 +292,7 @@ ReadScript(const Options& options, std::string& text)
 int
 RunBatch(const Options& options, const std::string& script)
 {
-	std::string settings = options.settings;
-	if (settings.empty()) {
-		settings = HostPaths::DefaultSettingsDirectory();
-		std::string error;
-		if (!HostPaths::SeedSettings(settings, HostPaths::FindSettingsBundle(),
-				error)) {
-			std::cerr << "nuvim: " << error << std::endl;
-			return kExitFailure;
-		}
-	}
-
-	std::string temporary;
-	std::string resolved;
-	std::string error;
-	if (!HostPaths::PointSettingsDirectory(settings, temporary, resolved,
-			error)) {
-		// A settings directory that does not exist is the command line's
-		// fault; a temporary directory that cannot be made is not.
-		if (resolved.empty())
-			return UsageError(error);
-		std::cerr << "nuvim: " << error << std::endl;
-		return kExitFailure;
-	}
-
-	const std::string module = HostPaths::FindMethodModule();
-	if (module.empty()) {
-		std::cerr << "nuvim: cannot find the method module nuvIM next to "
-			<< HostPaths::ProgramDirectory() << std::endl;
-		HostPaths::RemoveSettingsLink(temporary);
-		return kExitFailure;
-	}
 	HeadlessDisplay::SetScreenSize(options.screenWidth, options.screenHeight);
-
 	font_height height;
 	be_plain_font->GetHeight(&height);
 	ApplicationModel application(kDocumentLeft, kDocumentTop,
@@ -351,23 +301,30 @@ RunBatch(const Options& options, const std::string& script)
 			return be_plain_font->StringWidth(text.c_str());
 		});
 	Transcript transcript(std::cout);
-	const UserDictionaryFile before(resolved);
+	Transcript* record = options.json ? &transcript : NULL;
 	bool saved = false;
+	std::string dictionary;
 	std::string document;
 	{
-		MethodHost host(application, options.json ? &transcript : NULL);
-		// The method's warnings about its settings files, each once.
-		host.SetNoticeHandler([](const std::string& text) {
-			std::cerr << "nuvim: " << text << std::endl;
-		});
-		if (!temporary.empty())
-			host.SetPathAlias(temporary + "/nuvim_settings/", resolved + "/");
-		if (!LoadOrLeave(host, module, temporary,
-				options.json ? &transcript : NULL, error)) {
+		HostedMethod method(application, record);
+		std::string error;
+		const HostedMethod::Status status = method.Prepare(options.settings,
+			error);
+		if (status == HostedMethod::BAD_SETTINGS)
+			return UsageError(error);
+		if (status != HostedMethod::OK) {
 			std::cerr << "nuvim: " << error << std::endl;
-			HostPaths::RemoveSettingsLink(temporary);
 			return kExitFailure;
 		}
+		// The method's warnings about its settings files, each once.
+		method.SetNoticeHandler([](const std::string& text) {
+			std::cerr << "nuvim: " << text << std::endl;
+		});
+		if (!method.Load(error, [&]() { WaitForLoad(method, record); })) {
+			std::cerr << "nuvim: " << error << std::endl;
+			return kExitFailure;
+		}
+		MethodHost& host = method.Host();
 		host.Activate(true);
 		std::string report;
 		bool settled = host.Settle(&report);
@@ -382,7 +339,7 @@ RunBatch(const Options& options, const std::string& script)
 			// A method that never settles cannot be unloaded either.
 			std::cerr << "nuvim: the method stopped responding: " << report
 				<< std::endl;
-			HostPaths::RemoveSettingsLink(temporary);
+			method.Abandon();
 			std::cout.flush();
 			_exit(kExitFailure);
 		}
@@ -390,12 +347,11 @@ RunBatch(const Options& options, const std::string& script)
 		document = FinalDocument(application);
 		if (options.json)
 			transcript.Text(document);
-		host.Unload();
-		saved = UserDictionaryFile(resolved).ReplacedSince(before);
+		saved = method.Unload();
+		dictionary = method.DictionaryPath();
 		if (options.json)
 			transcript.Unloaded();
 	}
-	HostPaths::RemoveSettingsLink(temporary);
 
 	int status = 0;
 	int written = 0;
@@ -409,7 +365,7 @@ RunBatch(const Options& options, const std::string& script)
 	if (written != 0)
 		status = OutputFailed(written);
 	if (!saved)
-		status = NotSaved(before.path);
+		status = NotSaved(dictionary);
 	const int signal = ExitSignals::Received();
 	return signal != 0 ? ExitSignals::ExitStatus(signal) : status;
 }
@@ -432,19 +388,18 @@ RunInteractive(const Options& options)
 	if (terminal < 0)
 		return UsageError("cannot open the terminal /dev/tty");
 
-	// The session finds the same directory; the file is only replaced
-	// when the method is unloaded at its end.
-	const std::string settings = options.settings.empty()
-		? HostPaths::DefaultSettingsDirectory() : options.settings;
-	const UserDictionaryFile before(settings);
 	std::string document;
 	std::string error;
 	int status;
 	int signal;
+	bool saved;
+	std::string dictionary;
 	{
 		TerminalSession session(terminal);
 		status = session.Run(options.settings, document, error);
 		signal = session.EndingSignal();
+		saved = session.DictionarySaved();
+		dictionary = session.DictionaryPath();
 	}
 	close(terminal);
 	if (status != 0) {
@@ -455,9 +410,8 @@ RunInteractive(const Options& options)
 		kOutputMilliseconds);
 	if (written != 0)
 		status = OutputFailed(written);
-	const UserDictionaryFile after(settings);
-	if (!after.ReplacedSince(before))
-		status = NotSaved(after.path);
+	if (!saved)
+		status = NotSaved(dictionary);
 	return signal != 0 ? ExitSignals::ExitStatus(signal) : status;
 }
 
@@ -477,8 +431,7 @@ main(int argc, char** argv)
 		return status;
 	if (options.settings.empty()
 		&& HostPaths::DefaultSettingsDirectory().empty()) {
-		return UsageError("no home directory for the settings (HOME is not"
-			" a directory and the account has none); give --settings DIR");
+		return UsageError(HostedMethod::kNoHome);
 	}
 
 	if (!options.hasKeys && !options.hasScript) {

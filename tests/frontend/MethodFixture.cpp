@@ -1,10 +1,6 @@
 #include "MethodFixture.h"
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 
 #include <AppDefs.h>
 #include <FindDirectory.h>
@@ -18,49 +14,18 @@
 #include "KeyScript.h"
 
 
-namespace fs = std::filesystem;
-
-
 SettingsDirectory::SettingsDirectory(const std::string& source)
+	:
+	fPath(fScratch.Settings("nuvim_settings", source) + "/")
 {
-	char pattern[] = "/tmp/nuv-frontend-XXXXXX";
-	if (mkdtemp(pattern) == NULL)
-		abort();
-	fRoot = pattern;
-	fPath = fRoot + "/nuvim_settings/";
-	fs::create_directory(fPath);
-	if (!source.empty()) {
-		for (const fs::directory_entry& entry : fs::directory_iterator(source))
-			fs::copy(entry.path(), fPath + entry.path().filename().string(),
-				fs::copy_options::recursive);
-	}
-	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, fRoot.c_str());
+	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY,
+		fScratch.Path().c_str());
 }
 
 
 SettingsDirectory::~SettingsDirectory()
 {
 	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, NULL);
-	std::error_code error;
-	fs::remove_all(fRoot, error);
-}
-
-
-std::string
-SettingsDirectory::ReadFile(const std::string& name) const
-{
-	std::ifstream in(File(name), std::ios::binary);
-	return std::string(std::istreambuf_iterator<char>(in),
-		std::istreambuf_iterator<char>());
-}
-
-
-void
-SettingsDirectory::WriteFile(const std::string& name,
-	const std::string& bytes) const
-{
-	std::ofstream out(File(name), std::ios::binary | std::ios::trunc);
-	out << bytes;
 }
 
 

@@ -12,12 +12,13 @@
 #include "ApplicationModel.h"
 #include "MethodHost.h"
 #include "NuvTypes.h"
+#include "Scratch.h"
 
 class BeNuvLooper;
 class BMessage;
 
-// A fresh temporary directory holding "nuvim_settings/", with the kits'
-// user settings directory pointed at it; removed again on destruction.
+// A scratch directory holding "nuvim_settings/", with the kits' user
+// settings directory pointed at it; removed again on destruction.
 class SettingsDirectory {
 public:
 	// Copies every file of `source` (may be empty: no files).
@@ -28,12 +29,14 @@ public:
 			const std::string&	Path() const { return fPath; }
 			std::string			File(const std::string& name) const
 									{ return fPath + name; }
-			std::string			ReadFile(const std::string& name) const;
+			std::string			ReadFile(const std::string& name) const
+									{ return ::ReadFile(File(name)); }
 			void				WriteFile(const std::string& name,
-									const std::string& bytes) const;
+									const std::string& bytes) const
+									{ ::WriteFile(File(name), bytes); }
 
 private:
-			std::string			fRoot;
+			ScratchDirectory	fScratch;
 			std::string			fPath;
 };
 

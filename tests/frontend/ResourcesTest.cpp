@@ -4,14 +4,11 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
 
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -233,92 +230,4 @@ TEST(Resources, EmptySettingsDirectoryStartsAndWritesTheTwoHeaderLines)
 	EXPECT_EQ(0600u, status.st_mode & 07777);
 	EXPECT_THAT(DirectoryNames(settings.Path()), ElementsAre(".nuv-jisyo",
 		".nuv-jisyo.lock"));
-}
-
-
-TEST(Resources, WriteBackReplacesTheFileThroughItsLinkKeepingItsMode)
-{
-	SettingsDirectory settings(FrontendSettings());
-	settings.WriteFile("words", Euc("かんじ /感じ/\n"));
-	chmod(settings.File("words").c_str(), 0600);
-	ASSERT_EQ(0, symlink("words", settings.File(".nuv-jisyo").c_str()));
-	{
-		BeNuvResources resources;
-		resources.UserDictionary()->InsertCandidate(
-			Candidate("かんじ", "漢字"));
-	}
-	struct stat status;
-	ASSERT_EQ(0, lstat(settings.File(".nuv-jisyo").c_str(), &status));
-	EXPECT_TRUE(S_ISLNK(status.st_mode));
-	EXPECT_EQ(kHeaders + Euc("かんじ /漢字/感じ/\n"),
-		settings.ReadFile("words"));
-	ASSERT_EQ(0, stat(settings.File("words").c_str(), &status));
-	EXPECT_EQ(0600u, status.st_mode & 07777);
-}
-
-
-// Fault: the write-back truncated .nuv-jisyo and wrote it in place, so a
-// write that failed part-way (a full disk) lost the user's words. Now a
-// complete copy is renamed over it, or nothing changes.
-TEST(Resources, FailedWriteBackLeavesTheFormerFileWhole)
-{
-	SettingsDirectory settings(FrontendSettings());
-	std::string words;
-	for (int i = 0; i < 200; i++)
-		words += Euc("よみ") + std::to_string(1000 + i) + Euc(" /読み/\n");
-	const std::string former = kHeaders + words;
-	settings.WriteFile(".nuv-jisyo", former);
-
-	BeNuvResources* resources = new BeNuvResources();
-	resources->UserDictionary()->InsertCandidate(Candidate("かんじ", "漢字"));
-
-	// Files may grow to 1 KiB only: the new dictionary does not fit.
-	struct rlimit saved;
-	getrlimit(RLIMIT_FSIZE, &saved);
-	struct rlimit small = saved;
-	small.rlim_cur = 1024;
-	void (*handler)(int) = signal(SIGXFSZ, SIG_IGN);
-	ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &small));
-	delete resources;
-	setrlimit(RLIMIT_FSIZE, &saved);
-	signal(SIGXFSZ, handler);
-
-	EXPECT_EQ(former, settings.ReadFile(".nuv-jisyo"));
-	EXPECT_THAT(DirectoryNames(settings.Path()), ElementsAre(".nuv-jisyo",
-		".nuv-jisyo.lock", "NUV-JISYO.L", "control_key.table",
-		"roman_kana.table", "roman_zennei.table"));
-}
-
-
-// Fault: a .nuv-jisyo that existed but could not be read was replaced at
-// write-back by the few words learned since, losing all the others. It is
-// now left as it is.
-TEST(Resources, UnreadableUserDictionaryIsKeptAtWriteBack)
-{
-	SettingsDirectory settings(FrontendSettings());
-	// A link to itself exists but cannot be opened, even by root.
-	ASSERT_EQ(0, symlink(".nuv-jisyo", settings.File(".nuv-jisyo").c_str()));
-	{
-		BeNuvResources resources;
-		resources.UserDictionary()->InsertCandidate(
-			Candidate("かんじ", "漢字"));
-	}
-	char target[64] = {};
-	ASSERT_EQ(10, readlink(settings.File(".nuv-jisyo").c_str(), target,
-		sizeof(target) - 1));
-	EXPECT_STREQ(".nuv-jisyo", target);
-
-	if (geteuid() != 0) {
-		// A file without read permission.
-		unlink(settings.File(".nuv-jisyo").c_str());
-		settings.WriteFile(".nuv-jisyo", Euc("かんじ /感じ/\n"));
-		chmod(settings.File(".nuv-jisyo").c_str(), 0200);
-		{
-			BeNuvResources resources;
-			resources.UserDictionary()->InsertCandidate(
-				Candidate("かんじ", "漢字"));
-		}
-		chmod(settings.File(".nuv-jisyo").c_str(), 0600);
-		EXPECT_EQ(Euc("かんじ /感じ/\n"), settings.ReadFile(".nuv-jisyo"));
-	}
 }

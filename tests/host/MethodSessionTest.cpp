@@ -1,55 +1,197 @@
+// The method hosted for a desktop framework, in the test process: the
+// module of the build over a copy of the small front-end settings, driven
+// as a framework's engine drives it.
 #include <gtest/gtest.h>
 
 #include "MethodSession.h"
+#include "Scratch.h"
 
 
-TEST(MethodSessionTest, CandidateLineGivesThePageAndTheRemainingCount)
+namespace {
+
+KeyStep
+Key(const std::string& token)
 {
-	std::vector<std::string> candidates;
-	int32_t remaining = -1;
-	ASSERT_TRUE(MethodSession::ParseCandidateLine(
-		"A:漢字  S:感じ  D:幹事  [残り 12]", candidates, remaining));
-	EXPECT_EQ(candidates, (std::vector<std::string>{"漢字", "感じ", "幹事"}));
-	EXPECT_EQ(remaining, 12);
-
-	// Blanks inside a candidate stay part of it; an empty page is a page.
-	ASSERT_TRUE(MethodSession::ParseCandidateLine(
-		"A:a b  S:  c  [残り 0]", candidates, remaining));
-	EXPECT_EQ(candidates, (std::vector<std::string>{"a b", "  c"}));
-	ASSERT_TRUE(MethodSession::ParseCandidateLine("[残り 3]", candidates,
-		remaining));
-	EXPECT_TRUE(candidates.empty());
-	EXPECT_EQ(remaining, 3);
-
-	ASSERT_TRUE(MethodSession::ParseCandidateLine(
-		"A:1  S:2  D:3  F:4  J:5  K:6  L:7  [残り 0]", candidates,
-		remaining));
-	EXPECT_EQ(candidates.size(), 7u);
-	EXPECT_EQ(candidates.back(), "7");
+	std::vector<KeyStep> steps;
+	KeyScriptError error;
+	EXPECT_TRUE(KeyScript::Parse(token, steps, error)) << token;
+	EXPECT_EQ(steps.size(), 1u) << token;
+	return steps.empty() ? KeyStep() : steps.front();
 }
 
 
-TEST(MethodSessionTest, LinesOfAnotherShapeAreNoPage)
+// One word per action: "commit:text", "preedit:text" or "hide".
+std::string
+Describe(const KeyOutcome& outcome)
 {
-	std::vector<std::string> candidates;
-	int32_t remaining = 0;
-	for (const char* line : {"", "registering \"かんじ\"", "A:x  [残り ]",
-			"A:x  [残り 1x]", "S:x  [残り 1]", "A:x[残り 1]",
-			"A:x  [残り 99999999999]"}) {
-		EXPECT_FALSE(MethodSession::ParseCandidateLine(line, candidates,
-			remaining)) << line;
+	std::string text;
+	for (const SessionAction& action : outcome.actions) {
+		if (!text.empty())
+			text += ' ';
+		if (action.kind == SessionAction::COMMIT)
+			text += "commit:" + action.text;
+		else if (action.preedit.visible)
+			text += "preedit:" + action.preedit.text;
+		else
+			text += "hide";
+	}
+	if (outcome.forward)
+		text += " +forward";
+	if (outcome.handedBack)
+		text += " +handed-back";
+	return text;
+}
+
+}	// namespace
+
+
+class MethodSessionTest : public testing::Test {
+protected:
+	void SetUp()
+	{
+		fSession.SetModule(NUV_METHOD_MODULE);
+		std::string error;
+		ASSERT_TRUE(fSession.Start(fScratch.Settings("nuvim_settings",
+			kTestSettings), error)) << error;
+		fSession.Activate(true);
+	}
+
+	// Types each key of `script`; what the last one did.
+	KeyOutcome Type(const std::string& script)
+	{
+		std::vector<KeyStep> steps;
+		KeyScriptError error;
+		EXPECT_TRUE(KeyScript::Parse(script, steps, error)) << script;
+		KeyOutcome outcome;
+		for (const KeyStep& step : steps)
+			outcome = fSession.HandleKey(step);
+		return outcome;
+	}
+
+	ScratchDirectory	fScratch;
+	MethodSession		fSession;
+};
+
+
+// A framework shows the actions in their order and sends the key on last:
+// the composed text must be gone before the word arrives, and the Enter
+// must not overtake the word.
+TEST_F(MethodSessionTest, KeyThatCommitsAndPassesOnHidesThenCommitsThenForwards)
+{
+	EXPECT_EQ(Describe(Type("Kanji ")), "preedit:▼漢字");
+	EXPECT_EQ(Describe(Type("<enter>")), "hide commit:漢字 +forward");
+	// A key that only passes is handed back, with nothing to show.
+	EXPECT_EQ(Describe(Type("<enter>")), " +handed-back");
+}
+
+
+TEST_F(MethodSessionTest, CandidatePickedByIndexIsCommittedFromThePage)
+{
+	Type("Kou     ");
+	const PaletteState page = fSession.Palettes();
+	ASSERT_TRUE(page.candidatesShown);
+	EXPECT_EQ(page.candidates, (std::vector<std::string>{"港", "効", "構",
+		"孝", "光", "工", "口"}));
+	EXPECT_EQ(page.remaining, 1);
+
+	// Outside the page: nothing happens.
+	EXPECT_EQ(Describe(fSession.PickCandidate(7)), "");
+	EXPECT_TRUE(fSession.Palettes().candidatesShown);
+	EXPECT_EQ(Describe(fSession.PickCandidate(2)), "hide commit:構");
+	EXPECT_FALSE(fSession.Palettes().candidatesShown);
+	EXPECT_EQ(Describe(fSession.PickCandidate(0)), "");
+}
+
+
+// Focus out, a reset and deactivation end the composition without
+// committing anything, whatever state it was in; the next key starts anew.
+TEST_F(MethodSessionTest, StopAndDeactivationDropConversionsAndRegistrations)
+{
+	Type("Kanji ");
+	EXPECT_EQ(Describe(fSession.Stop()), "hide");
+	EXPECT_EQ(Describe(Type("a")), "commit:あ");
+
+	// No candidate for かか: registration, with its prompt.
+	EXPECT_EQ(Describe(Type("Kaka ")), "preedit:★|");
+	EXPECT_EQ(fSession.Palettes().prompts,
+		std::vector<std::string>{"registering \"かか\""});
+	EXPECT_EQ(Describe(fSession.Stop()), "hide");
+	EXPECT_TRUE(fSession.Palettes().prompts.empty());
+
+	Type("Kou  ");
+	EXPECT_EQ(Describe(fSession.Activate(false)), "hide");
+	EXPECT_EQ(Describe(fSession.Activate(true)), "");
+	EXPECT_EQ(Describe(Type("a")), "commit:あ");
+}
+
+
+// Keys that come back before the method has settled still give every
+// action, in order, once Poll() has collected the rest.
+TEST_F(MethodSessionTest, PollCollectsWhatUnsettledKeysLeftInOrder)
+{
+	std::string described;
+	int unsettled = 0;
+	std::vector<KeyStep> steps;
+	KeyScriptError error;
+	ASSERT_TRUE(KeyScript::Parse("Kanji <enter>", steps, error));
+	for (const KeyStep& step : steps) {
+		const KeyOutcome outcome = fSession.HandleKey(step, 0);
+		unsettled += !outcome.settled;
+		described += Describe(outcome) + ";";
+	}
+	while (fSession.HasPendingWork()) {
+		const KeyOutcome outcome = fSession.Poll();
+		described += Describe(outcome) + ";";
+	}
+	EXPECT_GT(unsettled, 0) << "every key settled at once: nothing polled";
+
+	// The same keys, each waited for.
+	std::string expected;
+	fSession.Stop();
+	for (const KeyStep& step : steps)
+		expected += Describe(fSession.HandleKey(step)) + ";";
+	auto actions = [](std::string text) {
+		std::string kept;
+		for (size_t at = 0; at < text.size(); ) {
+			size_t end = text.find_first_of(" ;", at);
+			if (end == std::string::npos)
+				end = text.size();
+			const std::string word = text.substr(at, end - at);
+			if (!word.empty() && word != "+forward")
+				kept += word + " ";
+			at = end + 1;
+		}
+		return kept;
+	};
+	EXPECT_EQ(actions(described), actions(expected));
+	EXPECT_FALSE(fSession.Poll().actions.size());
+}
+
+
+TEST_F(MethodSessionTest, ModeLabelFollowsEveryModeKey)
+{
+	const struct {
+		const char* keys;
+		const char* mode;
+	} steps[] = {
+		{"", "かな"}, {"q", "カナ"}, {"q", "かな"}, {"l", "NUV"},
+		{"<C-j>", "かな"}, {"L", "全英"}, {"<C-j>", "かな"}, {"/", "aあ"},
+		{"<C-g>", "かな"},
+	};
+	for (const auto& step : steps) {
+		Type(step.keys);
+		EXPECT_EQ(fSession.Palettes().mode, step.mode) << step.keys;
 	}
 }
 
 
-TEST(MethodSessionTest, OffsetsCountCharactersNotBytes)
+TEST_F(MethodSessionTest, UnloadTellsWhetherTheUserDictionaryWasSaved)
 {
-	const std::string text = "▼漢字a";
-	EXPECT_EQ(MethodSession::CharacterOffset(text, 0), 0);
-	EXPECT_EQ(MethodSession::CharacterOffset(text, 3), 1);
-	EXPECT_EQ(MethodSession::CharacterOffset(text, 9), 3);
-	EXPECT_EQ(MethodSession::CharacterOffset(text, 10), 4);
-	// Outside the text: clamped.
-	EXPECT_EQ(MethodSession::CharacterOffset(text, 99), 4);
-	EXPECT_EQ(MethodSession::CharacterOffset(text, -5), 0);
+	Type("Kanji <enter>");
+	EXPECT_TRUE(fSession.Unload());
+	EXPECT_FALSE(fSession.Unload());
+	EXPECT_NE(ReadFile(fScratch.File("nuvim_settings/.nuv-jisyo")).find(
+		"\xA4\xAB\xA4\xF3\xA4\xB8 /\xB4\xC1\xBB\xFA/"), std::string::npos);
+	// Nothing loaded: keys are the application's.
+	EXPECT_TRUE(fSession.HandleKey(Key("a")).handedBack);
 }

@@ -18,7 +18,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "TestFiles.h"
+#include "Scratch.h"
 
 
 namespace fs = std::filesystem;
@@ -26,7 +26,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const std::string kSettingsSource = NUV_SETTINGS_SOURCE_DIR;
 // Long enough for a sanitizer build to load the large dictionary.
 const std::chrono::seconds kTimeout(60);
 
@@ -67,38 +66,11 @@ Lines(const std::string& text)
 }
 
 
-// A scratch directory with a copy of the default settings, removed at the
-// end of the test.
-class Scratch {
+// A scratch directory with a copy of the default settings.
+class Scratch : public ScratchDirectory {
 public:
-	Scratch()
-	{
-		char pattern[] = "/tmp/nuvim-session-XXXXXX";
-		if (mkdtemp(pattern) == NULL)
-			abort();
-		fPath = pattern;
-	}
-
-	~Scratch()
-	{
-		std::error_code error;
-		fs::remove_all(fPath, error);
-	}
-
-	const std::string& Path() const { return fPath; }
-
 	std::string Settings() const
-	{
-		const std::string directory = fPath + "/settings";
-		fs::create_directories(directory + "/help");
-		for (const char* file : {"roman_kana.table", "roman_zennei.table",
-				"control_key.table", "NUV-JISYO.L", "help/index.html"})
-			fs::copy_file(kSettingsSource + "/" + file, directory + "/" + file);
-		return directory;
-	}
-
-private:
-	std::string	fPath;
+		{ return ScratchDirectory::Settings("settings", kDefaultSettings); }
 };
 
 

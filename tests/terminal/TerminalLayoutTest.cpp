@@ -2,6 +2,7 @@
 // the pixel positions the method is told, and the method's windows as
 // boxes that keep off the caret line and off each other.
 #include "TerminalLayout.h"
+#include "NuvContract.h"
 
 #include <gtest/gtest.h>
 
@@ -157,7 +158,7 @@ TEST(TerminalLayout, OtherWindowsStandWhereMappedButOnScreen)
 	layout.SetText("", "");
 	// The mode palette at the bottom-right corner, 20 pixels inside; its
 	// box reaches past the screen and is pulled back onto it.
-	WindowRecord mode = Window(TerminalLayout::kModePaletteTitle,
+	WindowRecord mode = Window(NuvContract::kModePaletteTitle,
 		210 - 20 - 39, 135 - 20 - 21, {"かな"});
 	WindowRecord hidden = Window("NUV Candidates Palette", 0, 0, {"A:x"});
 	hidden.visible = false;

@@ -1,9 +1,9 @@
-#include "UserDictionaryFile.h"
+#include "FileStamp.h"
 
 
-UserDictionaryFile::UserDictionaryFile(const std::string& settings)
+FileStamp::FileStamp(const std::string& path)
 	:
-	path(settings + "/.nuv-jisyo")
+	path(path)
 {
 	struct stat status;
 	if (stat(path.c_str(), &status) == 0 && S_ISREG(status.st_mode)) {
@@ -16,7 +16,7 @@ UserDictionaryFile::UserDictionaryFile(const std::string& settings)
 
 
 bool
-UserDictionaryFile::ReplacedSince(const UserDictionaryFile& before) const
+FileStamp::ReplacedSince(const FileStamp& before) const
 {
 	return exists && (!before.exists || device != before.device
 		|| inode != before.inode || changed.tv_sec != before.changed.tv_sec

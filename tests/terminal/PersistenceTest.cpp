@@ -1,8 +1,9 @@
-// The user dictionary on the disk when the write-back cannot finish: the
-// nuvim program killed in the middle of it, a file size limit, a full file
-// system, a settings directory it may not write. Each leaves the former
-// ".nuv-jisyo" whole and readable, and nuvim never exits 0 unless the new
-// file is in place.
+// The user dictionary on the disk, end to end: the nuvim program killed at
+// any moment of its save, after an early save, two sessions side by side, an
+// edit made while one runs, and a save that cannot finish. The former
+// ".nuv-jisyo" or the new one is always there whole, and nuvim never exits 0
+// unless the new file is in place. The file code itself is tested directly
+// (tests/frontend/UserDictionaryFileTest.cpp).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -12,28 +13,20 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include <fcntl.h>
 #include <poll.h>
-#include <sched.h>
 #include <sys/inotify.h>
-#include <sys/mount.h>
-#include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include "NuvDynamicDictionary.h"
-#include "NuvStaticDictionary.h"
 #include "NuvimProcess.h"
+#include "Scratch.h"
 #include "TestText.h"
-#include "TestFiles.h"
 
 
 namespace fs = std::filesystem;
@@ -47,7 +40,6 @@ const char* const kHeaders = ";; okuri-ari entries.\n;; okuri-nasi entries.\n";
 const char* const kUserFile = ".nuv-jisyo";
 // Learns 漢字 for かんじ: the small large dictionary offers it first.
 const char* const kKeys = "Kanji <enter>";
-const int kNobody = 65534;
 
 
 std::string
@@ -57,61 +49,20 @@ Euc(const std::string& utf8)
 }
 
 
-void
-WriteFile(const std::string& path, const std::string& bytes)
-{
-	std::ofstream out(path, std::ios::binary | std::ios::trunc);
-	out << bytes;
-}
-
-
 // A scratch directory holding "nuvim_settings" (named so that nuvim uses
 // it as it is) with the tables and large dictionary of
-// tests/data/persistence/settings. Whatever a test mounted inside is
-// unmounted, and everything removed, at the end.
-class ScratchSettings {
+// tests/data/persistence/settings.
+class ScratchSettings : public ScratchDirectory {
 public:
 	ScratchSettings()
+		:
+		fSettings(ScratchDirectory::Settings("nuvim_settings",
+			NUV_TEST_DATA_DIR "/persistence/settings"))
 	{
-		char pattern[] = "/tmp/nuv-persistence-XXXXXX";
-		if (mkdtemp(pattern) == NULL)
-			abort();
-		fRoot = pattern;
-		// Other users may read it: a test runs nuvim as one.
-		chmod(fRoot.c_str(), 0755);
-		MakeSettings(fRoot);
 	}
 
-	~ScratchSettings()
-	{
-		for (auto mount = fMounts.rbegin(); mount != fMounts.rend(); ++mount)
-			umount2(mount->c_str(), MNT_DETACH);
-		std::error_code error;
-		fs::remove_all(fRoot, error);
-	}
-
-	// Makes `parent`/nuvim_settings the settings directory, with copies of
-	// the test settings.
-	void MakeSettings(const std::string& parent)
-	{
-		fSettings = parent + "/nuvim_settings";
-		fs::create_directory(fSettings);
-		chmod(fSettings.c_str(), 0755);
-		for (const fs::directory_entry& entry : fs::directory_iterator(
-				NUV_TEST_DATA_DIR "/persistence/settings")) {
-			fs::copy_file(entry.path(),
-				fSettings + "/" + entry.path().filename().string());
-		}
-	}
-
-	// Unmounted at the end.
-	void Mounted(const std::string& path) { fMounts.push_back(path); }
-
-	const std::string& Root() const { return fRoot; }
 	const std::string& Settings() const { return fSettings; }
-	std::string File(const std::string& name) const
-		{ return fSettings + "/" + name; }
-	std::string UserFile() const { return File(kUserFile); }
+	std::string UserFile() const { return fSettings + "/" + kUserFile; }
 
 	// The names in the settings directory, sorted, less the lock file,
 	// which the first save makes and every later one uses.
@@ -128,7 +79,7 @@ public:
 		return names;
 	}
 
-	// The write-back's temporary files left in the settings directory
+	// The save's temporary files left in the settings directory
 	// (".nuv-jisyo." and six letters or digits).
 	std::vector<std::string> Temporaries() const
 	{
@@ -142,9 +93,19 @@ public:
 	}
 
 private:
-	std::string					fRoot;
 	std::string					fSettings;
-	std::vector<std::string>	fMounts;
+};
+
+
+// nuvim --settings `settings` --keys `keys`, started.
+class Batch : public NuvimProcess {
+public:
+	Batch(const std::string& settings, const std::string& keys,
+		const NuvimOptions& options = NuvimOptions())
+		:
+		NuvimProcess({"--settings", settings, "--keys", keys}, options)
+	{
+	}
 };
 
 
@@ -225,7 +186,7 @@ AfterLearning(const std::string& before)
 
 // The run typed its word, then told the truth about the lost save.
 void
-ExpectReportedNotSaved(const NuvimProcess& nuvim,
+ExpectReportedNotSaved(NuvimProcess& nuvim,
 	const ScratchSettings& scratch)
 {
 	EXPECT_EQ(1, nuvim.ExitStatus()) << nuvim.Err();
@@ -236,26 +197,6 @@ ExpectReportedNotSaved(const NuvimProcess& nuvim,
 		"(nuvim: The user dictionary [^\n]*\n)?"
 		"nuvim: the user dictionary was not saved to [^\n]*\n"));
 	EXPECT_THAT(nuvim.Err(), testing::EndsWith(scratch.UserFile() + "\n"));
-}
-
-
-// Gives this test process mounts of its own, so that what a test mounts
-// goes away with the process whatever happens. False, with the reason,
-// where the system does not allow it.
-bool
-PrivateMounts(std::string& reason)
-{
-	static bool done = false;
-	static std::string failure;
-	if (!done) {
-		done = true;
-		if (unshare(CLONE_NEWNS) != 0)
-			failure = std::string("unshare(CLONE_NEWNS): ") + strerror(errno);
-		else if (mount(NULL, "/", NULL, MS_REC | MS_PRIVATE, NULL) != 0)
-			failure = std::string("private mounts: ") + strerror(errno);
-	}
-	reason = failure;
-	return failure.empty();
 }
 
 
@@ -341,11 +282,10 @@ TEST(Persistence, SaveIsReportedOnlyWhenTheWholeFileFits)
 	WriteFile(scratch.UserFile(), before);
 	const std::vector<std::string> names = scratch.Names();
 
-	ChildLimits limits;
+	NuvimOptions limits;
 	limits.fileSize = after.size() - 1;
 	{
-		NuvimProcess nuvim(scratch.Settings(), kKeys, limits);
-		ASSERT_TRUE(nuvim.Started());
+		Batch nuvim(scratch.Settings(), kKeys, limits);
 		nuvim.Wait();
 		ExpectReportedNotSaved(nuvim, scratch);
 	}
@@ -353,175 +293,13 @@ TEST(Persistence, SaveIsReportedOnlyWhenTheWholeFileFits)
 	EXPECT_EQ(names, scratch.Names()) << "the temporary file is left";
 
 	limits.fileSize = after.size();
-	NuvimProcess nuvim(scratch.Settings(), kKeys, limits);
-	ASSERT_TRUE(nuvim.Started());
+	Batch nuvim(scratch.Settings(), kKeys, limits);
 	nuvim.Wait();
 	EXPECT_EQ(0, nuvim.ExitStatus()) << nuvim.Err();
 	EXPECT_EQ("", nuvim.Err());
 	EXPECT_EQ("漢字\n\n", nuvim.Out());
 	EXPECT_EQ(after, ReadFile(scratch.UserFile()));
 	EXPECT_EQ(names, scratch.Names());
-}
-
-
-TEST(Persistence, FullFileSystemKeepsTheFormerDictionary)
-{
-	std::string reason;
-	if (!PrivateMounts(reason))
-		GTEST_SKIP() << "cannot mount a small file system here: " << reason;
-	ScratchSettings scratch;
-	const std::string disk = scratch.Root() + "/disk";
-	fs::create_directory(disk);
-	if (mount("nuv-full", disk.c_str(), "tmpfs", 0, "size=1m") != 0) {
-		GTEST_SKIP() << "cannot mount a small file system here: "
-			<< strerror(errno);
-	}
-	scratch.Mounted(disk);
-	scratch.MakeSettings(disk);
-
-	const std::string before = UserDictionaryOf(2000);
-	const std::string after = AfterLearning(before);
-	WriteFile(scratch.UserFile(), before);
-	ASSERT_TRUE(SameBytes(before, ReadFile(scratch.UserFile())));
-
-	// Fill the file system, then free less than the new file needs.
-	const std::string filler = disk + "/filler";
-	const int fd = open(filler.c_str(), O_WRONLY | O_CREAT, 0600);
-	ASSERT_GE(fd, 0);
-	const std::string block(4096, 'x');
-	off_t size = 0;
-	ssize_t written;
-	while ((written = write(fd, block.data(), block.size())) > 0)
-		size += written;
-	EXPECT_EQ(ENOSPC, errno);
-	const off_t freed = static_cast<off_t>(after.size() / 2 / 4096 * 4096);
-	ASSERT_EQ(0, ftruncate(fd, size - freed));
-	close(fd);
-	const std::vector<std::string> names = scratch.Names();
-
-	NuvimProcess nuvim(scratch.Settings(), kKeys);
-	ASSERT_TRUE(nuvim.Started());
-	nuvim.Wait();
-	ExpectReportedNotSaved(nuvim, scratch);
-	const std::string kept = ReadFile(scratch.UserFile());
-	EXPECT_TRUE(SameBytes(before, kept));
-	EXPECT_TRUE(SameBytes(before, Reloaded(kept)));
-	EXPECT_EQ(names, scratch.Names()) << "the temporary file is left";
-}
-
-
-// The two ways a settings directory can refuse writes even to root: a
-// read-only mount, and a user other than its owner.
-TEST(Persistence, SettingsDirectoryThatRefusesWritesKeepsTheDictionary)
-{
-	const std::string before = UserDictionaryOf(50);
-	bool ranOne = false;
-
-	std::string reason;
-	if (PrivateMounts(reason)) {
-		SCOPED_TRACE("read-only mount");
-		ScratchSettings scratch;
-		WriteFile(scratch.UserFile(), before);
-		const std::string settings = scratch.Settings();
-		ASSERT_EQ(0, mount(settings.c_str(), settings.c_str(), NULL, MS_BIND,
-			NULL)) << strerror(errno);
-		scratch.Mounted(settings);
-		ASSERT_EQ(0, mount(NULL, settings.c_str(), NULL,
-			MS_BIND | MS_REMOUNT | MS_RDONLY, NULL)) << strerror(errno);
-		ASSERT_NE(0, access(settings.c_str(), W_OK));
-
-		NuvimProcess nuvim(settings, kKeys);
-		ASSERT_TRUE(nuvim.Started());
-		nuvim.Wait();
-		ExpectReportedNotSaved(nuvim, scratch);
-		EXPECT_TRUE(SameBytes(before, ReadFile(scratch.UserFile())));
-		EXPECT_TRUE(SameBytes(before, Reloaded(ReadFile(scratch.UserFile()))));
-		ranOne = true;
-	}
-
-	{
-		SCOPED_TRACE("directory of another user");
-		ScratchSettings scratch;
-		WriteFile(scratch.UserFile(), before);
-		ChildLimits limits;
-		if (geteuid() == 0) {
-			// The directory stays root's (0755); nuvim runs as nobody.
-			limits.user = kNobody;
-			chmod(scratch.UserFile().c_str(), 0644);
-		} else
-			chmod(scratch.Settings().c_str(), 0555);
-
-		NuvimProcess nuvim(scratch.Settings(), kKeys, limits);
-		ASSERT_TRUE(nuvim.Started());
-		nuvim.Wait();
-		if (nuvim.ExitStatus() == NuvimProcess::kSetupFailed) {
-			if (!ranOne)
-				GTEST_SKIP() << "cannot refuse writes here: " << reason
-					<< "; " << nuvim.Err();
-		} else {
-			ExpectReportedNotSaved(nuvim, scratch);
-			EXPECT_TRUE(SameBytes(before, ReadFile(scratch.UserFile())));
-			EXPECT_TRUE(SameBytes(before,
-				Reloaded(ReadFile(scratch.UserFile()))));
-		}
-		chmod(scratch.Settings().c_str(), 0755);
-	}
-}
-
-
-// A .nuv-jisyo that exists but cannot be read is kept at unload, so the
-// words learned in the run are not saved: nuvim must say so.
-TEST(Persistence, UnreadableDictionaryIsKeptAndTheRunSaysItWasNotSaved)
-{
-	ScratchSettings scratch;
-	// A link to itself exists but cannot be opened, even by root.
-	ASSERT_EQ(0, symlink(kUserFile, scratch.UserFile().c_str()));
-
-	NuvimProcess nuvim(scratch.Settings(), kKeys);
-	ASSERT_TRUE(nuvim.Started());
-	nuvim.Wait();
-	ExpectReportedNotSaved(nuvim, scratch);
-	char target[64] = {};
-	ASSERT_EQ(static_cast<ssize_t>(strlen(kUserFile)),
-		readlink(scratch.UserFile().c_str(), target, sizeof(target) - 1));
-	EXPECT_STREQ(kUserFile, target);
-}
-
-
-// Fault: a dictionary read from a directory took the end the directory
-// reports (the largest file offset on ext4) for its size and died
-// allocating it, so the method crashed at start-up when NUV-JISYO.L or
-// .nuv-jisyo was a directory. Both now read as empty; the directory in
-// place of .nuv-jisyo is left alone and the run says nothing was saved.
-TEST(Persistence, SettingsFilesThatAreDirectoriesReadAsEmpty)
-{
-	ScratchSettings scratch;
-	fs::remove(scratch.File("NUV-JISYO.L"));
-	fs::create_directory(scratch.File("NUV-JISYO.L"));
-	fs::create_directory(scratch.UserFile());
-	{
-		std::ifstream in(scratch.File("NUV-JISYO.L"), std::ios::binary);
-		NuvStaticDictionary dictionary;
-		dictionary.Read(in);
-		EXPECT_EQ(0u, dictionary.CountItems());
-	}
-	{
-		std::ifstream in(scratch.UserFile(), std::ios::binary);
-		NuvDynamicDictionary dictionary;
-		dictionary.Read(in);
-		EXPECT_EQ(0u, dictionary.CountEntries());
-	}
-
-	NuvimProcess nuvim(scratch.Settings(), "ka");
-	ASSERT_TRUE(nuvim.Started());
-	nuvim.Wait();
-	EXPECT_EQ(1, nuvim.ExitStatus()) << nuvim.Err();
-	EXPECT_EQ("か\n", nuvim.Out());
-	EXPECT_THAT(nuvim.Err(), testing::HasSubstr("is not a regular file"));
-	EXPECT_THAT(nuvim.Err(), testing::EndsWith(
-		"nuvim: the user dictionary was not saved to " + scratch.UserFile()
-		+ "\n"));
-	EXPECT_TRUE(fs::is_directory(scratch.UserFile()));
 }
 
 
@@ -551,8 +329,7 @@ TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 		WriteWatch watch(scratch.Settings());
 		ASSERT_TRUE(watch.IsValid());
 		const Clock::time_point start = Clock::now();
-		NuvimProcess nuvim(scratch.Settings(), kKeys);
-		ASSERT_TRUE(nuvim.Started());
+		Batch nuvim(scratch.Settings(), kKeys);
 		Clock::time_point first;
 		ASSERT_TRUE(watch.WaitForWrite(kPatience, first));
 		nuvim.Wait();
@@ -578,8 +355,7 @@ TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 		WriteWatch watch(scratch.Settings());
 		ASSERT_TRUE(watch.IsValid());
 		Clock::time_point from = Clock::now();
-		NuvimProcess nuvim(scratch.Settings(), kKeys);
-		ASSERT_TRUE(nuvim.Started());
+		Batch nuvim(scratch.Settings(), kKeys);
 		Clock::duration span = running;
 		if (duringWrite) {
 			ASSERT_TRUE(watch.WaitForWrite(kPatience, from));
@@ -619,8 +395,7 @@ TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 	// temporaries younger than a minute alone (FileSafety... has the old).
 	WriteFile(scratch.UserFile(), before);
 	const std::vector<std::string> stale = scratch.Temporaries();
-	NuvimProcess nuvim(scratch.Settings(), kKeys);
-	ASSERT_TRUE(nuvim.Started());
+	Batch nuvim(scratch.Settings(), kKeys);
 	nuvim.Wait();
 	EXPECT_EQ(0, nuvim.ExitStatus()) << nuvim.Err();
 	EXPECT_TRUE(SameBytes(after, ReadFile(scratch.UserFile())));
@@ -641,14 +416,6 @@ WaitUntilFileHolds(const std::string& path, const std::string& text)
 		std::this_thread::sleep_for(std::chrono::milliseconds(20));
 	}
 	return true;
-}
-
-
-mode_t
-ModeOf(const std::string& path)
-{
-	struct stat status;
-	return stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
 }	// namespace
@@ -680,9 +447,8 @@ TEST(Persistence, OverlappingSessionsKeepEachOthersRegistrations)
 				+ (session == 0 ? "じ" : "ん") + "/\n"));
 		}
 	}
-	NuvimProcess first(scratch.Settings(), scripts[0]);
-	NuvimProcess second(scratch.Settings(), scripts[1]);
-	ASSERT_TRUE(first.Started() && second.Started());
+	Batch first(scratch.Settings(), scripts[0]);
+	Batch second(scratch.Settings(), scripts[1]);
 	first.Wait();
 	second.Wait();
 	EXPECT_EQ(0, first.ExitStatus()) << first.Err();
@@ -706,9 +472,8 @@ TEST(Persistence, EditDuringASessionIsMergedAndOfferedAfterTheEarlySave)
 {
 	ScratchSettings scratch;
 	WriteFile(scratch.UserFile(), kHeaders);
-	NuvimProcess nuvim(scratch.Settings(),
+	Batch nuvim(scratch.Settings(),
 		"Kanji <enter><wait><wait><wait><wait><wait>Ai <enter>");
-	ASSERT_TRUE(nuvim.Started());
 	// after the load, before the save that follows the pause
 	std::this_thread::sleep_for(std::chrono::milliseconds(1000));
 	const std::string edited = scratch.UserFile() + ".edit";
@@ -729,144 +494,12 @@ TEST(Persistence, KillAfterTheEarlySaveKeepsWhatWasLearned)
 {
 	ScratchSettings scratch;
 	WriteFile(scratch.UserFile(), kHeaders + Euc("あい /愛/\n"));
-	NuvimProcess nuvim(scratch.Settings(), std::string(kKeys)
+	Batch nuvim(scratch.Settings(), std::string(kKeys)
 		+ "<wait><wait><wait><wait><wait><wait><wait><wait>");
-	ASSERT_TRUE(nuvim.Started());
 	EXPECT_TRUE(WaitUntilFileHolds(scratch.UserFile(), Euc("漢字")));
 	nuvim.Kill();
 	nuvim.Wait();
 	EXPECT_TRUE(nuvim.Killed());
 	EXPECT_EQ(AfterLearning(kHeaders + Euc("あい /愛/\n")),
 		ReadFile(scratch.UserFile()));
-}
-
-
-// Fault: these lines were deleted at write-back without a word, and the one
-// with two blanks moved into the okuri-ari section. The lines whose meaning
-// is plain are offered; the others stay as they were.
-TEST(Persistence, HandEditedLinesAreOfferedOrKeptVerbatim)
-{
-	ScratchSettings scratch;
-	const std::string kept = Euc("くう/空/\n;; my notes\n");
-	WriteFile(scratch.UserFile(), Euc(";; okuri-ari entries.\n"
-		";; okuri-nasi entries.\nかき /柿\nきく\t/菊/\nあい　/愛/\n"
-		"うかい  /鵜飼/\n") + kept);
-	NuvimProcess nuvim(scratch.Settings(),
-		"Kaki <enter>Kiku <enter>Ai <enter>Ukai <enter>");
-	ASSERT_TRUE(nuvim.Started());
-	nuvim.Wait();
-	EXPECT_EQ(0, nuvim.ExitStatus()) << nuvim.Err();
-	EXPECT_EQ("柿\n菊\n愛\n鵜飼\n\n", nuvim.Out());
-	EXPECT_EQ(kHeaders + Euc("あい /愛/\nうかい /鵜飼/\nかき /柿/\n"
-		"きく /菊/\n") + NuvDynamicDictionary::kKeptLinesHeader + "\n" + kept,
-		ReadFile(scratch.UserFile()));
-}
-
-
-// Fault: a UTF-8 .nuv-jisyo was never offered and was made valid in
-// neither encoding by the next save. Now a UTF-8 file is read and saved in
-// EUC-JP, and the user is told; a file of mixed bytes is never rewritten,
-// and the session's words go to .nuv-jisyo.new beside it.
-TEST(Persistence, UserDictionaryInAnotherEncodingIsConvertedOrKept)
-{
-	{
-		SCOPED_TRACE("UTF-8");
-		ScratchSettings scratch;
-		WriteFile(scratch.UserFile(), "あい /愛/\n");
-		ChildLimits options;
-		options.json = true;
-		NuvimProcess nuvim(scratch.Settings(), "Ai <enter>Kanji <enter>",
-			options);
-		ASSERT_TRUE(nuvim.Started());
-		nuvim.Wait();
-		EXPECT_EQ(0, nuvim.ExitStatus()) << nuvim.Err();
-		EXPECT_NE(std::string::npos, nuvim.Out().find("\"text\":\"愛\\n漢字\\n\""))
-			<< nuvim.Out();
-		EXPECT_NE(std::string::npos, nuvim.Out().find(
-			"was read as UTF-8 and will be saved in EUC-JP"));
-		EXPECT_EQ(kHeaders + Euc("あい /愛/\nかんじ /漢字/\n"),
-			ReadFile(scratch.UserFile()));
-	}
-	{
-		SCOPED_TRACE("mixed");
-		ScratchSettings scratch;
-		const std::string mixed = kHeaders + Euc("あい /愛/\n")
-			+ "\xff\xfe /x/\n" + "い /胃/\n";
-		WriteFile(scratch.UserFile(), mixed);
-		NuvimProcess nuvim(scratch.Settings(), "Ai <enter>" + std::string(
-			kKeys));
-		ASSERT_TRUE(nuvim.Started());
-		nuvim.Wait();
-		EXPECT_EQ("愛\n漢字\n\n", nuvim.Out());
-		EXPECT_EQ(1, nuvim.ExitStatus()) << "nothing saved to .nuv-jisyo";
-		EXPECT_EQ(mixed, ReadFile(scratch.UserFile()));
-		EXPECT_EQ(kHeaders + Euc("あい /愛/\nかんじ /漢字/\n"),
-			ReadFile(scratch.File(".nuv-jisyo.new")));
-	}
-}
-
-
-// Faults: under umask 077 a new .nuv-jisyo was readable by anyone; a
-// dangling link counted as unreadable and nothing was saved; a save killed
-// half-way left a temporary that no later run removed.
-TEST(Persistence, FileSafety)
-{
-	ChildLimits umask077;
-	umask077.umask = 077;
-	{
-		SCOPED_TRACE("new file under umask 077");
-		ScratchSettings scratch;
-		NuvimProcess nuvim(scratch.Settings(), kKeys, umask077);
-		ASSERT_TRUE(nuvim.Started());
-		nuvim.Wait();
-		EXPECT_EQ(0, nuvim.ExitStatus()) << nuvim.Err();
-		EXPECT_EQ(0600u, ModeOf(scratch.UserFile()));
-		EXPECT_EQ(0600u, ModeOf(scratch.UserFile() + ".lock"));
-	}
-	{
-		SCOPED_TRACE("existing file keeps its mode; a stale temporary goes");
-		ScratchSettings scratch;
-		WriteFile(scratch.UserFile(), kHeaders);
-		chmod(scratch.UserFile().c_str(), 0640);
-		const std::string stale = scratch.UserFile() + ".a1B2c3";
-		const std::string young = scratch.UserFile() + ".d4E5f6";
-		WriteFile(stale, "half a dictionary");
-		WriteFile(young, "a save without a lock, still writing");
-		const struct timeval old[2] = {{time(NULL) - 120, 0},
-			{time(NULL) - 120, 0}};
-		ASSERT_EQ(0, utimes(stale.c_str(), old));
-		NuvimProcess nuvim(scratch.Settings(), kKeys);
-		ASSERT_TRUE(nuvim.Started());
-		nuvim.Wait();
-		EXPECT_EQ(0, nuvim.ExitStatus()) << nuvim.Err();
-		EXPECT_EQ(0640u, ModeOf(scratch.UserFile()));
-		EXPECT_EQ(std::vector<std::string>{".nuv-jisyo.d4E5f6"},
-			scratch.Temporaries());
-	}
-	{
-		SCOPED_TRACE("dangling link");
-		ScratchSettings scratch;
-		const std::string target = scratch.Root() + "/words";
-		ASSERT_EQ(0, symlink("../words", scratch.UserFile().c_str()));
-		NuvimProcess nuvim(scratch.Settings(), kKeys, umask077);
-		ASSERT_TRUE(nuvim.Started());
-		nuvim.Wait();
-		EXPECT_EQ(0, nuvim.ExitStatus()) << nuvim.Err();
-		EXPECT_TRUE(fs::is_symlink(scratch.UserFile()));
-		EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"), ReadFile(target));
-		EXPECT_EQ(0600u, ModeOf(target));
-	}
-	{
-		// Fault: the loader blocked for ever opening a FIFO.
-		SCOPED_TRACE("a FIFO is no file to replace");
-		ScratchSettings scratch;
-		ASSERT_EQ(0, mkfifo(scratch.UserFile().c_str(), 0600));
-		NuvimProcess nuvim(scratch.Settings(), kKeys);
-		ASSERT_TRUE(nuvim.Started());
-		nuvim.Wait();
-		EXPECT_EQ(1, nuvim.ExitStatus()) << "nothing saved to .nuv-jisyo";
-		EXPECT_TRUE(fs::is_fifo(scratch.UserFile()));
-		EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"),
-			ReadFile(scratch.File(".nuv-jisyo.new")));
-	}
 }

@@ -3,23 +3,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <cstdlib>
-#include <filesystem>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <map>
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <nlohmann/json.hpp>
 
-#include "TestFiles.h"
+#include "NuvimProcess.h"
+#include "Scratch.h"
 
 
 namespace fs = std::filesystem;
@@ -32,78 +27,8 @@ using testing::StartsWith;
 
 namespace {
 
-struct RunResult {
-	int			status = -1;
-	std::string	out;
-	std::string	err;
-};
-
-
-// A scratch directory, removed at the end of the test.
-class ScratchDirectory {
-public:
-	ScratchDirectory()
-	{
-		char pattern[] = "/tmp/nuvim-test-XXXXXX";
-		if (mkdtemp(pattern) == NULL)
-			abort();
-		fPath = pattern;
-	}
-
-	~ScratchDirectory()
-	{
-		std::error_code error;
-		fs::remove_all(fPath, error);
-	}
-
-	const std::string& Path() const { return fPath; }
-
-	// A settings directory named `name` with copies of the files of
-	// `source` (none when empty).
-	std::string Settings(const std::string& name,
-		const std::string& source) const
-	{
-		const std::string directory = fPath + "/" + name;
-		fs::create_directory(directory);
-		if (!source.empty()) {
-			for (const char* file : {"roman_kana.table", "roman_zennei.table",
-					"control_key.table", "NUV-JISYO.L"})
-				fs::copy_file(source + "/" + file, directory + "/" + file);
-		}
-		return directory;
-	}
-
-private:
-	std::string	fPath;
-};
-
-
-RunResult
-Nuvim(const std::vector<std::string>& arguments,
-	const std::string& input = std::string())
-{
-	ScratchDirectory scratch;
-	const std::string in = scratch.Path() + "/in";
-	const std::string out = scratch.Path() + "/out";
-	const std::string err = scratch.Path() + "/err";
-	std::ofstream(in, std::ios::binary) << input;
-
-	std::string command = Quote(NUVIM_PROGRAM);
-	for (const std::string& argument : arguments)
-		command += " " + Quote(argument);
-	command += " <" + Quote(in) + " >" + Quote(out) + " 2>" + Quote(err);
-
-	RunResult run;
-	const int status = system(command.c_str());
-	run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-	run.out = ReadFile(out);
-	run.err = ReadFile(err);
-	return run;
-}
-
-
 std::vector<json>
-Transcript(const RunResult& run)
+Transcript(const NuvimRun& run)
 {
 	std::vector<json> records;
 	std::istringstream lines(run.out);
@@ -147,7 +72,7 @@ Summary(const json& record)
 
 
 std::vector<std::string>
-Summaries(const RunResult& run)
+Summaries(const NuvimRun& run)
 {
 	std::vector<std::string> summaries;
 	for (const json& record : Transcript(run))
@@ -155,9 +80,6 @@ Summaries(const RunResult& run)
 	return summaries;
 }
 
-
-const std::string kDefaultSettings = NUV_SETTINGS_SOURCE_DIR;
-const std::string kTestSettings = NUV_TEST_DATA_DIR "/frontend/settings";
 
 }	// namespace
 
@@ -169,7 +91,7 @@ TEST(Nuvim, TypicalConversionTranscript)
 {
 	ScratchDirectory scratch;
 	const std::string settings = scratch.Settings("settings", kDefaultSettings);
-	const RunResult run = Nuvim({"--settings", settings, "--json", "--keys",
+	const NuvimRun run = RunNuvim({"--settings", settings, "--json", "--keys",
 		"Kanji <enter>"});
 	ASSERT_EQ(0, run.status) << run.err;
 	EXPECT_EQ("", run.err);
@@ -220,43 +142,6 @@ TEST(Nuvim, TypicalConversionTranscript)
 }
 
 
-// The chosen word is learned, written to .nuv-jisyo at the end of the run,
-// and offered first by the next run.
-TEST(Nuvim, LearnedWordIsOfferedFirstByTheNextRun)
-{
-	ScratchDirectory scratch;
-	const std::string settings = scratch.Settings("settings", kDefaultSettings);
-
-	// Where 漢字 stands among the candidates of かんじ.
-	RunResult run = Nuvim({"--settings", settings, "--json", "--keys",
-		"Kanji    "});
-	ASSERT_EQ(0, run.status) << run.err;
-	std::vector<std::string> converted;
-	for (const json& record : Transcript(run)) {
-		const std::string text = record.value("string", "");
-		if (text.rfind("▼", 0) == 0)
-			converted.push_back(text);
-	}
-	const auto found = std::find(converted.begin(), converted.end(),
-		"▼漢字");
-	ASSERT_NE(converted.end(), found) << "漢字 is not among the first four";
-	const size_t spaces = found - converted.begin() + 1;
-
-	run = Nuvim({"--settings", settings, "--keys",
-		"Kanji" + std::string(spaces, ' ') + "<enter>"});
-	ASSERT_EQ(0, run.status) << run.err;
-	EXPECT_EQ("漢字\n\n", run.out);
-	std::string written = ReadFile(settings + "/.nuv-jisyo");
-	// "かんじ /漢字/" in EUC-JP begins its line.
-	EXPECT_THAT(written, HasSubstr("\n\xA4\xAB\xA4\xF3\xA4\xB8 /"
-		"\xB4\xC1\xBB\xFA/"));
-
-	run = Nuvim({"--settings", settings, "--keys", "Kanji <enter>"});
-	ASSERT_EQ(0, run.status) << run.err;
-	EXPECT_EQ("漢字\n\n", run.out);
-}
-
-
 // Bad command lines and scripts: exit status 2, one line naming the token
 // and where it is, nothing on standard output and nothing loaded (the
 // empty settings directory would receive a .nuv-jisyo).
@@ -293,7 +178,7 @@ TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 		std::vector<std::string> arguments = {"--settings", settings};
 		arguments.insert(arguments.end(), test.arguments.begin(),
 			test.arguments.end());
-		const RunResult run = Nuvim(arguments);
+		const NuvimRun run = RunNuvim(arguments);
 		const std::string label = test.arguments.front() + " "
 			+ (test.arguments.size() > 1 ? test.arguments[1] : "");
 		EXPECT_EQ(2, run.status) << label;
@@ -305,7 +190,7 @@ TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 			EXPECT_THAT(run.err, HasSubstr(part)) << label;
 	}
 
-	const RunResult missing = Nuvim({"--settings", scratch.Path() + "/missing",
+	const NuvimRun missing = RunNuvim({"--settings", scratch.Path() + "/missing",
 		"--keys", "a"});
 	EXPECT_EQ(2, missing.status);
 	EXPECT_THAT(missing.err, HasSubstr("missing"));
@@ -318,12 +203,12 @@ TEST(Nuvim, ScriptFilesIgnoreLineBreaksAndMayComeFromStandardInput)
 	ScratchDirectory scratch;
 	const std::string script = NUV_TEST_DATA_DIR "/host/kanji.keys";
 
-	RunResult run = Nuvim({"--settings",
+	NuvimRun run = RunNuvim({"--settings",
 		scratch.Settings("first", kTestSettings), "--script", script});
 	ASSERT_EQ(0, run.status) << run.err;
 	EXPECT_EQ("漢字を\n感じ\n\n", run.out);
 
-	run = Nuvim({"--settings", scratch.Settings("second", kTestSettings),
+	run = RunNuvim({"--settings", scratch.Settings("second", kTestSettings),
 		"--script", "-"}, ReadFile(script));
 	ASSERT_EQ(0, run.status) << run.err;
 	EXPECT_EQ("漢字を\n感じ\n\n", run.out);
@@ -336,7 +221,7 @@ TEST(Nuvim, ActionsReachTheMethodAndShowInTheTranscript)
 {
 	ScratchDirectory scratch;
 	const std::string settings = scratch.Settings("settings", kTestSettings);
-	const RunResult run = Nuvim({"--settings", settings, "--json", "--keys",
+	const NuvimRun run = RunNuvim({"--settings", settings, "--json", "--keys",
 		"Ka<deactivate><activate><help>Ka<stop>"});
 	ASSERT_EQ(0, run.status) << run.err;
 
@@ -369,7 +254,7 @@ TEST(Nuvim, ScreenSizePlacesTheModePaletteInItsCorner)
 {
 	ScratchDirectory scratch;
 	const std::string settings = scratch.Settings("settings", kTestSettings);
-	const RunResult run = Nuvim({"--settings", settings, "--screen", "1280x1024",
+	const NuvimRun run = RunNuvim({"--settings", settings, "--screen", "1280x1024",
 		"--json", "--keys", "a"});
 	ASSERT_EQ(0, run.status) << run.err;
 	const std::vector<json> records = Transcript(run);
@@ -388,7 +273,7 @@ TEST(Nuvim, EmptySettingsDirectoryStillTypes)
 {
 	ScratchDirectory scratch;
 	const std::string settings = scratch.Settings("nuvim_settings", "");
-	const RunResult run = Nuvim({"--settings", settings, "--keys",
+	const NuvimRun run = RunNuvim({"--settings", settings, "--keys",
 		"ab😀<bs>c<enter>"});
 	ASSERT_EQ(0, run.status) << run.err;
 	EXPECT_EQ("abc\n\n", run.out);
@@ -413,7 +298,7 @@ TEST(Nuvim, ComposedTextGoesIntoTheDocumentWithoutItsMarkers)
 		{"/a*b|c", "a*b|c"},				// ▽a*b|c, an abbreviation
 	};
 	for (const auto& [keys, document] : cases) {
-		const RunResult run = Nuvim({"--settings", settings, "--keys", keys});
+		const NuvimRun run = RunNuvim({"--settings", settings, "--keys", keys});
 		EXPECT_EQ(0, run.status) << keys << run.err;
 		EXPECT_EQ(document + "\n", run.out) << keys;
 	}
@@ -436,7 +321,7 @@ TEST(Nuvim, SettingsFilesInUtf8WorkAndAreNamedOnce)
 		out << text;
 	}
 
-	const RunResult run = Nuvim({"--settings", settings, "--keys",
+	const NuvimRun run = RunNuvim({"--settings", settings, "--keys",
 		"Kanji <enter>kanazq"});
 	ASSERT_EQ(0, run.status) << run.err;
 	EXPECT_EQ("漢字\nかな＃\n", run.out);

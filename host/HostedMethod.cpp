@@ -1,0 +1,182 @@
+#include "HostedMethod.h"
+
+#include <atomic>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include <HeadlessDisplay.h>
+
+#include "HostPaths.h"
+
+
+const char* const HostedMethod::kNoHome = "no home directory for the"
+	" settings (HOME is not a directory and the account has none); give"
+	" --settings DIR";
+
+
+namespace {
+
+const char* const kDictionaryName = "/.nuv-jisyo";
+// What the method's settings directory is called through the kits.
+const char* const kSettingsLinkName = "/nuvim_settings/";
+
+}	// namespace
+
+
+HostedMethod::HostedMethod(ApplicationModel& application,
+	Transcript* transcript)
+	:
+	fHost(application, transcript),
+	fLoaded(false)
+{
+}
+
+
+HostedMethod::~HostedMethod()
+{
+	Unload();
+	_RemoveLink();
+}
+
+
+// #pragma mark - Start-up
+
+
+HostedMethod::Status
+HostedMethod::Prepare(const std::string& settingsOption, std::string& error,
+	const std::string& module)
+{
+	std::string settings = settingsOption;
+	if (settings.empty()) {
+		settings = HostPaths::DefaultSettingsDirectory();
+		if (settings.empty()) {
+			error = kNoHome;
+			return BAD_SETTINGS;
+		}
+		if (!HostPaths::SeedSettings(settings, HostPaths::FindSettingsBundle(),
+				error))
+			return FAILED;
+	}
+
+	std::string resolved;
+	if (!HostPaths::PointSettingsDirectory(settings, fTemporary, resolved,
+			error)) {
+		// A settings directory that does not exist is the user's fault; a
+		// temporary directory that cannot be made is not.
+		return resolved.empty() ? BAD_SETTINGS : FAILED;
+	}
+	fSettings = resolved;
+	if (!fTemporary.empty())
+		fHost.SetPathAlias(fTemporary + kSettingsLinkName, fSettings + "/");
+
+	fModule = module.empty() ? HostPaths::FindMethodModule() : module;
+	if (fModule.empty()) {
+		error = "cannot find the method module nuvIM next to "
+			+ HostPaths::LibraryDirectory();
+		_RemoveLink();
+		return FAILED;
+	}
+	fDictionaryBefore.reset(new FileStamp(DictionaryPath()));
+	return OK;
+}
+
+
+bool
+HostedMethod::Load(std::string& error, const std::function<void()>& wait)
+{
+	if (!wait)
+		fLoaded = fHost.Load(fModule, error);
+	else {
+		// The method's constructor waits for its dictionaries, which can
+		// take seconds: the front end keeps drawing and listening meanwhile.
+		std::atomic<bool> done(false);
+		bool loaded = false;
+		std::thread loader([&]() {
+			loaded = fHost.Load(fModule, error);
+			done = true;
+		});
+		while (!done)
+			wait();
+		loader.join();
+		fLoaded = loaded;
+	}
+	if (!fLoaded)
+		_RemoveLink();
+	return fLoaded;
+}
+
+
+void
+HostedMethod::SetNoticeHandler(
+	std::function<void(const std::string&)> handler)
+{
+	fHost.SetNoticeHandler(std::move(handler));
+}
+
+
+// #pragma mark - While loaded
+
+
+std::string
+HostedMethod::DictionaryPath() const
+{
+	return fSettings + kDictionaryName;
+}
+
+
+bool
+HostedMethod::HelpPage(std::string& page, std::string& reason)
+{
+	page.clear();
+	const size_t before = HeadlessDisplay::Launches().size();
+	if (!fHost.ChooseMenuItem("Help")) {
+		reason = "the method shows no Help item";
+		return true;
+	}
+	if (!fHost.Settle(&reason))
+		return false;
+	const std::vector<headless_launch_info> launches
+		= HeadlessDisplay::Launches();
+	if (launches.size() <= before || launches.back().arguments.empty()) {
+		reason = "the method opened no help page";
+		return true;
+	}
+	page = fHost.UnaliasedPath(launches.back().arguments.front());
+	return true;
+}
+
+
+// #pragma mark - The end
+
+
+bool
+HostedMethod::Unload()
+{
+	if (!fLoaded)
+		return false;
+	fHost.Unload();
+	fLoaded = false;
+	_RemoveLink();
+	return fDictionaryBefore != NULL
+		&& FileStamp(DictionaryPath()).ReplacedSince(*fDictionaryBefore);
+}
+
+
+void
+HostedMethod::Abandon()
+{
+	HostPaths::RemoveTemporary(fTemporary);
+	fTemporary.clear();
+}
+
+
+// #pragma mark - private
+
+
+void
+HostedMethod::_RemoveLink()
+{
+	HostPaths::RemoveSettingsLink(fTemporary);
+	fTemporary.clear();
+}

@@ -1,0 +1,298 @@
+// The user dictionary's file, directly: merges, lines kept as they were,
+// encodings, modes, links, the lock, and the file beside it when the file
+// itself must be left alone.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <filesystem>
+#include <thread>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include "BeNuvUserDictionaryFile.h"
+#include "Scratch.h"
+#include "TestText.h"
+
+
+namespace fs = std::filesystem;
+
+using testing::ElementsAre;
+using testing::HasSubstr;
+
+
+namespace {
+
+const std::string kHeaders = ";; okuri-ari entries.\n;; okuri-nasi entries.\n";
+
+
+std::string
+Euc(const std::string& utf8)
+{
+	return nuv_test::Utf8ToEuc(utf8);
+}
+
+
+NuvDynamicDictionary::Change
+Learned(const std::string& reading, const std::string& word, bool add = true)
+{
+	NuvDynamicDictionary::Change change;
+	change.candidate.reading = Euc(reading);
+	change.candidate.candidate = Euc(word);
+	change.learned = add;
+	return change;
+}
+
+
+// The words the dictionary offers for `reading`, in UTF-8, in order.
+std::vector<std::string>
+Words(NuvDynamicDictionary& dictionary, const std::string& reading)
+{
+	nuv_candidate query;
+	query.reading = Euc(reading);
+	std::vector<std::string> words;
+	for (const std::string& word : dictionary.FindEntry(query).stems)
+		words.push_back(nuv_test::EucToUtf8(word));
+	return words;
+}
+
+
+mode_t
+ModeOf(const std::string& path)
+{
+	struct stat status;
+	return stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
+}
+
+
+class UserDictionaryFileTest : public testing::Test {
+protected:
+	UserDictionaryFileTest()
+		:
+		fDirectory(fScratch.Path() + "/"),
+		fPath(fScratch.File(".nuv-jisyo")),
+		fFile(fDirectory)
+	{
+	}
+
+	// A save of `changes` by the session; what it offers afterwards is
+	// kept in fMerged.
+	bool Save(const NuvDynamicDictionary::ChangeList& changes)
+	{
+		fMerged.reset(new NuvDynamicDictionary);
+		return fFile.Save(changes, *fMerged, fNotices);
+	}
+
+	// What a session starting now is offered.
+	std::unique_ptr<NuvDynamicDictionary> Load()
+	{
+		std::unique_ptr<NuvDynamicDictionary> loaded(new NuvDynamicDictionary);
+		BeNuvUserDictionaryFile(fDirectory).Load(*loaded, fNotices);
+		return loaded;
+	}
+
+	ScratchDirectory	fScratch;
+	std::string			fDirectory;
+	std::string			fPath;
+	BeNuvUserDictionaryFile fFile;
+	std::unique_ptr<NuvDynamicDictionary> fMerged;
+	std::vector<std::string> fNotices;
+};
+
+}	// namespace
+
+
+// Two sessions each merge their own changes into the file as it is: neither
+// loses the other's words, the one saved later wins a word both touched, and
+// each is offered what the other added.
+TEST_F(UserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
+{
+	WriteFile(fPath, kHeaders + Euc("あい /愛/\n"));
+	ASSERT_TRUE(Save({Learned("かんじ", "漢字"), Learned("あい", "愛", false)}));
+	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("かんじ /漢字/\n"));
+	// Another session, which knew nothing of the purge, learns it again.
+	BeNuvUserDictionaryFile other(fDirectory);
+	NuvDynamicDictionary merged;
+	ASSERT_TRUE(other.Save({Learned("あい", "愛"), Learned("かんじ", "感じ")},
+		merged, fNotices));
+	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /感じ/漢字/\n"));
+	EXPECT_THAT(Words(merged, "かんじ"), ElementsAre("感じ", "漢字"));
+	EXPECT_TRUE(fNotices.empty());
+	EXPECT_THAT(Words(*Load(), "あい"), ElementsAre("愛"));
+}
+
+
+// Fault: lines the reader could not take were deleted at a save without a
+// word. Those whose meaning is plain are read as meant; the others stay as
+// they were, under their own header.
+TEST_F(UserDictionaryFileTest, LinesItCannotReadAreKeptAsTheyWere)
+{
+	const std::string kept = Euc("くう/空/\n;; my notes\n");
+	WriteFile(fPath, kHeaders + Euc("かき /柿\nきく\t/菊/\nあい　/愛/\n"
+		"うかい  /鵜飼/\n") + kept);
+	ASSERT_TRUE(Save({}));
+	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nうかい /鵜飼/\n"
+		"かき /柿/\nきく /菊/\n") + NuvDynamicDictionary::kKeptLinesHeader
+		+ "\n" + kept);
+}
+
+
+// Fault: a UTF-8 file was never offered and the next save made it valid in
+// neither encoding. It is read, saved in EUC-JP, and the user is told once.
+TEST_F(UserDictionaryFileTest, Utf8FileIsReadAndSavedInEucJp)
+{
+	WriteFile(fPath, "あい /愛/\n");
+	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
+	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /漢字/\n"));
+	ASSERT_EQ(fNotices.size(), 1u);
+	EXPECT_THAT(fNotices[0], HasSubstr("was read as UTF-8"));
+}
+
+
+// A file of mixed bytes, one that cannot be read and anything that is not
+// a regular file are never replaced: the words go to .nuv-jisyo.new, which
+// later loads offer too. Fault: a FIFO blocked the loader for ever.
+TEST_F(UserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
+{
+	const std::string mixed = kHeaders + Euc("あい /愛/\n") + "\xff\xfe /x/\n";
+	const std::string beside = fScratch.File(".nuv-jisyo.new");
+	const std::function<void()> makes[] = {
+		[&]() { WriteFile(fPath, mixed); },
+		[&]() { ASSERT_EQ(0, mkfifo(fPath.c_str(), 0600)); },
+		[&]() { fs::create_directory(fPath); },
+		// A link to itself exists but opens for no one, root included.
+		[&]() { ASSERT_EQ(0, symlink(".nuv-jisyo", fPath.c_str())); },
+	};
+	for (const auto& make : makes) {
+		std::error_code error;
+		fs::remove_all(fPath, error);
+		fs::remove(beside, error);
+		make();
+		fNotices.clear();
+		Load();
+		ASSERT_EQ(fNotices.size(), 1u);
+		EXPECT_THAT(fNotices[0], HasSubstr("new words are saved in"));
+
+		EXPECT_TRUE(Save({}));
+		EXPECT_FALSE(fs::exists(beside)) << "nothing to keep, nothing made";
+		ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
+		ASSERT_TRUE(Save({Learned("かんじ", "感じ")}));
+		EXPECT_EQ(ReadFile(beside), kHeaders + Euc("かんじ /感じ/漢字/\n"));
+		EXPECT_THAT(Words(*fMerged, "かんじ"), ElementsAre("感じ", "漢字"));
+		if (fs::is_regular_file(fPath, error)) {
+			EXPECT_EQ(ReadFile(fPath), mixed);
+		}
+		EXPECT_THAT(Words(*Load(), "かんじ"), ElementsAre("感じ", "漢字"));
+	}
+}
+
+
+// Fault: a new file took its mode from the umask, readable by anyone under
+// a permissive one. New files, the lock and every temporary are 0600; an
+// existing file keeps its mode; a dangling link's target is created.
+TEST_F(UserDictionaryFileTest, NewFilesArePrivateAndExistingOnesKeepTheirMode)
+{
+	const mode_t saved = umask(0);
+	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
+	EXPECT_EQ(ModeOf(fPath), 0600u);
+	EXPECT_EQ(ModeOf(fPath + ".lock"), 0600u);
+
+	chmod(fPath.c_str(), 0640);
+	ASSERT_TRUE(Save({Learned("あい", "愛")}));
+	EXPECT_EQ(ModeOf(fPath), 0640u);
+
+	fs::remove(fPath);
+	fs::create_directory(fScratch.File("elsewhere"));
+	ASSERT_EQ(0, symlink("elsewhere/words", fPath.c_str()));
+	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
+	umask(saved);
+	EXPECT_TRUE(fs::is_symlink(fPath));
+	EXPECT_EQ(ReadFile(fScratch.File("elsewhere/words")),
+		kHeaders + Euc("かんじ /漢字/\n"));
+	EXPECT_EQ(ModeOf(fScratch.File("elsewhere/words")), 0600u);
+	EXPECT_TRUE(fs::exists(fScratch.File("elsewhere/words.lock")));
+}
+
+
+// A save cut off leaves its temporary; a later save removes it once it is a
+// minute old, and leaves a younger one (a save still writing) alone.
+TEST_F(UserDictionaryFileTest, StaleTemporariesGoYoungOnesStay)
+{
+	WriteFile(fPath + ".a1B2c3", "half a dictionary");
+	WriteFile(fPath + ".d4E5f6", "a save still writing");
+	WriteFile(fPath + ".note", "not a temporary");
+	const struct timeval old[2] = {{time(NULL) - 120, 0},
+		{time(NULL) - 120, 0}};
+	for (const char* name : {".a1B2c3", ".note"})
+		ASSERT_EQ(0, utimes((fPath + name).c_str(), old));
+	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
+	EXPECT_FALSE(fs::exists(fPath + ".a1B2c3"));
+	EXPECT_TRUE(fs::exists(fPath + ".d4E5f6"));
+	EXPECT_TRUE(fs::exists(fPath + ".note"));
+}
+
+
+// A save waits for another's lock and reads the file only then; a lock
+// that is never released holds it up for a bounded time, after which the
+// save goes on (the rename keeps the file whole all the same).
+TEST_F(UserDictionaryFileTest, SaveWaitsForTheLockThenMergesOrGivesUp)
+{
+	WriteFile(fPath, kHeaders);
+	const int lock = open((fPath + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
+	ASSERT_GE(lock, 0);
+	ASSERT_EQ(0, flock(lock, LOCK_EX));
+	std::thread other([&]() {
+		std::this_thread::sleep_for(std::chrono::milliseconds(200));
+		WriteFile(fPath, kHeaders + Euc("あい /愛/\n"));
+		flock(lock, LOCK_UN);
+	});
+	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
+	other.join();
+	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /漢字/\n"));
+
+	ASSERT_EQ(0, flock(lock, LOCK_EX));
+	ASSERT_TRUE(Save({Learned("かんじ", "感じ")}));
+	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /感じ/漢字/\n"));
+	close(lock);
+}
+
+
+// A save that cannot write the whole file (here a file size limit, as a
+// full disk or a directory that refuses writes would) keeps the former file
+// whole and removes its temporary; it says it failed, once, naming the file.
+TEST_F(UserDictionaryFileTest, FailedSaveKeepsTheFormerFileAndSaysSo)
+{
+	const std::string before = kHeaders + Euc("あい /愛/\n");
+	WriteFile(fPath, before);
+	struct rlimit saved;
+	ASSERT_EQ(0, getrlimit(RLIMIT_FSIZE, &saved));
+	struct rlimit limit = saved;
+	limit.rlim_cur = before.size() + 4;
+	void (*action)(int) = signal(SIGXFSZ, SIG_IGN);
+	ASSERT_EQ(0, setrlimit(RLIMIT_FSIZE, &limit));
+	const bool first = Save({Learned("かんじ", "漢字")});
+	const bool second = Save({Learned("かんじ", "漢字")});
+	setrlimit(RLIMIT_FSIZE, &saved);
+	signal(SIGXFSZ, action);
+
+	EXPECT_FALSE(first);
+	EXPECT_FALSE(second);
+	EXPECT_EQ(ReadFile(fPath), before);
+	EXPECT_EQ(std::vector<std::string>(1, ".nuv-jisyo"), [&]() {
+		std::vector<std::string> names;
+		for (const fs::directory_entry& entry
+				: fs::directory_iterator(fScratch.Path())) {
+			if (entry.path().extension() != ".lock")
+				names.push_back(entry.path().filename().string());
+		}
+		return names;
+	}()) << "the temporary is left";
+	ASSERT_EQ(fNotices.size(), 1u);
+	EXPECT_THAT(fNotices[0], HasSubstr("could not be saved to .nuv-jisyo"));
+}

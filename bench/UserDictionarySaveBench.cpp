@@ -10,7 +10,8 @@
 #include <sstream>
 #include <string>
 
-#include "BeNuvUserDictionaryFile.h"
+#include "BeNuvUtils.h"
+#include "NuvUserDictionaryFile.h"
 #include "NuvDynamicDictionary.h"
 
 
@@ -54,7 +55,7 @@ void
 BM_SaveUserDictionary(benchmark::State& state)
 {
 	const std::string directory = MakeSettings();
-	BeNuvUserDictionaryFile file(directory);
+	NuvUserDictionaryFile file(directory, BeNuvUtils::ConvertUtf8ToEuc);
 	NuvDynamicDictionary::ChangeList changes(1);
 	changes[0].learned = true;
 	changes[0].candidate.reading = "\xA4\xAB\xA4\xF3\xA4\xB8";	// かんじ

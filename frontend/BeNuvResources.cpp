@@ -1,11 +1,8 @@
 #include "BeNuvResources.h"
 
-#include <algorithm>
 #include <cerrno>
-#include <chrono>
 #include <climits>
 #include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include <sys/stat.h>
@@ -29,8 +26,6 @@ const char* const kControlTable = "control_key.table";
 const char* const kDictionaryFile = "NUV-JISYO.L";
 const char* const kLoaderName = "nuv resource initiarizing.";
 const char* const kNoticeText = "nuv wake up!";
-const char* const kSaverName = "nuv user dictionary saver";
-const char* const kNoticeCloserName = "nuv notice closer";
 const char* const kConvertedWarning = "converted from UTF-8: ";
 const char* const kUnknownEncodingWarning = "neither EUC-JP nor UTF-8: ";
 
@@ -45,13 +40,7 @@ SettingsDirectory()
 	return std::string(path) + kSettingsSubdirectory;
 }
 
-
 }	// namespace
-
-
-const std::chrono::milliseconds BeNuvResources::kSavePause(3000);
-const std::chrono::milliseconds BeNuvResources::kSaveInterval(60000);
-const bigtime_t BeNuvResources::kWarningDuration = 5000000;
 
 
 BeNuvResources::BeNuvResources()
@@ -59,28 +48,16 @@ BeNuvResources::BeNuvResources()
 	fLoading(true),
 	fDirectory(SettingsDirectory()),
 	fLoader(-1),
-	fUserFile(fDirectory),
-	fSaveNow(false),
-	fQuitting(false),
-	fSaver(-1),
-	fNoticesStopped(false),
-	fNoticeCloser(-1)
+	fSaver(fDirectory, fNotices)
 {
-	// The saver touches the file only once the looper has handed it
-	// changes, which comes after the load.
-	fSaver = spawn_thread(&BeNuvResources::DoSave, kSaverName,
-		B_NORMAL_PRIORITY, this);
-	if (fSaver >= 0 && resume_thread(fSaver) != B_OK)
-		fSaver = -1;
-
 	// fLoading is already true: an accessor called from here on waits,
 	// even before the loader has been scheduled.
-	fLoader = spawn_thread(&BeNuvResources::DoInit, kLoaderName,
+	fLoader = spawn_thread(&BeNuvResources::_LoaderEntry, kLoaderName,
 		B_NORMAL_PRIORITY, this);
 	if (fLoader < 0 || resume_thread(fLoader) != B_OK) {
 		// Without a thread the method must still start: load right here.
 		fLoader = -1;
-		Init();
+		_Load();
 	}
 }
 
@@ -88,48 +65,85 @@ BeNuvResources::BeNuvResources()
 BeNuvResources::~BeNuvResources()
 {
 	// The user dictionary is never written before it has been read.
-	Wait();
+	_Wait();
 	if (fLoader >= 0) {
 		status_t result;
 		wait_for_thread(fLoader, &result);
 	}
-	if (fSaver >= 0) {
-		{
-			std::lock_guard<std::mutex> lock(fSaveLock);
-			fQuitting = true;
-			fSaveWake.notify_all();
-		}
-		status_t result;
-		wait_for_thread(fSaver, &result);
+	fSaver.Finish(fUserDictionary);
+	fNotices.Stop();
+}
+
+
+NuvAutomaton*
+BeNuvResources::Converter(nuv_mode mode)
+{
+	_Wait();
+	switch (mode) {
+		case MODE_HIRAKANA:
+		case MODE_KATAKANA:
+			return &fKanaAutomaton;
+		case MODE_ZENEI:
+			return &fZeneiAutomaton;
+		default:
+			return &fControlAutomaton;
 	}
+}
 
-	// The last save runs whether or not anything changed, so that the file
-	// takes in what others saved and stays in its canonical form.
-	fUserDictionary.TakeChanges(fPending);
-	std::unique_ptr<NuvDynamicDictionary> merged;
-	_Save(fPending, merged);
-	_StopNotices();
+
+NuvStaticDictionary*
+BeNuvResources::Dictionary()
+{
+	_Wait();
+	return &fDictionary;
+}
+
+
+NuvDynamicDictionary*
+BeNuvResources::UserDictionary()
+{
+	_Wait();
+	return &fUserDictionary;
+}
+
+
+void
+BeNuvResources::MessageHandled()
+{
+	_Wait();
+	fSaver.HandOver(fUserDictionary, false);
+}
+
+
+void
+BeNuvResources::SaveSoon()
+{
+	_Wait();
+	fSaver.HandOver(fUserDictionary, true);
+}
+
+
+// #pragma mark - private
+
+
+void
+BeNuvResources::_Wait()
+{
+	std::unique_lock<std::mutex> lock(fLoadLock);
+	fLoadDone.wait(lock, [this] { return !fLoading; });
 }
 
 
 int32
-BeNuvResources::DoInit(void* data)
+BeNuvResources::_LoaderEntry(void* data)
 {
-	static_cast<BeNuvResources*>(data)->Init();
-	return 0;
-}
-
-
-int32
-BeNuvResources::DoSave(void* data)
-{
-	static_cast<BeNuvResources*>(data)->_SaveLoop();
+	static_cast<BeNuvResources*>(data)->_Load();
 	return 0;
 }
 
 
 void
-BeNuvResources::Init()
+BeNuvResources::_Load()
 {
 	BeNuvNoticeWindow* notice = new BeNuvNoticeWindow(kNoticeText,
 		be_bold_font);
@@ -169,7 +183,7 @@ BeNuvResources::Init()
 			}
 		}
 	}
-	_ReadUserDictionary();
+	fSaver.Load(fUserDictionary);
 
 	if (notice->Lock())
 		notice->Quit();
@@ -177,46 +191,6 @@ BeNuvResources::Init()
 	std::lock_guard<std::mutex> lock(fLoadLock);
 	fLoading = false;
 	fLoadDone.notify_all();
-}
-
-
-void
-BeNuvResources::Wait()
-{
-	std::unique_lock<std::mutex> lock(fLoadLock);
-	fLoadDone.wait(lock, [this] { return !fLoading; });
-}
-
-
-NuvAutomaton*
-BeNuvResources::Converter(nuv_mode mode)
-{
-	Wait();
-	switch (mode) {
-		case MODE_HIRAKANA:
-		case MODE_KATAKANA:
-			return &fKanaAutomaton;
-		case MODE_ZENEI:
-			return &fZeneiAutomaton;
-		default:
-			return &fControlAutomaton;
-	}
-}
-
-
-NuvStaticDictionary*
-BeNuvResources::Dictionary()
-{
-	Wait();
-	return &fDictionary;
-}
-
-
-NuvDynamicDictionary*
-BeNuvResources::UserDictionary()
-{
-	Wait();
-	return &fUserDictionary;
 }
 
 
@@ -249,9 +223,9 @@ BeNuvResources::_ReadSettingsFile(const char* name, std::string& bytes,
 	}
 	if (NuvUtils::IsValidUtf8(bytes)) {
 		bytes = BeNuvUtils::ConvertUtf8ToEuc(bytes);
-		_ShowWarning(std::string(kConvertedWarning) + name);
+		fNotices.Show(std::string(kConvertedWarning) + name);
 	} else
-		_ShowWarning(std::string(kUnknownEncodingWarning) + name);
+		fNotices.Show(std::string(kUnknownEncodingWarning) + name);
 	return true;
 }
 
@@ -263,207 +237,4 @@ BeNuvResources::_Read(const char* name, NuvAutomaton& automaton)
 	std::string bytes;
 	if (_ReadSettingsFile(name, bytes))
 		automaton.Read(bytes.data(), bytes.size());
-}
-
-
-void
-BeNuvResources::_ShowWarning(const std::string& text)
-{
-	std::lock_guard<std::mutex> lock(fNoticeLock);
-	if (fNoticesStopped)
-		return;
-	if (fNoticeCloser < 0) {
-		fNoticeCloser = spawn_thread(&BeNuvResources::_CloseNoticesEntry,
-			kNoticeCloserName, B_NORMAL_PRIORITY, this);
-		if (fNoticeCloser >= 0 && resume_thread(fNoticeCloser) != B_OK)
-			fNoticeCloser = -1;
-		// Without a closer a warning would never go away: show none.
-		if (fNoticeCloser < 0)
-			return;
-	}
-	BeNuvNoticeWindow* window = new BeNuvNoticeWindow(
-		BeNuvUtils::ConvertEucToUtf8(text).c_str(), be_bold_font);
-	window->Show();
-	fNotices.push_back(notice{window, system_time() + kWarningDuration});
-	fNoticeChanged.notify_all();
-}
-
-
-int32
-BeNuvResources::_CloseNoticesEntry(void* data)
-{
-	static_cast<BeNuvResources*>(data)->_CloseNotices();
-	return 0;
-}
-
-
-void
-BeNuvResources::_CloseNotices()
-{
-	std::unique_lock<std::mutex> lock(fNoticeLock);
-	while (true) {
-		const bigtime_t now = system_time();
-		bigtime_t next = 0;
-		for (size_t i = 0; i < fNotices.size(); ) {
-			if (fNoticesStopped || fNotices[i].closeAt <= now) {
-				BeNuvNoticeWindow* window = fNotices[i].window;
-				if (window->Lock())
-					window->Quit();
-				fNotices.erase(fNotices.begin() + i);
-				continue;
-			}
-			if (next == 0 || fNotices[i].closeAt < next)
-				next = fNotices[i].closeAt;
-			i++;
-		}
-		if (fNoticesStopped)
-			return;
-		if (next == 0)
-			fNoticeChanged.wait(lock);
-		else {
-			fNoticeChanged.wait_for(lock,
-				std::chrono::microseconds(next - now));
-		}
-	}
-}
-
-
-void
-BeNuvResources::_StopNotices()
-{
-	thread_id closer;
-	{
-		std::lock_guard<std::mutex> lock(fNoticeLock);
-		fNoticesStopped = true;
-		closer = fNoticeCloser;
-		fNoticeChanged.notify_all();
-	}
-	if (closer >= 0) {
-		status_t result;
-		wait_for_thread(closer, &result);
-	}
-}
-
-
-void
-BeNuvResources::MessageHandled()
-{
-	_HandOver(false);
-}
-
-
-void
-BeNuvResources::SaveSoon()
-{
-	_HandOver(true);
-}
-
-
-void
-BeNuvResources::_ReadUserDictionary()
-{
-	std::vector<std::string> notices;
-	fUserFile.Load(fUserDictionary, notices);
-	fUserDictionary.RecordChanges(true);
-	for (const std::string& notice : notices)
-		_ShowWarning(notice);
-}
-
-
-void
-BeNuvResources::_HandOver(bool now)
-{
-	Wait();
-	std::lock_guard<std::mutex> lock(fSaveLock);
-	const bool hadPending = !fPending.empty();
-	fUserDictionary.TakeChanges(fPending);
-	const Clock::time_point moment = Clock::now();
-	if (!hadPending && !fPending.empty())
-		fFirstPending = moment;
-	fLastMessage = moment;
-
-	bool wake = now || (!hadPending && !fPending.empty());
-	if (fSaved) {
-		// The file as the save left it, with what was changed since on top;
-		// the former map is freed on the saver thread.
-		fUserDictionary.SwapContent(*fSaved);
-		for (const NuvDynamicDictionary::Change& change : fPending)
-			fUserDictionary.Apply(change);
-		fReplaced = std::move(fSaved);
-		wake = true;
-	}
-	if (now)
-		fSaveNow = true;
-	if (wake)
-		fSaveWake.notify_all();
-}
-
-
-void
-BeNuvResources::_SaveLoop()
-{
-	std::unique_lock<std::mutex> lock(fSaveLock);
-	while (!fQuitting) {
-		if (fReplaced) {
-			std::unique_ptr<NuvDynamicDictionary> replaced
-				= std::move(fReplaced);
-			lock.unlock();
-			replaced.reset();
-			lock.lock();
-			continue;
-		}
-
-		const Clock::time_point now = Clock::now();
-		Clock::time_point wake = Clock::time_point::max();
-		// A save waits until the one before it has been installed, so that
-		// the changes replayed then are exactly those it did not take.
-		if (!fPending.empty() && !fSaved) {
-			Clock::time_point due = fSaveNow ? now
-				: std::min(fLastMessage + kSavePause,
-					fFirstPending + kSaveInterval);
-			due = std::max(due, fRetryAfter);
-			if (due <= now) {
-				NuvDynamicDictionary::ChangeList changes;
-				changes.swap(fPending);
-				fSaveNow = false;
-				lock.unlock();
-				std::unique_ptr<NuvDynamicDictionary> merged;
-				const bool saved = _Save(changes, merged);
-				lock.lock();
-				if (saved)
-					fSaved = std::move(merged);
-				else {
-					// kept, oldest first, for a later attempt
-					changes.insert(changes.end(),
-						std::make_move_iterator(fPending.begin()),
-						std::make_move_iterator(fPending.end()));
-					fPending.swap(changes);
-					fFirstPending = Clock::now();
-					fRetryAfter = fFirstPending + kSaveInterval;
-				}
-				continue;
-			}
-			wake = due;
-		}
-
-		if (fQuitting)
-			break;
-		if (wake == Clock::time_point::max())
-			fSaveWake.wait(lock);
-		else
-			fSaveWake.wait_until(lock, wake);
-	}
-}
-
-
-bool
-BeNuvResources::_Save(NuvDynamicDictionary::ChangeList& changes,
-	std::unique_ptr<NuvDynamicDictionary>& merged)
-{
-	merged.reset(new NuvDynamicDictionary);
-	std::vector<std::string> notices;
-	const bool saved = fUserFile.Save(changes, *merged, notices);
-	for (const std::string& notice : notices)
-		_ShowWarning(notice);
-	return saved;
 }

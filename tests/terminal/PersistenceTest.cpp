@@ -3,7 +3,7 @@
 // edit made while one runs, and a save that cannot finish. The former
 // ".nuv-jisyo" or the new one is always there whole, and nuvim never exits 0
 // unless the new file is in place. The file code itself is tested directly
-// (tests/frontend/UserDictionaryFileTest.cpp).
+// (tests/dictionary/NuvUserDictionaryFileTest.cpp).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

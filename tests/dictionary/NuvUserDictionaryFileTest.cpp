@@ -16,7 +16,7 @@
 #include <sys/time.h>
 #include <unistd.h>
 
-#include "BeNuvUserDictionaryFile.h"
+#include "NuvUserDictionaryFile.h"
 #include "Scratch.h"
 #include "TestText.h"
 
@@ -71,13 +71,13 @@ ModeOf(const std::string& path)
 }
 
 
-class UserDictionaryFileTest : public testing::Test {
+class NuvUserDictionaryFileTest : public testing::Test {
 protected:
-	UserDictionaryFileTest()
+	NuvUserDictionaryFileTest()
 		:
 		fDirectory(fScratch.Path() + "/"),
 		fPath(fScratch.File(".nuv-jisyo")),
-		fFile(fDirectory)
+		fFile(fDirectory, nuv_test::Utf8ToEuc)
 	{
 	}
 
@@ -93,14 +93,14 @@ protected:
 	std::unique_ptr<NuvDynamicDictionary> Load()
 	{
 		std::unique_ptr<NuvDynamicDictionary> loaded(new NuvDynamicDictionary);
-		BeNuvUserDictionaryFile(fDirectory).Load(*loaded, fNotices);
+		NuvUserDictionaryFile(fDirectory, nuv_test::Utf8ToEuc).Load(*loaded, fNotices);
 		return loaded;
 	}
 
 	ScratchDirectory	fScratch;
 	std::string			fDirectory;
 	std::string			fPath;
-	BeNuvUserDictionaryFile fFile;
+	NuvUserDictionaryFile fFile;
 	std::unique_ptr<NuvDynamicDictionary> fMerged;
 	std::vector<std::string> fNotices;
 };
@@ -111,13 +111,13 @@ protected:
 // Two sessions each merge their own changes into the file as it is: neither
 // loses the other's words, the one saved later wins a word both touched, and
 // each is offered what the other added.
-TEST_F(UserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
+TEST_F(NuvUserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
 {
 	WriteFile(fPath, kHeaders + Euc("あい /愛/\n"));
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字"), Learned("あい", "愛", false)}));
 	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("かんじ /漢字/\n"));
 	// Another session, which knew nothing of the purge, learns it again.
-	BeNuvUserDictionaryFile other(fDirectory);
+	NuvUserDictionaryFile other(fDirectory, nuv_test::Utf8ToEuc);
 	NuvDynamicDictionary merged;
 	ASSERT_TRUE(other.Save({Learned("あい", "愛"), Learned("かんじ", "感じ")},
 		merged, fNotices));
@@ -131,7 +131,7 @@ TEST_F(UserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
 // Fault: lines the reader could not take were deleted at a save without a
 // word. Those whose meaning is plain are read as meant; the others stay as
 // they were, under their own header.
-TEST_F(UserDictionaryFileTest, LinesItCannotReadAreKeptAsTheyWere)
+TEST_F(NuvUserDictionaryFileTest, LinesItCannotReadAreKeptAsTheyWere)
 {
 	const std::string kept = Euc("くう/空/\n;; my notes\n");
 	WriteFile(fPath, kHeaders + Euc("かき /柿\nきく\t/菊/\nあい　/愛/\n"
@@ -145,7 +145,7 @@ TEST_F(UserDictionaryFileTest, LinesItCannotReadAreKeptAsTheyWere)
 
 // Fault: a UTF-8 file was never offered and the next save made it valid in
 // neither encoding. It is read, saved in EUC-JP, and the user is told once.
-TEST_F(UserDictionaryFileTest, Utf8FileIsReadAndSavedInEucJp)
+TEST_F(NuvUserDictionaryFileTest, Utf8FileIsReadAndSavedInEucJp)
 {
 	WriteFile(fPath, "あい /愛/\n");
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
@@ -158,7 +158,7 @@ TEST_F(UserDictionaryFileTest, Utf8FileIsReadAndSavedInEucJp)
 // A file of mixed bytes, one that cannot be read and anything that is not
 // a regular file are never replaced: the words go to .nuv-jisyo.new, which
 // later loads offer too. Fault: a FIFO blocked the loader for ever.
-TEST_F(UserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
+TEST_F(NuvUserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
 {
 	const std::string mixed = kHeaders + Euc("あい /愛/\n") + "\xff\xfe /x/\n";
 	const std::string beside = fScratch.File(".nuv-jisyo.new");
@@ -196,7 +196,7 @@ TEST_F(UserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
 // Fault: a new file took its mode from the umask, readable by anyone under
 // a permissive one. New files, the lock and every temporary are 0600; an
 // existing file keeps its mode; a dangling link's target is created.
-TEST_F(UserDictionaryFileTest, NewFilesArePrivateAndExistingOnesKeepTheirMode)
+TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndExistingOnesKeepTheirMode)
 {
 	const mode_t saved = umask(0);
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
@@ -222,7 +222,7 @@ TEST_F(UserDictionaryFileTest, NewFilesArePrivateAndExistingOnesKeepTheirMode)
 
 // A save cut off leaves its temporary; a later save removes it once it is a
 // minute old, and leaves a younger one (a save still writing) alone.
-TEST_F(UserDictionaryFileTest, StaleTemporariesGoYoungOnesStay)
+TEST_F(NuvUserDictionaryFileTest, StaleTemporariesGoYoungOnesStay)
 {
 	WriteFile(fPath + ".a1B2c3", "half a dictionary");
 	WriteFile(fPath + ".d4E5f6", "a save still writing");
@@ -241,7 +241,7 @@ TEST_F(UserDictionaryFileTest, StaleTemporariesGoYoungOnesStay)
 // A save waits for another's lock and reads the file only then; a lock
 // that is never released holds it up for a bounded time, after which the
 // save goes on (the rename keeps the file whole all the same).
-TEST_F(UserDictionaryFileTest, SaveWaitsForTheLockThenMergesOrGivesUp)
+TEST_F(NuvUserDictionaryFileTest, SaveWaitsForTheLockThenMergesOrGivesUp)
 {
 	WriteFile(fPath, kHeaders);
 	const int lock = open((fPath + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
@@ -266,7 +266,7 @@ TEST_F(UserDictionaryFileTest, SaveWaitsForTheLockThenMergesOrGivesUp)
 // A save that cannot write the whole file (here a file size limit, as a
 // full disk or a directory that refuses writes would) keeps the former file
 // whole and removes its temporary; it says it failed, once, naming the file.
-TEST_F(UserDictionaryFileTest, FailedSaveKeepsTheFormerFileAndSaysSo)
+TEST_F(NuvUserDictionaryFileTest, FailedSaveKeepsTheFormerFileAndSaysSo)
 {
 	const std::string before = kHeaders + Euc("あい /愛/\n");
 	WriteFile(fPath, before);

@@ -1,4 +1,4 @@
-#include "BeNuvUserDictionaryFile.h"
+#include "NuvUserDictionaryFile.h"
 
 #include <cerrno>
 #include <chrono>
@@ -7,6 +7,7 @@
 #include <cstring>
 #include <sstream>
 #include <thread>
+#include <utility>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -14,7 +15,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "BeNuvUtils.h"
 #include "NuvUtils.h"
 
 
@@ -186,9 +186,9 @@ std::string
 KeptNotice(const std::string& why)
 {
 	return std::string("The user dictionary ")
-		+ BeNuvUserDictionaryFile::kFileName + " " + why + "; it is left as"
+		+ NuvUserDictionaryFile::kFileName + " " + why + "; it is left as"
 		" it is, and new words are saved in "
-		+ BeNuvUserDictionaryFile::kBesideName;
+		+ NuvUserDictionaryFile::kBesideName;
 }
 
 
@@ -203,13 +203,15 @@ Written(NuvDynamicDictionary& dictionary)
 }	// namespace
 
 
-const char* const BeNuvUserDictionaryFile::kFileName = ".nuv-jisyo";
-const char* const BeNuvUserDictionaryFile::kBesideName = ".nuv-jisyo.new";
-const char* const BeNuvUserDictionaryFile::kLockSuffix = ".lock";
+const char* const NuvUserDictionaryFile::kFileName = ".nuv-jisyo";
+const char* const NuvUserDictionaryFile::kBesideName = ".nuv-jisyo.new";
+const char* const NuvUserDictionaryFile::kLockSuffix = ".lock";
 
 
-BeNuvUserDictionaryFile::BeNuvUserDictionaryFile(const std::string& directory)
+NuvUserDictionaryFile::NuvUserDictionaryFile(const std::string& directory,
+	Utf8ToEuc utf8ToEuc)
 	:
+	fUtf8ToEuc(std::move(utf8ToEuc)),
 	fDirectory(directory),
 	fPath(directory + kFileName),
 	fBesidePath(directory + kBesideName),
@@ -223,7 +225,7 @@ BeNuvUserDictionaryFile::BeNuvUserDictionaryFile(const std::string& directory)
 
 
 void
-BeNuvUserDictionaryFile::Load(NuvDynamicDictionary& dictionary,
+NuvUserDictionaryFile::Load(NuvDynamicDictionary& dictionary,
 	std::vector<std::string>& notices)
 {
 	bool unknown = false;
@@ -251,7 +253,7 @@ BeNuvUserDictionaryFile::Load(NuvDynamicDictionary& dictionary,
 
 
 bool
-BeNuvUserDictionaryFile::Save(const NuvDynamicDictionary::ChangeList& changes,
+NuvUserDictionaryFile::Save(const NuvDynamicDictionary::ChangeList& changes,
 	NuvDynamicDictionary& merged, std::vector<std::string>& notices)
 {
 	const std::string target = FollowLinks(fPath);
@@ -288,8 +290,8 @@ BeNuvUserDictionaryFile::Save(const NuvDynamicDictionary::ChangeList& changes,
 }
 
 
-BeNuvUserDictionaryFile::read_result
-BeNuvUserDictionaryFile::_Read(const std::string& path,
+NuvUserDictionaryFile::read_result
+NuvUserDictionaryFile::_Read(const std::string& path,
 	NuvDynamicDictionary& into, bool& unknown, std::string& why, mode_t* mode)
 {
 	unknown = false;
@@ -328,7 +330,7 @@ BeNuvUserDictionaryFile::_Read(const std::string& path,
 
 	if (!NuvUtils::IsValidEuc(bytes)) {
 		if (NuvUtils::IsValidUtf8(bytes)) {
-			bytes = BeNuvUtils::ConvertUtf8ToEuc(bytes);
+			bytes = fUtf8ToEuc(bytes);
 			why = "converted";
 		} else {
 			// Its words are offered as they are, but a rewrite could make
@@ -344,7 +346,7 @@ BeNuvUserDictionaryFile::_Read(const std::string& path,
 
 
 bool
-BeNuvUserDictionaryFile::_SaveBeside(
+NuvUserDictionaryFile::_SaveBeside(
 	const NuvDynamicDictionary::ChangeList& changes,
 	NuvDynamicDictionary& merged, std::vector<std::string>& notices)
 {
@@ -386,7 +388,7 @@ BeNuvUserDictionaryFile::_SaveBeside(
 
 
 void
-BeNuvUserDictionaryFile::_Tell(std::vector<std::string>& notices, bool& told,
+NuvUserDictionaryFile::_Tell(std::vector<std::string>& notices, bool& told,
 	const std::string& text)
 {
 	if (told)

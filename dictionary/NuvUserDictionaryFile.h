@@ -22,10 +22,13 @@
 // left out) is appended to a list of one-line texts, each kind once per
 // object.
 //
+// The code needs no kit: a host's UTF-8 conversion is handed to it.
+//
 // Threads: one thread at a time; Save() may block on the lock and the disk.
-#ifndef BE_NUV_USER_DICTIONARY_FILE_H
-#define BE_NUV_USER_DICTIONARY_FILE_H
+#ifndef NUV_USER_DICTIONARY_FILE_H
+#define NUV_USER_DICTIONARY_FILE_H
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -33,15 +36,20 @@
 
 #include "NuvDynamicDictionary.h"
 
-class BeNuvUserDictionaryFile {
+class NuvUserDictionaryFile {
 public:
 	static	const char* const	kFileName;		// ".nuv-jisyo"
 	static	const char* const	kBesideName;	// ".nuv-jisyo.new"
 	static	const char* const	kLockSuffix;	// ".lock"
 
-	// `directory` is the settings directory, ending in "/".
-	explicit					BeNuvUserDictionaryFile(
-									const std::string& directory);
+	// Gives the EUC-JP text of UTF-8 text.
+	typedef std::function<std::string(const std::string&)> Utf8ToEuc;
+
+	// `directory` is the settings directory, ending in "/"; `utf8ToEuc`
+	// converts a file found in UTF-8.
+								NuvUserDictionaryFile(
+									const std::string& directory,
+									Utf8ToEuc utf8ToEuc);
 
 	// Reads the file and, when it exists, kBesideName into `dictionary`.
 	// Never blocks: a FIFO in their place is not opened for reading.
@@ -80,6 +88,7 @@ private:
 			void				_Tell(std::vector<std::string>& notices,
 									bool& told, const std::string& text);
 
+			Utf8ToEuc			fUtf8ToEuc;
 			std::string			fDirectory;
 			std::string			fPath;
 			std::string			fBesidePath;
@@ -90,4 +99,4 @@ private:
 			bool				fToldFailed;
 };
 
-#endif	// BE_NUV_USER_DICTIONARY_FILE_H
+#endif	// NUV_USER_DICTIONARY_FILE_H

@@ -122,7 +122,8 @@ main(int argc, char** argv)
 	g_unix_signal_add(SIGHUP, Quit, NULL);
 
 	IBusFactory* factory = ibus_factory_new(ibus_bus_get_connection(bus));
-	ibus_factory_add_engine(factory, kEngineName, NuvimEngine::Type());
+	g_signal_connect(factory, "create-engine",
+		G_CALLBACK(NuvimEngine::Create), NULL);
 	bool registered;
 	if (byDaemon)
 		registered = ibus_bus_request_name(bus, kComponentName, 0) != 0;

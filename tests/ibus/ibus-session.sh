@@ -161,9 +161,7 @@ gtk|panel)
 	else
 		start_daemon --xim --config=/usr/libexec/ibus-memconf --panel=disable
 	fi
-	# Synchronous mode is where a key answered "not handled" after a commit
-	# overtook the text; the sentence must arrive in order there too.
-	GTK_IM_MODULE=ibus IBUS_ENABLE_SYNC_MODE=1 \
+	GTK_IM_MODULE=ibus \
 		"$python" "$here/gtk_text_view.py" "$work/text" \
 		> "$work/app.log" 2>&1 &
 	pids+=($!)

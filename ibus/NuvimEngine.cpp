@@ -38,8 +38,13 @@ enum ClientKind {
 	// Qt's IBus plugin: commits the composed text itself whenever its
 	// focus moves, whatever it is told, then asks for a reset.
 	CLIENT_QT,
-	// The rest (XIM, plain D-Bus clients): the daemon commits the composed
-	// text on focus out and on a reset when told to.
+	// XIM (ibus-x11): waits for each key's answer but handles the signals
+	// sent before it only afterwards, so a key handed back would overtake
+	// the text committed before it; the daemon commits the composed text
+	// on focus out and on a reset when told to.
+	CLIENT_XIM,
+	// The rest (plain D-Bus clients): as XIM for the composed text; they
+	// handle signals and answers in order.
 	CLIENT_OTHER
 };
 
@@ -63,6 +68,8 @@ struct EngineState {
 	};
 	std::map<uint64_t, Key>	keys;
 	uint64_t			lastTag = 0;
+	// NUVIM_IBUS_DEBUG set: each key and focus is told on standard error.
+	bool				debug = g_getenv("NUVIM_IBUS_DEBUG") != NULL;
 };
 
 EngineState sState;
@@ -291,9 +298,17 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 		sState.keys.erase(sState.keys.begin(),
 			sState.keys.lower_bound(tag - kKeysRemembered));
 	}
+	const gint64 started = g_get_monotonic_time();
 	const KeyOutcome outcome = sState.session->HandleKey(step,
 		MethodSession::kDefaultWait, tag);
 	Apply(engine, outcome);
+	if (sState.debug) {
+		g_printerr("ibus-engine-nuvim: key %#x in %lld us: %s%s%s\n", keyval,
+			static_cast<long long>(g_get_monotonic_time() - started),
+			outcome.settled ? "settled" : "not settled",
+			outcome.handedBack ? ", handed back" : "",
+			outcome.forward ? ", passed on after text" : "");
+	}
 	if (outcome.forward) {
 		// Committed text and the same key. GTK's module handles the
 		// signals sent before the answer first (GTK 4 waits for the answer
@@ -303,6 +318,12 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 		// clients may let it overtake the text: it is sent after the text.
 		if (sState.client == CLIENT_GTK)
 			return FALSE;
+		ibus_engine_forward_key_event(engine, keyval, keycode, state);
+		return TRUE;
+	}
+	if (outcome.handedBack && sState.client == CLIENT_XIM) {
+		// Text committed by earlier keys may still wait in the client:
+		// the key goes after it, the way the text went.
 		ibus_engine_forward_key_event(engine, keyval, keycode, state);
 		return TRUE;
 	}
@@ -335,7 +356,9 @@ FocusInId(IBusEngine* engine, const gchar*, const gchar* client)
 	else if (name.find("QIBus") != std::string::npos
 		|| name.compare(0, 2, "Qt") == 0)
 		sState.client = CLIENT_QT;
-	if (g_getenv("NUVIM_IBUS_DEBUG") != NULL)
+	else if (name == "xim")
+		sState.client = CLIENT_XIM;
+	if (sState.debug)
 		g_printerr("ibus-engine-nuvim: focus in from \"%s\"\n", name.c_str());
 }
 

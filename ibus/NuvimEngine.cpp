@@ -55,6 +55,10 @@ struct EngineState {
 	// The engine that receives what the method does.
 	IBusEngine*			current = NULL;
 	ClientKind			client = CLIENT_OTHER;
+	// The client puts its copy of the composed text into the document
+	// whenever its focus moves, whatever it is told (Qt; Chromium, over
+	// GTK's module), then asks for a reset.
+	bool				commitsItself = false;
 	uint32_t			engineNumber = 0;
 	PaletteState		shown;
 	bool				tableShown = false;
@@ -189,9 +193,9 @@ Apply(IBusEngine* engine, const KeyOutcome& outcome, bool commits = true)
 					// markers: whatever commits it as it stands when the
 					// focus moves (the client or the daemon, told so by
 					// the mode) then commits what the focus policy wants.
-					// Qt commits it anyway, and would be told twice.
+					// A client that commits it anyway would do it twice.
 					const bool commit = !action.plain.committed.empty()
-						&& sState.client != CLIENT_QT;
+						&& !sState.commitsItself;
 					ibus_engine_update_preedit_text_with_mode(engine,
 						MakePreeditText(action.plain),
 						action.plain.cursor, TRUE,
@@ -342,6 +346,7 @@ FocusIn(IBusEngine* engine)
 	if (sState.session == NULL)
 		return;
 	sState.client = CLIENT_OTHER;
+	sState.commitsItself = false;
 	Follow(engine);
 	EnsureProperties();
 	ibus_engine_register_properties(engine, sState.properties);
@@ -363,6 +368,8 @@ FocusInId(IBusEngine* engine, const gchar*, const gchar* client)
 		sState.client = CLIENT_QT;
 	else if (name == "xim")
 		sState.client = CLIENT_XIM;
+	sState.commitsItself = sState.client == CLIENT_QT
+		|| name.find(":chrom") != std::string::npos;
 	if (sState.debug)
 		g_printerr("ibus-engine-nuvim: focus in from \"%s\"\n", name.c_str());
 }
@@ -404,7 +411,8 @@ Reset(IBusEngine* engine)
 		&& g_get_monotonic_time() - sState.lastCommit < kCommitEcho)
 		return;
 	Follow(engine);
-	Apply(engine, sState.session->Reset(), sState.client == CLIENT_GTK);
+	Apply(engine, sState.session->Reset(),
+		sState.client == CLIENT_GTK && !sState.commitsItself);
 }
 
 

@@ -588,6 +588,10 @@ KNOWN = {
     ("gtk4", "fast"): "the same, at 1 ms a key",
     ("gtk4", "caret"): "GTK 4's module on X11 reports the window's height"
                        " as the caret's: the panel draws below the window",
+    ("gtk3", "fast"): "GTK 3's module puts a key handed back behind the"
+                      " keys already queued: on a loaded machine it can"
+                      " land after text typed later",
+    ("chromium", "fast"): "the same as GTK 3 (Chromium uses GTK 3's module)",
     ("firefox", "core"): "Firefox drops a key handed back after text that"
                          " key committed (Enter on ▽ or ▼), now and then",
     ("firefox", "fast"): "the same, and a key it gets back lands after"

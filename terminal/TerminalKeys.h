@@ -54,7 +54,7 @@ public:
 	static	const char* const	kPasteToken;
 	// No paste is this long: a terminal that sent this much without the
 	// end marker has lost it, and what follows is typed again.
-	static	const size_t		kMaxPasteBytes = 10 << 20;
+	static constexpr size_t		kMaxPasteBytes = 10 << 20;
 
 								TerminalKeys();
 

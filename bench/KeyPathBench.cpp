@@ -52,6 +52,7 @@
 #include <HeadlessDisplay.h>
 
 #include "ApplicationModel.h"
+#include "BenchUserDictionary.h"
 #include "KeyScript.h"
 #include "MethodHost.h"
 #include "NuvAutomaton.h"
@@ -388,28 +389,15 @@ public:
 	}
 
 	// Points the method's settings directory here, with a user dictionary
-	// of `userKeys` keys of three hiragana, three words each (none when
-	// 0).
+	// of `userKeys` keys (BenchUserDictionary.h; none when 0).
 	void Use(size_t userKeys = 0)
 	{
 		const std::string path = fRoot + "/nuvim_settings/.nuv-jisyo";
 		std::error_code error;
 		fs::remove(path, error);
 		if (userKeys > 0) {
-			NuvDynamicDictionary user;
-			for (size_t i = 0; i < userKeys; i++) {
-				nuv_candidate c;
-				for (size_t rest = i, n = 0; n < 3; n++, rest /= 82) {
-					c.reading += '\xA4';
-					c.reading += static_cast<char>(0xA2 + rest % 82);
-				}
-				for (int word = 0; word < 3; word++) {
-					c.candidate = "\xB8\xC0" + std::to_string(i * 3 + word);
-					user.InsertCandidate(c);
-				}
-			}
 			std::ofstream out(path, std::ios::binary);
-			user.Write(out);
+			out << BenchUserDictionary(userKeys);
 		}
 		HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY,
 			fRoot.c_str());

@@ -14,8 +14,7 @@ const char* const kSaverName = "nuv user dictionary saver";
 }	// namespace
 
 
-const std::chrono::milliseconds BeNuvDictionarySaver::kSavePause(3000);
-const std::chrono::milliseconds BeNuvDictionarySaver::kSaveInterval(60000);
+const std::chrono::milliseconds BeNuvDictionarySaver::kSaveDelay(5000);
 
 
 BeNuvDictionarySaver::BeNuvDictionarySaver(const std::string& directory,
@@ -58,10 +57,8 @@ BeNuvDictionarySaver::HandOver(NuvDynamicDictionary& dictionary, bool now)
 	std::lock_guard<std::mutex> lock(fLock);
 	const bool hadPending = !fPending.empty();
 	dictionary.TakeChanges(fPending);
-	const Clock::time_point moment = Clock::now();
 	if (!hadPending && !fPending.empty())
-		fFirstPending = moment;
-	fLastMessage = moment;
+		fFirstPending = Clock::now();
 
 	bool wake = now || (!hadPending && !fPending.empty());
 	if (fSaved) {
@@ -130,8 +127,7 @@ BeNuvDictionarySaver::_SaveLoop()
 		// the changes replayed then are exactly those it did not take.
 		if (!fPending.empty() && !fSaved) {
 			Clock::time_point due = fSaveNow ? now
-				: std::min(fLastMessage + kSavePause,
-					fFirstPending + kSaveInterval);
+				: fFirstPending + kSaveDelay;
 			due = std::max(due, fRetryAfter);
 			if (due <= now) {
 				NuvDynamicDictionary::ChangeList changes;
@@ -150,7 +146,7 @@ BeNuvDictionarySaver::_SaveLoop()
 						std::make_move_iterator(fPending.end()));
 					fPending.swap(changes);
 					fFirstPending = Clock::now();
-					fRetryAfter = fFirstPending + kSaveInterval;
+					fRetryAfter = fFirstPending + kSaveDelay;
 				}
 				continue;
 			}

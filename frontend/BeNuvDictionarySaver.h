@@ -4,13 +4,13 @@
 // Policy. The dictionary records its changes; the looper hands them over
 // after every message it handles (HandOver(), which costs a move of the
 // list), and the saver thread "nuv user dictionary saver" merges them into
-// the file: kSavePause after the last change once keys pause, at the latest
-// kSaveInterval after the first unsaved change, at once when asked (the
-// method deactivated), and a last time in Finish() (the method unloading),
-// which waits for it. What a save read (other sessions' and an editor's
-// words, merged with this session's changes) is swapped into the dictionary
-// by the next HandOver(), which replays the changes made meanwhile on top.
-// A save that fails keeps its changes and tries again kSaveInterval later.
+// the file: kSaveDelay after the first unsaved change, whether keys pause or
+// not, at once when asked (the method deactivated), and a last time in
+// Finish() (the method unloading), which waits for it. What a save read
+// (other sessions' and an editor's words, merged with this session's
+// changes) is swapped into the dictionary by the next HandOver(), which
+// replays the changes made meanwhile on top. A save that fails keeps its
+// changes and is tried again kSaveDelay later.
 //
 // Threads and locks. HandOver() is called with the looper locked and never
 // waits for the disk: the saver thread takes fLock only, and holds it only
@@ -35,8 +35,8 @@ class BeNuvNotices;
 
 class BeNuvDictionarySaver {
 public:
-	static	const std::chrono::milliseconds kSavePause;
-	static	const std::chrono::milliseconds kSaveInterval;
+	// The longest a change waits for its save.
+	static	const std::chrono::milliseconds kSaveDelay;
 
 	// Saves into the settings directory `directory` (ending in "/"); what
 	// the user should hear about goes to `notices`, which must outlive this
@@ -50,9 +50,9 @@ public:
 	// Reads the file into `dictionary` and has it record its changes from
 	// then on.
 			void				Load(NuvDynamicDictionary& dictionary);
-	// Takes the changes `dictionary` recorded, notes the moment (keys
-	// pausing from now on start the countdown to a save), and installs what
-	// a finished save read. With `now`, the saver saves at once.
+	// Takes the changes `dictionary` recorded (the first unsaved one starts
+	// the countdown to a save) and installs what a finished save read. With
+	// `now`, the saver saves at once.
 			void				HandOver(NuvDynamicDictionary& dictionary,
 									bool now);
 	// Ends the saver thread, waiting for a save under way, then merges what
@@ -79,7 +79,6 @@ private:
 			std::condition_variable fWake;
 			NuvDynamicDictionary::ChangeList fPending;
 			Clock::time_point	fFirstPending;
-			Clock::time_point	fLastMessage;
 			Clock::time_point	fRetryAfter;
 			bool				fSaveNow;
 			bool				fQuitting;

@@ -12,6 +12,7 @@ ApplicationModel::ApplicationModel(float left, float top, float lineHeight,
 	fTop(top),
 	fLineHeight(lineHeight),
 	fWidth(std::move(width)),
+	fKeepDocument(true),
 	fStarted(false),
 	fLineCount(0),
 	fLineStart(0),
@@ -44,6 +45,15 @@ ApplicationModel::Changed(const std::string& text, bool confirmed)
 		fComposing.clear();
 	} else
 		fComposing = text;
+}
+
+
+void
+ApplicationModel::KeepDocument(bool keep)
+{
+	fKeepDocument = keep;
+	if (!keep)
+		std::string().swap(fDocument);
 }
 
 
@@ -161,7 +171,8 @@ ApplicationModel::_Append(const std::string& text)
 		fLineStart = fDocument.size() + feed + 1;
 		fLineWidth = fWidth(text.substr(feed + 1));
 	}
-	fDocument += text;
+	if (fKeepDocument)
+		fDocument += text;
 }
 
 
@@ -173,6 +184,9 @@ CaretApplication::CaretApplication()
 	ApplicationModel(0, 0, 1, [](const std::string&) { return 0.0f; }),
 	fCaret{0, 0, 0}
 {
+	// The client holds the text; keeping it here too grew the engine by
+	// what was typed.
+	KeepDocument(false);
 }
 
 

@@ -44,8 +44,7 @@ HostedMethod::~HostedMethod()
 
 
 HostedMethod::Status
-HostedMethod::Prepare(const std::string& settingsOption, std::string& error,
-	const std::string& module)
+HostedMethod::Prepare(const std::string& settingsOption, std::string& error)
 {
 	std::string settings = settingsOption;
 	if (settings.empty()) {
@@ -70,14 +69,13 @@ HostedMethod::Prepare(const std::string& settingsOption, std::string& error,
 	if (!fTemporary.empty())
 		fHost.SetPathAlias(fTemporary + kSettingsLinkName, fSettings + "/");
 
-	fModule = module.empty() ? HostPaths::FindMethodModule() : module;
+	fModule = HostPaths::FindMethodModule();
 	if (fModule.empty()) {
 		error = "cannot find the method module nuvIM next to "
 			+ HostPaths::LibraryDirectory();
 		_RemoveLink();
 		return FAILED;
 	}
-	fDictionaryBefore.reset(new FileStamp(DictionaryPath()));
 	return OK;
 }
 
@@ -155,11 +153,13 @@ HostedMethod::Unload()
 {
 	if (!fLoaded)
 		return false;
+	// Only the last save counts: an early one may have succeeded before the
+	// one at the unload failed.
+	const FileStamp before(DictionaryPath());
 	fHost.Unload();
 	fLoaded = false;
 	_RemoveLink();
-	return fDictionaryBefore != NULL
-		&& FileStamp(DictionaryPath()).ReplacedSince(*fDictionaryBefore);
+	return FileStamp(DictionaryPath()).ReplacedSince(before);
 }
 
 

@@ -12,7 +12,6 @@
 #define HOSTED_METHOD_H
 
 #include <functional>
-#include <memory>
 #include <string>
 
 #include "FileStamp.h"
@@ -46,12 +45,10 @@ public:
 
 	// Resolves the settings directory (`settings`, or the per-user one,
 	// created and seeded from the bundle, when it is empty), points the
-	// kits at it and finds the method module (`module` when it is given,
-	// else the one HostPaths finds). A reason in `error` unless OK.
+	// kits at it and finds the method module. A reason in `error` unless
+	// OK.
 			Status				Prepare(const std::string& settings,
-									std::string& error,
-									const std::string& module
-										= std::string());
+									std::string& error);
 	// Loads the module that Prepare() found. Without `wait` the load runs
 	// on this thread. With it, the load runs on a second thread, and
 	// `wait` is called on this one until the load is over: it waits a
@@ -85,8 +82,9 @@ public:
 	// The end
 
 	// Deletes the method, which saves the user dictionary, and removes the
-	// temporary link. True when the user dictionary file was written since
-	// Prepare(). Safe to call twice (then false).
+	// temporary link. True when that last save replaced the user dictionary
+	// file (an early save that succeeded does not count). Safe to call twice
+	// (then false).
 			bool				Unload();
 	// For a process that ends without unloading (a method still loading or
 	// no longer responding): removes the temporary directory, leaving the
@@ -103,8 +101,6 @@ private:
 			std::string			fSettings;
 			std::string			fTemporary;
 			std::string			fModule;
-			// The user dictionary file as Prepare() found it.
-			std::unique_ptr<FileStamp> fDictionaryBefore;
 };
 
 #endif	// HOSTED_METHOD_H

@@ -79,8 +79,11 @@ public:
 
 	// Waits until the method's loopers and windows are idle and every
 	// message they enqueued has been delivered (replies included). False
-	// on a timeout, with a report of what was busy.
-			bool				Settle(std::string* report = NULL);
+	// on a timeout (30 s, or `timeoutMicros` when not negative), with a
+	// report of what was busy; what was delivered until then stays
+	// delivered.
+			bool				Settle(std::string* report = NULL,
+									int64_t timeoutMicros = -1);
 
 	// Launch arguments that begin with `from` are reported with `to` in
 	// its place (the settings directory behind a temporary link).

@@ -1,10 +1,15 @@
 #include "MethodSession.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <HeadlessDisplay.h>
 #include <Input.h>
 #include <Message.h>
+#include <OS.h>
 
 #include "ApplicationModel.h"
+#include "ComposedText.h"
 #include "HostedMethod.h"
 #include "MethodHost.h"
 #include "NuvContract.h"
@@ -13,10 +18,23 @@
 
 namespace {
 
+// The mode palette's labels of the kana modes, where letters typed are
+// romaji.
+const char* const kHiraganaMode = "\xE3\x81\x8B\xE3\x81\xAA";		// "かな"
+const char* const kKatakanaMode = "\xE3\x82\xAB\xE3\x83\x8A";		// "カナ"
 
-// The preedit of an unconfirmed CHANGED event.
+
+int64_t
+Now()
+{
+	return system_time();
+}
+
+
+// The preedit of an unconfirmed CHANGED event; `plain` receives the same
+// without the method's markers.
 Preedit
-DecodePreedit(const BMessage& message)
+DecodePreedit(const BMessage& message, Preedit& plain)
 {
 	Preedit preedit;
 	preedit.visible = true;
@@ -42,9 +60,22 @@ DecodePreedit(const BMessage& message)
 	preedit.clauseEnd = Utf8::CharacterOffset(text, clauseEnd);
 	preedit.cursor = Utf8::CharacterOffset(text, clamp(selection));
 
+	// The application places the candidate window at the cursor. In a
+	// registration the cursor is the registration's own (|); in a
+	// conversion it stands before ▼, which does not move while candidates
+	// of other lengths are shown, so neither does the window.
+	const size_t marker = text.rfind(NuvContract::kConversionMarkerUtf8);
+	if (text.compare(0, sizeof(NuvContract::kRegistrationMarkerUtf8) - 1,
+			NuvContract::kRegistrationMarkerUtf8) == 0) {
+		const size_t bar = text.rfind(NuvContract::kCursorMarker);
+		if (bar != std::string::npos)
+			preedit.cursor = Utf8::CharacterOffset(text,
+				static_cast<int32_t>(bar));
+	} else if (marker == 0)
+		preedit.cursor = 0;
+
 	// The candidate on offer follows the last conversion marker and runs
 	// to the registration cursor, if one follows, or to the end.
-	const size_t marker = text.rfind(NuvContract::kConversionMarkerUtf8);
 	if (marker != std::string::npos) {
 		const size_t start = marker
 			+ sizeof(NuvContract::kConversionMarkerUtf8) - 1;
@@ -56,6 +87,28 @@ DecodePreedit(const BMessage& message)
 		preedit.highlightEnd = Utf8::CharacterOffset(text,
 			static_cast<int32_t>(end));
 	}
+
+	// The same offsets in the text without markers: characters of the
+	// marked text map to the plain text's through byte offsets.
+	std::vector<int32_t> offsets;
+	plain = Preedit();
+	plain.visible = true;
+	plain.text = ComposedText::WithoutMarkers(text, &offsets);
+	auto map = [&text, &offsets, &plain](int32_t characters) {
+		size_t byte = 0;
+		for (int32_t seen = 0; byte < text.size(); byte++) {
+			if (!Utf8::IsContinuationByte(text[byte])
+				&& seen++ == characters)
+				break;
+		}
+		return Utf8::CharacterOffset(plain.text,
+			offsets[std::min(byte, text.size())]);
+	};
+	plain.clauseStart = map(preedit.clauseStart);
+	plain.clauseEnd = map(preedit.clauseEnd);
+	plain.cursor = map(preedit.cursor);
+	plain.highlightStart = map(preedit.highlightStart);
+	plain.highlightEnd = map(preedit.highlightEnd);
 	return preedit;
 }
 
@@ -89,6 +142,9 @@ MethodSession::MethodSession()
 	:
 	fHost(NULL),
 	fPending(false),
+	fKeyTag(0),
+	fKeyAnswered(false),
+	fKeyPassed(false),
 	fPalettesRead(false),
 	fPaletteChanges(0)
 {
@@ -110,7 +166,7 @@ MethodSession::Start(const std::string& settings, std::string& error)
 	}
 	fApplication.reset(new CaretApplication);
 	fHosted.reset(new HostedMethod(*fApplication, NULL));
-	if (fHosted->Prepare(settings, error, fModule) != HostedMethod::OK
+	if (fHosted->Prepare(settings, error) != HostedMethod::OK
 		|| !fHosted->Load(error)) {
 		fHosted.reset();
 		fApplication.reset();
@@ -139,6 +195,7 @@ MethodSession::Unload()
 	fApplication.reset();
 	fShown = Preedit();
 	fPending = false;
+	fQueue.clear();
 	return saved;
 }
 
@@ -151,22 +208,35 @@ MethodSession::IsLoaded() const
 
 
 KeyOutcome
-MethodSession::HandleKey(const KeyStep& step, int64_t waitMicros)
+MethodSession::HandleKey(const KeyStep& step, int64_t waitMicros,
+	uint64_t tag)
 {
+	KeyOutcome outcome;
 	if (fHost == NULL || step.kind != KeyStep::KEY) {
-		KeyOutcome outcome;
 		outcome.handedBack = true;
 		return outcome;
 	}
-	// A key never overtakes the work of the one before it.
-	KeyOutcome earlier;
-	if (fPending)
-		earlier = _Settle(waitMicros);
-	fHost->SendKey(MethodHost::MakeKeyMessage(step));
-	KeyOutcome outcome = _Settle(waitMicros);
-	if (!earlier.actions.empty()) {
-		outcome.actions.insert(outcome.actions.begin(),
-			earlier.actions.begin(), earlier.actions.end());
+	const int64_t deadline = Now() + waitMicros;
+	// A key never overtakes the work of the ones before it: while the
+	// method is still busy with them, it waits its turn.
+	if (!_Drain(outcome, deadline)) {
+		fQueue.push_back(QueuedKey{step, tag});
+		outcome.settled = false;
+		return outcome;
+	}
+	_Send(step, tag, false);
+	if (!_Settle(outcome, deadline)) {
+		fKeyAnswered = true;
+		return outcome;
+	}
+	if (fKeyPassed) {
+		// Text committed by this key or an earlier one must reach the
+		// application before the key does.
+		bool committed = false;
+		for (const SessionAction& action : outcome.actions)
+			committed |= action.kind == SessionAction::COMMIT;
+		outcome.forward = committed;
+		outcome.handedBack = !committed;
 	}
 	return outcome;
 }
@@ -198,36 +268,37 @@ MethodSession::Activate(bool active)
 {
 	if (fHost == NULL)
 		return KeyOutcome();
+	KeyOutcome outcome;
+	if (!active)
+		outcome = _End(false);
 	fHost->Activate(active);
-	return _Settle(kDefaultWait);
+	_Settle(outcome, Now() + kDefaultWait);
+	return outcome;
 }
 
 
 KeyOutcome
 MethodSession::Stop()
 {
-	if (fHost == NULL)
-		return KeyOutcome();
-	fHost->RequestStop();
-	KeyOutcome outcome = _Settle(kDefaultWait);
-	// The application has dropped its composed text already; a method that
-	// did not answer still leaves nothing shown.
-	if (fShown.visible) {
-		SessionAction hide;
-		hide.kind = SessionAction::PREEDIT;
-		outcome.actions.push_back(hide);
-		fShown = Preedit();
-	}
-	return outcome;
+	return _End(false);
 }
 
 
 KeyOutcome
-MethodSession::Poll()
+MethodSession::Reset()
 {
-	if (fHost == NULL || !fPending)
-		return KeyOutcome();
-	return _Settle(0);
+	return _End(true);
+}
+
+
+KeyOutcome
+MethodSession::Poll(int64_t waitMicros)
+{
+	KeyOutcome outcome;
+	if (fHost == NULL)
+		return outcome;
+	outcome.settled = _Drain(outcome, Now() + waitMicros);
+	return outcome;
 }
 
 
@@ -292,34 +363,139 @@ MethodSession::Palettes()
 // #pragma mark - private
 
 
-KeyOutcome
-MethodSession::_Settle(int64_t waitMicros)
+void
+MethodSession::_Send(const KeyStep& step, uint64_t tag, bool answered)
 {
-	KeyOutcome outcome;
-	if (HeadlessDisplay::WaitForIdle(waitMicros) != B_OK) {
+	fKeyTag = tag;
+	fKeyAnswered = answered;
+	fKeyPassed = false;
+	fPending = true;
+	fHost->SendKey(MethodHost::MakeKeyMessage(step));
+}
+
+
+// Waits for the method until `deadline` at most and adds what it did to
+// `outcome`; false while it is still busy.
+bool
+MethodSession::_Settle(KeyOutcome& outcome, int64_t deadline)
+{
+	const int64_t wait = std::max<int64_t>(0, deadline - Now());
+	if (HeadlessDisplay::WaitForIdle(wait) != B_OK) {
 		fPending = true;
 		outcome.settled = false;
-		return outcome;
+		return false;
 	}
-	fPending = false;
-	// Delivering may post location answers; Settle repeats until the
-	// method is idle again with nothing left to deliver.
-	outcome.settled = fHost->Settle();
-	fPending = !outcome.settled;
+	// Delivering may post location answers, which keep the method busy a
+	// little longer.
+	fPending = !fHost->Settle(NULL,
+		std::max<int64_t>(0, deadline - Now()));
 	_Collect(outcome);
+	if (fPending)
+		outcome.settled = false;
+	return !fPending;
+}
+
+
+// Lets the method finish its work and hands it the queued keys, one after
+// the other, until `deadline`; true when nothing is left to do.
+bool
+MethodSession::_Drain(KeyOutcome& outcome, int64_t deadline)
+{
+	while (true) {
+		if (fPending && !_Settle(outcome, deadline))
+			return false;
+		if (fQueue.empty())
+			return true;
+		const QueuedKey next = fQueue.front();
+		fQueue.pop_front();
+		_Send(next.step, next.tag, true);
+	}
+}
+
+
+KeyOutcome
+MethodSession::_End(bool keepRomaji)
+{
+	KeyOutcome outcome;
+	if (fHost == NULL)
+		return outcome;
+	const int64_t deadline = Now() + kDefaultWait;
+	// Keys typed before the composition ended belong to it.
+	_Drain(outcome, deadline);
+
+	Preedit& shown = fShown;
+	std::string romaji;
+	const std::string text = shown.visible ? _Committed(shown.text, &romaji)
+		: std::string();
+
+	fHost->RequestStop();
+	_Settle(outcome, deadline);
+	// A method that did not answer in time still leaves nothing shown.
+	if (shown.visible) {
+		SessionAction hide;
+		hide.kind = SessionAction::PREEDIT;
+		outcome.actions.push_back(hide);
+		shown = Preedit();
+	}
+	if (!text.empty()) {
+		SessionAction commit;
+		commit.kind = SessionAction::COMMIT;
+		commit.text = text;
+		outcome.actions.push_back(commit);
+	}
+
+	if (keepRomaji) {
+		for (char c : romaji) {
+			KeyStep step;
+			step.kind = KeyStep::KEY;
+			step.bytes.assign(1, c);
+			bool shifted = false;
+			KeyScript::UsKey(c, step.key, shifted);
+			step.token = step.bytes;
+			const KeyOutcome typed = HandleKey(step);
+			outcome.actions.insert(outcome.actions.end(),
+				typed.actions.begin(), typed.actions.end());
+			outcome.settled = typed.settled;
+		}
+	}
+	if (HasPendingWork())
+		outcome.settled = false;
 	return outcome;
+}
+
+
+// What the composed text `composed` leaves in the document when the
+// composition ends from outside; `romaji` (may be NULL) receives the romaji
+// not yet turned into kana, which are left out.
+std::string
+MethodSession::_Committed(const std::string& composed, std::string* romaji)
+{
+	std::string text = composed;
+	const std::string mode = Palettes().mode;
+	if (mode == kHiraganaMode || mode == kKatakanaMode) {
+		if (romaji != NULL)
+			*romaji = ComposedText::PendingRomaji(text);
+		text = ComposedText::WithoutPendingRomaji(text);
+	}
+	return ComposedText::WithoutMarkers(text);
 }
 
 
 void
 MethodSession::_Collect(KeyOutcome& outcome)
 {
-	bool committed = false;
-	bool passed = false;
 	Preedit& shown = fShown;
 	for (const BMessage& message : fHost->Delivered()) {
 		if (message.what == B_KEY_DOWN) {
-			passed = true;
+			// The method passed the key on. Once its answer is given, the
+			// framework sends it on itself, in its place among the actions.
+			if (fKeyAnswered) {
+				SessionAction forward;
+				forward.kind = SessionAction::FORWARD;
+				forward.tag = fKeyTag;
+				outcome.actions.push_back(forward);
+			} else
+				fKeyPassed = true;
 			continue;
 		}
 		if (message.what != B_INPUT_METHOD_EVENT)
@@ -328,6 +504,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 		message.FindInt32("be:opcode", &opcode);
 
 		Preedit next = shown;
+		Preedit plain;
 		std::string text;
 		bool confirmed = false;
 		if (opcode == B_INPUT_METHOD_STOPPED)
@@ -335,7 +512,13 @@ MethodSession::_Collect(KeyOutcome& outcome)
 		else if (opcode == B_INPUT_METHOD_CHANGED) {
 			message.FindString("be:string", &text);
 			message.FindBool("be:confirmed", &confirmed);
-			next = confirmed ? Preedit() : DecodePreedit(message);
+			if (confirmed)
+				next = Preedit();
+			else {
+				next = DecodePreedit(message, plain);
+				next.committed = _Committed(next.text, NULL);
+				plain.committed = next.committed;
+			}
 		} else
 			continue;
 
@@ -345,6 +528,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 			SessionAction action;
 			action.kind = SessionAction::PREEDIT;
 			action.preedit = next;
+			action.plain = plain;
 			outcome.actions.push_back(action);
 			shown = next;
 		}
@@ -353,13 +537,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 			action.kind = SessionAction::COMMIT;
 			action.text = text;
 			outcome.actions.push_back(action);
-			committed = true;
 		}
 	}
 	fHost->ClearDelivered();
-
-	if (passed) {
-		outcome.forward = committed;
-		outcome.handedBack = !committed;
-	}
 }

@@ -6,12 +6,21 @@
 //
 // Threads: every call is made on one thread, the framework's main thread,
 // which then plays the input server's and the application's threads
-// (MethodHost.h). A key waits for the method to settle only for a bounded
-// time; what a slow method does afterwards comes out of Poll().
+// (MethodHost.h). No call waits for the method longer than its bound
+// (kDefaultWait for keys): what a slow method does afterwards comes out of
+// Poll(), in order, and keys that arrive while it is still busy wait in a
+// queue here, so that a later key never overtakes an earlier one.
+//
+// When the composition ends from outside (the focus moves, the framework
+// disables the method, the application resets it), the composed text goes
+// into the document as it was shown, without the method's markers, the
+// registration cursor or romaji not yet turned into kana (ComposedText.h),
+// and nothing is learned.
 #ifndef METHOD_SESSION_H
 #define METHOD_SESSION_H
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -33,6 +42,10 @@ struct Preedit {
 	// range when none is.
 	int32_t				highlightStart = 0;
 	int32_t				highlightEnd = 0;
+	// What ending the composition now leaves in the document: the text
+	// without the method's markers and without romaji not yet turned into
+	// kana (see MethodSession's focus policy).
+	std::string			committed;
 
 	bool operator==(const Preedit& other) const;
 	bool operator!=(const Preedit& other) const { return !(*this == other); }
@@ -42,11 +55,20 @@ struct Preedit {
 struct SessionAction {
 	enum Kind {
 		COMMIT,			// insert `text` (UTF-8)
-		PREEDIT			// show `preedit` (hidden when not visible)
+		PREEDIT,		// show `preedit` (hidden when not visible)
+		FORWARD			// the key given to HandleKey with `tag` goes on to
+						// the application now: the framework sends it
+						// itself (its answer was given already)
 	};
 	Kind				kind = COMMIT;
 	std::string			text;
 	Preedit				preedit;
+	// The same composition without the method's markers, the registration
+	// cursor and the okuri point, offsets mapped to it: for a framework
+	// whose applications may put the composed text into the document as
+	// it stands (when their focus moves, say).
+	Preedit				plain;
+	uint64_t			tag = 0;
 };
 
 // What the method's palettes show.
@@ -73,8 +95,10 @@ struct KeyOutcome {
 	// delivers the actions, then sends the same key on itself, and answers
 	// "handled", so that the key cannot overtake the text.
 	bool						forward = false;
-	// False when the method had not settled within the wait; the rest of
-	// its work comes out of Poll().
+	// False when the method had not settled within the wait, or the key
+	// waits in the queue; the rest comes out of Poll(). The framework
+	// answers "handled" for such a key: should the method pass it on
+	// later, a FORWARD action says so.
 	bool						settled = true;
 };
 
@@ -90,10 +114,6 @@ public:
 	// with a one-line reason.
 			bool				Start(const std::string& settings,
 									std::string& error);
-	// Loads the module at `path` instead of the one found next to the
-	// program or in the installed prefix (a test's build); before Start().
-			void				SetModule(const std::string& path)
-									{ fModule = path; }
 	// The settings directory in use (absolute), once started.
 			const std::string&	SettingsDirectory() const
 									{ return fResolved; }
@@ -104,20 +124,33 @@ public:
 			bool				IsLoaded() const;
 
 	// The key `step` with a wait of at most `waitMicros` for the method.
+	// `tag` names the key in a later FORWARD action. While the method is
+	// still busy with earlier keys, the key waits in the queue (the
+	// outcome holds what the earlier keys did meanwhile).
 			KeyOutcome			HandleKey(const KeyStep& step,
-									int64_t waitMicros = kDefaultWait);
+									int64_t waitMicros = kDefaultWait,
+									uint64_t tag = 0);
 	// Picks candidate `index` (0-6) of the page shown, as its selection key
 	// does. Nothing when no page is shown or the index is outside it.
 			KeyOutcome			PickCandidate(uint32_t index);
-	// Activation (the framework enables or disables the method).
+	// Activation (the framework enables or disables the method); when
+	// disabled, the composition ends as in Stop().
 			KeyOutcome			Activate(bool active);
-	// The application ends the composition (focus out, reset).
+	// The composition ends because the focus moved (another field, another
+	// window, another input context): keys already typed are finished
+	// first, then the composed text is committed without markers (pending
+	// romaji dropped) and the method stops composing.
 			KeyOutcome			Stop();
-	// What a method that had not settled did since; `settled` tells
-	// whether it is idle now.
-			KeyOutcome			Poll();
-	// True while a key's work is still under way.
-			bool				HasPendingWork() const { return fPending; }
+	// The application asks for a reset: as Stop(), but romaji not yet
+	// turned into kana are typed again afterwards, so that a reset in the
+	// middle of typing loses no key.
+			KeyOutcome			Reset();
+	// What a busy method did since, and the queued keys it could take
+	// within `waitMicros`; `settled` tells whether all is done.
+			KeyOutcome			Poll(int64_t waitMicros = 0);
+	// True while a key's work is still under way or keys are queued.
+			bool				HasPendingWork() const
+									{ return fPending || !fQueue.empty(); }
 
 	// The caret of the application, in screen pixels: location requests
 	// are answered from it.
@@ -131,10 +164,23 @@ public:
 	// The palettes as shown now.
 			PaletteState		Palettes();
 
-	static const int64_t		kDefaultWait = 1000000;
+	// The longest a call waits for the method.
+	static const int64_t		kDefaultWait = 50000;
 
 private:
-			KeyOutcome			_Settle(int64_t waitMicros);
+	struct QueuedKey {
+		KeyStep				step;
+		uint64_t			tag;
+	};
+
+			void				_Send(const KeyStep& step, uint64_t tag,
+									bool answered);
+			bool				_Settle(KeyOutcome& outcome,
+									int64_t deadline);
+			bool				_Drain(KeyOutcome& outcome, int64_t deadline);
+			KeyOutcome			_End(bool keepRomaji);
+			std::string			_Committed(const std::string& composed,
+									std::string* romaji);
 			void				_Collect(KeyOutcome& outcome);
 
 			std::unique_ptr<CaretApplication> fApplication;
@@ -142,11 +188,16 @@ private:
 			// The hosted method's host, while it is loaded.
 			MethodHost*			fHost;
 			std::string			fResolved;
-			std::string			fModule;
 			// The preedit the client shows, against which changes are told
 			// apart.
 			Preedit				fShown;
 			bool				fPending;
+			std::deque<QueuedKey> fQueue;
+			// The key the method has now; its answer was given already
+			// when it was queued or did not settle in time.
+			uint64_t			fKeyTag;
+			bool				fKeyAnswered;
+			bool				fKeyPassed;
 			bool				fPalettesRead;
 			uint64_t			fPaletteChanges;
 			PaletteState		fPalettes;

@@ -1,5 +1,7 @@
 #include "TerminalSession.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -35,6 +37,14 @@ const int kDefaultColumns = 80;
 // How often the start-up drawing looks for keys, signals and the end of
 // the load.
 const int kLoadPollMilliseconds = 20;
+// A paste whose bytes stop this long is ended (its end marker lost).
+const int kPasteSilenceMilliseconds = 1000;
+const char* const kPasteSilenceNotice = "The paste sent no end marker for a"
+	" second: it is ended, and keys are typed again";
+const char* const kPasteCutNotice = "The paste passed 10 MB without its end"
+	" marker: it is ended, and what follows is typed";
+
+typedef std::chrono::steady_clock Clock;
 
 
 std::string
@@ -171,6 +181,7 @@ TerminalSession::Run(const std::string& settingsOption,
 	_Draw();
 
 	bool quit = false;
+	Clock::time_point lastInput = Clock::now();
 	// The keys typed during the load come first.
 	bool early = !keys.empty();
 	while (!quit) {
@@ -181,8 +192,16 @@ TerminalSession::Run(const std::string& settingsOption,
 		sources[1].events = POLLIN;
 		sources[2].fd = ExitSignals::FileDescriptor();
 		sources[2].events = POLLIN;
-		const int timeout = early ? 0 : fKeys.HasPending()
+		int timeout = early ? 0 : fKeys.HasPending()
 			? TerminalKeys::kEscapeDelayMilliseconds : -1;
+		if (timeout < 0 && fKeys.InPaste()) {
+			// A paste whose bytes stop has lost its end marker: every key
+			// after it would be taken as pasted, control-C included.
+			const auto waited = std::chrono::duration_cast<
+				std::chrono::milliseconds>(Clock::now() - lastInput).count();
+			timeout = static_cast<int>(std::max<long long>(0,
+				kPasteSilenceMilliseconds - waited));
+		}
 		const int ready = poll(sources, 3, timeout);
 		if (ready < 0 && errno != EINTR)
 			break;
@@ -193,16 +212,27 @@ TerminalSession::Run(const std::string& settingsOption,
 		bool resized = false;
 		fEndingSignal = ExitSignals::Received();
 		quit = fEndingSignal != 0;
+		std::string pasteNotice;
 		if (ready == 0 && fKeys.HasPending())
 			fKeys.Flush(keys);
+		else if (ready == 0 && fKeys.InPaste()
+			&& Clock::now() - lastInput >= std::chrono::milliseconds(
+				kPasteSilenceMilliseconds)) {
+			fKeys.EndPaste(keys);
+			pasteNotice = kPasteSilenceNotice;
+		}
 		if (ready > 0 && (sources[1].revents & POLLIN) != 0)
 			resized = fTerminal.TakeResize();
 		if (ready > 0 && (sources[0].revents & (POLLIN | POLLHUP | POLLERR))
 				!= 0) {
 			char bytes[4096];
 			const ssize_t count = read(fFd, bytes, sizeof(bytes));
-			if (count > 0)
+			if (count > 0) {
+				lastInput = Clock::now();
 				fKeys.Feed(bytes, static_cast<size_t>(count), keys);
+				if (fKeys.TakePasteCut())
+					pasteNotice = kPasteCutNotice;
+			}
 			else if (count == 0 || (errno != EINTR && errno != EAGAIN))
 				quit = true;	// the terminal is gone
 		}
@@ -232,6 +262,8 @@ TerminalSession::Run(const std::string& settingsOption,
 			// work per key small (TerminalLayout::SetText).
 			fLayout.SetText(application.Document(), application.Composing());
 		}
+		if (!pasteNotice.empty())
+			fMessage = pasteNotice;
 		if (resized) {
 			_FollowSize();
 			if (!host.Settle(&report))

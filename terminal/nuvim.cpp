@@ -398,8 +398,7 @@ RunInteractive(const Options& options)
 		TerminalSession session(terminal);
 		status = session.Run(options.settings, document, error);
 		signal = session.EndingSignal();
-		saved = session.DictionarySaved();
-		dictionary = session.DictionaryPath();
+		saved = session.DictionarySaved(dictionary);
 	}
 	close(terminal);
 	if (status != 0) {

@@ -155,15 +155,22 @@ TEST_F(NuvUserDictionaryFileTest, Utf8FileIsReadAndSavedInEucJp)
 }
 
 
-// A file of mixed bytes, one that cannot be read and anything that is not
-// a regular file are never replaced: the words go to .nuv-jisyo.new, which
-// later loads offer too. Fault: a FIFO blocked the loader for ever.
+// A file of mixed bytes, one made read-only, one that cannot be read and
+// anything that is not a regular file are never replaced: the words go to
+// .nuv-jisyo.new, which later loads offer too. Faults: a FIFO blocked the
+// loader for ever; a file the user had made read-only was replaced.
 TEST_F(NuvUserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
 {
 	const std::string mixed = kHeaders + Euc("あい /愛/\n") + "\xff\xfe /x/\n";
+	const std::string plain = kHeaders + Euc("あい /愛/\n");
 	const std::string beside = fScratch.File(".nuv-jisyo.new");
+	std::string written;
 	const std::function<void()> makes[] = {
-		[&]() { WriteFile(fPath, mixed); },
+		[&]() { WriteFile(fPath, written = mixed); },
+		[&]() {
+			WriteFile(fPath, written = plain);
+			chmod(fPath.c_str(), 0444);
+		},
 		[&]() { ASSERT_EQ(0, mkfifo(fPath.c_str(), 0600)); },
 		[&]() { fs::create_directory(fPath); },
 		// A link to itself exists but opens for no one, root included.
@@ -186,7 +193,7 @@ TEST_F(NuvUserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
 		EXPECT_EQ(ReadFile(beside), kHeaders + Euc("かんじ /感じ/漢字/\n"));
 		EXPECT_THAT(Words(*fMerged, "かんじ"), ElementsAre("感じ", "漢字"));
 		if (fs::is_regular_file(fPath, error)) {
-			EXPECT_EQ(ReadFile(fPath), mixed);
+			EXPECT_EQ(ReadFile(fPath), written);
 		}
 		EXPECT_THAT(Words(*Load(), "かんじ"), ElementsAre("感じ", "漢字"));
 	}
@@ -221,20 +228,26 @@ TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndExistingOnesKeepTheirMode
 
 
 // A save cut off leaves its temporary; a later save removes it once it is a
-// minute old, and leaves a younger one (a save still writing) alone.
-TEST_F(NuvUserDictionaryFileTest, StaleTemporariesGoYoungOnesStay)
+// minute old, and leaves a younger one (a save still writing) alone. Fault:
+// the clean-up took any ".nuv-jisyo." and six letters for a temporary, and
+// removed the user's own ".nuv-jisyo.backup"-like files with them.
+TEST_F(NuvUserDictionaryFileTest, OnlyStaleTemporariesGo)
 {
-	WriteFile(fPath + ".a1B2c3", "half a dictionary");
-	WriteFile(fPath + ".d4E5f6", "a save still writing");
-	WriteFile(fPath + ".note", "not a temporary");
+	const std::string saving = fPath + ".nuvim-saving-";
 	const struct timeval old[2] = {{time(NULL) - 120, 0},
 		{time(NULL) - 120, 0}};
-	for (const char* name : {".a1B2c3", ".note"})
-		ASSERT_EQ(0, utimes((fPath + name).c_str(), old));
+	for (const std::string& name : {saving + "a1B2c3.tmp",
+			saving + "d4E5f6.tmp", fPath + ".backup", fPath + ".a1B2c3",
+			saving + "a1B2c3.tmp~"}) {
+		WriteFile(name, "words");
+		if (name != saving + "d4E5f6.tmp")
+			ASSERT_EQ(0, utimes(name.c_str(), old));
+	}
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
-	EXPECT_FALSE(fs::exists(fPath + ".a1B2c3"));
-	EXPECT_TRUE(fs::exists(fPath + ".d4E5f6"));
-	EXPECT_TRUE(fs::exists(fPath + ".note"));
+	EXPECT_FALSE(fs::exists(saving + "a1B2c3.tmp"));
+	for (const std::string& name : {saving + "d4E5f6.tmp", fPath + ".backup",
+			fPath + ".a1B2c3", saving + "a1B2c3.tmp~"})
+		EXPECT_TRUE(fs::exists(name)) << name;
 }
 
 

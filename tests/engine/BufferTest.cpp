@@ -1,6 +1,6 @@
 // The reading buffers: the kana reading with its okuri point and look-up,
 // the abbreviation reading, editing and confirming them unchanged. The full
-// conversion journeys are in tests/conversion.
+// conversion journeys are in ConvertTest.cpp and its neighbours.
 #include <gtest/gtest.h>
 
 #include <string>

@@ -368,7 +368,9 @@ BeNuvUserDictionaryFile::_SaveBeside(
 	for (const NuvDynamicDictionary::Change& change : changes)
 		beside.Apply(change);
 	const std::string bytes = Written(beside);
-	if (!ReplaceFile(fBesidePath, bytes,
+	// Like the file itself, a link in its place is followed: the host may
+	// show the method a directory of links to the user's files.
+	if (!ReplaceFile(FollowLinks(fBesidePath), bytes,
 			result == READ_OK ? mode : kNewFileMode)) {
 		_Tell(notices, fToldFailed, std::string("The user dictionary could not"
 			" be saved to ") + kBesideName + ": " + strerror(errno));

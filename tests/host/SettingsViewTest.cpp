@@ -15,16 +15,3 @@ TEST(SettingsView, Sha256GivesTheStandardsExamples)
 		SettingsView::Sha256(std::string(1000000, 'a')));
 }
 
-
-// A bundled file whose version is not recorded would, once an upgrade
-// replaces it, stay in every user's directory that an earlier version
-// seeded, as if the user had written it.
-TEST(SettingsView, EveryBundledFileIsRecordedAsSeeded)
-{
-	for (const std::string& name : SettingsView::BundleFiles()) {
-		EXPECT_TRUE(SettingsView::IsSeededCopy(NUV_SETTINGS_SOURCE_DIR, name,
-			NUV_SETTINGS_SOURCE_DIR))
-			<< name << " is not in settings/seeded-copies: run"
-			" tools/record-seeded";
-	}
-}

@@ -504,18 +504,17 @@ TEST(InstalledNuvim, ReadsTheInstalledBundleUnderTheUsersOwnFiles)
 	ASSERT_TRUE(fs::exists(program));
 	EXPECT_TRUE(fs::exists(bundle + "/help/index.html"));
 
-	// The user's own kana table (the bundle's, but a gives ア), copies of
-	// the dictionary and help page as an earlier version seeded them, and
-	// a user dictionary in no known encoding.
+	// The user's own kana table (the bundle's, but a gives ア), a copy of
+	// the control-key table as an earlier version seeded it (empty), and a
+	// user dictionary in no known encoding.
 	const std::string config = scratch.Path() + "/config";
 	const std::string user = config + "/nuvim";
-	fs::create_directories(user + "/help");
+	fs::create_directories(user);
 	std::string table = ReadFile(bundle + "/roman_kana.table");
 	ASSERT_EQ(0u, table.find("a \xA4\xA2\n"));
 	std::ofstream(user + "/roman_kana.table")
 		<< "a \xA5\xA2\n" << table.substr(table.find('\n') + 1);
-	fs::copy_file(bundle + "/NUV-JISYO.L", user + "/NUV-JISYO.L");
-	fs::copy_file(bundle + "/help/index.html", user + "/help/index.html");
+	std::ofstream(user + "/control_key.table");
 	std::ofstream(user + "/.nuv-jisyo") << "\xFF\xFE /x/\n";
 	const std::string temporary = scratch.Path() + "/tmp";
 	fs::create_directory(temporary);

@@ -90,6 +90,9 @@ public:
 		ApplicationModel(0, 0, 1, [](const std::string&) { return 0.0f; }),
 		fCaret{0, 0, 0}
 	{
+		// The client holds the text; keeping it here too grew the engine
+		// by what was typed.
+		KeepDocument(false);
 	}
 
 	void SetCaret(float x, float y, float height)

@@ -11,6 +11,8 @@
 #include <MenuItem.h>
 #include <OS.h>
 
+#include "SettingsView.h"
+
 
 namespace {
 
@@ -553,11 +555,8 @@ MethodHost::_ReportLaunches()
 			continue;
 		std::vector<std::string> arguments
 			= launches[fLaunchesSeen].arguments;
-		for (std::string& argument : arguments) {
-			if (!fAliasFrom.empty()
-				&& argument.compare(0, fAliasFrom.size(), fAliasFrom) == 0)
-				argument.replace(0, fAliasFrom.size(), fAliasTo);
-		}
+		for (std::string& argument : arguments)
+			argument = SettingsView::FileBehind(argument, fAliasFrom, fAliasTo);
 		fTranscript->Launch(launches[fLaunchesSeen].signature, arguments);
 	}
 }

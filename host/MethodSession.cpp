@@ -14,6 +14,7 @@
 #include "ComposedText.h"
 #include "HostPaths.h"
 #include "MethodHost.h"
+#include "SettingsView.h"
 
 
 const char* const MethodSession::kLabels = "ASDFJKL";
@@ -218,14 +219,15 @@ MethodSession::Start(const std::string& settingsOption, std::string& error)
 		return false;
 	}
 	std::string settings = settingsOption;
+	std::string bundle;
 	if (settings.empty()) {
 		settings = HostPaths::DefaultSettingsDirectory();
-		if (!HostPaths::SeedSettings(settings, HostPaths::FindSettingsBundle(),
-				error))
+		bundle = HostPaths::FindSettingsBundle();
+		if (!HostPaths::SeedSettings(settings, bundle, error))
 			return false;
 	}
 	if (!HostPaths::PointSettingsDirectory(settings, fTemporary, fResolved,
-			error))
+			error, bundle))
 		return false;
 	if (!fTemporary.empty()) {
 		fAliasFrom = fTemporary + "/nuvim_settings/";
@@ -404,11 +406,8 @@ MethodSession::HelpPage()
 		= HeadlessDisplay::Launches();
 	if (launches.size() <= before || launches.back().arguments.empty())
 		return std::string();
-	std::string path = launches.back().arguments.front();
-	if (!fAliasFrom.empty()
-		&& path.compare(0, fAliasFrom.size(), fAliasFrom) == 0)
-		path.replace(0, fAliasFrom.size(), fAliasTo);
-	return path;
+	return SettingsView::FileBehind(launches.back().arguments.front(),
+		fAliasFrom, fAliasTo);
 }
 
 

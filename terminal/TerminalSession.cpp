@@ -26,6 +26,7 @@
 #include "ExitSignals.h"
 #include "HostPaths.h"
 #include "MethodHost.h"
+#include "SettingsView.h"
 #include "UserDictionaryFile.h"
 
 
@@ -199,19 +200,20 @@ TerminalSession::Run(const std::string& settingsOption,
 
 	// The settings directory, as the batch mode finds it.
 	std::string settings = settingsOption;
+	std::string bundle;
 	if (settings.empty()) {
 		settings = HostPaths::DefaultSettingsDirectory();
 		if (settings.empty()) {
 			error = "no home directory for the settings";
 			return 2;
 		}
-		if (!HostPaths::SeedSettings(settings, HostPaths::FindSettingsBundle(),
-				error))
+		bundle = HostPaths::FindSettingsBundle();
+		if (!HostPaths::SeedSettings(settings, bundle, error))
 			return 1;
 	}
 	std::string resolved;
 	if (!HostPaths::PointSettingsDirectory(settings, fTemporary, resolved,
-			error))
+			error, bundle))
 		return resolved.empty() ? 2 : 1;
 	if (!fTemporary.empty()) {
 		fAliasFrom = fTemporary + "/nuvim_settings/";
@@ -602,10 +604,8 @@ TerminalSession::_Help()
 		fMessage = "the method opened no help page";
 		return;
 	}
-	std::string path = launches.back().arguments.front();
-	if (!fAliasFrom.empty()
-		&& path.compare(0, fAliasFrom.size(), fAliasFrom) == 0)
-		path.replace(0, fAliasFrom.size(), fAliasTo);
+	const std::string path = SettingsView::FileBehind(
+		launches.back().arguments.front(), fAliasFrom, fAliasTo);
 
 	std::error_code code;
 	if (!std::filesystem::is_regular_file(path, code))

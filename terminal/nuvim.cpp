@@ -311,11 +311,14 @@ int
 RunBatch(const Options& options, const std::string& script)
 {
 	std::string settings = options.settings;
+	// The default directory is seen over the installed bundle; one given
+	// with --settings is used as it is.
+	std::string bundle;
 	if (settings.empty()) {
 		settings = HostPaths::DefaultSettingsDirectory();
+		bundle = HostPaths::FindSettingsBundle();
 		std::string error;
-		if (!HostPaths::SeedSettings(settings, HostPaths::FindSettingsBundle(),
-				error)) {
+		if (!HostPaths::SeedSettings(settings, bundle, error)) {
 			std::cerr << "nuvim: " << error << std::endl;
 			return kExitFailure;
 		}
@@ -325,7 +328,7 @@ RunBatch(const Options& options, const std::string& script)
 	std::string resolved;
 	std::string error;
 	if (!HostPaths::PointSettingsDirectory(settings, temporary, resolved,
-			error)) {
+			error, bundle)) {
 		// A settings directory that does not exist is the command line's
 		// fault; a temporary directory that cannot be made is not.
 		if (resolved.empty())

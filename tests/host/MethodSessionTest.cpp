@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "DesktopKeys.h"
@@ -26,8 +27,13 @@ protected:
 		ASSERT_NE(mkdtemp(pattern), nullptr);
 		fDirectory = pattern;
 		std::string error;
-		ASSERT_TRUE(HostPaths::SeedSettings(fDirectory + "/settings",
-			NUV_SETTINGS_SOURCE_DIR, error)) << error;
+		// A settings directory of its own, as a user who copied the
+		// bundled files would have.
+		std::error_code code;
+		std::filesystem::copy(NUV_SETTINGS_SOURCE_DIR,
+			fDirectory + "/settings",
+			std::filesystem::copy_options::recursive, code);
+		ASSERT_FALSE(code) << code.message();
 		ASSERT_TRUE(fSession.Start(fDirectory + "/settings", error)) << error;
 	}
 

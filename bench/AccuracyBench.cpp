@@ -48,6 +48,7 @@
 #include <iostream>
 #include <iterator>
 #include <map>
+#include <sstream>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -59,6 +60,7 @@
 #include "NuvControler.h"
 #include "NuvDynamicDictionary.h"
 #include "NuvEntry.h"
+#include "NuvLexiconConverter.h"
 #include "NuvStaticDictionary.h"
 #include "ReadingFirstTyping.h"
 
@@ -72,12 +74,14 @@ struct Analyser {
 	const char*	dictionary;
 	size_t		inflectionField;
 	size_t		readingField;
+	size_t		baseField;		// the base form as written
 };
 const Analyser kAnalysers[] = {
-	{"ipadic", "/var/lib/mecab/dic/ipadic-utf8", 4, 7},
-	{"unidic", "/var/lib/mecab/dic/unidic", 4, 20},
+	{"ipadic", "/var/lib/mecab/dic/ipadic-utf8", 4, 7, 6},
+	{"unidic", "/var/lib/mecab/dic/unidic", 4, 20, 10},
 };
-const char kDefaultText[] = NUV_SOURCE_DIR "/build/corpus/heldout.txt";
+const char kDefaultText[] = NUV_SOURCE_DIR "/build/corpus/heldout-manual.txt";
+const char kDefaultCorpus[] = NUV_SOURCE_DIR "/build/corpus";
 const char kConversionMarker[] = "\xA2\xA7";	// ▼
 const char kSelectionKeys[] = "asdfjkl";
 const char kConfirmKey = 0x0a;					// C-j
@@ -158,7 +162,7 @@ struct Tables {
 	NuvStaticDictionary	dictionary;
 	bool				complete;
 
-	Tables(const std::string& settings, const std::string& dictionaryPath)
+	Tables(const std::string& settings, std::istream& dictionaryText)
 		:
 		complete(true)
 	{
@@ -167,9 +171,8 @@ struct Tables {
 		Read(zenei, settings + "/roman_zennei.table");
 		Read(zenei, settings + "/control_key.table");
 		Read(control, settings + "/control_key.table");
-		std::ifstream in(dictionaryPath, std::ios::binary);
-		complete = complete && in.good();
-		dictionary.Read(in);
+		complete = complete && dictionaryText.good();
+		dictionary.Read(dictionaryText);
 	}
 
 	void Read(NuvAutomaton& automaton, const std::string& path)
@@ -277,6 +280,7 @@ struct Typed {
 	std::string		candidate;		// EUC-JP; empty if EUC-JP lacks it
 	std::string		reading;		// EUC-JP
 	std::string		okurigana;		// EUC-JP
+	bool			dictionaryForm;	// an inflected word in its base form
 };
 
 
@@ -295,6 +299,7 @@ struct Tally {
 	Shares			all;
 	Shares			okuri;			// typed with okurigana
 	Shares			katakana;		// written in katakana only
+	Shares			plain;			// dictionary forms typed without okuri
 	long			steps = 0;
 	long			mismatches = 0;
 	// (key, intended, shown first) → count, for words not first
@@ -308,6 +313,24 @@ void
 TypeWord(AccuracyControler& controler, const Typed& typed, Tally& tally)
 {
 	const ReadingFirstTyping::Word& word = *typed.word;
+	if (typed.dictionaryForm && !word.okuri.empty()) {
+		// 良い typed Yoi: the whole reading, no okuri, looked up as such
+		nuv_candidate plain;
+		plain.reading = typed.reading + typed.okurigana;
+		NuvCandidateList found;
+		controler.FindCandidates(plain, found);
+		const std::string whole = typed.candidate + typed.okurigana;
+		size_t index = 0;
+		while (index < found.CountItems() && found.WordAt(index) != whole)
+			index++;
+		tally.plain.words++;
+		tally.plain.missing += found.IsEmpty();
+		if (index < found.CountItems()) {
+			tally.plain.reachable++;
+			tally.plain.first += index == 0;
+			tally.plain.inline_ += index < kInline;
+		}
+	}
 	controler.Clear();
 	// Clear() leaves confirmed text; what a word confirms is checked alone.
 	controler.Confirmed();
@@ -407,8 +430,293 @@ Usage()
 {
 	std::cerr << "usage: nuv_bench_accuracy [TEXT] [--dictionary FILE] "
 		"[--settings DIR] [--analyser ipadic|unidic] [--hepburn] "
+		"[--misses N]\n       nuv_bench_accuracy --kinds [DIR] "
+		"[--counts DIR] [--set prior=N,power=P,okuri=S] [--analyser ...] "
 		"[--misses N]\n";
 	std::exit(2);
+}
+
+
+// The words of a text, read by MeCab and split as the typist types them.
+struct Text {
+	std::vector<ReadingFirstTyping::Word>	words;
+	std::vector<bool>						dictionaryForm;	// by word
+	long									lines = 0;
+};
+
+
+bool
+Analyse(const std::string& path, const Analyser& analyser,
+	const ReadingFirstTyping& typing, Text& text)
+{
+	std::ifstream in(path, std::ios::binary);
+	if (!in)
+		return false;
+	const std::string arguments = std::string("-d ") + analyser.dictionary;
+	mecab_t* mecab = mecab_new2(arguments.c_str());
+	if (mecab == nullptr) {
+		std::cerr << "nuv_bench_accuracy: cannot start MeCab with "
+			<< analyser.dictionary << ": " << mecab_strerror(nullptr)
+			<< "\n";
+		std::exit(1);
+	}
+	std::string line;
+	while (std::getline(in, line)) {
+		text.lines++;
+		std::vector<ReadingFirstTyping::Token> tokens;
+		std::vector<bool> base;
+		for (const mecab_node_t* node = mecab_sparse_tonode(mecab,
+				line.c_str()); node != nullptr; node = node->next) {
+			if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE)
+				continue;
+			ReadingFirstTyping::Token token;
+			token.surface.assign(node->surface, node->length);
+			const std::vector<std::string> fields = Fields(node->feature);
+			const size_t inflection = analyser.inflectionField;
+			const size_t reading = analyser.readingField;
+			token.inflected = fields.size() > inflection
+				&& !fields[inflection].empty() && fields[inflection] != "*";
+			if (fields.size() > reading && fields[reading] != "*")
+				token.reading = fields[reading];
+			base.push_back(token.inflected
+				&& fields.size() > analyser.baseField
+				&& fields[analyser.baseField] == token.surface);
+			tokens.push_back(token);
+		}
+		std::vector<ReadingFirstTyping::Word> split = typing.Split(tokens);
+		text.words.insert(text.words.end(), split.begin(), split.end());
+		if (split.size() == base.size()) {
+			text.dictionaryForm.insert(text.dictionaryForm.end(),
+				base.begin(), base.end());
+		} else
+			text.dictionaryForm.resize(text.words.size(), false);
+	}
+	mecab_destroy(mecab);
+	return true;
+}
+
+
+// The converted words of a text, with the texts the engine uses.
+struct Prepared {
+	std::vector<Typed>		typed;
+	long					direct = 0;
+	long					unreadable = 0;
+	double					ceiling = 0;		// best fixed order, first
+	size_t					keys = 0;
+};
+
+
+Prepared
+Prepare(const Text& text)
+{
+	Prepared prepared;
+	// key → intended word → count, for the ceiling
+	std::map<std::string, std::map<std::string, long>> uses;
+	for (size_t i = 0; i < text.words.size(); i++) {
+		const ReadingFirstTyping::Word& word = text.words[i];
+		if (word.kind == ReadingFirstTyping::kDirect) {
+			prepared.direct++;
+			continue;
+		}
+		if (word.kind == ReadingFirstTyping::kUnreadable) {
+			prepared.unreadable++;
+			continue;
+		}
+		prepared.typed.push_back(Typed{&word, ToEuc(word.candidate),
+			ToEuc(word.reading), ToEuc(word.okurigana),
+			text.dictionaryForm[i]});
+		uses[word.reading + word.okuri][word.candidate]++;
+	}
+	long ceiling = 0;
+	for (const auto& key : uses) {
+		long most = 0;
+		for (const auto& use : key.second)
+			most = std::max(most, use.second);
+		ceiling += most;
+	}
+	prepared.ceiling = Percent(ceiling, prepared.typed.size());
+	prepared.keys = uses.size();
+	return prepared;
+}
+
+
+// Types the words twice, cold and learning.
+void
+TypeAll(Tables& tables, const Prepared& prepared, Tally (&tallies)[2])
+{
+	for (int pass = 0; pass < 2; pass++) {
+		AccuracyControler controler(tables);
+		controler.learning = pass == 1;
+		for (const Typed& word : prepared.typed)
+			TypeWord(controler, word, tallies[pass]);
+	}
+}
+
+
+void
+PrintMisses(const Tally& cold, long shown)
+{
+	std::vector<std::pair<long, std::tuple<std::string, std::string,
+		std::string>>> misses;
+	for (const auto& miss : cold.misses)
+		misses.emplace_back(miss.second, miss.first);
+	std::sort(misses.begin(), misses.end(), [](const auto& a,
+			const auto& b) {
+		return a.first != b.first ? a.first > b.first : a.second < b.second;
+	});
+	std::printf("\nmost frequent words not first (cold): count, key, "
+		"intended, first offered\n");
+	for (long i = 0; i < shown && i < long(misses.size()); i++) {
+		std::printf("%6ld  %s  %s  %s\n", misses[i].first,
+			std::get<0>(misses[i].second).c_str(),
+			std::get<1>(misses[i].second).c_str(),
+			std::get<2>(misses[i].second).empty() ? "(none)"
+				: std::get<2>(misses[i].second).c_str());
+	}
+}
+
+
+const char* const kKinds[] = {"manual", "interface", "help", "narrative"};
+
+
+// The ranking's weights for a trial: "prior=N,power=P,okuri=S".
+struct Weights {
+	double		prior = NuvLexiconConverter::kPriorCount;
+	double		power = NuvUsageCounts::kDefaultKindPower;
+	double		okuri = NuvLexiconConverter::kOkuriShare;
+};
+
+
+bool
+ParseWeights(const std::string& text, Weights& weights)
+{
+	size_t start = 0;
+	while (start < text.size()) {
+		size_t comma = text.find(',', start);
+		const std::string item = text.substr(start, comma - start);
+		size_t equals = item.find('=');
+		if (equals == std::string::npos)
+			return false;
+		const std::string name = item.substr(0, equals);
+		const double value = std::atof(item.c_str() + equals + 1);
+		if (name == "prior")
+			weights.prior = value;
+		else if (name == "power" && value > 0)
+			weights.power = value;
+		else if (name == "okuri")
+			weights.okuri = value;
+		else
+			return false;
+		start = comma == std::string::npos ? text.size() : comma + 1;
+	}
+	return true;
+}
+
+
+// The large dictionary as nuv-mkdict makes it from the committed sources,
+// with the count tables of `leftOut` not read.
+std::string
+Generate(const std::string& countsDir, const char* leftOut,
+	const Weights& weights)
+{
+	std::vector<NuvLexiconConverter::counts_file> counts;
+	for (const char* kind : kKinds) {
+		if (leftOut != nullptr && std::string(kind) == leftOut)
+			continue;
+		for (const char* analyser : {"ipadic", "unidic"}) {
+			counts.push_back({kind, countsDir + "/" + kind + "." + analyser
+				+ ".tsv"});
+		}
+	}
+	NuvLexiconConverter converter;
+	converter.SetPriorCount(weights.prior);
+	converter.SetKindPower(weights.power);
+	converter.SetOkuriShare(weights.okuri);
+	std::string missing;
+	if (!converter.AddSources(NUV_LEXICON_DIR, counts, NUV_EDICT_FILE,
+			NUV_SOURCE_DIR "/tools/data/abbreviations.tsv", missing)) {
+		std::cerr << "nuv_bench_accuracy: cannot read " << missing << "\n";
+		std::exit(1);
+	}
+	std::ostringstream out;
+	converter.Write(out);
+	return out.str();
+}
+
+
+// Per kind of text: the held-out text typed over the dictionary of every
+// kind's counts (in kind) and over the one without that kind's (left out).
+int
+CompareKinds(const std::string& corpus, const std::string& countsDir,
+	const std::string& settings, const Analyser& analyser,
+	const ReadingFirstTyping& typing, const Weights& weights, long missesShown)
+{
+	const auto start = std::chrono::steady_clock::now();
+	std::printf("held-out text of %s, read by MeCab with %s; counts of "
+		"%s\nweights: prior=%g,power=%g,okuri=%g\n\n", corpus.c_str(),
+		analyser.name, countsDir.c_str(), weights.prior, weights.power,
+		weights.okuri);
+	std::istringstream all(Generate(countsDir, nullptr, weights));
+	Tables inKind(settings, all);
+	std::printf("%-10s %7s | %-22s | %-22s | %s\n", "", "",
+		"in kind (held out)", "kind left out", "dictionary forms");
+	std::printf("%-10s %7s | %6s %7s %7s | %6s %7s %7s | %6s %6s\n", "kind",
+		"words", "first", "learn", "reach", "first", "learn", "reach",
+		"first", "four");
+	Tally total[2][2];
+	for (const char* kind : kKinds) {
+		Text text;
+		if (!Analyse(corpus + "/heldout-" + kind + ".txt", analyser, typing,
+				text)) {
+			std::cerr << "nuv_bench_accuracy: no " << corpus << "/heldout-"
+				<< kind << ".txt (run tools/corpus/extract first)\n";
+			return 1;
+		}
+		const Prepared prepared = Prepare(text);
+		Tally in[2], out[2];
+		TypeAll(inKind, prepared, in);
+		std::istringstream without(Generate(countsDir, kind, weights));
+		Tables leftOut(settings, without);
+		TypeAll(leftOut, prepared, out);
+		std::printf("%-10s %7zu | %5.1f%% %6.1f%% %6.1f%% | %5.1f%% %6.1f%% "
+			"%6.1f%% | %5.1f%% %5.1f%%\n", kind, prepared.typed.size(),
+			Percent(in[0].all.first, in[0].all.words),
+			Percent(in[1].all.first, in[1].all.words),
+			Percent(in[0].all.reachable, in[0].all.words),
+			Percent(out[0].all.first, out[0].all.words),
+			Percent(out[1].all.first, out[1].all.words),
+			Percent(out[0].all.reachable, out[0].all.words),
+			Percent(out[0].plain.first, out[0].plain.words),
+			Percent(out[0].plain.inline_, out[0].plain.words));
+		for (int pass = 0; pass < 2; pass++) {
+			for (auto [sum, part] : {std::make_pair(&total[0][pass], &in[pass]),
+					std::make_pair(&total[1][pass], &out[pass])}) {
+				sum->all.words += part->all.words;
+				sum->all.first += part->all.first;
+				sum->all.reachable += part->all.reachable;
+				sum->mismatches += part->mismatches;
+			}
+		}
+		if (missesShown > 0) {
+			std::printf("  left out, ");
+			PrintMisses(out[0], missesShown);
+			std::printf("\n");
+		}
+	}
+	std::printf("%-10s %7ld | %5.1f%% %6.1f%% %6.1f%% | %5.1f%% %6.1f%% "
+		"%6.1f%% |\n", "all", total[0][0].all.words,
+		Percent(total[0][0].all.first, total[0][0].all.words),
+		Percent(total[0][1].all.first, total[0][1].all.words),
+		Percent(total[0][0].all.reachable, total[0][0].all.words),
+		Percent(total[1][0].all.first, total[1][0].all.words),
+		Percent(total[1][1].all.first, total[1][1].all.words),
+		Percent(total[1][0].all.reachable, total[1][0].all.words));
+	std::printf("typing faults (should be 0): %ld\ntime: %.1f s\n",
+		total[0][0].mismatches + total[0][1].mismatches
+			+ total[1][0].mismatches + total[1][1].mismatches,
+		std::chrono::duration<double>(std::chrono::steady_clock::now()
+			- start).count());
+	return 0;
 }
 
 }	// namespace
@@ -417,11 +725,15 @@ Usage()
 int
 main(int argc, char** argv)
 {
-	std::string textPath = kDefaultText;
+	std::string textPath;
 	std::string settings = NUV_SETTINGS_SOURCE_DIR;
 	std::string dictionaryPath;
+	std::string corpus;
+	std::string countsDir = NUV_SOURCE_DIR "/tools/data/counts";
 	bool hepburn = false;
+	bool kinds = false;
 	long missesShown = 0;
+	Weights weights;
 	const Analyser* analyser = &kAnalysers[0];
 	for (int i = 1; i < argc; i++) {
 		const std::string argument = argv[i];
@@ -431,6 +743,13 @@ main(int argc, char** argv)
 			settings = argv[++i];
 		else if (argument == "--misses" && i + 1 < argc)
 			missesShown = std::atol(argv[++i]);
+		else if (argument == "--counts" && i + 1 < argc)
+			countsDir = argv[++i];
+		else if (argument == "--set" && i + 1 < argc) {
+			if (!ParseWeights(argv[++i], weights))
+				Usage();
+		} else if (argument == "--kinds")
+			kinds = true;
 		else if (argument == "--analyser" && i + 1 < argc) {
 			const std::string name = argv[++i];
 			analyser = nullptr;
@@ -447,107 +766,50 @@ main(int argc, char** argv)
 		else
 			textPath = argument;
 	}
+	const ReadingFirstTyping typing(
+		ToUtf8(ReadFile(settings + "/roman_kana.table")), hepburn);
+	if (kinds) {
+		return CompareKinds(textPath.empty() ? kDefaultCorpus : textPath,
+			countsDir, settings, *analyser, typing, weights, missesShown);
+	}
+	if (textPath.empty())
+		textPath = kDefaultText;
 	if (dictionaryPath.empty())
 		dictionaryPath = settings + "/NUV-JISYO.L";
 
 	const auto start = std::chrono::steady_clock::now();
-	std::ifstream text(textPath, std::ios::binary);
-	if (!text) {
-		std::cerr << "nuv_bench_accuracy: cannot read " << textPath
-			<< " (run tools/corpus/extract first)\n";
-		return 1;
-	}
-	Tables tables(settings, dictionaryPath);
+	std::ifstream dictionaryText(dictionaryPath, std::ios::binary);
+	Tables tables(settings, dictionaryText);
 	if (!tables.complete) {
 		std::cerr << "nuv_bench_accuracy: cannot read the tables of "
 			<< settings << " or " << dictionaryPath << "\n";
 		return 1;
 	}
-	const std::string arguments = std::string("-d ") + analyser->dictionary;
-	mecab_t* mecab = mecab_new2(arguments.c_str());
-	if (mecab == nullptr) {
-		std::cerr << "nuv_bench_accuracy: cannot start MeCab with "
-			<< analyser->dictionary << ": " << mecab_strerror(nullptr)
-			<< "\n";
+	// Analyse the whole text first: both passes type the same words.
+	Text text;
+	if (!Analyse(textPath, *analyser, typing, text)) {
+		std::cerr << "nuv_bench_accuracy: cannot read " << textPath
+			<< " (run tools/corpus/extract first)\n";
 		return 1;
 	}
-	const ReadingFirstTyping typing(
-		ToUtf8(ReadFile(settings + "/roman_kana.table")), hepburn);
-
-	// Analyse the whole text first: both passes type the same words.
-	std::vector<ReadingFirstTyping::Word> words;
-	long lines = 0;
-	std::string line;
-	while (std::getline(text, line)) {
-		lines++;
-		std::vector<ReadingFirstTyping::Token> tokens;
-		for (const mecab_node_t* node = mecab_sparse_tonode(mecab,
-				line.c_str()); node != nullptr; node = node->next) {
-			if (node->stat == MECAB_BOS_NODE || node->stat == MECAB_EOS_NODE)
-				continue;
-			ReadingFirstTyping::Token token;
-			token.surface.assign(node->surface, node->length);
-			const std::vector<std::string> fields = Fields(node->feature);
-			const size_t inflection = analyser->inflectionField;
-			const size_t reading = analyser->readingField;
-			token.inflected = fields.size() > inflection
-				&& !fields[inflection].empty() && fields[inflection] != "*";
-			if (fields.size() > reading && fields[reading] != "*")
-				token.reading = fields[reading];
-			tokens.push_back(token);
-		}
-		std::vector<ReadingFirstTyping::Word> split = typing.Split(tokens);
-		words.insert(words.end(), split.begin(), split.end());
-	}
-	mecab_destroy(mecab);
-
-	std::vector<Typed> typed;
-	long direct = 0;
-	long unreadable = 0;
-	// key → intended word → count, for the ceiling
-	std::map<std::string, std::map<std::string, long>> uses;
-	for (const ReadingFirstTyping::Word& word : words) {
-		if (word.kind == ReadingFirstTyping::kDirect) {
-			direct++;
-			continue;
-		}
-		if (word.kind == ReadingFirstTyping::kUnreadable) {
-			unreadable++;
-			continue;
-		}
-		typed.push_back(Typed{&word, ToEuc(word.candidate),
-			ToEuc(word.reading), ToEuc(word.okurigana)});
-		uses[word.reading + word.okuri][word.candidate]++;
-	}
-	long ceiling = 0;
-	for (const auto& key : uses) {
-		long most = 0;
-		for (const auto& use : key.second)
-			most = std::max(most, use.second);
-		ceiling += most;
-	}
-
+	const Prepared prepared = Prepare(text);
 	Tally tallies[2];
-	for (int pass = 0; pass < 2; pass++) {
-		AccuracyControler controler(tables);
-		controler.learning = pass == 1;
-		for (const Typed& word : typed)
-			TypeWord(controler, word, tallies[pass]);
-	}
+	TypeAll(tables, prepared, tallies);
 	const double seconds = std::chrono::duration<double>(
 		std::chrono::steady_clock::now() - start).count();
 
 	const Tally& cold = tallies[0];
 	const Tally& learned = tallies[1];
-	std::printf("text:        %s (%ld lines)\n", textPath.c_str(), lines);
+	std::printf("text:        %s (%ld lines)\n", textPath.c_str(), text.lines);
 	std::printf("dictionary:  %s\n", dictionaryPath.c_str());
 	std::printf("analyser:    MeCab, %s\n", analyser->dictionary);
 	std::printf("romaji:      %s\n", hepburn ? "Hepburn" : "Kunrei");
 	std::printf("words:       %zu typed and converted (%ld with okurigana, "
 		"%ld in katakana),\n             %ld typed directly (hiragana, "
 		"Latin, signs), %ld needing conversion\n             but unread by "
-		"MeCab or not typable (left out)\n", typed.size(),
-		cold.okuri.words, cold.katakana.words, direct, unreadable);
+		"MeCab or not typable (left out)\n", prepared.typed.size(),
+		cold.okuri.words, cold.katakana.words, prepared.direct,
+		prepared.unreadable);
 	std::printf("\n%-34s %8s %8s\n", "", "cold", "learning");
 	auto row = [](const char* name, long coldPart, long coldWhole,
 			long learnedPart, long learnedWhole) {
@@ -588,30 +850,16 @@ main(int argc, char** argv)
 				l.reachable ? double(learned.steps) / l.reachable : 0.0);
 		}
 	}
+	row("dictionary forms, no okuri: first", cold.plain.first,
+		cold.plain.words, learned.plain.first, learned.plain.words);
+	row("dictionary forms, no okuri: four", cold.plain.inline_,
+		cold.plain.words, learned.plain.inline_, learned.plain.words);
 	std::printf("%-34s %8ld %8ld\n", "typing faults (should be 0)",
 		cold.mismatches, learned.mismatches);
 	std::printf("\nbest fixed order, first: %.1f%% (%zu keys)\n",
-		Percent(ceiling, static_cast<long>(typed.size())), uses.size());
+		prepared.ceiling, prepared.keys);
 	std::printf("time: %.1f s\n", seconds);
-
-	if (missesShown > 0) {
-		std::vector<std::pair<long, std::tuple<std::string, std::string,
-			std::string>>> misses;
-		for (const auto& miss : cold.misses)
-			misses.emplace_back(miss.second, miss.first);
-		std::sort(misses.begin(), misses.end(), [](const auto& a,
-				const auto& b) {
-			return a.first != b.first ? a.first > b.first : a.second < b.second;
-		});
-		std::printf("\nmost frequent words not first (cold): count, key, "
-			"intended, first offered\n");
-		for (long i = 0; i < missesShown && i < long(misses.size()); i++) {
-			std::printf("%6ld  %s  %s  %s\n", misses[i].first,
-				std::get<0>(misses[i].second).c_str(),
-				std::get<1>(misses[i].second).c_str(),
-				std::get<2>(misses[i].second).empty() ? "(none)"
-					: std::get<2>(misses[i].second).c_str());
-		}
-	}
+	if (missesShown > 0)
+		PrintMisses(cold, missesShown);
 	return 0;
 }

@@ -106,9 +106,12 @@ main(int argc, char** argv)
 	}
 	const std::string root = pattern;
 	std::string error;
-	if (!HostPaths::SeedSettings(root + "/settings",
-			HostPaths::FindSettingsBundle(), error)) {
-		fprintf(stderr, "cannot seed the settings: %s\n", error.c_str());
+	std::error_code code;
+	fs::copy(HostPaths::FindSettingsBundle(), root + "/settings",
+		fs::copy_options::recursive, code);
+	if (code) {
+		fprintf(stderr, "cannot copy the settings: %s\n",
+			code.message().c_str());
 		fs::remove_all(root);
 		return 1;
 	}

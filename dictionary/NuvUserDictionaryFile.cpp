@@ -479,7 +479,9 @@ NuvUserDictionaryFile::_SaveBeside(
 	for (const NuvDynamicDictionary::Change& change : changes)
 		beside.Apply(change);
 	const std::string bytes = Written(beside);
-	if (!_Replace(fBesidePath, kBesideName, bytes,
+	// Like the file itself, a link in its place is followed: the host may
+	// show the method a directory of links to the user's files.
+	if (!_Replace(FollowLinks(fBesidePath), kBesideName, bytes,
 			result == READ_OK ? mode : kNewFileMode, notices))
 		return false;
 

@@ -16,6 +16,8 @@
 #include <FindDirectory.h>
 #include <HeadlessDisplay.h>
 
+#include "SettingsView.h"
+
 
 namespace fs = std::filesystem;
 
@@ -27,16 +29,6 @@ const char* const kSettingsName = "nuvim_settings";
 // How many directories above the library an installed prefix may lie:
 // bin/, libexec/ and lib/<arch>/<framework>/ all stand below theirs.
 const int kPrefixLevels = 3;
-
-// The files of the bundle that make a settings directory.
-const char* const kBundleFiles[] = {
-	"roman_kana.table",
-	"roman_zennei.table",
-	"control_key.table",
-	"NUV-JISYO.L",
-	"help/index.html",
-};
-
 
 bool
 IsFile(const std::string& path)
@@ -201,26 +193,17 @@ HostPaths::SeedSettings(const std::string& directory,
 		error = "cannot create the settings directory " + directory;
 		return false;
 	}
-	if (bundle.empty())
-		return true;
-
-	for (const char* name : kBundleFiles) {
-		const fs::path source = fs::path(bundle) / name;
-		const fs::path target = fs::path(directory) / name;
-		if (!fs::is_regular_file(source, code) || fs::exists(target, code))
-			continue;
-		fs::create_directories(target.parent_path(), code);
-		// A copy that fails leaves the method with its built-in defaults
-		// for that file; it still starts.
-		fs::copy_file(source, target, fs::copy_options::skip_existing, code);
-	}
+	// The bundle's files are read where they are installed (SettingsView):
+	// copies that earlier versions seeded go, the user's own files stay.
+	SettingsView::RemoveSeededCopies(directory, bundle);
 	return true;
 }
 
 
 bool
 HostPaths::PointSettingsDirectory(const std::string& directory,
-	std::string& temporary, std::string& resolved, std::string& error)
+	std::string& temporary, std::string& resolved, std::string& error,
+	const std::string& bundle)
 {
 	temporary.clear();
 	resolved.clear();
@@ -234,28 +217,22 @@ HostPaths::PointSettingsDirectory(const std::string& directory,
 	}
 	resolved = path.string();
 
+	if (!bundle.empty()) {
+		if (!SettingsView::Make(resolved, bundle, temporary, error))
+			return false;
+		HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY,
+			temporary.c_str());
+		return true;
+	}
 	if (path.filename() == kSettingsName) {
 		HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY,
 			path.parent_path().c_str());
 		return true;
 	}
 
-	// A TMPDIR that names a missing or unwritable directory is the
-	// environment's fault, not a reason to refuse to start.
-	const char* base = getenv("TMPDIR");
-	std::string pattern;
-	for (const char* candidate : {base, "/tmp"}) {
-		if (candidate == NULL || candidate[0] != '/')
-			continue;
-		pattern = std::string(candidate) + "/nuvim-XXXXXX";
-		if (mkdtemp(&pattern[0]) != NULL)
-			break;
-		pattern.clear();
-	}
-	if (pattern.empty()) {
-		error = "cannot create a temporary directory in $TMPDIR or /tmp";
+	const std::string pattern = SettingsView::TemporaryDirectory(error);
+	if (pattern.empty())
 		return false;
-	}
 	const std::string link = pattern + "/" + kSettingsName;
 	if (symlink(path.c_str(), link.c_str()) != 0) {
 		rmdir(pattern.c_str());
@@ -279,8 +256,5 @@ HostPaths::RemoveSettingsLink(const std::string& temporary)
 void
 HostPaths::RemoveTemporary(const std::string& temporary)
 {
-	if (temporary.empty())
-		return;
-	unlink((temporary + "/" + kSettingsName).c_str());
-	rmdir(temporary.c_str());
+	SettingsView::Remove(temporary);
 }

@@ -38,28 +38,32 @@ public:
 	static	std::string			DefaultSettingsDirectory();
 
 	// Creates `directory` (and the parents it lacks, each with mode 0700:
-	// the directory will hold what the user typed) if needed, and copies
-	// into it every file of the bundle it lacks; never overwrites a file the
-	// user has. Returns false with a reason when the directory cannot be
-	// made.
+	// the directory will hold what the user typed) if needed, and removes
+	// from it the copies of `bundle`'s files that earlier versions seeded
+	// and the user never changed (SettingsView). Copies nothing: the
+	// bundle is read where it is installed. Returns false with a reason
+	// when the directory cannot be made.
 	static	bool				SeedSettings(const std::string& directory,
 									const std::string& bundle,
 									std::string& error);
 
 	// Makes `directory` the method's settings directory. The method reads
-	// find_directory(B_USER_SETTINGS_DIRECTORY) + "/nuvim_settings/": when
-	// `directory` is not itself named nuvim_settings, a temporary directory
-	// holding a link of that name to it stands in, and `temporary` receives
-	// its path (else it is emptied), and `resolved` the absolute path of
-	// `directory`. The temporary directory is made in $TMPDIR, or in /tmp
-	// when TMPDIR is unset, relative or unusable. False with a reason when
-	// `directory` does not exist (then `resolved` is empty), or no temporary
-	// directory can be made.
+	// find_directory(B_USER_SETTINGS_DIRECTORY) + "/nuvim_settings/". With
+	// a `bundle`, a temporary directory holding a view of `directory` over
+	// the bundle (SettingsView) stands in; without, `directory` is used as
+	// it is: when it is not itself named nuvim_settings, a temporary
+	// directory holding a link of that name to it stands in. `temporary`
+	// receives the temporary directory's path (else it is emptied), and
+	// `resolved` the absolute path of `directory`. False with a reason
+	// when `directory` does not exist (then `resolved` is empty), or no
+	// temporary directory can be made.
 	static	bool				PointSettingsDirectory(
 									const std::string& directory,
 									std::string& temporary,
 									std::string& resolved,
-									std::string& error);
+									std::string& error,
+									const std::string& bundle
+										= std::string());
 	// Removes what PointSettingsDirectory() created and restores the kits'
 	// default directory.
 	static	void				RemoveSettingsLink(

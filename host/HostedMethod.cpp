@@ -46,21 +46,24 @@ HostedMethod::~HostedMethod()
 HostedMethod::Status
 HostedMethod::Prepare(const std::string& settingsOption, std::string& error)
 {
+	// The default directory is seen over the installed bundle; one given
+	// with --settings is used as it is.
 	std::string settings = settingsOption;
+	std::string bundle;
 	if (settings.empty()) {
 		settings = HostPaths::DefaultSettingsDirectory();
 		if (settings.empty()) {
 			error = kNoHome;
 			return BAD_SETTINGS;
 		}
-		if (!HostPaths::SeedSettings(settings, HostPaths::FindSettingsBundle(),
-				error))
+		bundle = HostPaths::FindSettingsBundle();
+		if (!HostPaths::SeedSettings(settings, bundle, error))
 			return FAILED;
 	}
 
 	std::string resolved;
 	if (!HostPaths::PointSettingsDirectory(settings, fTemporary, resolved,
-			error)) {
+			error, bundle)) {
 		// A settings directory that does not exist is the user's fault; a
 		// temporary directory that cannot be made is not.
 		return resolved.empty() ? BAD_SETTINGS : FAILED;

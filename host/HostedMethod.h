@@ -1,7 +1,8 @@
 // The start-up and the end of a hosted method, written once for every front
-// end: the settings directory (the per-user one seeded from the bundle, or
-// the one given), the kits pointed at it through a temporary link when it
-// is not named as the method expects, the module found and loaded, the
+// end: the settings directory (the per-user one, seen over the installed
+// bundle, or the one given, used as it is), the kits pointed at it through
+// a temporary directory (SettingsView.h) when it is not named as the method
+// expects, the module found and loaded, the
 // method's notices relayed, its help page found, and at the end the unload
 // that makes the method save, with whether its user dictionary file was
 // written. What a front end does with keys is its own (MethodHost.h).

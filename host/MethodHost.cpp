@@ -11,6 +11,8 @@
 #include <MenuItem.h>
 #include <OS.h>
 
+#include "SettingsView.h"
+
 
 namespace {
 
@@ -177,9 +179,7 @@ MethodHost::SetPathAlias(const std::string& from, const std::string& to)
 std::string
 MethodHost::UnaliasedPath(const std::string& path) const
 {
-	if (fAliasFrom.empty() || path.compare(0, fAliasFrom.size(), fAliasFrom))
-		return path;
-	return fAliasTo + path.substr(fAliasFrom.size());
+	return SettingsView::FileBehind(path, fAliasFrom, fAliasTo);
 }
 
 

@@ -89,7 +89,8 @@ public:
 	// its place (the settings directory behind a temporary link).
 			void				SetPathAlias(const std::string& from,
 									const std::string& to);
-	// `path` with the alias's `from` replaced by its `to`.
+	// The file behind `path` when it lies under the alias's `from`
+	// (SettingsView::FileBehind()), else `path`.
 			std::string			UnaliasedPath(const std::string& path) const;
 
 	// What the host has seen

@@ -5,7 +5,7 @@
 // Started by ibus-daemon from its component file with --ibus: the engine
 // then takes the bus name that the component names. Started by hand it
 // registers its component itself. The method is loaded (and the settings
-// directory, $XDG_CONFIG_HOME/nuvim by default, seeded) before the engine
+// directory, $XDG_CONFIG_HOME/nuvim by default, made) before the engine
 // appears on the bus, so that the first key does not wait for the
 // dictionaries. On a bus disconnect, SIGTERM, SIGINT or SIGHUP the method is
 // unloaded, which saves the user dictionary.

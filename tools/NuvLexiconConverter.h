@@ -13,12 +13,17 @@
 //	  keyed by its reading in hiragana, when its surface holds a kanji or a
 //	  katakana letter (a word written in hiragana needs no conversion); so
 //	  do the stems of verbs and adjectives that end in their kanji (見 of
-//	  見ます, 強 of 強さ), for text that writes the ending as a word apart.
+//	  見ます, 強 of 強さ), for text that writes the ending as a word apart,
+//	  and the dictionary forms of verbs and adjectives under their whole
+//	  reading (良い under よい and いい, 晴れる under はれる), for those who
+//	  type a word's reading without marking its okurigana.
 //	- Readings that are not plain hiragana (with ー and ヴ) are skipped.
 //	- A key lists each candidate once. The order is how often the text of
 //	  the counts writes each candidate under that key: the counts of every
 //	  form that gave the key add up (書か, 書き, 書く, 書け, 書こ for かk
-//	  /書/). The lexicon gives the prior for words the counts do not show:
+//	  /書/), kind of writing by kind, and the kinds combine as
+//	  NuvUsageCounts::Sightings says (rates per million tokens, a power
+//	  mean over the kinds). The lexicon gives the prior for words the counts do not show:
 //	  the candidate with the best prior score of the key weighs like
 //	  kPriorCount sightings, one whose score is worse by d like kPriorCount
 //	  * exp(-d / kPriorScale). A spelling the counts show under other
@@ -34,8 +39,12 @@
 //	  cost what the lexicon's model charges for the word as a noun phrase:
 //	  the connection from the start of a sentence, the word cost, and the
 //	  cheapest connection to a case particle (を, が, に, の, は). This ranks
-//	  nouns that are mostly used with する, and prefixes and suffixes, after
-//	  plain nouns of the same reading where the counts do not tell.
+//	  nouns that are mostly used with する after plain nouns of the same
+//	  reading where the counts do not tell. An affix is never a noun phrase
+//	  alone: a suffix (国 of 米国) costs the connection from a plain noun
+//	  instead of the start, a prefix (再 of 再起動) the connection to a
+//	  plain noun instead of the particle. A dictionary form costs the
+//	  connections from the start and to the end of a sentence.
 //	- The cost alone ranks rare words of a reading (幹事) before everyday
 //	  ones (漢字), because the lexicon's model prices words for segmenting
 //	  text, not for how often a writer means them. An okuri-nasi candidate
@@ -45,9 +54,12 @@
 //	  箸 13; 漢字 4, 幹事 0). A candidate that ends in okurigana which the
 //	  okuri-ari lines give for the same reading (感じ: かんj /感/) is
 //	  usually typed with its okuri, so in the okuri-nasi line it costs
-//	  kOkuriPenalty more, and its counts rank the okuri-ari key only (else
-//	  the text's many 感じ would put it before 漢字 under かんじ). The score is the cost, minus the productivity
-//	  weight times log(1 + that number) rounded, plus that penalty.
+//	  kOkuriPenalty more, and its counts rank it there by kOkuriShare only
+//	  (else the text's many 感じ would put it before 漢字 under かんじ); so
+//	  does its stem written alone in the same line (晴 beside 晴れ under
+//	  はれ), the same word without its okurigana. The score is the cost,
+//	  minus the productivity weight times log(1 + that number) rounded,
+//	  plus that penalty.
 //	- Words the lexicon lacks come from the counts, where an analyser
 //	  with another lexicon found them (AddCountedWords), and from EDICT:
 //	  loanwords and common words (NuvEdictWords); both at a prior cost
@@ -96,9 +108,11 @@ public:
 	// Adds every row of a CSV file.
 			void				AddFile(std::istream& in);
 
-	// Reads the usage counts (see NuvUsageCounts); before Write.
-			size_t				ReadUsageCounts(std::istream& in)
-									{ return fCounts.Read(in); }
+	// Reads the usage counts of one kind of writing (see NuvUsageCounts);
+	// before Write.
+			size_t				ReadUsageCounts(std::istream& in,
+									const std::string& kind = "text")
+									{ return fCounts.Read(in, kind); }
 
 	// Adds a word of another source than the lexicon (NuvEdictWords) under
 	// its hiragana reading, and under the okuri-ari keys its okurigana
@@ -130,13 +144,22 @@ public:
 	// Call after the lexicon and the counts are read. Returns how many.
 			size_t				AddCountedWords();
 
+	// A table of usage counts and the kind of writing it counts.
+	struct counts_file {
+		std::string		kind;
+		std::string		path;
+	};
+	// The kind of a table named KIND.ANALYSER.tsv: its name up to the
+	// first dot.
+	static	counts_file			CountsFile(const std::string& path);
+
 	// Everything the default dictionary is made of: the lexicon directory
 	// (AddDirectory), the usage count tables (ReadUsageCounts, then
 	// AddCountedWords), the EDICT file and our table of abbreviations; an
 	// empty path leaves that source out. Returns false, naming the first
 	// file that cannot be read in `missing`.
 			bool				AddSources(const std::string& lexicon,
-									const std::vector<std::string>& counts,
+									const std::vector<counts_file>& counts,
 									const std::string& edict,
 									const std::string& abbreviations,
 									std::string& missing);
@@ -146,10 +169,14 @@ public:
 	static	const double		kDefaultProductivityWeight;
 	// What an okuri-nasi candidate typed with okuri costs more.
 	static	const long			kOkuriPenalty;
-	// The prior of the best-scored candidate of a key, in sightings, and
-	// the score difference that divides it by e.
+	// The prior of the best-scored candidate of a key, in sightings (per
+	// million tokens, NuvUsageCounts::Sightings), and the score difference
+	// that divides it by e.
 	static	const double		kPriorCount;
 	static	const double		kPriorScale;
+	// The share of its counts an okuri-nasi candidate typed with okuri
+	// keeps (晴れ under はれ).
+	static	const double		kOkuriShare;
 	// What a count of the same spelling under other readings adds to the
 	// prior's sightings, per sighting.
 	static	const double		kElsewhereShare;
@@ -158,6 +185,13 @@ public:
 	static	const long			kCountedWordCost;
 			void				SetProductivityWeight(double weight)
 									{ fProductivityWeight = weight; }
+	// The ranking's weights, for the accuracy benchmark's trials.
+			void				SetPriorCount(double count)
+									{ fPriorCount = count; }
+			void				SetOkuriShare(double share)
+									{ fOkuriShare = share; }
+			void				SetKindPower(double power)
+									{ fCounts.SetKindPower(power); }
 
 	// Writes the dictionary file.
 			void				Write(std::ostream& out) const;
@@ -181,8 +215,8 @@ private:
 									const std::string& candidate, long cost,
 									const std::string& formReading,
 									const std::string& formSurface);
-			long				_CountOf(const word_info& info,
-									long* elsewhere) const;
+			NuvUsageCounts::by_kind _CountOf(const word_info& info,
+									NuvUsageCounts::by_kind* elsewhere) const;
 	// surface -> what its productivity takes off its cost
 	typedef std::unordered_map<std::string_view, long> credit_map;
 
@@ -196,15 +230,27 @@ private:
 
 	static	long				_Lookup(const std::vector<long>& costs,
 									long id);
+	// Whether `surface` is a stem and a kana ending that `reading` (in
+	// hiragana) ends with too.
+	static	bool				_EndsAlike(const std::string& surface,
+									const std::string& reading);
+	// The connection cost from a right id to a left id, 0 when unknown.
+			long				_Connection(long right, long left) const;
 
 			std::vector<long>	fStartCosts;	// by left id
 			std::vector<long>	fParticleCosts;	// by right id
+			std::vector<int>	fConnections;	// right id * fLefts + left id
+			long				fLefts = 0;
+			long				fNounLeft = -1;	// the ids of a plain noun
+			long				fNounRight = -1;
 			key_map				fOkuriAri;
 			key_map				fOkuriNasi;
 			// the words of the rows read, for the productivity counts
 			std::unordered_set<std::string> fWords;
 			double				fProductivityWeight
 									= kDefaultProductivityWeight;
+			double				fPriorCount = kPriorCount;
+			double				fOkuriShare = kOkuriShare;
 			NuvUsageCounts		fCounts;
 };
 

@@ -1,15 +1,18 @@
 // nuv-mkdict: writes the large dictionary.
 //
-//	nuv-mkdict [--counts FILE] [--edict FILE] [--abbreviations FILE]
-//		LEXICON_DIRECTORY OUTPUT_FILE
+//	nuv-mkdict [--counts FILE]... [--leave-out KIND] [--edict FILE]
+//		[--abbreviations FILE] LEXICON_DIRECTORY OUTPUT_FILE
 //
 // LEXICON_DIRECTORY holds the IPADIC lexicon's CSV files in EUC-JP, as
 // Debian's mecab-ipadic package installs them (/usr/share/mecab/dic/ipadic).
-// --counts names a table of usage counts (tools/data/word-counts.tsv and
-// word-counts-unidic.tsv; give it once for each), --edict the
+// --counts names a table of usage counts, KIND.ANALYSER.tsv (the tables of
+// tools/data/counts/; give it once for each), --leave-out a kind of writing
+// whose tables are not read (to measure how the ranking does on that kind
+// of text with nothing of it counted), --edict the
 // EDICT file (Debian's edict: /usr/share/edict/edict), --abbreviations our
 // table of units and symbols (tools/data/abbreviations.tsv). The target
 // nuv-jisyo of the build passes all of them.
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -22,14 +25,17 @@
 int
 main(int argc, char** argv)
 {
-	std::vector<std::string> counts;
+	std::vector<NuvLexiconConverter::counts_file> counts;
+	std::vector<std::string> leftOut;
 	std::string edict, abbreviations;
 	int next = 1;
 	for (; next + 1 < argc && std::strncmp(argv[next], "--", 2) == 0;
 			next += 2) {
 		std::string option = argv[next];
 		if (option == "--counts")
-			counts.push_back(argv[next + 1]);
+			counts.push_back(NuvLexiconConverter::CountsFile(argv[next + 1]));
+		else if (option == "--leave-out")
+			leftOut.push_back(argv[next + 1]);
 		else if (option == "--edict")
 			edict = argv[next + 1];
 		else if (option == "--abbreviations")
@@ -38,12 +44,19 @@ main(int argc, char** argv)
 			break;
 	}
 	if (argc - next != 2) {
-		std::fprintf(stderr, "usage: %s [--counts FILE] [--edict FILE]"
-			" [--abbreviations FILE] LEXICON_DIRECTORY OUTPUT_FILE\n",
+		std::fprintf(stderr, "usage: %s [--counts FILE]... [--leave-out KIND]"
+			" [--edict FILE] [--abbreviations FILE] LEXICON_DIRECTORY"
+			" OUTPUT_FILE\n",
 			argv[0]);
 		return 2;
 	}
 
+	for (const std::string& kind : leftOut) {
+		counts.erase(std::remove_if(counts.begin(), counts.end(),
+			[&](const NuvLexiconConverter::counts_file& file) {
+				return file.kind == kind;
+			}), counts.end());
+	}
 	NuvLexiconConverter converter;
 	std::string missing;
 	if (!converter.AddSources(argv[next], counts, edict, abbreviations,

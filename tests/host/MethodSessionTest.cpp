@@ -7,7 +7,6 @@
 #include <string>
 
 #include "DesktopKeys.h"
-#include "HostPaths.h"
 #include "MethodSession.h"
 #include "Scratch.h"
 
@@ -59,12 +58,13 @@ protected:
 	void Start(const std::string& source, const std::string& words = "")
 	{
 		fSession.Unload();
-		fSettings = fScratch.File("settings" + std::to_string(fStarts++));
+		// A settings directory of its own, as a user who copied the
+		// bundled files would have.
+		fSettings = fScratch.Settings("settings" + std::to_string(fStarts++),
+			source);
 		if (!words.empty())
 			WriteFile(fSettings + "/.nuv-jisyo", words);
 		std::string error;
-		ASSERT_TRUE(HostPaths::SeedSettings(fSettings, source, error))
-			<< error;
 		ASSERT_TRUE(fSession.Start(fSettings, error)) << error;
 		fSession.Activate(true);
 	}

@@ -145,7 +145,8 @@ client)
 		exit 1
 	fi
 	echo "ok: $learned saved to .nuv-jisyo"
-	help=$XDG_CONFIG_HOME/nuvim/help/index.html
+	# The page is read where it is installed: here, the source tree's.
+	help=$(cd "$here/../../settings/help" && pwd)/index.html
 	if [ "$(cat "$work/opened" 2> /dev/null)" != "$help" ]; then
 		echo "FAILED: Help opened '$(cat "$work/opened" 2> /dev/null)'," \
 			"not $help"

@@ -3,6 +3,7 @@
 // installed program, run from a temporary prefix.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -466,9 +467,18 @@ TEST(InteractiveSession, TerminalsThatCannotShowItAreRefusedButBatchModeWorks)
 
 
 // `cmake --install` into a fresh prefix: the installed nuvim finds the
-// module and the settings bundle, seeds the per-user directory without
-// touching a file the user has, and keeps the user dictionary there.
-TEST(InstalledNuvim, FindsItsModuleAndSeedsTheUserSettings)
+// module and the settings bundle. The user's directory holds only what the
+// user changed: the bundle is read where it is installed, so an upgrade
+// reaches everyone.
+//
+// Fault: the first start copied the whole bundle into each user's
+// directory, and a file there was never replaced, so a newer dictionary,
+// table or help page never reached anyone who had used nuvIM once. Copies an
+// earlier version seeded and the user never changed are now removed.
+//
+// Fault: words saved beside a user dictionary that cannot be rewritten
+// replaced a link .nuv-jisyo.new instead of following it.
+TEST(InstalledNuvim, ReadsTheInstalledBundleUnderTheUsersOwnFiles)
 {
 	Scratch scratch;
 	const std::string prefix = scratch.Path() + "/prefix";
@@ -476,26 +486,54 @@ TEST(InstalledNuvim, FindsItsModuleAndSeedsTheUserSettings)
 		+ " --prefix " + Quote(prefix) + " >" + Quote(scratch.Path() + "/log")
 		+ " 2>&1")) << ReadFile(scratch.Path() + "/log");
 	const std::string program = prefix + "/bin/nuvim";
+	const std::string bundle = prefix + "/share/nuvim/settings";
 	ASSERT_TRUE(fs::exists(program));
-	EXPECT_TRUE(fs::exists(prefix + "/share/nuvim/settings/help/index.html"));
+	EXPECT_TRUE(fs::exists(bundle + "/help/index.html"));
 
-	// The user's own kana table (a gives ア) is kept and used.
+	// The user's own kana table (the bundle's, but a gives ア), a copy of
+	// the control-key table as an earlier version seeded it (empty), and a
+	// user dictionary in no known encoding.
 	const std::string config = scratch.Path() + "/config";
-	fs::create_directories(config + "/nuvim");
-	std::ofstream(config + "/nuvim/roman_kana.table") << "a \xA5\xA2\n";
+	const std::string user = config + "/nuvim";
+	fs::create_directories(user);
+	std::string table = ReadFile(bundle + "/roman_kana.table");
+	ASSERT_EQ(0u, table.find("a \xA4\xA2\n"));
+	std::ofstream(user + "/roman_kana.table")
+		<< "a \xA5\xA2\n" << table.substr(table.find('\n') + 1);
+	std::ofstream(user + "/control_key.table");
+	std::ofstream(user + "/.nuv-jisyo") << "\xFF\xFE /x/\n";
+	const std::string temporary = scratch.Path() + "/tmp";
+	fs::create_directory(temporary);
 
 	const std::string out = scratch.Path() + "/out";
 	const std::string err = scratch.Path() + "/err";
-	const int status = Shell("env HOME=" + Quote(scratch.Path() + "/home")
-		+ " XDG_CONFIG_HOME=" + Quote(config) + " " + Quote(program)
-		+ " --keys 'a' <" + Quote("/dev/null") + " >" + Quote(out) + " 2>"
-		+ Quote(err));
+	const std::string environment = "env HOME=" + Quote(scratch.Path()
+		+ "/home") + " XDG_CONFIG_HOME=" + Quote(config) + " TMPDIR="
+		+ Quote(temporary) + " ";
+	// The words go beside the user dictionary, which nuvim reports (status
+	// 1); the document is whole.
+	int status = Shell(environment + Quote(program)
+		+ " --keys 'aKanji<space><enter>' </dev/null >" + Quote(out)
+		+ " 2>" + Quote(err));
+	EXPECT_EQ(1, status) << ReadFile(err);
+	EXPECT_EQ("ア漢字\n\n", ReadFile(out)) << ReadFile(err);
+	std::vector<std::string> names;
+	for (const fs::directory_entry& entry
+			: fs::recursive_directory_iterator(user))
+		names.push_back(entry.path().lexically_relative(user).string());
+	std::sort(names.begin(), names.end());
+	EXPECT_EQ((std::vector<std::string>{".nuv-jisyo", ".nuv-jisyo.lock",
+		".nuv-jisyo.new", "roman_kana.table"}), names);
+	EXPECT_EQ("\xFF\xFE /x/\n", ReadFile(user + "/.nuv-jisyo"));
+	EXPECT_TRUE(fs::is_empty(temporary));
+
+	// The help page is the installed one.
+	fs::remove(user + "/.nuv-jisyo");
+	status = Shell(environment + Quote(program) + " --json --keys '<help>'"
+		" </dev/null >" + Quote(out) + " 2>" + Quote(err));
 	ASSERT_EQ(0, status) << ReadFile(err);
-	EXPECT_EQ("ア\n", ReadFile(out));
-	for (const char* file : {"roman_zennei.table", "control_key.table",
-			"NUV-JISYO.L", "help/index.html", ".nuv-jisyo"})
-		EXPECT_TRUE(fs::exists(config + "/nuvim/" + file)) << file;
-	EXPECT_EQ("a \xA5\xA2\n", ReadFile(config + "/nuvim/roman_kana.table"));
+	EXPECT_NE(std::string::npos, ReadFile(out).find("\"args\":[\""
+		+ bundle + "/help/index.html\"]")) << ReadFile(out);
 
 	// Without XDG_CONFIG_HOME: ~/.config/nuvim (HOME must be a directory,
 	// else the account's home stands in).
@@ -505,7 +543,8 @@ TEST(InstalledNuvim, FindsItsModuleAndSeedsTheUserSettings)
 		+ " --keys 'ka' </dev/null >" + Quote(out) + " 2>" + Quote(err));
 	ASSERT_EQ(0, second) << ReadFile(err);
 	EXPECT_EQ("か\n", ReadFile(out));
-	EXPECT_TRUE(fs::exists(scratch.Path() + "/home/.config/nuvim/NUV-JISYO.L"));
+	EXPECT_TRUE(fs::is_directory(scratch.Path() + "/home/.config/nuvim"));
+	EXPECT_FALSE(fs::exists(scratch.Path() + "/home/.config/nuvim/NUV-JISYO.L"));
 
 	// The interactive session wants a terminal, and says so.
 	EXPECT_EQ(2, Shell(Quote(program) + " --settings " + Quote(config + "/nuvim")

@@ -162,7 +162,7 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 	converter.AddRow(Row("完治", 4600, "名詞", "*", "カンジ"));
 	converter.AddRow(Row("監事", 4500, "名詞", "*", "カンジ"));
 	// 感じ is written more often than 漢字, but typed かんj: its count
-	// ranks that key; under かんじ only its cost and the okuri penalty count
+	// ranks that key; under かんじ the okuri penalty and a share of it
 	converter.AddRow(Row("感じ", 3900, "名詞", "*", "カンジ"));
 	converter.AddRow(Row("感じる", 3900, "動詞", "基本形", "カンジル"));
 	// テキ is cheapest but katakana: after the kanji, counted or not; カナ
@@ -193,12 +193,72 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 	EXPECT_EQ(11u, converter.ReadUsageCounts(counts));
 
 	std::string written = Written(converter);
-	EXPECT_EQ("/漢字/幹事/感じ/監事/完治/", Line(written, "かんじ"));
+	// 感じ keeps a quarter of its counts here: after 漢字, before 幹事
+	EXPECT_EQ("/漢字/感じ/幹事/監事/完治/", Line(written, "かんじ"));
 	EXPECT_EQ("/感/", Line(written, "かんj"));
 	EXPECT_EQ("/的/敵/テキ/", Line(written, "てき"));
 	EXPECT_EQ("/カナ/仮名/", Line(written, "かな"));
 	EXPECT_EQ("/書/掛/", Line(written, "かk"));
 	EXPECT_EQ("/値/価/", Line(written, "あたい"));
+}
+
+
+TEST(NuvLexiconConverter, KindsOfWritingWeighAlikeAndWordsOfSeveralKindsWin)
+{
+	// 先頭 is written 90 times, all in manuals; 戦闘 12 times in each of
+	// the three other kinds. Each kind's rates count alike (the narrative
+	// table is ten times larger, so its 120 weigh as 12), and the power
+	// mean ranks 戦闘 first; the plain mean of the rates ranks 先頭 first.
+	auto table = [](int first, int second, int filler) {
+		return std::istringstream(Count("せんとう", "先頭", first)
+			+ Count("せんとう", "戦闘", second) + Count("ほか", "他", filler));
+	};
+	NuvLexiconConverter converter;
+	converter.AddRow(Row("先頭", 5000, "名詞", "*", "セントウ"));
+	converter.AddRow(Row("戦闘", 5000, "名詞", "*", "セントウ"));
+	std::istringstream manual = table(90, 0, 910);
+	std::istringstream interface = table(0, 12, 988);
+	std::istringstream help = table(0, 12, 988);
+	std::istringstream narrative = table(0, 120, 9880);
+	converter.ReadUsageCounts(manual, "manual");
+	converter.ReadUsageCounts(interface, "interface");
+	converter.ReadUsageCounts(help, "help");
+	converter.ReadUsageCounts(narrative, "narrative");
+	EXPECT_EQ("/戦闘/先頭/", Line(Written(converter), "せんとう"));
+	converter.SetKindPower(1);
+	EXPECT_EQ("/先頭/戦闘/", Line(Written(converter), "せんとう"));
+}
+
+
+TEST(NuvLexiconConverter, AffixesArePricedInTheirPlaceAndPlainReadingsOfferWholeWords)
+{
+	// 国 is a suffix: dear at the start of a sentence (5000), free after
+	// a noun (right id 1), so it goes before 酷 (5083).
+	std::istringstream matrix("4 4\n0 1 0\n0 2 0\n0 3 5000\n1 3 0\n");
+	std::istringstream particles;
+	NuvLexiconConverter converter;
+	converter.SetProductivityWeight(0);
+	ASSERT_TRUE(converter.ReadConnections(matrix, particles));
+	converter.AddRow(Euc("石,1,1,9239,名詞,一般,*,*,*,*,石,イシ,イシ"));
+	converter.AddRow(Euc("酷,2,2,5083,名詞,一般,*,*,*,*,酷,コク,コク"));
+	converter.AddRow(Euc("国,3,3,4000,名詞,接尾,一般,*,*,*,国,コク,コク"));
+	// 良い typed without its okuri finds 良い, after what the text writes
+	// without okurigana (宵); 晴 is 晴れ without its okurigana, so it goes
+	// after it like any word typed with okuri; 良かっ is no dictionary form
+	converter.AddRow(Row("良い", 842, "形容詞", "基本形", "ヨイ"));
+	converter.AddRow(Row("良かっ", 842, "形容詞", "連用タ接続", "ヨカッ"));
+	converter.AddRow(Row("宵", 6000, "名詞", "*", "ヨイ"));
+	converter.AddRow(Row("晴", 5632, "名詞", "*", "ハレ"));
+	converter.AddRow(Row("晴れ", 5587, "名詞", "*", "ハレ"));
+	converter.AddRow(Row("晴れ", 7302, "動詞", "連用形", "ハレ"));
+	std::istringstream counts(Count("よい", "宵", 5)
+		+ Count("よい", "良い", 2) + Count("ほか", "他", 93));
+	converter.ReadUsageCounts(counts);
+	std::string written = Written(converter);
+	EXPECT_EQ("/国/酷/", Line(written, "こく"));
+	EXPECT_EQ("/宵/良い/", Line(written, "よい"));
+	EXPECT_EQ("/晴れ/晴/", Line(written, "はれ"));
+	EXPECT_EQ("", Line(written, "よかっ"));
 }
 
 
@@ -380,11 +440,17 @@ TEST(NuvLexiconConverter, RegeneratedDictionaryMatchesTheCommittedFile)
 				" and edict): the committed NUV-JISYO.L is not checked";
 	}
 
+	std::vector<NuvLexiconConverter::counts_file> counts;
+	for (const char* kind : {"manual", "interface", "help", "narrative"}) {
+		for (const char* analyser : {"ipadic", "unidic"}) {
+			counts.push_back(NuvLexiconConverter::CountsFile(
+				std::string(kToolsData) + "counts/" + kind + "." + analyser
+					+ ".tsv"));
+		}
+	}
 	NuvLexiconConverter converter;
 	std::string missing;
-	ASSERT_TRUE(converter.AddSources(kLexiconDirectory,
-		{std::string(kToolsData) + "word-counts.tsv",
-			std::string(kToolsData) + "word-counts-unidic.tsv"}, kEdictFile,
+	ASSERT_TRUE(converter.AddSources(kLexiconDirectory, counts, kEdictFile,
 		std::string(kToolsData) + "abbreviations.tsv", missing)) << missing;
 	std::string path = testing::TempDir() + "NUV-JISYO.L.regenerated";
 	{

@@ -280,13 +280,15 @@ MethodHost::ChooseMenuItem(const char* label)
 
 
 bool
-MethodHost::Settle(std::string* report)
+MethodHost::Settle(std::string* report, bigtime_t timeout)
 {
+	if (timeout < 0)
+		timeout = kSettleTimeout;
 	// Deliveries may post replies (location answers), which keep the
 	// method busy again: repeat until it is idle with nothing handed over.
 	while (true) {
 		std::string busy;
-		if (HeadlessDisplay::WaitForIdle(kSettleTimeout, &busy) != B_OK) {
+		if (HeadlessDisplay::WaitForIdle(timeout, &busy) != B_OK) {
 			if (report != NULL)
 				*report = busy;
 			return false;

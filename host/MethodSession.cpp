@@ -1,5 +1,7 @@
 #include "MethodSession.h"
 
+#include <algorithm>
+
 #include <sys/stat.h>
 
 #include <HeadlessDisplay.h>
@@ -142,6 +144,8 @@ MethodSession::MethodSession()
 	fPending(false),
 	fPalettesRead(false),
 	fPaletteChanges(0),
+	fRunning(0),
+	fNextSerial(1),
 	fDictionaryBefore()
 {
 }
@@ -217,6 +221,8 @@ MethodSession::Unload()
 	HostPaths::RemoveSettingsLink(fTemporary);
 	fTemporary.clear();
 	fPending = false;
+	fRequests.clear();
+	fRunning = 0;
 
 	return fDictionaryBefore != NULL
 		&& UserDictionaryFile(fResolved).ReplacedSince(*fDictionaryBefore);
@@ -289,14 +295,7 @@ MethodSession::Stop()
 		return KeyOutcome();
 	fHost->RequestStop();
 	KeyOutcome outcome = _Settle(kDefaultWait);
-	// The application has dropped its composed text already; a method that
-	// did not answer still leaves nothing shown.
-	if (fApplication->Shown().visible) {
-		SessionAction hide;
-		hide.kind = SessionAction::PREEDIT;
-		outcome.actions.push_back(hide);
-		fApplication->Shown() = Preedit();
-	}
+	_HideComposition(outcome, 0);
 	return outcome;
 }
 
@@ -433,7 +432,142 @@ MethodSession::CharacterOffset(const std::string& text, int32_t bytes)
 }
 
 
+// #pragma mark - Queued requests
+
+
+uint64_t
+MethodSession::SubmitKey(const KeyStep& step)
+{
+	if (step.kind != KeyStep::KEY)
+		return 0;
+	return _Submit(Request::KEY, step);
+}
+
+
+uint64_t
+MethodSession::SubmitPick(uint32_t index)
+{
+	if (fHost == NULL || HasQueuedWork())
+		return 0;
+	const PaletteState palettes = Palettes();
+	if (!palettes.candidatesShown || index >= palettes.candidates.size()
+		|| index >= 7)
+		return 0;
+	KeyStep step;
+	step.bytes.assign(1, static_cast<char>(kLabels[index] + ('a' - 'A')));
+	bool shifted = false;
+	KeyScript::UsKey(step.bytes[0], step.key, shifted);
+	step.token = step.bytes;
+	return _Submit(Request::PICK, step);
+}
+
+
+uint64_t
+MethodSession::SubmitActivate(bool active)
+{
+	return _Submit(active ? Request::ACTIVATE : Request::DEACTIVATE);
+}
+
+
+uint64_t
+MethodSession::SubmitStop()
+{
+	return _Submit(Request::STOP);
+}
+
+
+KeyOutcome
+MethodSession::Advance(int64_t waitMicros)
+{
+	KeyOutcome outcome;
+	if (fHost == NULL) {
+		fRequests.clear();
+		fRunning = 0;
+		return outcome;
+	}
+	const bigtime_t deadline = system_time() + std::max<int64_t>(waitMicros,
+		0);
+	while (true) {
+		if (fRunning != 0) {
+			const bigtime_t left = std::max<bigtime_t>(deadline
+				- system_time(), 0);
+			// Deliveries may keep the method busy (location answers):
+			// every wait counts against the same bound.
+			const bool settled
+				= HeadlessDisplay::WaitForIdle(left) == B_OK
+					&& fHost->Settle(NULL, std::max<bigtime_t>(deadline
+						- system_time(), 0));
+			_Collect(outcome, &fRunningRequest);
+			if (!settled) {
+				outcome.settled = false;
+				return outcome;
+			}
+			if (fRunningRequest.kind == Request::STOP
+				|| fRunningRequest.kind == Request::DEACTIVATE)
+				_HideComposition(outcome, fRunning);
+			fRunning = 0;
+		}
+		if (fRequests.empty()) {
+			outcome.settled = true;
+			return outcome;
+		}
+		fRunningRequest = fRequests.front();
+		fRequests.pop_front();
+		fRunning = fRunningRequest.serial;
+		_Dispatch(fRunningRequest);
+	}
+}
+
+
 // #pragma mark - private
+
+
+uint64_t
+MethodSession::_Submit(Request::Kind kind, const KeyStep& step)
+{
+	if (fHost == NULL)
+		return 0;
+	Request request;
+	request.kind = kind;
+	request.serial = fNextSerial++;
+	request.step = step;
+	fRequests.push_back(request);
+	return request.serial;
+}
+
+
+void
+MethodSession::_Dispatch(const Request& request)
+{
+	switch (request.kind) {
+		case Request::KEY:
+		case Request::PICK:
+			fHost->SendKey(MethodHost::MakeKeyMessage(request.step));
+			break;
+		case Request::ACTIVATE:
+		case Request::DEACTIVATE:
+			fHost->Activate(request.kind == Request::ACTIVATE);
+			break;
+		case Request::STOP:
+			fHost->RequestStop();
+			break;
+	}
+}
+
+
+// The application has dropped its composed text already; a method that
+// did not answer still leaves nothing shown.
+void
+MethodSession::_HideComposition(KeyOutcome& outcome, uint64_t request)
+{
+	if (!fApplication->Shown().visible)
+		return;
+	SessionAction hide;
+	hide.kind = SessionAction::PREEDIT;
+	hide.request = request;
+	outcome.actions.push_back(hide);
+	fApplication->Shown() = Preedit();
+}
 
 
 KeyOutcome
@@ -456,14 +590,22 @@ MethodSession::_Settle(int64_t waitMicros)
 
 
 void
-MethodSession::_Collect(KeyOutcome& outcome)
+MethodSession::_Collect(KeyOutcome& outcome, const Request* request)
 {
 	bool committed = false;
 	bool passed = false;
+	const uint64_t tag = request != NULL ? request->serial : 0;
 	Preedit& shown = fApplication->Shown();
 	for (const BMessage& message : fHost->Delivered()) {
 		if (message.what == B_KEY_DOWN) {
 			passed = true;
+			// A selection key is always the method's.
+			if (request != NULL && request->kind != Request::PICK) {
+				SessionAction action;
+				action.kind = SessionAction::PASS;
+				action.request = tag;
+				outcome.actions.push_back(action);
+			}
 			continue;
 		}
 		if (message.what != B_INPUT_METHOD_EVENT)
@@ -489,6 +631,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 			SessionAction action;
 			action.kind = SessionAction::PREEDIT;
 			action.preedit = next;
+			action.request = tag;
 			outcome.actions.push_back(action);
 			shown = next;
 		}
@@ -496,6 +639,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 			SessionAction action;
 			action.kind = SessionAction::COMMIT;
 			action.text = text;
+			action.request = tag;
 			outcome.actions.push_back(action);
 			committed = true;
 		}

@@ -12,6 +12,7 @@
 #define METHOD_SESSION_H
 
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
 #include <vector>
@@ -42,11 +43,15 @@ struct Preedit {
 struct SessionAction {
 	enum Kind {
 		COMMIT,			// insert `text` (UTF-8)
-		PREEDIT			// show `preedit` (hidden when not visible)
+		PREEDIT,		// show `preedit` (hidden when not visible)
+		PASS			// queued requests only: the key of `request` goes
+						// on to the application
 	};
 	Kind				kind = COMMIT;
 	std::string			text;
 	Preedit				preedit;
+	// Queued requests only: the request the method was carrying out.
+	uint64_t			request = 0;
 };
 
 // What the method's palettes show.
@@ -117,6 +122,29 @@ public:
 	// True while a key's work is still under way.
 			bool				HasPendingWork() const { return fPending; }
 
+	// Queued requests, for a framework whose loop may never wait long for
+	// the method (one that serves every application of the desktop). Each
+	// request is carried out once the method has finished the one before,
+	// so none overtakes another; Advance() moves the queue on. Each call
+	// returns the request's number (never 0), or 0 when there is nothing
+	// to do: no method, a step that is no key, no candidate `index` shown.
+	// Not to be mixed with the calls above while requests are under way.
+			uint64_t			SubmitKey(const KeyStep& step);
+	// As the candidate's selection key, which never reaches the client.
+			uint64_t			SubmitPick(uint32_t index);
+			uint64_t			SubmitActivate(bool active);
+	// Ends the composition, as Stop() does.
+			uint64_t			SubmitStop();
+	// Carries out queued requests, waiting for the method at most
+	// `waitMicros` in all, and returns what it did since the last call,
+	// in order, each action tagged with its request; a key the method
+	// passed on is a PASS action. `settled`: nothing is queued or under
+	// way; the rest comes out of later calls otherwise.
+			KeyOutcome			Advance(int64_t waitMicros);
+			bool				HasQueuedWork() const
+									{ return fRunning != 0
+										|| !fRequests.empty(); }
+
 	// The caret of the application, in screen pixels: location requests
 	// are answered from it.
 			void				SetCursorLocation(int32_t x, int32_t y,
@@ -140,8 +168,23 @@ public:
 	static const int64_t		kDefaultWait = 1000000;
 
 private:
+	struct Request {
+		enum Kind { KEY, PICK, ACTIVATE, DEACTIVATE, STOP };
+		Kind			kind = KEY;
+		uint64_t		serial = 0;
+		KeyStep			step;
+	};
+
 			KeyOutcome			_Settle(int64_t waitMicros);
-			void				_Collect(KeyOutcome& outcome);
+	// Turns what was delivered into actions; with `request` set (queued
+	// use), tags them with it and reports passed keys as PASS actions.
+			void				_Collect(KeyOutcome& outcome,
+									const Request* request = NULL);
+			uint64_t			_Submit(Request::Kind kind,
+									const KeyStep& step = KeyStep());
+			void				_Dispatch(const Request& request);
+			void				_HideComposition(KeyOutcome& outcome,
+									uint64_t request);
 
 			std::unique_ptr<DesktopApplication> fApplication;
 			std::unique_ptr<MethodHost> fHost;
@@ -153,6 +196,10 @@ private:
 			bool				fPalettesRead;
 			uint64_t			fPaletteChanges;
 			PaletteState		fPalettes;
+			std::deque<Request>	fRequests;
+			Request				fRunningRequest;
+			uint64_t			fRunning;		// 0 when none is
+			uint64_t			fNextSerial;
 			// .nuv-jisyo as the session found it, to tell the last save.
 			std::unique_ptr<UserDictionaryFile> fDictionaryBefore;
 };

@@ -179,9 +179,9 @@ start_text_view() {
 
 # One wtype process for the whole sentence: each virtual keyboard that
 # comes or goes makes the compositor re-activate the text input, which
-# ends a composition.
+# ends a composition. (wtype types a blank between two texts in a row.)
 type_sentence() {
-	wtype -s 1500 -d 40 "Nihongo wo" "KaKi" -k space -k x "masu." \
+	wtype -s 1500 -d 40 "Nihongo woKaKi" -k space -k x "masu." \
 		-k Return "Kanji" -k space -k Return
 	local expected=$'日本語を書きます。\n漢字\n'
 	printf '%s' "$expected" > "$work/expected"

@@ -23,7 +23,8 @@ class Client:
     def __init__(self):
         self.bus = Gio.bus_get_sync(Gio.BusType.SESSION, None)
         reply = self.bus.call_sync(
-            SERVICE, "/inputmethod", "org.fcitx.Fcitx.InputMethod1",
+            SERVICE, "/org/freedesktop/portal/inputmethod",
+            "org.fcitx.Fcitx.InputMethod1",
             "CreateInputContext",
             GLib.Variant("(a(ss))", ([("program", "nuvim-test")],)),
             GLib.VariantType("(oay)"), Gio.DBusCallFlags.NONE, -1, None)

@@ -55,29 +55,10 @@ if [ "${NUV_FCITX5_INSIDE:-}" != 1 ]; then
 		exit 77
 	fi
 	export NUV_FCITX5_INSIDE=1
-	# A bus that starts nothing by itself: the system's fcitx5 service file
-	# would start a second, full daemon writing into the real home.
-	config=$(mktemp "${TMPDIR:-/tmp}/nuvim-bus.XXXXXX")
-	cat > "$config" <<-EOF
-	<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
-	 "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-	<busconfig>
-	  <type>session</type>
-	  <listen>unix:tmpdir=${TMPDIR:-/tmp}</listen>
-	  <auth>EXTERNAL</auth>
-	  <policy context="default">
-	    <allow send_destination="*" eavesdrop="true"/>
-	    <allow eavesdrop="true"/>
-	    <allow own="*"/>
-	  </policy>
-	</busconfig>
-	EOF
-	status=0
-	dbus-run-session --config-file="$config" -- "$0" "$@" 2> >(grep -v \
-		-e '^dbus-daemon\[' -e '^Not connected to the ibus bus$' >&2) \
-		|| status=$?
-	rm -f "$config"
-	exit $status
+	# A bus that starts nothing by itself (private-bus.conf).
+	exec dbus-run-session --config-file="$here/private-bus.conf" -- "$0" "$@" \
+		2> >(grep -v -e '^dbus-daemon\[' \
+			-e '^Not connected to the ibus bus$' >&2)
 fi
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/nuvim-fcitx5.XXXXXX")

@@ -1,7 +1,7 @@
 // The time a key press spends inside fcitx5 with the nuvim addon, beside the
 // do-nothing addon nuvim-null in the same instance (fcitx5's own floor), and
 // the method's share of it: the same typing through a MethodSession of its
-// own, queued and carried out as the addon does, without fcitx5.
+// own, handed over as the addon does, without fcitx5.
 //
 //	nuv_bench_fcitx5_keytime [KEYS]
 //
@@ -40,16 +40,18 @@ TimeMethodAlone(size_t count, std::vector<double>& times)
 		fprintf(stderr, "the method did not start: %s\n", error.c_str());
 		exit(1);
 	}
-	session.SubmitActivate(true);
-	session.Advance(1000000);
+	session.Activate(true);
+	while (session.HasPendingWork())
+		session.Poll(MethodSession::kDefaultWait);
 	const std::vector<TypedKey> cycle = TypingCycle();
 	for (size_t i = 0; i < count; i++) {
 		const TypedKey& key = cycle[i % cycle.size()];
 		KeyStep step;
 		DesktopKeys::Translate(key.keysym, key.state, step);
 		const uint64_t start = fcitx::now(CLOCK_MONOTONIC);
-		session.SubmitKey(step);
-		session.Advance(1000000);
+		session.HandleKey(step);
+		while (session.HasPendingWork())
+			session.Poll(MethodSession::kDefaultWait);
 		times.push_back(fcitx::now(CLOCK_MONOTONIC) - start);
 	}
 	session.Unload();

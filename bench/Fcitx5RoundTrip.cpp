@@ -106,19 +106,6 @@ Type(const std::string& context, const std::vector<TypedKey>& cycle,
 	}
 }
 
-
-long
-ResidentKilobytes(const std::string& pid)
-{
-	std::ifstream status("/proc/" + pid + "/status");
-	std::string line;
-	while (std::getline(status, line)) {
-		if (line.compare(0, 6, "VmRSS:") == 0)
-			return std::atol(line.c_str() + 6);
-	}
-	return -1;
-}
-
 }	// namespace
 
 

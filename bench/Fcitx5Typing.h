@@ -5,10 +5,11 @@
 #ifndef FCITX5_TYPING_H
 #define FCITX5_TYPING_H
 
-#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "BenchFigures.h"
 
 struct TypedKey {
 	uint32_t	keysym;
@@ -31,16 +32,5 @@ TypingCycle()
 	return keys;
 }
 
-
-inline double
-Percentile(std::vector<double> values, double fraction)
-{
-	if (values.empty())
-		return 0;
-	std::sort(values.begin(), values.end());
-	const size_t index = std::min(values.size() - 1,
-		static_cast<size_t>(fraction * values.size()));
-	return values[index];
-}
 
 #endif	// FCITX5_TYPING_H

@@ -14,6 +14,10 @@
 //	message being posted to the method's looper until the last event it
 //	causes is enqueued to the input server.
 //
+//	BM_KeyToEventsWhileSaving: the same over a user dictionary of 20,000
+//	keys, for long enough that the method saves it every 5 s meanwhile
+//	(counter saves), as a person who types on without a pause has it.
+//
 //	BM_StartUp: instantiate_input_method until it returns, that is until the
 //	method takes keys (its constructor waits for the settings to load),
 //	beside the bare read of NUV-JISYO.L's bytes and the large dictionary's
@@ -40,6 +44,7 @@
 #include <vector>
 
 #include <dlfcn.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <FindDirectory.h>
@@ -47,6 +52,7 @@
 #include <HeadlessDisplay.h>
 
 #include "ApplicationModel.h"
+#include "BenchUserDictionary.h"
 #include "KeyScript.h"
 #include "MethodHost.h"
 #include "NuvAutomaton.h"
@@ -72,6 +78,10 @@ const int kRepetitions = 5;
 // Keys per repetition of BM_KeyToEvents: each waits for the method to
 // settle, which costs far more wall time than the key itself.
 const int kFrontEndKeys = 4000;
+// BM_KeyToEventsWhileSaving: a user dictionary of this many keys (a save
+// costs some 12 ms of processor time), and keys enough for some 20 s on a quiet machine.
+const size_t kSavingUserKeys = 20000;
+const int kSavingKeys = 300000;
 const int kStartUps = 8;
 const char kReadingMarker[] = "\xA2\xA6";		// ▽
 const char kConversionMarker[] = "\xA2\xA7";	// ▼
@@ -378,14 +388,24 @@ public:
 		fs::remove_all(fRoot, error);
 	}
 
-	// Points the method's settings directory here, with an empty user
-	// dictionary.
-	void Use()
+	// Points the method's settings directory here, with a user dictionary
+	// of `userKeys` keys (BenchUserDictionary.h; none when 0).
+	void Use(size_t userKeys = 0)
 	{
+		const std::string path = fRoot + "/nuvim_settings/.nuv-jisyo";
 		std::error_code error;
-		fs::remove(fRoot + "/nuvim_settings/.nuv-jisyo", error);
+		fs::remove(path, error);
+		if (userKeys > 0) {
+			std::ofstream out(path, std::ios::binary);
+			out << BenchUserDictionary(userKeys);
+		}
 		HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY,
 			fRoot.c_str());
+	}
+
+	std::string UserFile() const
+	{
+		return fRoot + "/nuvim_settings/.nuv-jisyo";
 	}
 
 private:
@@ -462,8 +482,22 @@ ModuleEntry()
 }
 
 
+// The inode and change time of `path`: a save replaces the file.
+std::pair<ino_t, int64_t>
+FileIdentity(const std::string& path)
+{
+	struct stat status;
+	if (stat(path.c_str(), &status) != 0)
+		return std::make_pair(ino_t(0), int64_t(0));
+	return std::make_pair(status.st_ino, static_cast<int64_t>(
+		status.st_ctim.tv_sec) * 1000000000 + status.st_ctim.tv_nsec);
+}
+
+
+// BM_KeyToEvents with a user dictionary of `userKeys` keys; counts the
+// saves made meanwhile.
 void
-BM_KeyToEvents(benchmark::State& state)
+KeyToEvents(benchmark::State& state, size_t userKeys)
 {
 	if (ModuleEntry() == NULL) {
 		state.SkipWithError("cannot open the nuvIM module");
@@ -483,7 +517,9 @@ BM_KeyToEvents(benchmark::State& state)
 		steps.insert(steps.end(), parsed.begin(), parsed.end());
 	}
 
-	Settings().Use();
+	Settings().Use(userKeys);
+	std::pair<ino_t, int64_t> file = FileIdentity(Settings().UserFile());
+	int64_t saves = 0;
 	ApplicationModel application = Application();
 	TimedHost host(application);
 	if (!host.Instantiate(ModuleEntry())) {
@@ -520,14 +556,40 @@ BM_KeyToEvents(benchmark::State& state)
 		host.ClearDelivered();
 		if (++next == steps.size())
 			next = 0;
+		if (userKeys > 0) {
+			const std::pair<ino_t, int64_t> now
+				= FileIdentity(Settings().UserFile());
+			saves += now != file;
+			file = now;
+		}
 	}
 	host.Unload();
 	ReportSpread(state, samples);
 	state.counters["keys_without_events"] = static_cast<double>(silent);
+	state.counters["saves"] = static_cast<double>(saves);
+}
+
+
+void
+BM_KeyToEvents(benchmark::State& state)
+{
+	KeyToEvents(state, 0);
 }
 BENCHMARK(BM_KeyToEvents)->UseManualTime()->Unit(benchmark::kMicrosecond)
 	->Iterations(kFrontEndKeys)->Repetitions(kRepetitions)
 	->ReportAggregatesOnly(true);
+
+
+// The same keys over a user dictionary of kSavingUserKeys keys, for long
+// enough that the method saves it several times while keys keep coming
+// (every 5 s of typing): the key path must not notice.
+void
+BM_KeyToEventsWhileSaving(benchmark::State& state)
+{
+	KeyToEvents(state, kSavingUserKeys);
+}
+BENCHMARK(BM_KeyToEventsWhileSaving)->UseManualTime()
+	->Unit(benchmark::kMicrosecond)->Iterations(kSavingKeys)->Repetitions(1);
 
 
 void

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "BeNuvUserDictionaryFile.h"
+#include "BenchUserDictionary.h"
 #include "NuvDynamicDictionary.h"
 
 
@@ -27,25 +28,9 @@ MakeSettings()
 	char pattern[] = "/tmp/nuv-save-bench-XXXXXX";
 	if (mkdtemp(pattern) == NULL)
 		abort();
-	NuvDynamicDictionary user;
-	for (size_t i = 0; i < kUserKeys; i++) {
-		nuv_candidate c;
-		for (size_t rest = i, n = 0; n < 3; n++, rest /= 82) {
-			c.reading += '\xA4';
-			c.reading += static_cast<char>(0xA2 + rest % 82);
-		}
-		if (i % 10 == 0) {
-			c.okuri = "k";
-			c.okurigana = "\xA4\xAF";
-		}
-		for (int word = 0; word < 3; word++) {
-			c.candidate = "\xB8\xC0" + std::to_string(i * 3 + word);
-			user.InsertCandidate(c);
-		}
-	}
 	std::ofstream out(std::string(pattern) + "/.nuv-jisyo",
 		std::ios::binary);
-	user.Write(out);
+	out << BenchUserDictionary(kUserKeys);
 	return std::string(pattern) + "/";
 }
 

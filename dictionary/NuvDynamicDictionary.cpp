@@ -84,16 +84,26 @@ BreaksAsKey(const std::string& text)
 }
 
 
-// Whether the line written for `key` reads back as the same key: its key
-// text must hold no line feed or NUL, must not begin with ";" (a comment),
-// must end where the reader ends it, and must split into the same reading
-// and okuri (so a reading mixing kana and ASCII bytes, or an ASCII reading
-// with an okuri, would come back as another key).
+// Whether the key text `text` is written with a backslash before it: it
+// begins with ";" (which would begin a comment) after any backslashes. The
+// reader takes one backslash off such a text, so each of them reads back.
 bool
-IsWritable(const NuvKey& key)
+IsEscaped(const std::string& text)
+{
+	const size_t first = text.find_first_not_of('\\');
+	return first != std::string::npos && text[first] == ';';
+}
+
+}	// namespace
+
+
+// The key text is written escaped where needed (IsEscaped), so a reading
+// may begin with ";".
+bool
+NuvDynamicDictionary::IsWritable(const NuvKey& key)
 {
 	const std::string& reading = key.reading;
-	if (reading.empty() || reading[0] == ';')
+	if (reading.empty())
 		return false;
 	bool kana = (reading[0] & 0x80) != 0;
 	if (!kana && !key.okuri.empty())
@@ -111,6 +121,8 @@ IsWritable(const NuvKey& key)
 		: !BreaksAsKey(reading + key.okuri);
 }
 
+
+namespace {
 
 bool
 IsHeader(const std::string& line, const char* header)
@@ -202,6 +214,8 @@ NuvDynamicDictionary::Write(std::ostream& out)
 			fLeftOut++;
 			continue;
 		}
+		if (IsEscaped(key.reading))
+			out << '\\';
 		out << key << ' ' << entry << '\n';
 	}
 	if (!nasiHeaderWritten) {
@@ -308,7 +322,10 @@ NuvDynamicDictionary::_ReadLine(const std::string& line, int& section)
 	const size_t keyEnd = line.find('\0') == std::string::npos
 		? FindKeyEnd(line, slash) : std::string::npos;
 	if (keyEnd != std::string::npos && keyEnd > 0) {
-		const NuvKey key(line.substr(0, keyEnd).c_str());
+		std::string keyText = line.substr(0, keyEnd);
+		if (keyText[0] == '\\' && IsEscaped(keyText))
+			keyText.erase(0, 1);
+		const NuvKey key(keyText.c_str());
 		// the final slash of a hand-written line may be missing, and the
 		// line may end in a carriage return or blanks
 		std::string text = line.substr(slash + 1);

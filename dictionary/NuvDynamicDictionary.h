@@ -12,6 +12,13 @@
 // one blank and the entry text (NuvEntry.h). Order and headers do not matter
 // on reading, and lines with the same key become one entry.
 //
+// A line beginning with ";" is a comment, so a key text that begins with
+// ";" after any number of backslashes (an abbreviation reading such as
+// ";q") is written with one more backslash before it ("\;q /か/"), and
+// the reader takes one off such a key text again. Other key texts are
+// written as they are. (A file of an older version holding a key text
+// such as "\;q" now reads as ";q": no older version could write ";q".)
+//
 // Reading is lenient where a hand-edited line's meaning is plain: the key
 // ends at the first slash that follows white space (blanks, tabs or the
 // full-width blank A1 A1), all of which is dropped, so "たいよう  /太陽/"
@@ -65,12 +72,15 @@ public:
 	virtual	void				Read(std::istream& in) override;
 
 	// Writes the whole map and the kept lines in the layout above. A key
-	// whose line would not read back as that key is left out, since the
-	// line would be lost or would add its words to another key: one with an
-	// empty reading or holding a line feed or a NUL, one whose reading
-	// begins with ";" or mixes kana and ASCII bytes, or one holding white
-	// space before a slash or at its end. The stream is not checked.
+	// that is not IsWritable() is left out. The stream is not checked.
 	virtual	void				Write(std::ostream& out) override;
+
+	// Whether the line written for `key` reads back as that key. Not when
+	// the line would be lost or would add its words to another key: an
+	// empty reading, one holding a line feed or a NUL, one that mixes kana
+	// and ASCII bytes or is ASCII with an okuri, one holding white space
+	// before a slash or at its end.
+	static	bool				IsWritable(const NuvKey& key);
 
 	// A copy of the entry of NuvKey(query); an empty entry when the key is
 	// absent.

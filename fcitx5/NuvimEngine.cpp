@@ -54,7 +54,11 @@ ByteOffset(const std::string& text, int32_t characters)
 
 
 // The composed text with its clause underlined and the candidate on offer
-// highlighted; fcitx5 counts the cursor in bytes.
+// highlighted; fcitx5 counts the cursor in bytes. What ending the
+// composition leaves in the document (Preedit::committed, a subsequence of
+// the text) is all that may be committed from it: the rest (markers,
+// romaji not yet kana) is marked not to be, for fcitx5 and clients that
+// commit the composed text themselves when the focus leaves.
 fcitx::Text
 MakePreedit(const Preedit& preedit)
 {
@@ -62,28 +66,39 @@ MakePreedit(const Preedit& preedit)
 	if (!preedit.visible)
 		return text;
 	const std::string& string = preedit.text;
-	const int32_t length = MethodSession::CharacterOffset(string,
-		static_cast<int32_t>(string.size()));
-	std::vector<int32_t> cuts = {0, length, preedit.clauseStart,
-		preedit.clauseEnd, preedit.highlightStart, preedit.highlightEnd};
-	for (int32_t& cut : cuts)
-		cut = std::clamp(cut, 0, length);
-	std::sort(cuts.begin(), cuts.end());
-	cuts.erase(std::unique(cuts.begin(), cuts.end()), cuts.end());
-	for (size_t i = 0; i + 1 < cuts.size(); i++) {
-		const int32_t start = cuts[i];
-		const int32_t end = cuts[i + 1];
+	const std::string& committed = preedit.committed;
+	size_t matched = 0;
+	std::string run;
+	fcitx::TextFormatFlags runFlags = fcitx::TextFormatFlag::NoFlag;
+	int32_t index = 0;
+	for (size_t at = 0; at < string.size(); index++) {
+		size_t next = at + 1;
+		while (next < string.size()
+			&& (static_cast<unsigned char>(string[next]) & 0xC0) == 0x80)
+			next++;
+		const std::string character = string.substr(at, next - at);
+		at = next;
+
 		fcitx::TextFormatFlags flags = fcitx::TextFormatFlag::NoFlag;
-		if (start >= preedit.clauseStart && end <= preedit.clauseEnd)
+		if (index >= preedit.clauseStart && index < preedit.clauseEnd)
 			flags |= fcitx::TextFormatFlag::Underline;
-		if (start >= preedit.highlightStart && end <= preedit.highlightEnd)
+		if (index >= preedit.highlightStart && index < preedit.highlightEnd)
 			flags |= fcitx::TextFormatFlag::HighLight;
-		const size_t from = ByteOffset(string, start);
-		text.append(string.substr(from, ByteOffset(string, end) - from),
-			flags);
+		if (committed.compare(matched, character.size(), character) == 0)
+			matched += character.size();
+		else
+			flags |= fcitx::TextFormatFlag::DontCommit;
+		if (flags != runFlags && !run.empty()) {
+			text.append(run, runFlags);
+			run.clear();
+		}
+		runFlags = flags;
+		run += character;
 	}
+	if (!run.empty())
+		text.append(run, runFlags);
 	text.setCursor(static_cast<int>(ByteOffset(string,
-		std::clamp(preedit.cursor, 0, length))));
+		std::clamp(preedit.cursor, 0, index))));
 	return text;
 }
 
@@ -103,6 +118,18 @@ ShowPreedit(fcitx::InputContext* context, const Preedit& preedit)
 	}
 	context->updatePreedit();
 	context->updateUserInterface(fcitx::UserInterfaceComponent::InputPanel);
+}
+
+
+// fcitx5 (or a client that does it itself) commits the composed text in
+// the application when the focus leaves; text shown in fcitx5's panel
+// instead is the engine's to commit.
+bool
+CommittedByFcitx(const fcitx::InputContextEvent& event)
+{
+	return event.type() == fcitx::EventType::InputContextFocusOut
+		&& event.inputContext()->capabilityFlags().test(
+			fcitx::CapabilityFlag::Preedit);
 }
 
 
@@ -133,10 +160,9 @@ private:
 NuvimEngine::NuvimEngine(fcitx::Instance* instance)
 	:
 	fInstance(instance),
-	fState(STARTING),
-	fStartSucceeded(false),
-	fStartDone(false),
+	fFailureTold(false),
 	fHasCurrent(false),
+	fLastTag(0),
 	fTableShown(false)
 {
 	fModeAction.setLongText("Input mode");
@@ -153,34 +179,17 @@ NuvimEngine::NuvimEngine(fcitx::Instance* instance)
 			Guarded("help", [&] { _OpenHelp(context); });
 		});
 
-	// The settings directory is seeded and the method loaded on a thread:
-	// the method's construction waits for its tables and dictionaries.
-	try {
-		fStarter = std::thread([this] {
-			bool started = false;
-			Guarded("start", [&] {
-				started = fSession.Start(std::string(), fStartError);
-			});
-			if (!started && fStartError.empty())
-				fStartError = "the method did not start";
-			fStartSucceeded = started;
-			fStartDone = true;
-		});
-	} catch (const std::exception& exception) {
-		fStartError = exception.what();
-		fState = FAILED;
-		fStartDone = true;
-	}
+	// The method's construction waits for its tables and dictionaries.
+	fSession.StartInBackground(std::string());
+	_WatchQueue();
 }
 
 
 NuvimEngine::~NuvimEngine()
 {
 	fPoll.reset();
-	if (fStarter.joinable())
-		fStarter.join();
 	Guarded("unload", [&] {
-		if (fState == STARTED && !fSession.Unload()) {
+		if (!fSession.Unload() && fSession.StartError().empty()) {
 			FCITX_INFO() << "nuvim: the user dictionary was not written to "
 				<< fSession.SettingsDirectory() << "/.nuv-jisyo";
 		}
@@ -194,32 +203,20 @@ NuvimEngine::keyEvent(const fcitx::InputMethodEntry&, fcitx::KeyEvent& event)
 	Guarded("key", [&] {
 		const fcitx::Key& key = event.rawKey();
 		KeyStep step;
-		if (event.isRelease() || (_Started() && fState == FAILED)
+		if (event.isRelease() || !fSession.StartError().empty()
 			|| !DesktopKeys::Translate(key.sym(),
 				static_cast<uint32_t>(key.states()), step))
 			return;
 		fcitx::InputContext* context = event.inputContext();
 		_Follow(context);
-		const uint64_t request = _Request(KEY, context, step, &key);
-		if (request == 0)
-			return;
-		const KeyOutcome outcome = _Advance(kKeyWait);
-
-		// The key goes back to the application unaccepted only when the
-		// method passed it on and the client receives nothing else before
-		// it but composed text; otherwise it is forwarded after the text,
-		// in order, and accepted here.
-		bool passed = false;
-		bool other = false;
-		for (const SessionAction& action : outcome.actions) {
-			if (action.kind == SessionAction::PASS && action.request == request)
-				passed = true;
-			else if (action.kind != SessionAction::PREEDIT)
-				other = true;
-		}
-		const bool handedBack = outcome.settled && passed && !other;
-		_Apply(outcome, handedBack ? request : 0);
-		if (!handedBack)
+		const KeyOutcome outcome = fSession.HandleKey(step,
+			MethodSession::kDefaultWait, _Tag(context, &key));
+		_Apply(outcome);
+		// A key the method passed on after committing text is sent after
+		// the text, and taken here.
+		if (outcome.forward)
+			context->forwardKey(key);
+		if (!outcome.handedBack)
 			event.filterAndAccept();
 		_WatchQueue();
 	});
@@ -237,16 +234,19 @@ NuvimEngine::activate(const fcitx::InputMethodEntry&,
 		context->statusArea().addAction(fcitx::StatusGroup::InputMethod,
 			&fHelpAction);
 		_Follow(context);
-		_Request(ACTIVATE, context);
-		const KeyOutcome outcome = _Advance(kKeyWait);
+		const KeyOutcome outcome = fSession.Activate(true, _Tag(context));
 		_Apply(outcome);
-		if (outcome.settled && fState == STARTED)
+		if (outcome.settled && fSession.IsLoaded())
 			_ShowPalettes(context, true);
 		_WatchQueue();
 	});
 }
 
 
+// The focus leaves, or the user switches to another input method: the
+// composition ends. When the focus leaves, fcitx5 (or the client) has
+// committed the composed text already, less its parts marked not to be;
+// otherwise it is committed from here.
 void
 NuvimEngine::deactivate(const fcitx::InputMethodEntry&,
 	fcitx::InputContextEvent& event)
@@ -255,27 +255,32 @@ NuvimEngine::deactivate(const fcitx::InputMethodEntry&,
 		fcitx::InputContext* context = event.inputContext();
 		if (!fHasCurrent || fCurrent.get() != context)
 			return;
-		// Deactivation ends the composition and saves the user dictionary.
-		_Request(DEACTIVATE, context);
 		fHasCurrent = false;
 		context->inputPanel().setCandidateList(nullptr);
 		context->inputPanel().setAuxUp(fcitx::Text());
-		_Apply(_Advance(kKeyWait));
+		_Apply(fSession.Activate(false, _Tag(context, nullptr,
+			CommittedByFcitx(event))));
 		_WatchQueue();
 	});
 }
 
 
+// A reset the application asks for commits the composed text from here and
+// keeps romaji not yet kana composing; one that comes with the focus
+// leaving is a deactivation.
 void
-NuvimEngine::reset(const fcitx::InputMethodEntry&,
+NuvimEngine::reset(const fcitx::InputMethodEntry& entry,
 	fcitx::InputContextEvent& event)
 {
+	if (event.type() == fcitx::EventType::InputContextFocusOut) {
+		deactivate(entry, event);
+		return;
+	}
 	Guarded("reset", [&] {
 		fcitx::InputContext* context = event.inputContext();
 		if (!fHasCurrent || fCurrent.get() != context)
 			return;
-		_Request(STOP, context);
-		_Apply(_Advance(kKeyWait));
+		_Apply(fSession.Reset(_Tag(context)));
 		_WatchQueue();
 	});
 }
@@ -296,9 +301,7 @@ NuvimEngine::Pick(fcitx::InputContext* context, uint32_t index)
 		// Only the page shown in the context that composes can be clicked.
 		if (!fHasCurrent || fCurrent.get() != context)
 			return;
-		if (_Request(PICK, context, KeyStep(), nullptr, index) == 0)
-			return;
-		_Apply(_Advance(kKeyWait));
+		_Apply(fSession.PickCandidate(index, _Tag(context)));
 		_WatchQueue();
 	});
 }
@@ -316,13 +319,14 @@ NuvimEngine::_Follow(fcitx::InputContext* context)
 		// The composition of the former context ends there, before any
 		// key of this one reaches the method.
 		fcitx::InputContext* former = fCurrent.get();
-		_Request(STOP, former);
 		if (former != nullptr) {
+			_Apply(fSession.Stop(_Tag(former)));
 			former->inputPanel().setCandidateList(nullptr);
 			former->inputPanel().setAuxUp(fcitx::Text());
 			former->updateUserInterface(
 				fcitx::UserInterfaceComponent::InputPanel);
-		}
+		} else
+			_Apply(fSession.Stop());
 	}
 	fCurrent = context->watch();
 	fHasCurrent = true;
@@ -332,119 +336,55 @@ NuvimEngine::_Follow(fcitx::InputContext* context)
 
 
 uint64_t
-NuvimEngine::_Request(Kind kind, fcitx::InputContext* context,
-	const KeyStep& step, const fcitx::Key* key, uint32_t index)
+NuvimEngine::_Tag(fcitx::InputContext* context, const fcitx::Key* key,
+	bool committed)
 {
-	Target target;
-	if (context != nullptr)
-		target.context = context->watch();
+	Target& target = fTargets[++fLastTag];
+	target.context = context->watch();
 	if (key != nullptr) {
 		target.key = *key;
 		target.isKey = true;
 	}
-	if (!_Started()) {
-		// A click needs the page it was on: there is none before the start.
-		if (kind == PICK)
-			return 0;
-		fEarly.push_back(Early{kind, step, index, target});
-		return 1;
-	}
-	if (fState != STARTED)
-		return 0;
-	uint64_t request = 0;
-	switch (kind) {
-		case KEY:
-			request = fSession.SubmitKey(step);
-			break;
-		case PICK:
-			if (!fSession.HasQueuedWork())
-				request = fSession.SubmitPick(index);
-			break;
-		case ACTIVATE:
-		case DEACTIVATE:
-			request = fSession.SubmitActivate(kind == ACTIVATE);
-			break;
-		case STOP:
-			request = fSession.SubmitStop();
-			break;
-	}
-	if (request != 0)
-		fTargets[request] = target;
-	return request;
-}
-
-
-bool
-NuvimEngine::_Started()
-{
-	if (fState != STARTING || !fStartDone)
-		return fState != STARTING;
-	// fStartDone is set last: the thread is about to end.
-	fStarter.join();
-	fState = fStartSucceeded ? STARTED : FAILED;
-	if (fState == FAILED) {
-		FCITX_ERROR() << "nuvim: " << fStartError
-			<< "; keys go to the application";
-	}
-	// What was asked meanwhile, in order: keys held go on to the
-	// application when there is no method.
-	std::vector<Early> early;
-	early.swap(fEarly);
-	for (const Early& request : early) {
-		fcitx::InputContext* context = request.target.context.get();
-		if (fState == FAILED) {
-			if (context != nullptr && request.target.isKey)
-				context->forwardKey(request.target.key);
-			continue;
-		}
-		_Request(request.kind, context, request.step,
-			request.target.isKey ? &request.target.key : nullptr,
-			request.index);
-	}
-	return true;
-}
-
-
-KeyOutcome
-NuvimEngine::_Advance(int64_t waitMicros)
-{
-	if (!_Started()) {
-		KeyOutcome outcome;
-		outcome.settled = false;
-		return outcome;
-	}
-	return fSession.Advance(waitMicros);
+	target.committed = committed;
+	return fLastTag;
 }
 
 
 void
-NuvimEngine::_Apply(const KeyOutcome& outcome, uint64_t handedBack)
+NuvimEngine::_Apply(const KeyOutcome& outcome)
 {
 	for (const SessionAction& action : outcome.actions) {
-		const auto found = fTargets.find(action.request);
+		const auto found = fTargets.find(action.tag);
 		if (found == fTargets.end())
 			continue;
 		// A context that has gone receives nothing.
-		fcitx::InputContext* context = found->second.context.get();
+		const Target& target = found->second;
+		fcitx::InputContext* context = target.context.get();
 		if (context == nullptr)
 			continue;
 		switch (action.kind) {
 			case SessionAction::COMMIT:
-				context->commitString(action.text);
+				if (!target.committed)
+					context->commitString(action.text);
 				break;
 			case SessionAction::PREEDIT:
 				ShowPreedit(context, action.preedit);
 				break;
-			case SessionAction::PASS:
-				if (action.request != handedBack && found->second.isKey)
-					context->forwardKey(found->second.key);
+			case SessionAction::FORWARD:
+				if (target.isKey)
+					context->forwardKey(target.key);
 				break;
 		}
 	}
-	if (!outcome.settled || fState != STARTED)
+	if (!fFailureTold && !fSession.StartError().empty()) {
+		FCITX_ERROR() << "nuvim: " << fSession.StartError()
+			<< "; keys go to the application";
+		fFailureTold = true;
+	}
+	if (fSession.HasPendingWork())
 		return;
 	fTargets.clear();
-	if (fHasCurrent && fCurrent.get() != nullptr)
+	if (fHasCurrent && fCurrent.get() != nullptr && fSession.IsLoaded())
 		_ShowPalettes(fCurrent.get(), false);
 }
 
@@ -500,7 +440,7 @@ NuvimEngine::_ShowPalettes(fcitx::InputContext* context, bool force)
 void
 NuvimEngine::_WatchQueue()
 {
-	if (fState == FAILED || (fState == STARTED && !fSession.HasQueuedWork()))
+	if (!fSession.HasPendingWork())
 		return;
 	if (fPoll != nullptr) {
 		if (!fPoll->isEnabled()) {
@@ -514,9 +454,9 @@ NuvimEngine::_WatchQueue()
 		[this](fcitx::EventSourceTime* source, uint64_t) {
 			bool settled = true;
 			Guarded("delivery", [&] {
-				const KeyOutcome outcome = _Advance(kPollWait);
+				const KeyOutcome outcome = fSession.Poll(kPollWait);
 				_Apply(outcome);
-				settled = outcome.settled;
+				settled = !fSession.HasPendingWork();
 			});
 			if (!settled) {
 				source->setNextInterval(kPollInterval);
@@ -530,7 +470,7 @@ NuvimEngine::_WatchQueue()
 void
 NuvimEngine::_OpenHelp(fcitx::InputContext*)
 {
-	if (fState != STARTED || fSession.HasQueuedWork())
+	if (!fSession.IsLoaded() || fSession.HasPendingWork())
 		return;
 	const std::string page = fSession.HelpPage();
 	if (!page.empty())

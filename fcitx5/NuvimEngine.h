@@ -3,27 +3,30 @@
 // every application of the desktop.
 //
 // One method means one composition: the input context that last sent a key
-// (or was activated) receives what the method does, and when another one
-// does, the composition in the former ends first. Nothing here waits for the
-// method longer than kKeyWait: the method starts on a thread of its own
-// (its construction waits for the tables and the large dictionary to load),
-// requests go through the session's queue, and what the method does later
-// reaches the input contexts from a timer of fcitx5's event loop, in order.
-// Keys that arrive while the method is busy are accepted and queued; one it
-// then passes on is forwarded in its turn.
+// (or was activated) composes, and when another one does, the composition
+// in the former ends first. Nothing here waits for the method longer than
+// the session's bound: the method starts on a thread of its own (its
+// construction waits for the tables and the large dictionary to load),
+// calls made meanwhile or while the method is busy wait in the session's
+// queue, and what the method does later reaches the input context of the
+// call it came from through a timer of fcitx5's event loop, in order. A
+// key queued and then passed on by the method is forwarded in its turn.
 //
-// Threads: every call runs on fcitx5's main thread; the session is used by
-// the start-up thread alone until it has been joined.
+// When the focus leaves, fcitx5 (or a client that does it itself) commits
+// the composed text as the application shows it, less the parts marked
+// not to be committed: the method's markers and romaji not yet kana are so
+// marked, and the method then only stops composing. A reset the
+// application asks for, or switching to another input method, commits the
+// same text from here (MethodSession::Reset, Activate).
+//
+// Threads: every call runs on fcitx5's main thread.
 #ifndef NUVIM_FCITX5_ENGINE_H
 #define NUVIM_FCITX5_ENGINE_H
 
-#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <string>
-#include <thread>
 #include <unordered_map>
-#include <vector>
 
 #include <fcitx-utils/event.h>
 #include <fcitx-utils/key.h>
@@ -38,9 +41,6 @@
 
 class NuvimEngine final : public fcitx::InputMethodEngineV2 {
 public:
-	// The longest a key, a click or an activation waits for the method
-	// (µs), within fcitx5's bound of 50 ms for its loop.
-	static const int64_t		kKeyWait = 30000;
 	// While the method works on, the timer looks every kPollInterval and
 	// waits at most kPollWait.
 	static const uint64_t		kPollInterval = 10000;
@@ -69,44 +69,23 @@ public:
 									uint32_t index);
 
 private:
-	enum State { STARTING, STARTED, FAILED };
-	enum Kind { KEY, PICK, ACTIVATE, DEACTIVATE, STOP };
-
-	// Where a request's actions go: its input context, and for a key the
-	// key itself, which a PASS action forwards.
+	// Where the actions of a session call go: its input context, and for
+	// a key the key itself, which a FORWARD action sends on.
 	struct Target {
 		fcitx::TrackableObjectReference<fcitx::InputContext> context;
 		fcitx::Key				key;
 		bool					isKey = false;
-	};
-
-	// A request made before the method had started.
-	struct Early {
-		Kind					kind;
-		KeyStep					step;
-		uint32_t				index = 0;
-		Target					target;
+		// The composition ended with the focus: fcitx5 has committed it.
+		bool					committed = false;
 	};
 
 	void						_Follow(fcitx::InputContext* context);
-	// Hands a request to the session, or keeps it until the method has
-	// started; its actions go to `context`. The request's number, 0 when
-	// there is nothing to do, 1 for a request kept.
-	uint64_t					_Request(Kind kind,
-									fcitx::InputContext* context,
-									const KeyStep& step = KeyStep(),
+	// A new tag for a session call made for `context`.
+	uint64_t					_Tag(fcitx::InputContext* context,
 									const fcitx::Key* key = nullptr,
-									uint32_t index = 0);
-	// True once the method has started (or failed to); joins the start-up
-	// thread and hands over what was kept.
-	bool						_Started();
-	// Moves the queue on for at most `waitMicros` and delivers what the
-	// method did; false while it is busy.
-	KeyOutcome					_Advance(int64_t waitMicros);
-	// Delivers `outcome` to the input contexts its actions belong to; a
-	// PASS action of `handedBack` is left out (the key was not accepted).
-	void						_Apply(const KeyOutcome& outcome,
-									uint64_t handedBack = 0);
+									bool committed = false);
+	// Delivers `outcome` to the input contexts its actions belong to.
+	void						_Apply(const KeyOutcome& outcome);
 	void						_ShowPalettes(fcitx::InputContext* context,
 									bool force);
 	void						_WatchQueue();
@@ -114,16 +93,11 @@ private:
 
 	fcitx::Instance*			fInstance;
 	MethodSession				fSession;
-	State						fState;
-	std::thread					fStarter;
-	// Written by the start-up thread before it sets fStartDone.
-	bool						fStartSucceeded;
-	std::atomic<bool>			fStartDone;
-	std::string					fStartError;
-	std::vector<Early>			fEarly;
+	bool						fFailureTold;
 	fcitx::TrackableObjectReference<fcitx::InputContext> fCurrent;
 	bool						fHasCurrent;
 	std::unordered_map<uint64_t, Target> fTargets;
+	uint64_t					fLastTag;
 	std::unique_ptr<fcitx::EventSourceTime> fPoll;
 	PaletteState				fShown;
 	bool						fTableShown;

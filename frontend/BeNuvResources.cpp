@@ -49,8 +49,7 @@ SettingsDirectory()
 }	// namespace
 
 
-const std::chrono::milliseconds BeNuvResources::kSavePause(3000);
-const std::chrono::milliseconds BeNuvResources::kSaveInterval(60000);
+const std::chrono::milliseconds BeNuvResources::kSaveDelay(5000);
 const bigtime_t BeNuvResources::kWarningDuration = 5000000;
 
 
@@ -377,10 +376,8 @@ BeNuvResources::_HandOver(bool now)
 	std::lock_guard<std::mutex> lock(fSaveLock);
 	const bool hadPending = !fPending.empty();
 	fUserDictionary.TakeChanges(fPending);
-	const Clock::time_point moment = Clock::now();
 	if (!hadPending && !fPending.empty())
-		fFirstPending = moment;
-	fLastMessage = moment;
+		fFirstPending = Clock::now();
 
 	bool wake = now || (!hadPending && !fPending.empty());
 	if (fSaved) {
@@ -419,8 +416,7 @@ BeNuvResources::_SaveLoop()
 		// the changes replayed then are exactly those it did not take.
 		if (!fPending.empty() && !fSaved) {
 			Clock::time_point due = fSaveNow ? now
-				: std::min(fLastMessage + kSavePause,
-					fFirstPending + kSaveInterval);
+				: fFirstPending + kSaveDelay;
 			due = std::max(due, fRetryAfter);
 			if (due <= now) {
 				NuvDynamicDictionary::ChangeList changes;
@@ -439,7 +435,7 @@ BeNuvResources::_SaveLoop()
 						std::make_move_iterator(fPending.end()));
 					fPending.swap(changes);
 					fFirstPending = Clock::now();
-					fRetryAfter = fFirstPending + kSaveInterval;
+					fRetryAfter = fFirstPending + kSaveDelay;
 				}
 				continue;
 			}

@@ -22,15 +22,14 @@
 // dictionary records its changes; the looper hands them over after every
 // message it handles (MessageHandled(), with the looper locked, which costs
 // a move of the list), and the saver thread "nuv user dictionary saver"
-// merges them into the file: kSavePause after the last change once keys
-// pause, at the latest kSaveInterval after the first unsaved change, at
-// once on SaveSoon() (deactivation), and a last time in the destructor (the
-// method's unloading), which waits for it. The looper never waits for the
-// disk: the saver takes its lock only, not the looper's. What a save read
-// (other sessions' and an editor's words, merged with this session's
-// changes) is swapped into the dictionary by the next MessageHandled(),
-// which replays the changes made meanwhile on top. A save that fails keeps
-// its changes for the next attempt.
+// merges them into the file: kSaveDelay after the first unsaved change,
+// whether keys pause or not, at once on SaveSoon() (deactivation), and a
+// last time in the destructor (the method's unloading), which waits for it.
+// The looper never waits for the disk: the saver takes its lock only, not
+// the looper's. What a save read (other sessions' and an editor's words,
+// merged with this session's changes) is swapped into the dictionary by the
+// next MessageHandled(), which replays the changes made meanwhile on top. A
+// save that fails keeps its changes and is tried again kSaveDelay later.
 //
 // Lock order: the looper's lock before fSaveLock; the saver holds fSaveLock
 // only while it moves lists, never across the disk.
@@ -106,9 +105,9 @@ public:
 	// Saving. Call these with the looper locked; they never wait for the
 	// disk.
 
-	// Hands the user dictionary's new changes to the saver, notes the
-	// moment (keys pausing from now on start the countdown to a save), and
-	// installs what a finished save read. Waits for the load.
+	// Hands the user dictionary's new changes to the saver (the first
+	// unsaved one starts the countdown to a save) and installs what a
+	// finished save read. Waits for the load.
 			void				MessageHandled();
 	// As MessageHandled(), then has the saver save at once.
 			void				SaveSoon();
@@ -117,8 +116,8 @@ public:
 	// `data`.
 	static	int32				DoSave(void* data);
 
-	static	const std::chrono::milliseconds kSavePause;
-	static	const std::chrono::milliseconds kSaveInterval;
+	// The longest a change waits for its save.
+	static	const std::chrono::milliseconds kSaveDelay;
 
 private:
 	// Reads the settings file `name` into `bytes`, in EUC-JP (see
@@ -166,7 +165,6 @@ private:
 			std::condition_variable fSaveWake;
 			NuvDynamicDictionary::ChangeList fPending;
 			Clock::time_point	fFirstPending;
-			Clock::time_point	fLastMessage;
 			Clock::time_point	fRetryAfter;
 			bool				fSaveNow;
 			bool				fQuitting;

@@ -4,6 +4,7 @@
 #include <chrono>
 #include <climits>
 #include <cstdlib>
+#include <cstdio>
 #include <cstring>
 #include <sstream>
 #include <thread>
@@ -31,7 +32,12 @@ const time_t kStaleAge = 60;
 const auto kLockPatience = std::chrono::seconds(5);
 const int kMaxLinks = 40;
 const size_t kReadChunk = 1 << 16;
-const char* const kTemporarySuffix = ".XXXXXX";
+// A temporary is the file's name, kTemporaryInfix, six letters or digits
+// (mkstemp()'s) and kTemporaryEnd: a name no person gives a file, so that
+// the clean-up never takes a file of the user's (".nuv-jisyo.backup").
+const char* const kTemporaryInfix = ".nuvim-saving-";
+const char* const kTemporaryEnd = ".tmp";
+const int kTemporaryRandom = 6;
 
 
 std::string
@@ -103,25 +109,29 @@ private:
 };
 
 
-// Removes the temporaries of `target` (its name, a dot and six letters or
-// digits, as mkstemp() makes them) that are regular files older than
-// kStaleAge. Call with the lock held.
+// Removes the temporaries of `target` (named as kTemporaryInfix says) that
+// are regular files older than kStaleAge. Nothing else is ever removed.
+// Call with the lock held.
 void
 RemoveStaleTemporaries(const std::string& target)
 {
 	const std::string directory = DirectoryOf(target);
-	const std::string prefix = target.substr(directory.size()) + ".";
+	const std::string prefix = target.substr(directory.size())
+		+ kTemporaryInfix;
+	const std::string end = kTemporaryEnd;
 	DIR* listing = opendir(directory.c_str());
 	if (listing == NULL)
 		return;
 	const time_t now = time(NULL);
 	while (struct dirent* entry = readdir(listing)) {
 		const std::string name = entry->d_name;
-		if (name.size() != prefix.size() + 6
-			|| name.compare(0, prefix.size(), prefix) != 0)
+		if (name.size() != prefix.size() + kTemporaryRandom + end.size()
+			|| name.compare(0, prefix.size(), prefix) != 0
+			|| name.compare(name.size() - end.size(), end.size(), end) != 0)
 			continue;
 		bool pattern = true;
-		for (size_t i = prefix.size(); i < name.size(); i++) {
+		for (size_t i = prefix.size(); i < prefix.size() + kTemporaryRandom;
+				i++) {
 			const char c = name[i];
 			pattern = pattern && ((c >= 'a' && c <= 'z')
 				|| (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9'));
@@ -154,20 +164,71 @@ WriteAll(int fd, const std::string& bytes)
 }
 
 
-// Replaces `target` with `bytes` in one step: a temporary beside it (mode
-// `mode`), flushed, renamed over it, and the rename flushed too.
+// Rewrites the existing regular file `target` in place with `bytes`: the
+// space is taken first, so that a full disk or a size limit fails before a
+// byte of it changes; then one write, the length, and a flush. Only the
+// machine dying during that write can damage the file.
 bool
-ReplaceFile(const std::string& target, const std::string& bytes, mode_t mode)
+RewriteInPlace(const std::string& target, const std::string& bytes)
 {
-	std::string temporary = target + kTemporarySuffix;
-	const int fd = mkostemp(&temporary[0], O_CLOEXEC);
+	const int fd = open(target.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW);
 	if (fd < 0)
 		return false;
+	struct stat status;
+	bool written = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+	if (written && static_cast<off_t>(bytes.size()) > status.st_size) {
+		const int error = posix_fallocate(fd, 0,
+			static_cast<off_t>(bytes.size()));
+		// a file system that cannot reserve space says so; go on there
+		if (error != 0 && error != EOPNOTSUPP && error != EINVAL) {
+			errno = error;
+			written = false;
+		}
+	}
+	written = written && WriteAll(fd, bytes)
+		&& ftruncate(fd, static_cast<off_t>(bytes.size())) == 0
+		&& fsync(fd) == 0;
+	const int error = errno;
+	if (!written) {
+		close(fd);
+		errno = error;
+		return false;
+	}
+	return close(fd) == 0;
+}
+
+
+// Replaces `target` with `bytes` in one step: a temporary beside it (mode
+// `mode`), flushed, renamed over it, and the rename flushed too. Where the
+// directory takes no new file but `target` may be written, it is rewritten
+// in place (RewriteInPlace), and `inPlace` is set.
+bool
+ReplaceFile(const std::string& target, const std::string& bytes, mode_t mode,
+	bool& inPlace)
+{
+	inPlace = false;
+	std::string temporary = target + kTemporaryInfix
+		+ std::string(kTemporaryRandom, 'X') + kTemporaryEnd;
+	const int fd = mkostemps(&temporary[0],
+		static_cast<int>(strlen(kTemporaryEnd)), O_CLOEXEC);
+	if (fd < 0) {
+		if (errno != EACCES && errno != EPERM)
+			return false;
+		const int refused = errno;
+		if (access(target.c_str(), F_OK) != 0) {
+			errno = refused;
+			return false;
+		}
+		inPlace = true;
+		return RewriteInPlace(target, bytes);
+	}
 	bool written = fchmod(fd, mode) == 0 && WriteAll(fd, bytes)
 		&& fsync(fd) == 0;
 	written = close(fd) == 0 && written;
 	if (!written || rename(temporary.c_str(), target.c_str()) != 0) {
+		const int error = errno;
 		unlink(temporary.c_str());
+		errno = error;
 		return false;
 	}
 	const int directory = open(DirectoryOf(target).c_str(),
@@ -177,6 +238,35 @@ ReplaceFile(const std::string& target, const std::string& bytes, mode_t mode)
 		close(directory);
 	}
 	return true;
+}
+
+
+// Whether the user has protected the existing file `path` (of mode `mode`)
+// against writing: no one may write it (which root would otherwise
+// ignore), or this process may not. A read-only file system is no such
+// choice: the save then fails and says so.
+bool
+IsProtected(const std::string& path, mode_t mode)
+{
+	return (mode & 0222) == 0
+		|| (access(path.c_str(), W_OK) != 0 && errno == EACCES);
+}
+
+
+std::string
+ProtectedWhy(mode_t mode)
+{
+	char octal[8];
+	snprintf(octal, sizeof(octal), "%04o", static_cast<unsigned>(mode));
+	return std::string("does not allow writing (mode ") + octal + ")";
+}
+
+
+std::string
+InPlaceNotice(const char* name)
+{
+	return std::string("The settings directory takes no new file, so ")
+		+ name + " is rewritten in place";
 }
 
 
@@ -217,7 +307,8 @@ BeNuvUserDictionaryFile::BeNuvUserDictionaryFile(const std::string& directory)
 	fToldKept(false),
 	fToldBeside(false),
 	fToldLeftOut(false),
-	fToldFailed(false)
+	fToldFailed(false),
+	fToldInPlace(false)
 {
 }
 
@@ -228,10 +319,22 @@ BeNuvUserDictionaryFile::Load(NuvDynamicDictionary& dictionary,
 {
 	bool unknown = false;
 	std::string why;
-	const read_result result = _Read(fPath, dictionary, unknown, why);
+	mode_t mode = 0;
+	const std::string target = FollowLinks(fPath);
+	const read_result result = _Read(target, dictionary, unknown, why,
+		&mode);
+	if (result == READ_OK && !unknown && IsProtected(target, mode)) {
+		unknown = true;
+		why = ProtectedWhy(mode);
+	}
 	if (result == READ_REFUSED || unknown) {
 		_Tell(notices, fToldKept, KeptNotice(why));
-	} else if (why == "converted") {
+	} else if (result == READ_OK
+		&& access(DirectoryOf(target).c_str(), W_OK) != 0 && errno == EACCES) {
+		// said now: a save at the unload has no one to tell
+		_Tell(notices, fToldInPlace, InPlaceNotice(kFileName));
+	}
+	if (why == "converted") {
 		_Tell(notices, fToldConverted, std::string("The user dictionary ")
 			+ kFileName + " was read as UTF-8 and will be saved in EUC-JP");
 	}
@@ -262,6 +365,10 @@ BeNuvUserDictionaryFile::Save(const NuvDynamicDictionary::ChangeList& changes,
 	std::string why;
 	mode_t mode = kNewFileMode;
 	const read_result result = _Read(target, merged, unknown, why, &mode);
+	if (result == READ_OK && !unknown && IsProtected(target, mode)) {
+		unknown = true;
+		why = ProtectedWhy(mode);
+	}
 	if (result == READ_REFUSED || unknown) {
 		_Tell(notices, fToldKept, KeptNotice(why));
 		return _SaveBeside(changes, merged, notices);
@@ -274,16 +381,17 @@ BeNuvUserDictionaryFile::Save(const NuvDynamicDictionary::ChangeList& changes,
 	for (const NuvDynamicDictionary::Change& change : changes)
 		merged.Apply(change);
 	const std::string bytes = Written(merged);
-	if (merged.CountLeftOut() > 0) {
-		_Tell(notices, fToldLeftOut, std::to_string(merged.CountLeftOut())
-			+ " readings cannot be written to a dictionary line and were left"
-			" out of " + kFileName);
-	}
-	if (!ReplaceFile(target, bytes, result == READ_OK ? mode : kNewFileMode)) {
-		_Tell(notices, fToldFailed, std::string("The user dictionary could not"
-			" be saved to ") + kFileName + ": " + strerror(errno));
+	if (!_Replace(target, kFileName, bytes,
+			result == READ_OK ? mode : kNewFileMode, notices))
 		return false;
+
+	// What the session offers besides: the words saved beside the file.
+	NuvDynamicDictionary beside;
+	if (_Read(fBesidePath, beside, unknown, why) == READ_OK) {
+		std::istringstream in(Written(beside));
+		merged.Read(in);
 	}
+	_Offer(changes, merged, notices);
 	return true;
 }
 
@@ -358,6 +466,7 @@ BeNuvUserDictionaryFile::_SaveBeside(
 		// nothing to keep: no file beside is made
 		std::istringstream in(Written(beside));
 		merged.Read(in);
+		_Offer(changes, merged, notices);
 		return true;
 	}
 	if (result == READ_REFUSED || unknown) {
@@ -368,20 +477,53 @@ BeNuvUserDictionaryFile::_SaveBeside(
 	for (const NuvDynamicDictionary::Change& change : changes)
 		beside.Apply(change);
 	const std::string bytes = Written(beside);
-	if (!ReplaceFile(fBesidePath, bytes,
-			result == READ_OK ? mode : kNewFileMode)) {
-		_Tell(notices, fToldFailed, std::string("The user dictionary could not"
-			" be saved to ") + kBesideName + ": " + strerror(errno));
+	if (!_Replace(fBesidePath, kBesideName, bytes,
+			result == READ_OK ? mode : kNewFileMode, notices))
 		return false;
-	}
 
 	// What the session offers: the kept file's words, those saved beside
 	// it, and this session's changes first.
 	std::istringstream in(bytes);
 	merged.Read(in);
-	for (const NuvDynamicDictionary::Change& change : changes)
-		merged.Apply(change);
+	_Offer(changes, merged, notices);
 	return true;
+}
+
+
+bool
+BeNuvUserDictionaryFile::_Replace(const std::string& path, const char* name,
+	const std::string& bytes, mode_t mode, std::vector<std::string>& notices)
+{
+	bool inPlace = false;
+	if (!ReplaceFile(path, bytes, mode, inPlace)) {
+		_Tell(notices, fToldFailed, std::string("The user dictionary could not"
+			" be saved to ") + name + ": " + strerror(errno));
+		return false;
+	}
+	if (inPlace) {
+		_Tell(notices, fToldInPlace, InPlaceNotice(name));
+	}
+	return true;
+}
+
+
+void
+BeNuvUserDictionaryFile::_Offer(
+	const NuvDynamicDictionary::ChangeList& changes,
+	NuvDynamicDictionary& merged, std::vector<std::string>& notices)
+{
+	for (const NuvDynamicDictionary::Change& change : fUnwritable)
+		merged.Apply(change);
+	for (const NuvDynamicDictionary::Change& change : changes) {
+		merged.Apply(change);
+		if (!NuvDynamicDictionary::IsWritable(NuvKey(change.candidate)))
+			fUnwritable.push_back(change);
+	}
+	if (!fUnwritable.empty()) {
+		_Tell(notices, fToldLeftOut, "Some readings cannot be written to a"
+			" dictionary line: their words are offered until the method is"
+			" unloaded, but not saved");
+	}
 }
 
 

@@ -4,19 +4,28 @@
 //
 // A save takes an exclusive flock() on the lock file kLockSuffix beside the
 // file (the file a symbolic link points to, a dangling link's target
-// included), removes what interrupted saves left (temporaries older than a
-// minute), reads the file as it is now, applies the session's changes on
-// top, and replaces the file with a complete copy: a temporary file beside
-// it, flushed to the disk, renamed over it, the directory flushed. A new
-// file, the lock file and every temporary get mode 0600 whatever the umask;
-// an existing file keeps its mode.
+// included), removes what interrupted saves left (its own temporaries,
+// "<name>.nuvim-saving-XXXXXX.tmp", older than a minute: nothing else is
+// ever removed), reads the file as it is now, applies the session's changes
+// on top, and replaces the file with a complete copy: a temporary file
+// beside it, flushed to the disk, renamed over it, the directory flushed.
+// Where the directory takes no new file but the file may be written, the
+// file is rewritten in place instead (its space reserved first, then one
+// write and a flush), and a notice says so once. A new file, the lock file
+// and every temporary get mode 0600 whatever the umask; an existing file
+// keeps its mode.
 //
-// Encodings. A file that is valid UTF-8 and not valid EUC-JP is read as
+// Kept files. A file that is valid UTF-8 and not valid EUC-JP is read as
 // UTF-8 and written back in EUC-JP. A file that is neither, one that exists
-// but cannot be read, and anything that is not a regular file are never
-// replaced: the session's words go to kBesideName in the settings directory
-// instead (a user dictionary file of its own, merged into the same way),
-// whose words are offered at every load.
+// but cannot be read, one the user protected against writing (mode 0444,
+// or not writable by this process), and anything that is not a regular
+// file are never replaced: the session's words go to kBesideName in the
+// settings directory instead (a user dictionary file of its own, merged
+// into the same way), whose words are offered at every load.
+//
+// What the session offers after a save: the file's words, those of
+// kBesideName, and the session's words under readings no line can hold,
+// which stay offered (not saved) until the object goes away.
 //
 // Notices: what the user should hear about (a conversion, a file kept, words
 // left out) is appended to a list of one-line texts, each kind once per
@@ -50,8 +59,8 @@ public:
 
 	// Merges `changes` into the file as it is now (or into kBesideName when
 	// the file is kept). True when they reached the disk; `merged` (empty
-	// on entry) then holds what the session should offer from now on: the
-	// file's words with the changes applied. False leaves the files as they
+	// on entry) then holds what the session should offer from now on (see
+	// above), the changes applied last. False leaves the files as they
 	// were.
 			bool				Save(
 									const NuvDynamicDictionary::ChangeList&
@@ -77,6 +86,21 @@ private:
 										changes,
 									NuvDynamicDictionary& merged,
 									std::vector<std::string>& notices);
+	// Replaces `path` (named `name` in notices) with `bytes`; says why
+	// when it cannot, and once that the directory forced a rewrite in
+	// place.
+			bool				_Replace(const std::string& path,
+									const char* name,
+									const std::string& bytes, mode_t mode,
+									std::vector<std::string>& notices);
+	// Adds to `merged`, after a save, what the session offers beyond the
+	// files: the words under readings no line can hold (kept in
+	// fUnwritable from save to save), then `changes`.
+			void				_Offer(
+									const NuvDynamicDictionary::ChangeList&
+										changes,
+									NuvDynamicDictionary& merged,
+									std::vector<std::string>& notices);
 			void				_Tell(std::vector<std::string>& notices,
 									bool& told, const std::string& text);
 
@@ -88,6 +112,10 @@ private:
 			bool				fToldBeside;
 			bool				fToldLeftOut;
 			bool				fToldFailed;
+			bool				fToldInPlace;
+			// This session's changes under readings that no dictionary line
+			// can hold (NuvDynamicDictionary::IsWritable), oldest first.
+			NuvDynamicDictionary::ChangeList fUnwritable;
 };
 
 #endif	// BE_NUV_USER_DICTIONARY_FILE_H

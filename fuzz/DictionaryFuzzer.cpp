@@ -98,12 +98,33 @@ ModelLines(const std::string& file)
 }
 
 
+// Whether a user dictionary writes `text` with a backslash before it, and
+// takes one off when it reads it: it is ";" after any backslashes.
+bool
+Escaped(const std::string& text)
+{
+	size_t at = 0;
+	while (at < text.size() && text[at] == '\\')
+		at++;
+	return at < text.size() && text[at] == ';';
+}
+
+
+std::string
+Unescaped(const std::string& text)
+{
+	return !text.empty() && text[0] == '\\' && Escaped(text)
+		? text.substr(1) : text;
+}
+
+
 // The lines of a user dictionary file read its lenient way: lines end as
 // above; one that begins with ";", holds a NUL or has no slash after white
 // space is no entry; the key runs to the first slash that follows white
 // space (blanks, tabs, the full-width blank A1 A1, walking EUC-JP
-// characters), less that white space; the entry text is the rest, less
-// trailing blanks, tabs and CRs, with a final slash added when it lacks one.
+// characters), less that white space, Unescaped(); the entry text is the
+// rest, less trailing blanks, tabs and CRs, with a final slash added when it
+// lacks one.
 std::vector<ModelLine>
 UserModelLines(const std::string& file, size_t* others = NULL)
 {
@@ -155,7 +176,7 @@ UserModelLines(const std::string& file, size_t* others = NULL)
 		entry.erase(entry.find_last_not_of(" \t\r") + 1);
 		if (!entry.empty() && entry.back() != '/')
 			entry += '/';
-		lines.push_back({line.substr(0, keyEnd), entry});
+		lines.push_back({Unescaped(line.substr(0, keyEnd)), entry});
 	}
 	return lines;
 }
@@ -274,18 +295,18 @@ CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
 
 
 // Whether the line of `key` reads back as that key: its key text holds no
-// line feed or NUL, does not begin with ";", is read whole as the key of a
-// line (no white space before a slash or at its end) and splits into the
-// same kana and ASCII parts.
+// line feed or NUL, is read whole (escaped where Escaped() says) as the key
+// of a line (no white space before a slash or at its end) and splits into
+// the same kana and ASCII parts.
 bool
 ReadsBackAsItself(const NuvKey& key)
 {
 	const std::string text = key.reading + key.okuri;
-	if (key.reading.empty() || text[0] == ';'
-		|| text.find('\n') != std::string::npos
+	if (key.reading.empty() || text.find('\n') != std::string::npos
 		|| text.find('\0') != std::string::npos)
 		return false;
-	const std::vector<ModelLine> lines = UserModelLines(text + " /x/");
+	const std::vector<ModelLine> lines = UserModelLines(
+		(Escaped(text) ? "\\" : "") + text + " /x/");
 	if (lines.size() != 1 || lines[0].key != text)
 		return false;
 	const NuvKey reread(text.c_str());

@@ -21,6 +21,7 @@ ApplicationModel::ApplicationModel(float left, float top, float lineHeight,
 	fTop(top),
 	fLineHeight(lineHeight),
 	fWidth(std::move(width)),
+	fKeepDocument(true),
 	fStarted(false),
 	fLineCount(0),
 	fLineStart(0),
@@ -53,6 +54,15 @@ ApplicationModel::Changed(const std::string& text, bool confirmed)
 		fComposing.clear();
 	} else
 		fComposing = text;
+}
+
+
+void
+ApplicationModel::KeepDocument(bool keep)
+{
+	fKeepDocument = keep;
+	if (!keep)
+		std::string().swap(fDocument);
 }
 
 
@@ -170,5 +180,6 @@ ApplicationModel::_Append(const std::string& text)
 		fLineStart = fDocument.size() + feed + 1;
 		fLineWidth = fWidth(text.substr(feed + 1));
 	}
-	fDocument += text;
+	if (fKeepDocument)
+		fDocument += text;
 }

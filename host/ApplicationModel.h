@@ -64,6 +64,12 @@ public:
 	// out otherwise (the interactive session) answers with its own.
 	virtual	std::vector<TextLocation> ComposedLocations() const;
 
+	// Whether the document's text is kept (the default). An application
+	// whose text lives elsewhere (a desktop client's) keeps only where its
+	// caret is: a session of weeks must not hold all it typed. Document()
+	// is then empty, and Backspace removes nothing.
+			void				KeepDocument(bool keep);
+
 	// State
 
 			const std::string&	Document() const { return fDocument; }
@@ -80,6 +86,7 @@ private:
 			float				fLineHeight;
 			WidthFunction		fWidth;
 			std::string			fDocument;
+			bool				fKeepDocument;
 			std::string			fComposing;
 			bool				fStarted;
 			// Line feeds in the document, where its last line starts, and

@@ -148,15 +148,20 @@ DesktopKeys::Translate(uint32_t keyval, uint32_t state, KeyStep& step)
 		if (code == 0)
 			return false;
 		if (code < 0x80) {
-			const char c = static_cast<char>(code);
+			char c = static_cast<char>(code);
+			const char lower = c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
+			// An upper-case letter opens a reading: with Caps Lock on,
+			// every letter would. Shift alone decides a letter's case
+			// then, so Caps Lock leaves typing as it was.
+			if ((state & kLockMask) != 0 && lower >= 'a' && lower <= 'z')
+				c = (state & kShiftMask) != 0 ? lower - ('a' - 'A') : lower;
 			bool shifted = false;
 			KeyScript::UsKey(c, result.key, shifted);
 			// The keysym already carries Shift's effect, and some clients
 			// leave Shift out of the state: the message shows Shift as the
-			// US keyboard needs it (Caps Lock gives capitals without it).
-			if (shifted && (state & kLockMask) == 0)
+			// US keyboard needs it.
+			if (shifted)
 				result.modifiers |= B_SHIFT_KEY;
-			const char lower = c >= 'A' && c <= 'Z' ? c + ('a' - 'A') : c;
 			if ((modifiers & B_CONTROL_KEY) != 0 && lower >= 'a'
 				&& lower <= 'z')
 				result.bytes.assign(1, static_cast<char>(lower & 0x1F));

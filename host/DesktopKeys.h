@@ -8,7 +8,10 @@
 // Insert, F1-F12). The hardware key code is not used: layouts other than US
 // already show in the keysym. Modifiers: Shift, Control, Alt (the platform's
 // Command key), Super (Option) and Caps Lock. Control with a letter gives
-// the control character, as nuvim's key scripts make it.
+// the control character, as nuvim's key scripts make it. With Caps Lock on,
+// Shift alone decides a letter's case (a letter without Shift is lower-case,
+// with Shift upper-case), so that Caps Lock does not turn every letter into
+// one that opens a reading.
 #ifndef DESKTOP_KEYS_H
 #define DESKTOP_KEYS_H
 

@@ -280,15 +280,17 @@ MethodHost::ChooseMenuItem(const char* label)
 
 
 bool
-MethodHost::Settle(std::string* report, bigtime_t timeout)
+MethodHost::Settle(std::string* report, int64_t timeoutMicros)
 {
-	if (timeout < 0)
-		timeout = kSettleTimeout;
+	const bigtime_t deadline = system_time()
+		+ (timeoutMicros < 0 ? kSettleTimeout : timeoutMicros);
 	// Deliveries may post replies (location answers), which keep the
 	// method busy again: repeat until it is idle with nothing handed over.
 	while (true) {
 		std::string busy;
-		if (HeadlessDisplay::WaitForIdle(timeout, &busy) != B_OK) {
+		const bigtime_t left = deadline - system_time();
+		if (HeadlessDisplay::WaitForIdle(left > 0 ? left : 0, &busy)
+				!= B_OK) {
 			if (report != NULL)
 				*report = busy;
 			return false;

@@ -79,10 +79,11 @@ public:
 
 	// Waits until the method's loopers and windows are idle and every
 	// message they enqueued has been delivered (replies included). False
-	// on a timeout, with a report of what was busy. `timeout` (µs) bounds
-	// each wait; a negative one is the default, 30 s.
+	// on a timeout (30 s, or `timeoutMicros` when not negative), with a
+	// report of what was busy; what was delivered until then stays
+	// delivered.
 			bool				Settle(std::string* report = NULL,
-									bigtime_t timeout = -1);
+									int64_t timeoutMicros = -1);
 
 	// Launch arguments that begin with `from` are reported with `to` in
 	// its place (the settings directory behind a temporary link).

@@ -1,14 +1,18 @@
 #include "MethodSession.h"
 
-#include <algorithm>
-
 #include <sys/stat.h>
+
+#include <algorithm>
+#include <exception>
+#include <vector>
 
 #include <HeadlessDisplay.h>
 #include <Input.h>
 #include <Message.h>
+#include <OS.h>
 
 #include "ApplicationModel.h"
+#include "ComposedText.h"
 #include "HostPaths.h"
 #include "MethodHost.h"
 
@@ -24,7 +28,19 @@ const char* const kRegistrationPaletteTitle = "NUV Registration Palette";
 const char* const kPurgePaletteTitle = "NUV Purge Palette";
 const char* const kRemainingOpen = "[\xE6\xAE\x8B\xE3\x82\x8A ";	// "[残り "
 const char* const kConversionMarker = "\xE2\x96\xBC";				// "▼"
+const char* const kRegistrationMarker = "\xE2\x98\x85";			// "★"
 const char* const kRegistrationCursor = "|";
+// The mode palette's labels of the kana modes, where letters typed are
+// romaji.
+const char* const kHiraganaMode = "\xE3\x81\x8B\xE3\x81\xAA";		// "かな"
+const char* const kKatakanaMode = "\xE3\x82\xAB\xE3\x83\x8A";		// "カナ"
+
+
+int64_t
+Now()
+{
+	return system_time();
+}
 
 
 bool
@@ -34,9 +50,10 @@ IsContinuationByte(char c)
 }
 
 
-// The preedit of an unconfirmed CHANGED event.
+// The preedit of an unconfirmed CHANGED event; `plain` receives the same
+// without the method's markers.
 Preedit
-DecodePreedit(const BMessage& message)
+DecodePreedit(const BMessage& message, Preedit& plain)
 {
 	Preedit preedit;
 	preedit.visible = true;
@@ -62,9 +79,21 @@ DecodePreedit(const BMessage& message)
 	preedit.clauseEnd = MethodSession::CharacterOffset(text, clauseEnd);
 	preedit.cursor = MethodSession::CharacterOffset(text, clamp(selection));
 
+	// The application places the candidate window at the cursor. In a
+	// registration the cursor is the registration's own (|); in a
+	// conversion it stands before ▼, which does not move while candidates
+	// of other lengths are shown, so neither does the window.
+	const size_t marker = text.rfind(kConversionMarker);
+	if (text.compare(0, 3, kRegistrationMarker) == 0) {
+		const size_t bar = text.rfind(kRegistrationCursor);
+		if (bar != std::string::npos)
+			preedit.cursor = MethodSession::CharacterOffset(text,
+				static_cast<int32_t>(bar));
+	} else if (marker == 0)
+		preedit.cursor = 0;
+
 	// The candidate on offer follows the last conversion marker and runs
 	// to the registration cursor, if one follows, or to the end.
-	const size_t marker = text.rfind(kConversionMarker);
 	if (marker != std::string::npos) {
 		const size_t start = marker + 3;
 		size_t end = text.find(kRegistrationCursor, start);
@@ -75,6 +104,27 @@ DecodePreedit(const BMessage& message)
 		preedit.highlightEnd = MethodSession::CharacterOffset(text,
 			static_cast<int32_t>(end));
 	}
+
+	// The same offsets in the text without markers: characters of the
+	// marked text map to the plain text's through byte offsets.
+	std::vector<int32_t> offsets;
+	plain = Preedit();
+	plain.visible = true;
+	plain.text = ComposedText::WithoutMarkers(text, &offsets);
+	auto map = [&text, &offsets, &plain](int32_t characters) {
+		size_t byte = 0;
+		for (int32_t seen = 0; byte < text.size(); byte++) {
+			if (!IsContinuationByte(text[byte]) && seen++ == characters)
+				break;
+		}
+		return MethodSession::CharacterOffset(plain.text,
+			offsets[std::min(byte, text.size())]);
+	};
+	plain.clauseStart = map(preedit.clauseStart);
+	plain.clauseEnd = map(preedit.clauseEnd);
+	plain.cursor = map(preedit.cursor);
+	plain.highlightStart = map(preedit.highlightStart);
+	plain.highlightEnd = map(preedit.highlightEnd);
 	return preedit;
 }
 
@@ -91,6 +141,9 @@ public:
 		ApplicationModel(0, 0, 1, [](const std::string&) { return 0.0f; }),
 		fCaret{0, 0, 0}
 	{
+		// The client holds the text; keeping it here too grew the engine
+		// by what was typed.
+		KeepDocument(false);
 	}
 
 	void SetCaret(float x, float y, float height)
@@ -141,11 +194,14 @@ PaletteState::operator==(const PaletteState& other) const
 
 MethodSession::MethodSession()
 	:
+	fStarting(false),
+	fStartDone(false),
 	fPending(false),
+	fTag(0),
+	fKeyAnswered(false),
+	fKeyPassed(false),
 	fPalettesRead(false),
 	fPaletteChanges(0),
-	fRunning(0),
-	fNextSerial(1),
 	fDictionaryBefore()
 {
 }
@@ -154,6 +210,44 @@ MethodSession::MethodSession()
 MethodSession::~MethodSession()
 {
 	Unload();
+}
+
+
+void
+MethodSession::StartInBackground(const std::string& settings)
+{
+	if (fStarting || fHost != NULL)
+		return;
+	fStartError.clear();
+	fStartDone = false;
+	try {
+		fStarter = std::thread([this, settings] {
+			std::string error;
+			bool started = false;
+			try {
+				started = Start(settings, error);
+			} catch (const std::exception& exception) {
+				error = exception.what();
+			} catch (...) {
+				error = "unknown exception";
+			}
+			if (!started && error.empty())
+				error = "the method did not start";
+			fStartError = started ? std::string() : error;
+			fStartDone = true;
+		});
+		fStarting = true;
+	} catch (const std::exception& exception) {
+		fStartError = exception.what();
+	}
+}
+
+
+const std::string&
+MethodSession::StartError() const
+{
+	static const std::string kNone;
+	return fStarting ? kNone : fStartError;
 }
 
 
@@ -213,6 +307,11 @@ MethodSession::Start(const std::string& settingsOption, std::string& error)
 bool
 MethodSession::Unload()
 {
+	if (fStarting) {
+		fStarter.join();
+		fStarting = false;
+		fQueue.clear();
+	}
 	if (fHost == NULL)
 		return false;
 	fHost->Unload();
@@ -221,8 +320,7 @@ MethodSession::Unload()
 	HostPaths::RemoveSettingsLink(fTemporary);
 	fTemporary.clear();
 	fPending = false;
-	fRequests.clear();
-	fRunning = 0;
+	fQueue.clear();
 
 	return fDictionaryBefore != NULL
 		&& UserDictionaryFile(fResolved).ReplacedSince(*fDictionaryBefore);
@@ -232,35 +330,56 @@ MethodSession::Unload()
 bool
 MethodSession::IsLoaded() const
 {
-	return fHost != NULL;
+	return !fStarting && fHost != NULL;
 }
 
 
 KeyOutcome
-MethodSession::HandleKey(const KeyStep& step, int64_t waitMicros)
+MethodSession::HandleKey(const KeyStep& step, int64_t waitMicros,
+	uint64_t tag)
 {
-	if (fHost == NULL || step.kind != KeyStep::KEY) {
-		KeyOutcome outcome;
+	KeyOutcome outcome;
+	if (step.kind != KeyStep::KEY) {
 		outcome.handedBack = true;
 		return outcome;
 	}
-	// A key never overtakes the work of the one before it.
-	KeyOutcome earlier;
-	if (fPending)
-		earlier = _Settle(waitMicros);
-	fHost->SendKey(MethodHost::MakeKeyMessage(step));
-	KeyOutcome outcome = _Settle(waitMicros);
-	if (!earlier.actions.empty()) {
-		outcome.actions.insert(outcome.actions.begin(),
-			earlier.actions.begin(), earlier.actions.end());
+	const Request request{Request::KEY, step, tag};
+	if (!_Started(outcome)) {
+		fQueue.push_back(request);
+		outcome.settled = false;
+		return outcome;
+	}
+	if (fHost == NULL) {
+		outcome.handedBack = true;
+		return outcome;
+	}
+	const int64_t deadline = Now() + waitMicros;
+	// A key never overtakes the work of the calls before it: while the
+	// method is still busy with them, it waits its turn.
+	if (!_Submit(request, outcome, deadline))
+		return outcome;
+	if (!_Settle(outcome, deadline)) {
+		fKeyAnswered = true;
+		return outcome;
+	}
+	if (fKeyPassed) {
+		// Text committed by this key or an earlier one must reach the
+		// application before the key does.
+		bool committed = false;
+		for (const SessionAction& action : outcome.actions)
+			committed |= action.kind == SessionAction::COMMIT;
+		outcome.forward = committed;
+		outcome.handedBack = !committed;
 	}
 	return outcome;
 }
 
 
 KeyOutcome
-MethodSession::PickCandidate(uint32_t index)
+MethodSession::PickCandidate(uint32_t index, uint64_t tag)
 {
+	if (HasPendingWork())
+		return KeyOutcome();
 	const PaletteState palettes = Palettes();
 	if (!palettes.candidatesShown || index >= palettes.candidates.size()
 		|| index >= 7)
@@ -270,7 +389,7 @@ MethodSession::PickCandidate(uint32_t index)
 	bool shifted = false;
 	KeyScript::UsKey(step.bytes[0], step.key, shifted);
 	step.token = step.bytes;
-	KeyOutcome outcome = HandleKey(step);
+	KeyOutcome outcome = HandleKey(step, kDefaultWait, tag);
 	// A selection key is always the method's; nothing goes to the client.
 	outcome.handedBack = false;
 	outcome.forward = false;
@@ -279,33 +398,39 @@ MethodSession::PickCandidate(uint32_t index)
 
 
 KeyOutcome
-MethodSession::Activate(bool active)
+MethodSession::Activate(bool active, uint64_t tag)
 {
-	if (fHost == NULL)
-		return KeyOutcome();
-	fHost->Activate(active);
-	return _Settle(kDefaultWait);
+	return _Call(Request{active ? Request::ACTIVATE : Request::DEACTIVATE,
+		KeyStep(), tag});
 }
 
 
 KeyOutcome
-MethodSession::Stop()
+MethodSession::Stop(uint64_t tag)
 {
+	return _Call(Request{Request::STOP, KeyStep(), tag});
+}
+
+
+KeyOutcome
+MethodSession::Reset(uint64_t tag)
+{
+	return _Call(Request{Request::RESET, KeyStep(), tag});
+}
+
+
+KeyOutcome
+MethodSession::Poll(int64_t waitMicros)
+{
+	KeyOutcome outcome;
+	if (!_Started(outcome)) {
+		outcome.settled = false;
+		return outcome;
+	}
 	if (fHost == NULL)
-		return KeyOutcome();
-	fHost->RequestStop();
-	KeyOutcome outcome = _Settle(kDefaultWait);
-	_HideComposition(outcome, 0);
+		return outcome;
+	outcome.settled = _Drain(outcome, Now() + waitMicros);
 	return outcome;
-}
-
-
-KeyOutcome
-MethodSession::Poll()
-{
-	if (fHost == NULL || !fPending)
-		return KeyOutcome();
-	return _Settle(0);
 }
 
 
@@ -313,7 +438,7 @@ void
 MethodSession::SetCursorLocation(int32_t x, int32_t y, int32_t,
 	int32_t height)
 {
-	if (fApplication != NULL)
+	if (!fStarting && fApplication != NULL)
 		fApplication->SetCaret(x, y, height);
 }
 
@@ -321,7 +446,7 @@ MethodSession::SetCursorLocation(int32_t x, int32_t y, int32_t,
 std::string
 MethodSession::HelpPage()
 {
-	if (fHost == NULL)
+	if (fStarting || fHost == NULL)
 		return std::string();
 	const size_t before = HeadlessDisplay::Launches().size();
 	if (!fHost->ChooseMenuItem("Help"))
@@ -343,6 +468,8 @@ MethodSession::HelpPage()
 PaletteState
 MethodSession::Palettes()
 {
+	if (fStarting)
+		return fPalettes;
 	// Reading every window takes each window's lock; most keys change
 	// none of them.
 	const uint64 changes = HeadlessDisplay::ChangeCount();
@@ -432,180 +559,221 @@ MethodSession::CharacterOffset(const std::string& text, int32_t bytes)
 }
 
 
-// #pragma mark - Queued requests
-
-
-uint64_t
-MethodSession::SubmitKey(const KeyStep& step)
-{
-	if (step.kind != KeyStep::KEY)
-		return 0;
-	return _Submit(Request::KEY, step);
-}
-
-
-uint64_t
-MethodSession::SubmitPick(uint32_t index)
-{
-	if (fHost == NULL || HasQueuedWork())
-		return 0;
-	const PaletteState palettes = Palettes();
-	if (!palettes.candidatesShown || index >= palettes.candidates.size()
-		|| index >= 7)
-		return 0;
-	KeyStep step;
-	step.bytes.assign(1, static_cast<char>(kLabels[index] + ('a' - 'A')));
-	bool shifted = false;
-	KeyScript::UsKey(step.bytes[0], step.key, shifted);
-	step.token = step.bytes;
-	return _Submit(Request::PICK, step);
-}
-
-
-uint64_t
-MethodSession::SubmitActivate(bool active)
-{
-	return _Submit(active ? Request::ACTIVATE : Request::DEACTIVATE);
-}
-
-
-uint64_t
-MethodSession::SubmitStop()
-{
-	return _Submit(Request::STOP);
-}
-
-
-KeyOutcome
-MethodSession::Advance(int64_t waitMicros)
-{
-	KeyOutcome outcome;
-	if (fHost == NULL) {
-		fRequests.clear();
-		fRunning = 0;
-		return outcome;
-	}
-	const bigtime_t deadline = system_time() + std::max<int64_t>(waitMicros,
-		0);
-	while (true) {
-		if (fRunning != 0) {
-			const bigtime_t left = std::max<bigtime_t>(deadline
-				- system_time(), 0);
-			// Deliveries may keep the method busy (location answers):
-			// every wait counts against the same bound.
-			const bool settled
-				= HeadlessDisplay::WaitForIdle(left) == B_OK
-					&& fHost->Settle(NULL, std::max<bigtime_t>(deadline
-						- system_time(), 0));
-			_Collect(outcome, &fRunningRequest);
-			if (!settled) {
-				outcome.settled = false;
-				return outcome;
-			}
-			if (fRunningRequest.kind == Request::STOP
-				|| fRunningRequest.kind == Request::DEACTIVATE)
-				_HideComposition(outcome, fRunning);
-			fRunning = 0;
-		}
-		if (fRequests.empty()) {
-			outcome.settled = true;
-			return outcome;
-		}
-		fRunningRequest = fRequests.front();
-		fRequests.pop_front();
-		fRunning = fRunningRequest.serial;
-		_Dispatch(fRunningRequest);
-	}
-}
-
-
 // #pragma mark - private
 
 
-uint64_t
-MethodSession::_Submit(Request::Kind kind, const KeyStep& step)
+bool
+MethodSession::_Started(KeyOutcome& outcome)
 {
-	if (fHost == NULL)
-		return 0;
-	Request request;
-	request.kind = kind;
-	request.serial = fNextSerial++;
-	request.step = step;
-	fRequests.push_back(request);
-	return request.serial;
-}
-
-
-void
-MethodSession::_Dispatch(const Request& request)
-{
-	switch (request.kind) {
-		case Request::KEY:
-		case Request::PICK:
-			fHost->SendKey(MethodHost::MakeKeyMessage(request.step));
-			break;
-		case Request::ACTIVATE:
-		case Request::DEACTIVATE:
-			fHost->Activate(request.kind == Request::ACTIVATE);
-			break;
-		case Request::STOP:
-			fHost->RequestStop();
-			break;
+	if (!fStarting)
+		return true;
+	if (!fStartDone)
+		return false;
+	fStarter.join();
+	fStarting = false;
+	if (fHost == NULL) {
+		// Keys answered while the method started go on to the application.
+		for (const Request& request : fQueue) {
+			if (request.kind == Request::KEY) {
+				SessionAction forward;
+				forward.kind = SessionAction::FORWARD;
+				forward.tag = request.tag;
+				outcome.actions.push_back(forward);
+			}
+		}
+		fQueue.clear();
 	}
+	return true;
 }
 
 
-// The application has dropped its composed text already; a method that
-// did not answer still leaves nothing shown.
-void
-MethodSession::_HideComposition(KeyOutcome& outcome, uint64_t request)
+bool
+MethodSession::_Submit(const Request& request, KeyOutcome& outcome,
+	int64_t deadline)
 {
-	if (!fApplication->Shown().visible)
-		return;
-	SessionAction hide;
-	hide.kind = SessionAction::PREEDIT;
-	hide.request = request;
-	outcome.actions.push_back(hide);
-	fApplication->Shown() = Preedit();
+	if (_Started(outcome) && fHost == NULL)
+		return false;
+	if (fStarting || !_Drain(outcome, deadline)) {
+		fQueue.push_back(request);
+		outcome.settled = false;
+		return false;
+	}
+	_Carry(request, outcome, deadline, false);
+	// What the call left to do (an activation's windows, romaji typed
+	// again after a reset) within the same bound.
+	if (request.kind != Request::KEY)
+		_Drain(outcome, deadline);
+	return true;
 }
 
 
 KeyOutcome
-MethodSession::_Settle(int64_t waitMicros)
+MethodSession::_Call(const Request& request)
 {
 	KeyOutcome outcome;
-	if (HeadlessDisplay::WaitForIdle(waitMicros) != B_OK) {
-		fPending = true;
+	if (_Submit(request, outcome, Now() + kDefaultWait) && HasPendingWork())
 		outcome.settled = false;
-		return outcome;
-	}
-	fPending = false;
-	// Delivering may post location answers; Settle repeats until the
-	// method is idle again with nothing left to deliver.
-	outcome.settled = fHost->Settle();
-	fPending = !outcome.settled;
-	_Collect(outcome);
 	return outcome;
 }
 
 
+// Hands `request` to the idle method; `answered`: the framework's answer
+// for the key was given already (it was queued).
 void
-MethodSession::_Collect(KeyOutcome& outcome, const Request* request)
+MethodSession::_Carry(const Request& request, KeyOutcome& outcome,
+	int64_t deadline, bool answered)
 {
-	bool committed = false;
-	bool passed = false;
-	const uint64_t tag = request != NULL ? request->serial : 0;
+	switch (request.kind) {
+		case Request::KEY:
+			_Send(request.step, request.tag, answered);
+			return;
+		case Request::STOP:
+		case Request::RESET:
+			_End(request, outcome, deadline);
+			return;
+		case Request::ACTIVATE:
+		case Request::DEACTIVATE:
+			if (request.kind == Request::DEACTIVATE)
+				_End(request, outcome, deadline);
+			fTag = request.tag;
+			fKeyAnswered = true;
+			fKeyPassed = false;
+			fHost->Activate(request.kind == Request::ACTIVATE);
+			fPending = true;
+			return;
+	}
+}
+
+
+void
+MethodSession::_Send(const KeyStep& step, uint64_t tag, bool answered)
+{
+	fTag = tag;
+	fKeyAnswered = answered;
+	fKeyPassed = false;
+	fPending = true;
+	fHost->SendKey(MethodHost::MakeKeyMessage(step));
+}
+
+
+// Waits for the method until `deadline` at most and adds what it did to
+// `outcome`; false while it is still busy.
+bool
+MethodSession::_Settle(KeyOutcome& outcome, int64_t deadline)
+{
+	const int64_t wait = std::max<int64_t>(0, deadline - Now());
+	if (HeadlessDisplay::WaitForIdle(wait) != B_OK) {
+		fPending = true;
+		outcome.settled = false;
+		return false;
+	}
+	// Delivering may post location answers, which keep the method busy a
+	// little longer.
+	fPending = !fHost->Settle(NULL,
+		std::max<int64_t>(0, deadline - Now()));
+	_Collect(outcome);
+	if (fPending)
+		outcome.settled = false;
+	return !fPending;
+}
+
+
+// Lets the method finish its work and carries out the queued calls, one
+// after the other, until `deadline`; true when nothing is left to do.
+bool
+MethodSession::_Drain(KeyOutcome& outcome, int64_t deadline)
+{
+	while (true) {
+		if (fPending && !_Settle(outcome, deadline))
+			return false;
+		if (fQueue.empty())
+			return true;
+		const Request next = fQueue.front();
+		fQueue.pop_front();
+		_Carry(next, outcome, deadline, true);
+	}
+}
+
+
+// Ends the composition of the idle method (Stop(), Reset()).
+void
+MethodSession::_End(const Request& request, KeyOutcome& outcome,
+	int64_t deadline)
+{
+	Preedit& shown = fApplication->Shown();
+	std::string romaji;
+	const std::string text = shown.visible ? _Committed(shown.text, &romaji)
+		: std::string();
+
+	fTag = request.tag;
+	fKeyAnswered = true;
+	fKeyPassed = false;
+	fHost->RequestStop();
+	fPending = true;
+	_Settle(outcome, deadline);
+	// A method that did not answer in time still leaves nothing shown.
+	if (shown.visible) {
+		SessionAction hide;
+		hide.kind = SessionAction::PREEDIT;
+		hide.tag = request.tag;
+		outcome.actions.push_back(hide);
+		shown = Preedit();
+	}
+	if (!text.empty()) {
+		SessionAction commit;
+		commit.kind = SessionAction::COMMIT;
+		commit.text = text;
+		commit.tag = request.tag;
+		outcome.actions.push_back(commit);
+	}
+
+	// The romaji are typed again next, ahead of anything queued.
+	if (request.kind == Request::RESET) {
+		for (auto c = romaji.rbegin(); c != romaji.rend(); c++) {
+			Request key{Request::KEY, KeyStep(), request.tag};
+			key.step.kind = KeyStep::KEY;
+			key.step.bytes.assign(1, *c);
+			bool shifted = false;
+			KeyScript::UsKey(*c, key.step.key, shifted);
+			key.step.token = key.step.bytes;
+			fQueue.push_front(key);
+		}
+	}
+}
+
+
+// What the composed text `composed` leaves in the document when the
+// composition ends from outside; `romaji` (may be NULL) receives the romaji
+// not yet turned into kana, which are left out.
+std::string
+MethodSession::_Committed(const std::string& composed, std::string* romaji)
+{
+	std::string text = composed;
+	const std::string mode = Palettes().mode;
+	if (mode == kHiraganaMode || mode == kKatakanaMode) {
+		if (romaji != NULL)
+			*romaji = ComposedText::PendingRomaji(text);
+		text = ComposedText::WithoutPendingRomaji(text);
+	}
+	return ComposedText::WithoutMarkers(text);
+}
+
+
+void
+MethodSession::_Collect(KeyOutcome& outcome)
+{
 	Preedit& shown = fApplication->Shown();
 	for (const BMessage& message : fHost->Delivered()) {
 		if (message.what == B_KEY_DOWN) {
-			passed = true;
-			// A selection key is always the method's.
-			if (request != NULL && request->kind != Request::PICK) {
-				SessionAction action;
-				action.kind = SessionAction::PASS;
-				action.request = tag;
-				outcome.actions.push_back(action);
-			}
+			// The method passed the key on. Once its answer is given, the
+			// framework sends it on itself, in its place among the actions.
+			if (fKeyAnswered) {
+				SessionAction forward;
+				forward.kind = SessionAction::FORWARD;
+				forward.tag = fTag;
+				outcome.actions.push_back(forward);
+			} else
+				fKeyPassed = true;
 			continue;
 		}
 		if (message.what != B_INPUT_METHOD_EVENT)
@@ -614,6 +782,7 @@ MethodSession::_Collect(KeyOutcome& outcome, const Request* request)
 		message.FindInt32("be:opcode", &opcode);
 
 		Preedit next = shown;
+		Preedit plain;
 		std::string text;
 		bool confirmed = false;
 		if (opcode == B_INPUT_METHOD_STOPPED)
@@ -621,7 +790,13 @@ MethodSession::_Collect(KeyOutcome& outcome, const Request* request)
 		else if (opcode == B_INPUT_METHOD_CHANGED) {
 			message.FindString("be:string", &text);
 			message.FindBool("be:confirmed", &confirmed);
-			next = confirmed ? Preedit() : DecodePreedit(message);
+			if (confirmed)
+				next = Preedit();
+			else {
+				next = DecodePreedit(message, plain);
+				next.committed = _Committed(next.text, NULL);
+				plain.committed = next.committed;
+			}
 		} else
 			continue;
 
@@ -631,7 +806,8 @@ MethodSession::_Collect(KeyOutcome& outcome, const Request* request)
 			SessionAction action;
 			action.kind = SessionAction::PREEDIT;
 			action.preedit = next;
-			action.request = tag;
+			action.plain = plain;
+			action.tag = fTag;
 			outcome.actions.push_back(action);
 			shown = next;
 		}
@@ -639,15 +815,9 @@ MethodSession::_Collect(KeyOutcome& outcome, const Request* request)
 			SessionAction action;
 			action.kind = SessionAction::COMMIT;
 			action.text = text;
-			action.request = tag;
+			action.tag = fTag;
 			outcome.actions.push_back(action);
-			committed = true;
 		}
 	}
 	fHost->ClearDelivered();
-
-	if (passed) {
-		outcome.forward = committed;
-		outcome.handedBack = !committed;
-	}
 }

@@ -6,15 +6,27 @@
 //
 // Threads: every call is made on one thread, the framework's main thread,
 // which then plays the input server's and the application's threads
-// (MethodHost.h). A key waits for the method to settle only for a bounded
-// time; what a slow method does afterwards comes out of Poll().
+// (MethodHost.h); StartInBackground() alone uses a thread of its own. No
+// call waits for the method longer than its bound (kDefaultWait): what a
+// slow method does afterwards comes out of Poll(), in order, and what
+// arrives while it is still busy (keys, activation, the end of the
+// composition) waits in a queue here, so that nothing overtakes what came
+// before it.
+//
+// When the composition ends from outside (the focus moves, the framework
+// disables the method, the application resets it), the composed text goes
+// into the document as it was shown, without the method's markers, the
+// registration cursor or romaji not yet turned into kana (ComposedText.h),
+// and nothing is learned.
 #ifndef METHOD_SESSION_H
 #define METHOD_SESSION_H
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KeyScript.h"
@@ -34,6 +46,10 @@ struct Preedit {
 	// range when none is.
 	int32_t				highlightStart = 0;
 	int32_t				highlightEnd = 0;
+	// What ending the composition now leaves in the document: the text
+	// without the method's markers and without romaji not yet turned into
+	// kana (see MethodSession's focus policy).
+	std::string			committed;
 
 	bool operator==(const Preedit& other) const;
 	bool operator!=(const Preedit& other) const { return !(*this == other); }
@@ -44,14 +60,22 @@ struct SessionAction {
 	enum Kind {
 		COMMIT,			// insert `text` (UTF-8)
 		PREEDIT,		// show `preedit` (hidden when not visible)
-		PASS			// queued requests only: the key of `request` goes
-						// on to the application
+		FORWARD			// the key given to HandleKey with `tag` goes on to
+						// the application now: the framework sends it
+						// itself (its answer was given already)
 	};
 	Kind				kind = COMMIT;
 	std::string			text;
 	Preedit				preedit;
-	// Queued requests only: the request the method was carrying out.
-	uint64_t			request = 0;
+	// The same composition without the method's markers, the registration
+	// cursor and the okuri point, offsets mapped to it: for a framework
+	// whose applications may put the composed text into the document as
+	// it stands (when their focus moves, say).
+	Preedit				plain;
+	// The call the action comes from: the `tag` given to it (HandleKey,
+	// Activate, Stop, Reset, PickCandidate), which also names the key of a
+	// FORWARD action.
+	uint64_t			tag = 0;
 };
 
 // What the method's palettes show.
@@ -77,8 +101,10 @@ struct KeyOutcome {
 	// delivers the actions, then sends the same key on itself, and answers
 	// "handled", so that the key cannot overtake the text.
 	bool						forward = false;
-	// False when the method had not settled within the wait; the rest of
-	// its work comes out of Poll().
+	// False when the method had not settled within the wait, or the call
+	// waits in the queue; the rest comes out of Poll(). The framework
+	// answers "handled" for such a key: should the method pass it on
+	// later, a FORWARD action says so.
 	bool						settled = true;
 };
 
@@ -97,6 +123,16 @@ public:
 	// with a one-line reason.
 			bool				Start(const std::string& settings,
 									std::string& error);
+	// Start() on a thread of its own, for a framework whose loop may never
+	// wait for the method's construction (its tables and dictionaries
+	// load meanwhile). Until it is over, the session is busy: calls are
+	// queued, and Poll() carries them out once the method has started. If
+	// it fails, keys queued meanwhile are forwarded, the rest dropped, and
+	// StartError() tells why.
+			void				StartInBackground(const std::string& settings);
+	// Why the start in the background failed; empty while it runs or
+	// when it succeeded.
+			const std::string&	StartError() const;
 	// The settings directory in use (absolute), once started.
 			const std::string&	SettingsDirectory() const
 									{ return fResolved; }
@@ -107,43 +143,38 @@ public:
 			bool				IsLoaded() const;
 
 	// The key `step` with a wait of at most `waitMicros` for the method.
+	// `tag` names the key in a later FORWARD action. While the method is
+	// still busy with earlier keys, the key waits in the queue (the
+	// outcome holds what the earlier keys did meanwhile).
 			KeyOutcome			HandleKey(const KeyStep& step,
-									int64_t waitMicros = kDefaultWait);
+									int64_t waitMicros = kDefaultWait,
+									uint64_t tag = 0);
 	// Picks candidate `index` (0-6) of the page shown, as its selection key
-	// does. Nothing when no page is shown or the index is outside it.
-			KeyOutcome			PickCandidate(uint32_t index);
-	// Activation (the framework enables or disables the method).
-			KeyOutcome			Activate(bool active);
-	// The application ends the composition (focus out, reset).
-			KeyOutcome			Stop();
-	// What a method that had not settled did since; `settled` tells
-	// whether it is idle now.
-			KeyOutcome			Poll();
-	// True while a key's work is still under way.
-			bool				HasPendingWork() const { return fPending; }
-
-	// Queued requests, for a framework whose loop may never wait long for
-	// the method (one that serves every application of the desktop). Each
-	// request is carried out once the method has finished the one before,
-	// so none overtakes another; Advance() moves the queue on. Each call
-	// returns the request's number (never 0), or 0 when there is nothing
-	// to do: no method, a step that is no key, no candidate `index` shown.
-	// Not to be mixed with the calls above while requests are under way.
-			uint64_t			SubmitKey(const KeyStep& step);
-	// As the candidate's selection key, which never reaches the client.
-			uint64_t			SubmitPick(uint32_t index);
-			uint64_t			SubmitActivate(bool active);
-	// Ends the composition, as Stop() does.
-			uint64_t			SubmitStop();
-	// Carries out queued requests, waiting for the method at most
-	// `waitMicros` in all, and returns what it did since the last call,
-	// in order, each action tagged with its request; a key the method
-	// passed on is a PASS action. `settled`: nothing is queued or under
-	// way; the rest comes out of later calls otherwise.
-			KeyOutcome			Advance(int64_t waitMicros);
-			bool				HasQueuedWork() const
-									{ return fRunning != 0
-										|| !fRequests.empty(); }
+	// does. Nothing when no page is shown, the index is outside it, or
+	// earlier work is still under way (the page may not be the one shown).
+			KeyOutcome			PickCandidate(uint32_t index,
+									uint64_t tag = 0);
+	// Activation (the framework enables or disables the method); when
+	// disabled, the composition ends as in Stop(). Queued behind earlier
+	// work that is not done within kDefaultWait, as are Stop() and Reset().
+			KeyOutcome			Activate(bool active, uint64_t tag = 0);
+	// The composition ends because the focus moved (another field, another
+	// window, another input context): keys already typed are finished
+	// first, then the composed text is committed without markers (pending
+	// romaji dropped) and the method stops composing.
+			KeyOutcome			Stop(uint64_t tag = 0);
+	// The application asks for a reset: as Stop(), but romaji not yet
+	// turned into kana are typed again afterwards, so that a reset in the
+	// middle of typing loses no key.
+			KeyOutcome			Reset(uint64_t tag = 0);
+	// What a busy method did since, and the queued calls it could carry
+	// out within `waitMicros`; `settled` tells whether all is done.
+			KeyOutcome			Poll(int64_t waitMicros = 0);
+	// True while the method starts, a call's work is still under way or
+	// calls are queued.
+			bool				HasPendingWork() const
+									{ return fStarting || fPending
+										|| !fQueue.empty(); }
 
 	// The caret of the application, in screen pixels: location requests
 	// are answered from it.
@@ -165,26 +196,40 @@ public:
 	static	int32_t				CharacterOffset(const std::string& text,
 									int32_t bytes);
 
-	static const int64_t		kDefaultWait = 1000000;
+	// The longest a call waits for the method.
+	static const int64_t		kDefaultWait = 50000;
 
 private:
+	// A call waiting for the method.
 	struct Request {
-		enum Kind { KEY, PICK, ACTIVATE, DEACTIVATE, STOP };
-		Kind			kind = KEY;
-		uint64_t		serial = 0;
-		KeyStep			step;
+		enum Kind { KEY, ACTIVATE, DEACTIVATE, STOP, RESET };
+		Kind				kind;
+		KeyStep				step;
+		uint64_t			tag;
 	};
 
-			KeyOutcome			_Settle(int64_t waitMicros);
-	// Turns what was delivered into actions; with `request` set (queued
-	// use), tags them with it and reports passed keys as PASS actions.
-			void				_Collect(KeyOutcome& outcome,
-									const Request* request = NULL);
-			uint64_t			_Submit(Request::Kind kind,
-									const KeyStep& step = KeyStep());
-			void				_Dispatch(const Request& request);
-			void				_HideComposition(KeyOutcome& outcome,
-									uint64_t request);
+	// False while the start in the background runs; once it is over, joins
+	// its thread and, if it failed, forwards the queued keys.
+			bool				_Started(KeyOutcome& outcome);
+	// Carries `request` out now if earlier work is done by `deadline`,
+	// else queues it; false when queued or no method is loaded.
+			bool				_Submit(const Request& request,
+									KeyOutcome& outcome, int64_t deadline);
+	// Activate(), Stop(), Reset(): _Submit() within kDefaultWait.
+			KeyOutcome			_Call(const Request& request);
+			void				_Carry(const Request& request,
+									KeyOutcome& outcome, int64_t deadline,
+									bool answered);
+			void				_Send(const KeyStep& step, uint64_t tag,
+									bool answered);
+			bool				_Settle(KeyOutcome& outcome,
+									int64_t deadline);
+			bool				_Drain(KeyOutcome& outcome, int64_t deadline);
+			void				_End(const Request& request,
+									KeyOutcome& outcome, int64_t deadline);
+			std::string			_Committed(const std::string& composed,
+									std::string* romaji);
+			void				_Collect(KeyOutcome& outcome);
 
 			std::unique_ptr<DesktopApplication> fApplication;
 			std::unique_ptr<MethodHost> fHost;
@@ -192,14 +237,22 @@ private:
 			std::string			fResolved;
 			std::string			fAliasFrom;
 			std::string			fAliasTo;
+			std::thread			fStarter;
+			bool				fStarting;
+			// Set by the start-up thread last, with fStartError before it.
+			std::atomic<bool>	fStartDone;
+			std::string			fStartError;
 			bool				fPending;
+			std::deque<Request>	fQueue;
+			// The call the method is carrying out; for a key, its answer
+			// was given already when it was queued or did not settle in
+			// time.
+			uint64_t			fTag;
+			bool				fKeyAnswered;
+			bool				fKeyPassed;
 			bool				fPalettesRead;
 			uint64_t			fPaletteChanges;
 			PaletteState		fPalettes;
-			std::deque<Request>	fRequests;
-			Request				fRunningRequest;
-			uint64_t			fRunning;		// 0 when none is
-			uint64_t			fNextSerial;
 			// .nuv-jisyo as the session found it, to tell the last save.
 			std::unique_ptr<UserDictionaryFile> fDictionaryBefore;
 };

@@ -1,6 +1,7 @@
 #include "NuvimEngine.h"
 
 #include <cstring>
+#include <map>
 #include <string>
 
 #include <ibus.h>
@@ -15,21 +16,68 @@ const char* const NuvimEngine::kHelpProperty = "Help";
 
 namespace {
 
-// How often a method that had not settled within a key's wait is looked at.
-const guint kPollMilliseconds = 20;
+// How often a busy method is looked at, and how long each look may take
+// of the main loop (well within the bound of a key).
+const guint kPollMilliseconds = 10;
+const int64_t kPollWait = 20000;
+// Keys whose answer was given before the method passed them on are
+// remembered this long (in keys) to be forwarded.
+const uint64_t kKeysRemembered = 1024;
+// How long after a commit a GTK client's reset is taken for its echo.
+const gint64 kCommitEcho = 300000;
 // The candidate on offer in the preedit: white on blue.
 const guint kHighlightForeground = 0xFFFFFF;
 const guint kHighlightBackground = 0x3465A4;
+
+// How the client of the focused input context treats the composed text
+// when its focus moves or it resets (the daemon tells the client's name on
+// focus in).
+enum ClientKind {
+	// GTK's IBus module (GTK programs, browsers): commits the composed
+	// text itself on focus out when told to (IBUS_ENGINE_PREEDIT_COMMIT),
+	// and on a reset leaves it to the engine.
+	CLIENT_GTK,
+	// Qt's IBus plugin: commits the composed text itself whenever its
+	// focus moves, whatever it is told, then asks for a reset.
+	CLIENT_QT,
+	// XIM (ibus-x11): waits for each key's answer but handles the signals
+	// sent before it only afterwards, so a key handed back would overtake
+	// the text committed before it; the daemon commits the composed text
+	// on focus out and on a reset when told to.
+	CLIENT_XIM,
+	// The rest (plain D-Bus clients): as XIM for the composed text; they
+	// handle signals and answers in order.
+	CLIENT_OTHER
+};
 
 struct EngineState {
 	MethodSession*		session = NULL;
 	// The engine that receives what the method does.
 	IBusEngine*			current = NULL;
+	ClientKind			client = CLIENT_OTHER;
+	// The client puts its copy of the composed text into the document
+	// whenever its focus moves, whatever it is told (Qt; Chromium, over
+	// GTK's module), then asks for a reset.
+	bool				commitsItself = false;
+	uint32_t			engineNumber = 0;
 	PaletteState		shown;
 	bool				tableShown = false;
 	IBusPropList*		properties = NULL;
 	IBusProperty*		modeProperty = NULL;
 	guint				pollSource = 0;
+	// The keys handed to the session, by tag, to forward one it passes on
+	// after its answer was given.
+	struct Key {
+		guint			keyval;
+		guint			keycode;
+		guint			state;
+	};
+	std::map<uint64_t, Key>	keys;
+	uint64_t			lastTag = 0;
+	// When text was last committed (monotonic microseconds).
+	gint64				lastCommit = 0;
+	// NUVIM_IBUS_DEBUG set: each key and focus is told on standard error.
+	bool				debug = g_getenv("NUVIM_IBUS_DEBUG") != NULL;
 };
 
 EngineState sState;
@@ -114,22 +162,45 @@ ShowPalettes(IBusEngine* engine, const PaletteState& palettes, bool force)
 }
 
 
-// Shows what the method did, in its order, then the palettes as they are.
+void WatchPending();
+
+
+// Shows what the method did, in its order, then the palettes as they are,
+// and keeps looking at a method that is still busy.
 void
-Apply(IBusEngine* engine, const KeyOutcome& outcome)
+Apply(IBusEngine* engine, const KeyOutcome& outcome, bool commits = true)
 {
 	for (const SessionAction& action : outcome.actions) {
+		if (action.kind == SessionAction::COMMIT && !commits)
+			continue;
 		switch (action.kind) {
+			case SessionAction::FORWARD: {
+				const auto key = sState.keys.find(action.tag);
+				if (key != sState.keys.end()) {
+					ibus_engine_forward_key_event(engine, key->second.keyval,
+						key->second.keycode, key->second.state);
+				}
+				break;
+			}
 			case SessionAction::COMMIT:
 				ibus_engine_commit_text(engine,
 					ibus_text_new_from_string(action.text.c_str()));
+				sState.lastCommit = g_get_monotonic_time();
 				break;
 			case SessionAction::PREEDIT:
-				if (action.preedit.visible) {
+				if (action.plain.visible) {
+					// The application shows the text without the method's
+					// markers: whatever commits it as it stands when the
+					// focus moves (the client or the daemon, told so by
+					// the mode) then commits what the focus policy wants.
+					// A client that commits it anyway would do it twice.
+					const bool commit = !action.plain.committed.empty()
+						&& !sState.commitsItself;
 					ibus_engine_update_preedit_text_with_mode(engine,
-						MakePreeditText(action.preedit),
-						action.preedit.cursor, TRUE,
-						IBUS_ENGINE_PREEDIT_CLEAR);
+						MakePreeditText(action.plain),
+						action.plain.cursor, TRUE,
+						commit ? IBUS_ENGINE_PREEDIT_COMMIT
+							: IBUS_ENGINE_PREEDIT_CLEAR);
 				} else {
 					ibus_engine_update_preedit_text_with_mode(engine,
 						ibus_text_new_from_string(""), 0, FALSE,
@@ -139,6 +210,7 @@ Apply(IBusEngine* engine, const KeyOutcome& outcome)
 		}
 	}
 	ShowPalettes(engine, sState.session->Palettes(), false);
+	WatchPending();
 }
 
 
@@ -149,7 +221,7 @@ PollPending(gpointer)
 		sState.pollSource = 0;
 		return G_SOURCE_REMOVE;
 	}
-	const KeyOutcome outcome = sState.session->Poll();
+	const KeyOutcome outcome = sState.session->Poll(kPollWait);
 	if (sState.current != NULL)
 		Apply(sState.current, outcome);
 	if (outcome.settled) {
@@ -176,7 +248,8 @@ Follow(IBusEngine* engine)
 	if (sState.current == engine)
 		return;
 	if (sState.current != NULL) {
-		Apply(sState.current, sState.session->Stop());
+		// The daemon has moved the composition's text already (focus out).
+		Apply(sState.current, sState.session->Stop(), false);
 		g_object_remove_weak_pointer(G_OBJECT(sState.current),
 			reinterpret_cast<gpointer*>(&sState.current));
 	}
@@ -228,12 +301,38 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 	if (sState.session == NULL || !DesktopKeys::Translate(keyval, state, step))
 		return FALSE;
 	Follow(engine);
-	const KeyOutcome outcome = sState.session->HandleKey(step);
+	const uint64_t tag = ++sState.lastTag;
+	sState.keys[tag] = EngineState::Key{keyval, keycode, state};
+	if (tag > kKeysRemembered) {
+		sState.keys.erase(sState.keys.begin(),
+			sState.keys.lower_bound(tag - kKeysRemembered));
+	}
+	const gint64 started = g_get_monotonic_time();
+	const KeyOutcome outcome = sState.session->HandleKey(step,
+		MethodSession::kDefaultWait, tag);
 	Apply(engine, outcome);
-	WatchPending();
+	if (sState.debug) {
+		g_printerr("ibus-engine-nuvim: key %#x in %lld us: %s%s%s\n", keyval,
+			static_cast<long long>(g_get_monotonic_time() - started),
+			outcome.settled ? "settled" : "not settled",
+			outcome.handedBack ? ", handed back" : "",
+			outcome.forward ? ", passed on after text" : "");
+	}
 	if (outcome.forward) {
-		// Committed text and the same key: the key is sent after the text
-		// so that it cannot overtake it.
+		// Committed text and the same key. GTK's module handles the
+		// signals sent before the answer first (GTK 4 waits for the answer
+		// in a loop of its own, GTK 3 puts a key handed back into its queue
+		// once the answer has come), while a key forwarded never reaches a
+		// GTK 4 widget and makes GTK 3 warn: GTK gets the key back. Other
+		// clients may let it overtake the text: it is sent after the text.
+		if (sState.client == CLIENT_GTK)
+			return FALSE;
+		ibus_engine_forward_key_event(engine, keyval, keycode, state);
+		return TRUE;
+	}
+	if (outcome.handedBack && sState.client == CLIENT_XIM) {
+		// Text committed by earlier keys may still wait in the client:
+		// the key goes after it, the way the text went.
 		ibus_engine_forward_key_event(engine, keyval, keycode, state);
 		return TRUE;
 	}
@@ -246,6 +345,8 @@ FocusIn(IBusEngine* engine)
 {
 	if (sState.session == NULL)
 		return;
+	sState.client = CLIENT_OTHER;
+	sState.commitsItself = false;
 	Follow(engine);
 	EnsureProperties();
 	ibus_engine_register_properties(engine, sState.properties);
@@ -253,23 +354,65 @@ FocusIn(IBusEngine* engine)
 }
 
 
+// Engines made with a focus id hear the client's name on focus in.
+void
+FocusInId(IBusEngine* engine, const gchar*, const gchar* client)
+{
+	FocusIn(engine);
+	const std::string name = client != NULL ? client : "";
+	if (name.compare(0, 7, "gtk3-im") == 0
+		|| name.compare(0, 7, "gtk4-im") == 0)
+		sState.client = CLIENT_GTK;
+	else if (name.find("QIBus") != std::string::npos
+		|| name.compare(0, 2, "Qt") == 0)
+		sState.client = CLIENT_QT;
+	else if (name == "xim")
+		sState.client = CLIENT_XIM;
+	sState.commitsItself = sState.client == CLIENT_QT
+		|| name.find(":chrom") != std::string::npos;
+	if (sState.debug)
+		g_printerr("ibus-engine-nuvim: focus in from \"%s\"\n", name.c_str());
+}
+
+
+// The client or the daemon has put the composed text into the document
+// already, as the preedit's mode told it, or dropped it when the mode said
+// so: the method only stops composing.
 void
 FocusOut(IBusEngine* engine)
 {
 	if (sState.session == NULL)
 		return;
 	if (sState.current == engine)
-		Apply(engine, sState.session->Stop());
+		Apply(engine, sState.session->Stop(), false);
 }
 
 
+void
+FocusOutId(IBusEngine* engine, const gchar*)
+{
+	FocusOut(engine);
+}
+
+
+// On a reset GTK's module leaves the composed text to the engine, which
+// commits it; Qt has committed it itself, the daemon for other clients.
+// Romaji not yet kana stay composed (Reset()). GTK programs (Firefox, GTK 4
+// text views) also reset when the caret moves because of text just
+// committed, which reaches them only after the next keys have opened a new
+// composition: a reset that soon after a commit is that echo, and leaves
+// the composition alone.
 void
 Reset(IBusEngine* engine)
 {
 	if (sState.session == NULL)
 		return;
+	if (sState.client == CLIENT_GTK
+		&& g_get_monotonic_time() - sState.lastCommit < kCommitEcho)
+		return;
 	Follow(engine);
-	Apply(engine, sState.session->Stop());
+	Apply(engine, sState.session->Reset(),
+		sState.client == CLIENT_GTK && !sState.commitsItself);
 }
 
 
@@ -381,6 +524,8 @@ nuvim_engine_object_class_init(NuvimEngineObjectClass* klass)
 	engine->process_key_event = ProcessKeyEvent;
 	engine->focus_in = FocusIn;
 	engine->focus_out = FocusOut;
+	engine->focus_in_id = FocusInId;
+	engine->focus_out_id = FocusOutId;
 	engine->reset = Reset;
 	engine->enable = Enable;
 	engine->disable = Disable;
@@ -405,6 +550,22 @@ GType
 NuvimEngine::Type()
 {
 	return nuvim_engine_object_get_type();
+}
+
+
+IBusEngine*
+NuvimEngine::Create(IBusFactory* factory, const gchar* name)
+{
+	gchar* path = g_strdup_printf("/org/freedesktop/IBus/Engine/nuvim/%u",
+		++sState.engineNumber);
+	IBusEngine* engine = IBUS_ENGINE(g_object_new(Type(),
+		"engine-name", name,
+		"object-path", path,
+		"connection", ibus_service_get_connection(IBUS_SERVICE(factory)),
+		"has-focus-id", TRUE,
+		NULL));
+	g_free(path);
+	return engine;
 }
 
 

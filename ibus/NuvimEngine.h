@@ -8,7 +8,7 @@
 #ifndef NUVIM_ENGINE_H
 #define NUVIM_ENGINE_H
 
-#include <glib-object.h>
+#include <ibus.h>
 
 class MethodSession;
 
@@ -16,6 +16,11 @@ class NuvimEngine {
 public:
 	// The GObject type of the engine, registered on the first call.
 	static	GType				Type();
+	// A new engine named `name` for `factory` (its "create-engine"
+	// handler), made to hear the client's name on focus in, which tells
+	// how the client treats the composed text when its focus moves.
+	static	IBusEngine*			Create(IBusFactory* factory,
+									const gchar* name);
 
 	// The session that every engine object drives; must outlive them.
 	static	void				SetSession(MethodSession* session);

@@ -14,6 +14,7 @@
 // available, or the user dictionary was not saved; 2 for a malformed
 // command line.
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -100,6 +101,12 @@ main(int argc, char** argv)
 			return Usage((std::string("unexpected argument ") + argv[i]).c_str());
 	}
 
+	// NUVIM_IBUS_DEBUG=FILE: what the engine tells of each key goes to FILE
+	// (the daemon starts engines with their output thrown away).
+	const char* debug = getenv("NUVIM_IBUS_DEBUG");
+	if (debug != NULL && debug[0] == '/')
+		freopen(debug, "a", stderr);
+
 	ibus_init();
 	IBusBus* bus = ibus_bus_new();
 	if (!ibus_bus_is_connected(bus)) {
@@ -122,7 +129,8 @@ main(int argc, char** argv)
 	g_unix_signal_add(SIGHUP, Quit, NULL);
 
 	IBusFactory* factory = ibus_factory_new(ibus_bus_get_connection(bus));
-	ibus_factory_add_engine(factory, kEngineName, NuvimEngine::Type());
+	g_signal_connect(factory, "create-engine",
+		G_CALLBACK(NuvimEngine::Create), NULL);
 	bool registered;
 	if (byDaemon)
 		registered = ibus_bus_request_name(bus, kComponentName, 0) != 0;

@@ -375,7 +375,9 @@ const char* const TerminalKeys::kPasteToken = "<paste>";
 
 TerminalKeys::TerminalKeys()
 	:
-	fInPaste(false)
+	fInPaste(false),
+	fPasteCut(false),
+	fPasteLength(0)
 {
 }
 
@@ -414,6 +416,7 @@ TerminalKeys::Feed(const char* bytes, size_t length,
 		}
 		if (fPending.compare(at, kPasteStart.size(), kPasteStart) == 0) {
 			fInPaste = true;
+			fPasteLength = 0;
 			at += kPasteStart.size();
 			continue;
 		}
@@ -466,7 +469,29 @@ TerminalKeys::_TakePaste(size_t at, std::vector<KeyStep>& keys)
 		keep--;
 	const size_t take = fPending.size() - at - keep;
 	fPaste.append(fPending, at, take);
+	fPasteLength += take;
+	if (fPasteLength >= kMaxPasteBytes) {
+		fPasteCut = true;
+		EndPaste(keys);
+	}
 	return at + take;
+}
+
+
+void
+TerminalKeys::EndPaste(std::vector<KeyStep>& keys)
+{
+	fInPaste = false;
+	_EmitPaste(keys);
+}
+
+
+bool
+TerminalKeys::TakePasteCut()
+{
+	const bool cut = fPasteCut;
+	fPasteCut = false;
+	return cut;
 }
 
 

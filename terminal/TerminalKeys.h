@@ -24,7 +24,10 @@
 //	sequences (AddSequence)		(matched before the common ones above)
 //	ESC [ 200 ~ text ESC [ 201 ~	one paste step (IsPaste) whose bytes
 //								are the text as pasted, control bytes
-//								included: a paste is not typed
+//								included: a paste is not typed; one
+//								that passes kMaxPasteBytes ends there,
+//								and the caller ends one whose bytes
+//								stop (EndPaste)
 //	anything else				nothing: unknown sequences and bytes that
 //								are not well-formed UTF-8 are dropped
 //
@@ -49,6 +52,9 @@ public:
 
 	// The token of a paste step.
 	static	const char* const	kPasteToken;
+	// No paste is this long: a terminal that sent this much without the
+	// end marker has lost it, and what follows is typed again.
+	static constexpr size_t		kMaxPasteBytes = 10 << 20;
 
 								TerminalKeys();
 
@@ -75,6 +81,15 @@ public:
 	// text pasted so far is handed out and the paste goes on.
 			void				Flush(std::vector<KeyStep>& keys);
 
+	// Whether the bytes fed are inside a paste (its end marker not yet
+	// seen).
+			bool				InPaste() const { return fInPaste; }
+	// Ends the paste under way as if its end marker had come: the text
+	// pasted so far is handed out, what follows is decoded as keys.
+			void				EndPaste(std::vector<KeyStep>& keys);
+	// True once after Feed() ended a paste at kMaxPasteBytes.
+			bool				TakePasteCut();
+
 private:
 	// Decodes one key at fPending[at]; returns the bytes used, 0 when more
 	// bytes are needed (never when `final`). A step with an empty token
@@ -90,7 +105,10 @@ private:
 			std::string			fPending;
 			std::vector<std::pair<std::string, KeyStep> > fSequences;
 			bool				fInPaste;
+			bool				fPasteCut;
 			std::string			fPaste;
+			// Bytes of the paste under way, handed out or not.
+			size_t				fPasteLength;
 };
 
 #endif	// TERMINAL_KEYS_H

@@ -1,6 +1,8 @@
 #include "TerminalSession.h"
 
+#include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -24,6 +26,7 @@
 #include "ExitSignals.h"
 #include "HostPaths.h"
 #include "MethodHost.h"
+#include "UserDictionaryFile.h"
 
 
 const char* const TerminalSession::kKeysLabel = "F1 help  C-c quit";
@@ -39,6 +42,14 @@ const int kLoadPollMilliseconds = 20;
 // How long giving the terminal back may wait for a terminal that has
 // stopped reading.
 const int kLeaveMilliseconds = 500;
+// A paste whose bytes stop this long is ended (its end marker lost).
+const int kPasteSilenceMilliseconds = 1000;
+const char* const kPasteSilenceNotice = "The paste sent no end marker for a"
+	" second: it is ended, and keys are typed again";
+const char* const kPasteCutNotice = "The paste passed 10 MB without its end"
+	" marker: it is ended, and what follows is typed";
+
+typedef std::chrono::steady_clock Clock;
 
 // Written by the signal handlers, read by the session's loop.
 int sSignalPipe[2] = {-1, -1};
@@ -136,6 +147,7 @@ TerminalSession::TerminalSession(int terminal)
 	fRaw(false),
 	fLeaving(false),
 	fEndingSignal(0),
+	fDictionarySaved(false),
 	fSaved(),
 	fLayout(kDefaultRows, kDefaultColumns, 1, 1),
 	fHasShown(false),
@@ -259,6 +271,7 @@ TerminalSession::Run(const std::string& settingsOption,
 	_Draw();
 
 	bool quit = false;
+	Clock::time_point lastInput = Clock::now();
 	// The keys typed during the load come first.
 	bool early = !keys.empty();
 	while (!quit) {
@@ -269,8 +282,16 @@ TerminalSession::Run(const std::string& settingsOption,
 		sources[1].events = POLLIN;
 		sources[2].fd = ExitSignals::FileDescriptor();
 		sources[2].events = POLLIN;
-		const int timeout = early ? 0 : fKeys.HasPending()
+		int timeout = early ? 0 : fKeys.HasPending()
 			? TerminalKeys::kEscapeDelayMilliseconds : -1;
+		if (timeout < 0 && fKeys.InPaste()) {
+			// A paste whose bytes stop has lost its end marker: every key
+			// after it would be taken as pasted, control-C included.
+			const auto waited = std::chrono::duration_cast<
+				std::chrono::milliseconds>(Clock::now() - lastInput).count();
+			timeout = static_cast<int>(std::max<long long>(0,
+				kPasteSilenceMilliseconds - waited));
+		}
 		const int ready = poll(sources, 3, timeout);
 		if (ready < 0 && errno != EINTR)
 			break;
@@ -281,8 +302,15 @@ TerminalSession::Run(const std::string& settingsOption,
 		bool resized = false;
 		fEndingSignal = ExitSignals::Received();
 		quit = fEndingSignal != 0;
+		std::string pasteNotice;
 		if (ready == 0 && fKeys.HasPending())
 			fKeys.Flush(keys);
+		else if (ready == 0 && fKeys.InPaste()
+			&& Clock::now() - lastInput >= std::chrono::milliseconds(
+				kPasteSilenceMilliseconds)) {
+			fKeys.EndPaste(keys);
+			pasteNotice = kPasteSilenceNotice;
+		}
 		if (ready > 0 && (sources[1].revents & POLLIN) != 0) {
 			char signals[16];
 			const ssize_t count = read(sSignalPipe[0], signals,
@@ -295,8 +323,12 @@ TerminalSession::Run(const std::string& settingsOption,
 				!= 0) {
 			char bytes[4096];
 			const ssize_t count = read(fTerminal, bytes, sizeof(bytes));
-			if (count > 0)
+			if (count > 0) {
+				lastInput = Clock::now();
 				fKeys.Feed(bytes, static_cast<size_t>(count), keys);
+				if (fKeys.TakePasteCut())
+					pasteNotice = kPasteCutNotice;
+			}
 			else if (count == 0 || (errno != EINTR && errno != EAGAIN))
 				quit = true;	// the terminal is gone
 		}
@@ -326,6 +358,8 @@ TerminalSession::Run(const std::string& settingsOption,
 			// work per key small (TerminalLayout::SetText).
 			fLayout.SetText(application.Document(), application.Composing());
 		}
+		if (!pasteNotice.empty())
+			fMessage = pasteNotice;
 		if (resized) {
 			_FollowSize();
 			if (!host.Settle(&report))
@@ -339,7 +373,12 @@ TerminalSession::Run(const std::string& settingsOption,
 	// unload writes the user dictionary.
 	document = application.Document()
 		+ ComposedText::WithoutMarkers(application.Composing());
+	// Only the last save counts: an early one may have succeeded before
+	// the one at the unload failed.
+	const UserDictionaryFile before(resolved);
+	fDictionaryPath = before.path;
 	host.Unload();
+	fDictionarySaved = UserDictionaryFile(resolved).ReplacedSince(before);
 	fHost = NULL;
 	fApplication = NULL;
 	_LeaveTerminal();

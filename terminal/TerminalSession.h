@@ -14,7 +14,10 @@
 //	F1 or control-T		the method's "Help" menu item: shows where the help
 //						page is, and opens it with xdg-open on a desktop
 // Pasted text (bracketed paste) goes into the document as it stands, not
-// through the method; a composition in progress stays open after it.
+// through the method; a composition in progress stays open after it. A
+// paste whose bytes stop for a second, or that passes
+// TerminalKeys::kMaxPasteBytes, has lost its end marker: it is ended there,
+// the status line says so, and keys are typed again.
 // A resized terminal resizes the screen the method sees, which places its
 // palettes again. Capabilities and keys come from terminfo
 // (TerminalCapabilities.h): a terminal that cannot address the cursor, or a
@@ -81,6 +84,11 @@ public:
 	// After Run(): the ending signal that ended the session, 0 when the
 	// quit key did.
 			int					EndingSignal() const { return fEndingSignal; }
+	// After Run() returned 0: whether the save at the unload replaced the
+	// user dictionary file, whose path goes to `path`.
+			bool				DictionarySaved(std::string& path) const
+									{ path = fDictionaryPath;
+									  return fDictionarySaved; }
 
 	// The keys the session keeps for itself.
 	static	bool				IsQuitKey(const KeyStep& step);
@@ -116,6 +124,8 @@ private:
 			bool				fRaw;
 			bool				fLeaving;
 			int					fEndingSignal;
+			std::string			fDictionaryPath;
+			bool				fDictionarySaved;
 			struct termios		fSaved;
 			TerminalKeys		fKeys;
 			TerminalLayout		fLayout;

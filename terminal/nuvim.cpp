@@ -351,8 +351,8 @@ RunBatch(const Options& options, const std::string& script)
 			return be_plain_font->StringWidth(text.c_str());
 		});
 	Transcript transcript(std::cout);
-	const UserDictionaryFile before(resolved);
 	bool saved = false;
+	std::string dictionaryPath;
 	std::string document;
 	{
 		MethodHost host(application, options.json ? &transcript : NULL);
@@ -390,6 +390,10 @@ RunBatch(const Options& options, const std::string& script)
 		document = FinalDocument(application);
 		if (options.json)
 			transcript.Text(document);
+		// Only the last save counts: an early one may have succeeded
+		// before the one at the unload failed.
+		const UserDictionaryFile before(resolved);
+		dictionaryPath = before.path;
 		host.Unload();
 		saved = UserDictionaryFile(resolved).ReplacedSince(before);
 		if (options.json)
@@ -409,7 +413,7 @@ RunBatch(const Options& options, const std::string& script)
 	if (written != 0)
 		status = OutputFailed(written);
 	if (!saved)
-		status = NotSaved(before.path);
+		status = NotSaved(dictionaryPath);
 	const int signal = ExitSignals::Received();
 	return signal != 0 ? ExitSignals::ExitStatus(signal) : status;
 }
@@ -432,19 +436,17 @@ RunInteractive(const Options& options)
 	if (terminal < 0)
 		return UsageError("cannot open the terminal /dev/tty");
 
-	// The session finds the same directory; the file is only replaced
-	// when the method is unloaded at its end.
-	const std::string settings = options.settings.empty()
-		? HostPaths::DefaultSettingsDirectory() : options.settings;
-	const UserDictionaryFile before(settings);
 	std::string document;
 	std::string error;
 	int status;
 	int signal;
+	bool saved;
+	std::string dictionaryPath;
 	{
 		TerminalSession session(terminal);
 		status = session.Run(options.settings, document, error);
 		signal = session.EndingSignal();
+		saved = session.DictionarySaved(dictionaryPath);
 	}
 	close(terminal);
 	if (status != 0) {
@@ -455,9 +457,8 @@ RunInteractive(const Options& options)
 		kOutputMilliseconds);
 	if (written != 0)
 		status = OutputFailed(written);
-	const UserDictionaryFile after(settings);
-	if (!after.ReplacedSince(before))
-		status = NotSaved(after.path);
+	if (!saved)
+		status = NotSaved(dictionaryPath);
 	return signal != 0 ? ExitSignals::ExitStatus(signal) : status;
 }
 

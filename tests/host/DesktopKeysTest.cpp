@@ -29,8 +29,16 @@ TEST(DesktopKeysTest, PrintableKeysGiveTheirCharacterAndUsKeyCode)
 	EXPECT_EQ(upper.modifiers, B_SHIFT_KEY);
 	// A client that leaves Shift out of the state still gets it shown.
 	EXPECT_EQ(Translated('K').modifiers, B_SHIFT_KEY);
-	EXPECT_EQ(Translated('K', DesktopKeys::kLockMask).modifiers,
-		B_CAPS_LOCK);
+	// Caps Lock leaves a letter's case to Shift, so that it does not make
+	// every letter open a reading; other keys keep their keysym.
+	const uint32_t kLock = DesktopKeys::kLockMask;
+	KeyStep locked = Translated('K', kLock);
+	EXPECT_EQ(locked.bytes, "k");
+	EXPECT_EQ(locked.modifiers, B_CAPS_LOCK);
+	KeyStep lockedShift = Translated('k', kLock | kShift);
+	EXPECT_EQ(lockedShift.bytes, "K");
+	EXPECT_EQ(lockedShift.modifiers, B_SHIFT_KEY | B_CAPS_LOCK);
+	EXPECT_EQ(Translated('!', kLock | kShift).bytes, "!");
 
 	KeyStep space = Translated(' ');
 	EXPECT_EQ(space.bytes, " ");

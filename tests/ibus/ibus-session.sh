@@ -3,12 +3,14 @@
 # of its own: a private session bus, ibus-daemon, and for the desktop
 # scenarios an X server (Xvfb), which are all stopped at the end.
 #
-#	ibus-session.sh BUILD_DIR client|gtk|panel [OUTPUT]
+#	ibus-session.sh BUILD_DIR client|gtk|panel|matrix [OUTPUT|TOOLKITS]
 #
 #   client  a client types through the engine; the learned word must be in
 #           the user dictionary after `ibus exit`
 #   gtk     a GTK 3 text view, typed with xdotool, receives a sentence
 #   panel   the candidate window of ibus-ui-gtk3, saved as OUTPUT (PNG)
+#   matrix  every toolkit typed through the engine (desktop_matrix.py); the
+#           third argument may name some toolkits, comma-separated
 #
 # Exit status 77 (skipped) when a tool is missing.
 set -euo pipefail
@@ -22,6 +24,8 @@ if [ "${NUV_IBUS_INSIDE:-}" != 1 ]; then
 	tools=(dbus-run-session ibus-daemon ibus "$python")
 	case $mode in
 	gtk|panel) tools+=(Xvfb xdotool) ;;
+	matrix) tools+=(Xvfb xdotool xwininfo /usr/libexec/ibus-ui-gtk3
+		/usr/libexec/ibus-x11) ;;
 	esac
 	[ "$mode" = panel ] && tools+=(import /usr/libexec/ibus-ui-gtk3)
 	for tool in "${tools[@]}"; do
@@ -31,7 +35,7 @@ if [ "${NUV_IBUS_INSIDE:-}" != 1 ]; then
 		fi
 	done
 	modules=IBus
-	[ "$mode" != client ] && modules="IBus Gtk"
+	case $mode in gtk|panel) modules="IBus Gtk" ;; esac
 	for module in $modules; do
 		version=1.0; [ "$module" = Gtk ] && version=3.0
 		if ! "$python" -c "import gi; gi.require_version('$module', '$version')" \
@@ -99,7 +103,7 @@ start_daemon() {
 start_x() {
 	# The server picks a free display itself, so that runs side by side
 	# never share one.
-	Xvfb -displayfd 3 -screen 0 800x480x24 -nolisten tcp \
+	Xvfb -displayfd 3 -screen 0 "${1:-800x480x24}" -nolisten tcp \
 		3> "$work/display" > "$work/xvfb.log" 2>&1 &
 	pids+=($!)
 	wait_for 20 test -s "$work/display" \
@@ -157,9 +161,7 @@ gtk|panel)
 	else
 		start_daemon --xim --config=/usr/libexec/ibus-memconf --panel=disable
 	fi
-	# Synchronous mode is where a key answered "not handled" after a commit
-	# overtook the text; the sentence must arrive in order there too.
-	GTK_IM_MODULE=ibus IBUS_ENABLE_SYNC_MODE=1 \
+	GTK_IM_MODULE=ibus \
 		"$python" "$here/gtk_text_view.py" "$work/text" \
 		> "$work/app.log" 2>&1 &
 	pids+=($!)
@@ -207,6 +209,14 @@ gtk|panel)
 		import -window root -crop 600x300+20+20 +repage "$output"
 		echo "ok: the candidate window, in $output"
 	fi
+	;;
+matrix)
+	start_x 1024x768x24
+	start_daemon --xim --config=/usr/libexec/ibus-memconf \
+		--panel=/usr/libexec/ibus-ui-gtk3
+	# The engine is set once some client has the focus; every context
+	# then uses it (the daemon's global engine).
+	"$python" "$here/desktop_matrix.py" "$build" "$work" "$output"
 	;;
 *)
 	echo "unknown scenario $mode"

@@ -138,13 +138,15 @@ public:
 	}
 
 	// Pastes `text` as a terminal does, bracketed when the program asked
-	// for it.
-	void Paste(const std::string& text, const std::string& scratch)
+	// for it; as bare bytes when `bracketed` is false.
+	void Paste(const std::string& text, const std::string& scratch,
+		bool bracketed = true)
 	{
 		const std::string file = scratch + "/paste";
 		std::ofstream(file, std::ios::binary) << text;
 		Shell(_Tmux("load-buffer -b paste " + Quote(file)));
-		Shell(_Tmux("paste-buffer -p -d -b paste -t main"));
+		Shell(_Tmux(std::string("paste-buffer ") + (bracketed ? "-p " : "")
+			+ "-d -b paste -t main"));
 	}
 
 	void Resize(int columns, int rows)
@@ -412,9 +414,11 @@ TEST(InteractiveSession, HelpNamesThePageAndTheScreenFollowsTheTerminal)
 }
 
 
-// Fault: pasted text was typed through the romaji tables, and a pasted
-// 0x03 ended the session. A paste lands in the document as it stands, a
-// composition open meanwhile stays open after it, and the session goes on.
+// Faults: pasted text was typed through the romaji tables, and a pasted
+// 0x03 ended the session; a paste whose end marker never came took every
+// later key, control-C included. A paste lands in the document as it
+// stands, a composition open meanwhile stays open after it, and the session
+// goes on; a paste without its end is ended after a second of silence.
 TEST(InteractiveSession, APasteLandsAsItStandsAndTheCompositionGoesOn)
 {
 	if (!Tmux::Available())
@@ -440,10 +444,20 @@ TEST(InteractiveSession, APasteLandsAsItStandsAndTheCompositionGoesOn)
 		return Trim(s[0]) == "今日はTokyoで会議。かんじ"; }, screen))
 		<< Show(screen);
 
+	tmux.Paste("\x1B[200~x", scratch.Path(), false);
+	ASSERT_TRUE(tmux.WaitFor([](const std::vector<std::string>& s) {
+		return s.size() == 24 && s[23].find("no end marker")
+			!= std::string::npos; }, screen)) << Show(screen);
+	tmux.Send({"k", "a"});
+	ASSERT_TRUE(tmux.WaitFor([](const std::vector<std::string>& s) {
+		return Trim(s[0]) == "今日はTokyoで会議。かんじxか"; }, screen))
+		<< Show(screen);
+
 	tmux.Send({"C-c"});
 	ASSERT_TRUE(WaitForFile(scratch.Path() + "/status")) << Show(tmux.Screen());
 	EXPECT_EQ("0\n", ReadFile(scratch.Path() + "/status"));
-	EXPECT_EQ("今日はTokyoで会議。かんじ\n", ReadFile(scratch.Path() + "/out"));
+	EXPECT_EQ("今日はTokyoで会議。かんじxか\n",
+		ReadFile(scratch.Path() + "/out"));
 }
 
 

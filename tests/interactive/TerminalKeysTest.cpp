@@ -311,6 +311,19 @@ TEST(TerminalKeys, BracketedPasteIsOneStepWithTheTextAsPasted)
 	EXPECT_FALSE(TerminalSession::IsQuitKey(steps[0]));
 	EXPECT_FALSE(TerminalKeys::IsPaste(steps[1]));
 	EXPECT_EQ("y", steps[1].token);
+
+	// A paste that passes the size no paste reaches has lost its end: it
+	// ends there, and a control-C after it quits again.
+	steps.clear();
+	const std::string huge = "\x1B[200~"
+		+ std::string(TerminalKeys::kMaxPasteBytes, 'x');
+	keys.Feed(huge.data(), huge.size(), steps);
+	EXPECT_TRUE(keys.TakePasteCut());
+	EXPECT_FALSE(keys.TakePasteCut());
+	keys.Feed("\x03", 1, steps);
+	ASSERT_EQ(2u, steps.size());
+	EXPECT_EQ(TerminalKeys::kMaxPasteBytes, steps[0].bytes.size());
+	EXPECT_TRUE(TerminalSession::IsQuitKey(steps[1]));
 }
 
 

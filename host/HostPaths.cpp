@@ -7,6 +7,8 @@
 #include <system_error>
 #include <vector>
 
+#include <dlfcn.h>
+#include <link.h>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -83,6 +85,23 @@ MakePrivateDirectories(const fs::path& directory)
 std::string
 HostPaths::ProgramDirectory()
 {
+	// The object that holds this code: a library loaded into another
+	// program (an input framework's daemon) is installed apart from that
+	// program, so the running executable says nothing of where nuvIM is.
+	// The main program's own entry has no name: /proc/self/exe tells it.
+	Dl_info info;
+	struct link_map* map = NULL;
+	if (dladdr1(reinterpret_cast<void*>(&HostPaths::ProgramDirectory), &info,
+			reinterpret_cast<void**>(&map), RTLD_DL_LINKMAP) != 0
+		&& map != NULL && map->l_name != NULL && map->l_name[0] == '/') {
+		// Through links to the real folder, where the other files are.
+		char resolved[PATH_MAX];
+		if (realpath(map->l_name, resolved) != NULL) {
+			const std::string library(resolved);
+			return library.substr(0, library.rfind('/') + 1);
+		}
+	}
+
 	char path[PATH_MAX];
 	const ssize_t length = readlink("/proc/self/exe", path, sizeof(path) - 1);
 	if (length <= 0)
@@ -102,6 +121,7 @@ HostPaths::FindMethodModule()
 	const std::string candidates[] = {
 		directory + kModuleName,
 		directory + NUVIM_INSTALLED_MODULE_DIR "/" + kModuleName,
+		directory + NUVIM_SIBLING_MODULE_DIR "/" + kModuleName,
 	};
 	for (const std::string& candidate : candidates) {
 		if (IsFile(candidate))
@@ -118,6 +138,8 @@ HostPaths::FindSettingsBundle()
 	std::string candidates[] = {
 		directory.empty() ? std::string()
 			: directory + NUVIM_INSTALLED_SETTINGS_DIR,
+		directory.empty() ? std::string()
+			: directory + NUVIM_SIBLING_SETTINGS_DIR,
 		NUVIM_SOURCE_SETTINGS_DIR,
 	};
 	for (const std::string& candidate : candidates) {

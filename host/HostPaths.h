@@ -6,19 +6,21 @@
 
 class HostPaths {
 public:
-	// The directory holding the running program, ending in "/"; empty if
-	// it cannot be told.
+	// The directory holding the program or library that this code is part
+	// of (links resolved), ending in "/": the running program's when the
+	// code is linked into it. Empty if it cannot be told.
 	static	std::string			ProgramDirectory();
 
 	// The method module "nuvIM": next to the program (the build tree puts
-	// it there), else in the installed prefix's library directory. Empty
-	// when neither exists.
+	// it there), else in the installed prefix's library directory, seen
+	// from bin/ or libexec/, or from a library folder beside lib/nuvim (a
+	// framework's plug-in folder). Empty when none exists.
 	static	std::string			FindMethodModule();
 
 	// The bundled settings (tables, the large dictionary, the help page):
-	// the installed prefix's data directory, else the source tree's
-	// settings/ that this program was built from. Empty when neither
-	// exists.
+	// the installed prefix's data directory (seen as for the module), else
+	// the source tree's settings/ that this program was built from. Empty
+	// when none exists.
 	static	std::string			FindSettingsBundle();
 
 	// The per-user settings directory: $XDG_CONFIG_HOME/nuvim, or

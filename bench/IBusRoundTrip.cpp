@@ -20,6 +20,8 @@
 
 #include <ibus.h>
 
+#include "BenchFigures.h"
+
 
 namespace {
 
@@ -112,29 +114,6 @@ Type(IBusInputContext* context, const std::vector<Key>& cycle, size_t count,
 				end - start).count());
 		}
 	}
-}
-
-
-double
-Percentile(std::vector<double> values, double fraction)
-{
-	std::sort(values.begin(), values.end());
-	const size_t index = std::min(values.size() - 1,
-		static_cast<size_t>(fraction * values.size()));
-	return values[index];
-}
-
-
-long
-ResidentKilobytes(const std::string& pid)
-{
-	std::ifstream status("/proc/" + pid + "/status");
-	std::string line;
-	while (std::getline(status, line)) {
-		if (line.compare(0, 6, "VmRSS:") == 0)
-			return std::atol(line.c_str() + 6);
-	}
-	return -1;
 }
 
 }	// namespace

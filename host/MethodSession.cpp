@@ -1,6 +1,7 @@
 #include "MethodSession.h"
 
 #include <algorithm>
+#include <exception>
 #include <vector>
 
 #include <HeadlessDisplay.h>
@@ -129,6 +130,22 @@ Preedit::operator==(const Preedit& other) const
 }
 
 
+std::string
+PaletteState::AuxiliaryLine() const
+{
+	std::string line;
+	for (const std::string& prompt : prompts)
+		line += (line.empty() ? "" : "  ") + prompt;
+	if (candidatesShown) {
+		// The remaining count as the page shows it: a page of nothing.
+		line += (line.empty() ? "" : "  ")
+			+ NuvCandidatePage::Format(std::vector<std::string>(), remaining,
+				NuvCandidatePage::UTF_8);
+	}
+	return line;
+}
+
+
 bool
 PaletteState::operator==(const PaletteState& other) const
 {
@@ -141,8 +158,10 @@ PaletteState::operator==(const PaletteState& other) const
 MethodSession::MethodSession()
 	:
 	fHost(NULL),
+	fStarting(false),
+	fStartDone(false),
 	fPending(false),
-	fKeyTag(0),
+	fTag(0),
 	fKeyAnswered(false),
 	fKeyPassed(false),
 	fPalettesRead(false),
@@ -154,6 +173,44 @@ MethodSession::MethodSession()
 MethodSession::~MethodSession()
 {
 	Unload();
+}
+
+
+void
+MethodSession::StartInBackground(const std::string& settings)
+{
+	if (fStarting || fHost != NULL)
+		return;
+	fStartError.clear();
+	fStartDone = false;
+	try {
+		fStarter = std::thread([this, settings] {
+			std::string error;
+			bool started = false;
+			try {
+				started = Start(settings, error);
+			} catch (const std::exception& exception) {
+				error = exception.what();
+			} catch (...) {
+				error = "unknown exception";
+			}
+			if (!started && error.empty())
+				error = "the method did not start";
+			fStartError = started ? std::string() : error;
+			fStartDone = true;
+		});
+		fStarting = true;
+	} catch (const std::exception& exception) {
+		fStartError = exception.what();
+	}
+}
+
+
+const std::string&
+MethodSession::StartError() const
+{
+	static const std::string kNone;
+	return fStarting ? kNone : fStartError;
 }
 
 
@@ -187,6 +244,11 @@ MethodSession::Start(const std::string& settings, std::string& error)
 bool
 MethodSession::Unload()
 {
+	if (fStarting) {
+		fStarter.join();
+		fStarting = false;
+		fQueue.clear();
+	}
 	if (fHost == NULL)
 		return false;
 	const bool saved = fHosted->Unload();
@@ -203,7 +265,7 @@ MethodSession::Unload()
 bool
 MethodSession::IsLoaded() const
 {
-	return fHost != NULL;
+	return !fStarting && fHost != NULL;
 }
 
 
@@ -212,19 +274,25 @@ MethodSession::HandleKey(const KeyStep& step, int64_t waitMicros,
 	uint64_t tag)
 {
 	KeyOutcome outcome;
-	if (fHost == NULL || step.kind != KeyStep::KEY) {
+	if (step.kind != KeyStep::KEY) {
+		outcome.handedBack = true;
+		return outcome;
+	}
+	const Request request{Request::KEY, step, tag};
+	if (!_Started(outcome)) {
+		fQueue.push_back(request);
+		outcome.settled = false;
+		return outcome;
+	}
+	if (fHost == NULL) {
 		outcome.handedBack = true;
 		return outcome;
 	}
 	const int64_t deadline = Now() + waitMicros;
-	// A key never overtakes the work of the ones before it: while the
+	// A key never overtakes the work of the calls before it: while the
 	// method is still busy with them, it waits its turn.
-	if (!_Drain(outcome, deadline)) {
-		fQueue.push_back(QueuedKey{step, tag});
-		outcome.settled = false;
+	if (!_Submit(request, outcome, deadline))
 		return outcome;
-	}
-	_Send(step, tag, false);
 	if (!_Settle(outcome, deadline)) {
 		fKeyAnswered = true;
 		return outcome;
@@ -243,8 +311,10 @@ MethodSession::HandleKey(const KeyStep& step, int64_t waitMicros,
 
 
 KeyOutcome
-MethodSession::PickCandidate(uint32_t index)
+MethodSession::PickCandidate(uint32_t index, uint64_t tag)
 {
+	if (HasPendingWork())
+		return KeyOutcome();
 	const PaletteState palettes = Palettes();
 	if (!palettes.candidatesShown || index >= palettes.candidates.size()
 		|| index >= NuvContract::kPageSize)
@@ -255,7 +325,7 @@ MethodSession::PickCandidate(uint32_t index)
 	bool shifted = false;
 	KeyScript::UsKey(step.bytes[0], step.key, shifted);
 	step.token = step.bytes;
-	KeyOutcome outcome = HandleKey(step);
+	KeyOutcome outcome = HandleKey(step, kDefaultWait, tag);
 	// A selection key is always the method's; nothing goes to the client.
 	outcome.handedBack = false;
 	outcome.forward = false;
@@ -264,30 +334,24 @@ MethodSession::PickCandidate(uint32_t index)
 
 
 KeyOutcome
-MethodSession::Activate(bool active)
+MethodSession::Activate(bool active, uint64_t tag)
 {
-	if (fHost == NULL)
-		return KeyOutcome();
-	KeyOutcome outcome;
-	if (!active)
-		outcome = _End(false);
-	fHost->Activate(active);
-	_Settle(outcome, Now() + kDefaultWait);
-	return outcome;
+	return _Call(Request{active ? Request::ACTIVATE : Request::DEACTIVATE,
+		KeyStep(), tag});
 }
 
 
 KeyOutcome
-MethodSession::Stop()
+MethodSession::Stop(uint64_t tag)
 {
-	return _End(false);
+	return _Call(Request{Request::STOP, KeyStep(), tag});
 }
 
 
 KeyOutcome
-MethodSession::Reset()
+MethodSession::Reset(uint64_t tag)
 {
-	return _End(true);
+	return _Call(Request{Request::RESET, KeyStep(), tag});
 }
 
 
@@ -295,6 +359,10 @@ KeyOutcome
 MethodSession::Poll(int64_t waitMicros)
 {
 	KeyOutcome outcome;
+	if (!_Started(outcome)) {
+		outcome.settled = false;
+		return outcome;
+	}
 	if (fHost == NULL)
 		return outcome;
 	outcome.settled = _Drain(outcome, Now() + waitMicros);
@@ -306,7 +374,7 @@ void
 MethodSession::SetCursorLocation(int32_t x, int32_t y, int32_t,
 	int32_t height)
 {
-	if (fApplication != NULL)
+	if (!fStarting && fApplication != NULL)
 		fApplication->SetCaret(x, y, height);
 }
 
@@ -314,7 +382,7 @@ MethodSession::SetCursorLocation(int32_t x, int32_t y, int32_t,
 std::string
 MethodSession::HelpPage()
 {
-	if (fHost == NULL)
+	if (fStarting || fHost == NULL)
 		return std::string();
 	std::string page;
 	std::string reason;
@@ -327,6 +395,8 @@ MethodSession::HelpPage()
 PaletteState
 MethodSession::Palettes()
 {
+	if (fStarting)
+		return fPalettes;
 	// Reading every window takes each window's lock; most keys change
 	// none of them.
 	const uint64 changes = HeadlessDisplay::ChangeCount();
@@ -363,10 +433,93 @@ MethodSession::Palettes()
 // #pragma mark - private
 
 
+bool
+MethodSession::_Started(KeyOutcome& outcome)
+{
+	if (!fStarting)
+		return true;
+	if (!fStartDone)
+		return false;
+	fStarter.join();
+	fStarting = false;
+	if (fHost == NULL) {
+		// Keys answered while the method started go on to the application.
+		for (const Request& request : fQueue) {
+			if (request.kind == Request::KEY) {
+				SessionAction forward;
+				forward.kind = SessionAction::FORWARD;
+				forward.tag = request.tag;
+				outcome.actions.push_back(forward);
+			}
+		}
+		fQueue.clear();
+	}
+	return true;
+}
+
+
+bool
+MethodSession::_Submit(const Request& request, KeyOutcome& outcome,
+	int64_t deadline)
+{
+	if (_Started(outcome) && fHost == NULL)
+		return false;
+	if (fStarting || !_Drain(outcome, deadline)) {
+		fQueue.push_back(request);
+		outcome.settled = false;
+		return false;
+	}
+	_Carry(request, outcome, deadline, false);
+	// What the call left to do (an activation's windows, romaji typed
+	// again after a reset) within the same bound.
+	if (request.kind != Request::KEY)
+		_Drain(outcome, deadline);
+	return true;
+}
+
+
+KeyOutcome
+MethodSession::_Call(const Request& request)
+{
+	KeyOutcome outcome;
+	if (_Submit(request, outcome, Now() + kDefaultWait) && HasPendingWork())
+		outcome.settled = false;
+	return outcome;
+}
+
+
+// Hands `request` to the idle method; `answered`: the framework's answer
+// for the key was given already (it was queued).
+void
+MethodSession::_Carry(const Request& request, KeyOutcome& outcome,
+	int64_t deadline, bool answered)
+{
+	switch (request.kind) {
+		case Request::KEY:
+			_Send(request.step, request.tag, answered);
+			return;
+		case Request::STOP:
+		case Request::RESET:
+			_End(request, outcome, deadline);
+			return;
+		case Request::ACTIVATE:
+		case Request::DEACTIVATE:
+			if (request.kind == Request::DEACTIVATE)
+				_End(request, outcome, deadline);
+			fTag = request.tag;
+			fKeyAnswered = true;
+			fKeyPassed = false;
+			fHost->Activate(request.kind == Request::ACTIVATE);
+			fPending = true;
+			return;
+	}
+}
+
+
 void
 MethodSession::_Send(const KeyStep& step, uint64_t tag, bool answered)
 {
-	fKeyTag = tag;
+	fTag = tag;
 	fKeyAnswered = answered;
 	fKeyPassed = false;
 	fPending = true;
@@ -396,8 +549,8 @@ MethodSession::_Settle(KeyOutcome& outcome, int64_t deadline)
 }
 
 
-// Lets the method finish its work and hands it the queued keys, one after
-// the other, until `deadline`; true when nothing is left to do.
+// Lets the method finish its work and carries out the queued calls, one
+// after the other, until `deadline`; true when nothing is left to do.
 bool
 MethodSession::_Drain(KeyOutcome& outcome, int64_t deadline)
 {
@@ -406,34 +559,34 @@ MethodSession::_Drain(KeyOutcome& outcome, int64_t deadline)
 			return false;
 		if (fQueue.empty())
 			return true;
-		const QueuedKey next = fQueue.front();
+		const Request next = fQueue.front();
 		fQueue.pop_front();
-		_Send(next.step, next.tag, true);
+		_Carry(next, outcome, deadline, true);
 	}
 }
 
 
-KeyOutcome
-MethodSession::_End(bool keepRomaji)
+// Ends the composition of the idle method (Stop(), Reset()).
+void
+MethodSession::_End(const Request& request, KeyOutcome& outcome,
+	int64_t deadline)
 {
-	KeyOutcome outcome;
-	if (fHost == NULL)
-		return outcome;
-	const int64_t deadline = Now() + kDefaultWait;
-	// Keys typed before the composition ended belong to it.
-	_Drain(outcome, deadline);
-
 	Preedit& shown = fShown;
 	std::string romaji;
 	const std::string text = shown.visible ? _Committed(shown.text, &romaji)
 		: std::string();
 
+	fTag = request.tag;
+	fKeyAnswered = true;
+	fKeyPassed = false;
 	fHost->RequestStop();
+	fPending = true;
 	_Settle(outcome, deadline);
 	// A method that did not answer in time still leaves nothing shown.
 	if (shown.visible) {
 		SessionAction hide;
 		hide.kind = SessionAction::PREEDIT;
+		hide.tag = request.tag;
 		outcome.actions.push_back(hide);
 		shown = Preedit();
 	}
@@ -441,26 +594,22 @@ MethodSession::_End(bool keepRomaji)
 		SessionAction commit;
 		commit.kind = SessionAction::COMMIT;
 		commit.text = text;
+		commit.tag = request.tag;
 		outcome.actions.push_back(commit);
 	}
 
-	if (keepRomaji) {
-		for (char c : romaji) {
-			KeyStep step;
-			step.kind = KeyStep::KEY;
-			step.bytes.assign(1, c);
+	// The romaji are typed again next, ahead of anything queued.
+	if (request.kind == Request::RESET) {
+		for (auto c = romaji.rbegin(); c != romaji.rend(); c++) {
+			Request key{Request::KEY, KeyStep(), request.tag};
+			key.step.kind = KeyStep::KEY;
+			key.step.bytes.assign(1, *c);
 			bool shifted = false;
-			KeyScript::UsKey(c, step.key, shifted);
-			step.token = step.bytes;
-			const KeyOutcome typed = HandleKey(step);
-			outcome.actions.insert(outcome.actions.end(),
-				typed.actions.begin(), typed.actions.end());
-			outcome.settled = typed.settled;
+			KeyScript::UsKey(*c, key.step.key, shifted);
+			key.step.token = key.step.bytes;
+			fQueue.push_front(key);
 		}
 	}
-	if (HasPendingWork())
-		outcome.settled = false;
-	return outcome;
 }
 
 
@@ -492,7 +641,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 			if (fKeyAnswered) {
 				SessionAction forward;
 				forward.kind = SessionAction::FORWARD;
-				forward.tag = fKeyTag;
+				forward.tag = fTag;
 				outcome.actions.push_back(forward);
 			} else
 				fKeyPassed = true;
@@ -529,6 +678,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 			action.kind = SessionAction::PREEDIT;
 			action.preedit = next;
 			action.plain = plain;
+			action.tag = fTag;
 			outcome.actions.push_back(action);
 			shown = next;
 		}
@@ -536,6 +686,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 			SessionAction action;
 			action.kind = SessionAction::COMMIT;
 			action.text = text;
+			action.tag = fTag;
 			outcome.actions.push_back(action);
 		}
 	}

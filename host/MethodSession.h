@@ -6,10 +6,12 @@
 //
 // Threads: every call is made on one thread, the framework's main thread,
 // which then plays the input server's and the application's threads
-// (MethodHost.h). No call waits for the method longer than its bound
-// (kDefaultWait for keys): what a slow method does afterwards comes out of
-// Poll(), in order, and keys that arrive while it is still busy wait in a
-// queue here, so that a later key never overtakes an earlier one.
+// (MethodHost.h); StartInBackground() alone uses a thread of its own. No
+// call waits for the method longer than its bound (kDefaultWait): what a
+// slow method does afterwards comes out of Poll(), in order, and what
+// arrives while it is still busy (keys, activation, the end of the
+// composition) waits in a queue here, so that nothing overtakes what came
+// before it.
 //
 // When the composition ends from outside (the focus moves, the framework
 // disables the method, the application resets it), the composed text goes
@@ -19,10 +21,12 @@
 #ifndef METHOD_SESSION_H
 #define METHOD_SESSION_H
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "KeyScript.h"
@@ -68,6 +72,9 @@ struct SessionAction {
 	// whose applications may put the composed text into the document as
 	// it stands (when their focus moves, say).
 	Preedit				plain;
+	// The call the action comes from: the `tag` given to it (HandleKey,
+	// Activate, Stop, Reset, PickCandidate), which also names the key of a
+	// FORWARD action.
 	uint64_t			tag = 0;
 };
 
@@ -79,6 +86,11 @@ struct PaletteState {
 	std::vector<std::string>	candidates;
 	int32_t						remaining = 0;	// candidates after the page
 	std::vector<std::string>	prompts;	// registration and purge lines
+
+	// One line for a framework's text above its candidate list: the
+	// prompts, then the remaining count as the page shows it ("[残り N]")
+	// while a page is shown. Empty when there is neither.
+	std::string					AuxiliaryLine() const;
 
 	bool operator==(const PaletteState& other) const;
 	bool operator!=(const PaletteState& other) const
@@ -95,7 +107,7 @@ struct KeyOutcome {
 	// delivers the actions, then sends the same key on itself, and answers
 	// "handled", so that the key cannot overtake the text.
 	bool						forward = false;
-	// False when the method had not settled within the wait, or the key
+	// False when the method had not settled within the wait, or the call
 	// waits in the queue; the rest comes out of Poll(). The framework
 	// answers "handled" for such a key: should the method pass it on
 	// later, a FORWARD action says so.
@@ -114,6 +126,16 @@ public:
 	// with a one-line reason.
 			bool				Start(const std::string& settings,
 									std::string& error);
+	// Start() on a thread of its own, for a framework whose loop may never
+	// wait for the method's construction (its tables and dictionaries
+	// load meanwhile). Until it is over, the session is busy: calls are
+	// queued, and Poll() carries them out once the method has started. If
+	// it fails, keys queued meanwhile are forwarded, the rest dropped, and
+	// StartError() tells why.
+			void				StartInBackground(const std::string& settings);
+	// Why the start in the background failed; empty while it runs or
+	// when it succeeded.
+			const std::string&	StartError() const;
 	// The settings directory in use (absolute), once started.
 			const std::string&	SettingsDirectory() const
 									{ return fResolved; }
@@ -131,26 +153,31 @@ public:
 									int64_t waitMicros = kDefaultWait,
 									uint64_t tag = 0);
 	// Picks candidate `index` (0-6) of the page shown, as its selection key
-	// does. Nothing when no page is shown or the index is outside it.
-			KeyOutcome			PickCandidate(uint32_t index);
+	// does. Nothing when no page is shown, the index is outside it, or
+	// earlier work is still under way (the page may not be the one shown).
+			KeyOutcome			PickCandidate(uint32_t index,
+									uint64_t tag = 0);
 	// Activation (the framework enables or disables the method); when
-	// disabled, the composition ends as in Stop().
-			KeyOutcome			Activate(bool active);
+	// disabled, the composition ends as in Stop(). Queued behind earlier
+	// work that is not done within kDefaultWait, as are Stop() and Reset().
+			KeyOutcome			Activate(bool active, uint64_t tag = 0);
 	// The composition ends because the focus moved (another field, another
 	// window, another input context): keys already typed are finished
 	// first, then the composed text is committed without markers (pending
 	// romaji dropped) and the method stops composing.
-			KeyOutcome			Stop();
+			KeyOutcome			Stop(uint64_t tag = 0);
 	// The application asks for a reset: as Stop(), but romaji not yet
 	// turned into kana are typed again afterwards, so that a reset in the
 	// middle of typing loses no key.
-			KeyOutcome			Reset();
-	// What a busy method did since, and the queued keys it could take
-	// within `waitMicros`; `settled` tells whether all is done.
+			KeyOutcome			Reset(uint64_t tag = 0);
+	// What a busy method did since, and the queued calls it could carry
+	// out within `waitMicros`; `settled` tells whether all is done.
 			KeyOutcome			Poll(int64_t waitMicros = 0);
-	// True while a key's work is still under way or keys are queued.
+	// True while the method starts, a call's work is still under way or
+	// calls are queued.
 			bool				HasPendingWork() const
-									{ return fPending || !fQueue.empty(); }
+									{ return fStarting || fPending
+										|| !fQueue.empty(); }
 
 	// The caret of the application, in screen pixels: location requests
 	// are answered from it.
@@ -168,17 +195,33 @@ public:
 	static const int64_t		kDefaultWait = 50000;
 
 private:
-	struct QueuedKey {
+	// A call waiting for the method.
+	struct Request {
+		enum Kind { KEY, ACTIVATE, DEACTIVATE, STOP, RESET };
+		Kind				kind;
 		KeyStep				step;
 		uint64_t			tag;
 	};
 
+	// False while the start in the background runs; once it is over, joins
+	// its thread and, if it failed, forwards the queued keys.
+			bool				_Started(KeyOutcome& outcome);
+	// Carries `request` out now if earlier work is done by `deadline`,
+	// else queues it; false when queued or no method is loaded.
+			bool				_Submit(const Request& request,
+									KeyOutcome& outcome, int64_t deadline);
+	// Activate(), Stop(), Reset(): _Submit() within kDefaultWait.
+			KeyOutcome			_Call(const Request& request);
+			void				_Carry(const Request& request,
+									KeyOutcome& outcome, int64_t deadline,
+									bool answered);
 			void				_Send(const KeyStep& step, uint64_t tag,
 									bool answered);
 			bool				_Settle(KeyOutcome& outcome,
 									int64_t deadline);
 			bool				_Drain(KeyOutcome& outcome, int64_t deadline);
-			KeyOutcome			_End(bool keepRomaji);
+			void				_End(const Request& request,
+									KeyOutcome& outcome, int64_t deadline);
 			std::string			_Committed(const std::string& composed,
 									std::string* romaji);
 			void				_Collect(KeyOutcome& outcome);
@@ -191,11 +234,17 @@ private:
 			// The preedit the client shows, against which changes are told
 			// apart.
 			Preedit				fShown;
+			std::thread			fStarter;
+			bool				fStarting;
+			// Set by the start-up thread last, with fStartError before it.
+			std::atomic<bool>	fStartDone;
+			std::string			fStartError;
 			bool				fPending;
-			std::deque<QueuedKey> fQueue;
-			// The key the method has now; its answer was given already
-			// when it was queued or did not settle in time.
-			uint64_t			fKeyTag;
+			std::deque<Request>	fQueue;
+			// The call the method is carrying out; for a key, its answer
+			// was given already when it was queued or did not settle in
+			// time.
+			uint64_t			fTag;
 			bool				fKeyAnswered;
 			bool				fKeyPassed;
 			bool				fPalettesRead;

@@ -1,5 +1,6 @@
 #include "NuvimEngine.h"
 
+#include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
@@ -146,15 +147,7 @@ ShowPalettes(IBusEngine* engine, const PaletteState& palettes, bool force)
 		ibus_engine_hide_lookup_table(engine);
 	sState.tableShown = palettes.candidatesShown;
 
-	std::string auxiliary;
-	for (const std::string& prompt : palettes.prompts)
-		auxiliary += (auxiliary.empty() ? "" : "  ") + prompt;
-	if (palettes.candidatesShown) {
-		// The remaining count as the page shows it: a page of nothing.
-		auxiliary += (auxiliary.empty() ? "" : "  ")
-			+ NuvCandidatePage::Format(std::vector<std::string>(),
-				palettes.remaining, NuvCandidatePage::UTF_8);
-	}
+	const std::string auxiliary = palettes.AuxiliaryLine();
 	if (!auxiliary.empty()) {
 		ibus_engine_update_auxiliary_text(engine,
 			ibus_text_new_from_string(auxiliary.c_str()), TRUE);
@@ -168,13 +161,24 @@ ShowPalettes(IBusEngine* engine, const PaletteState& palettes, bool force)
 void WatchPending();
 
 
+// Tags of the calls that end a composition. The text that ending one whose
+// text the client or the daemon has put into the document already would
+// commit is dropped, and only that text: keys finished in the same outcome
+// keep theirs, and an end queued behind a busy method that comes out of
+// Poll() later, when another engine may hold the focus, commits nothing
+// twice. (Keys are tagged from 1 upwards.)
+const uint64_t kEndCommitted = UINT64_MAX;
+const uint64_t kEndToCommit = UINT64_MAX - 1;
+
+
 // Shows what the method did, in its order, then the palettes as they are,
 // and keeps looking at a method that is still busy.
 void
-Apply(IBusEngine* engine, const KeyOutcome& outcome, bool commits = true)
+Apply(IBusEngine* engine, const KeyOutcome& outcome)
 {
 	for (const SessionAction& action : outcome.actions) {
-		if (action.kind == SessionAction::COMMIT && !commits)
+		if (action.kind == SessionAction::COMMIT
+			&& action.tag == kEndCommitted)
 			continue;
 		switch (action.kind) {
 			case SessionAction::FORWARD: {
@@ -252,7 +256,7 @@ Follow(IBusEngine* engine)
 		return;
 	if (sState.current != NULL) {
 		// The daemon has moved the composition's text already (focus out).
-		Apply(sState.current, sState.session->Stop(), false);
+		Apply(sState.current, sState.session->Stop(kEndCommitted));
 		g_object_remove_weak_pointer(G_OBJECT(sState.current),
 			reinterpret_cast<gpointer*>(&sState.current));
 	}
@@ -387,7 +391,7 @@ FocusOut(IBusEngine* engine)
 	if (sState.session == NULL)
 		return;
 	if (sState.current == engine)
-		Apply(engine, sState.session->Stop(), false);
+		Apply(engine, sState.session->Stop(kEndCommitted));
 }
 
 
@@ -414,8 +418,9 @@ Reset(IBusEngine* engine)
 		&& g_get_monotonic_time() - sState.lastCommit < kCommitEcho)
 		return;
 	Follow(engine);
-	Apply(engine, sState.session->Reset(),
-		sState.client == CLIENT_GTK && !sState.commitsItself);
+	Apply(engine, sState.session->Reset(
+		sState.client == CLIENT_GTK && !sState.commitsItself
+			? kEndToCommit : kEndCommitted));
 }
 
 

@@ -1,0 +1,545 @@
+// The fcitx5 input method inside fcitx5's own instance, with fcitx5's test
+// front end playing the applications: what reaches them, in which order,
+// what the panel shows, and what is saved when the instance ends.
+//
+// fcitx5 runs its loop in Instance::exec(); each test is a list of steps run
+// from a timer of that loop, a step that returns false being tried again a
+// moment later (the method may deliver through the loop). Waits end on a
+// deadline, which fails the test: nothing here measures time.
+#include <fcntl.h>
+#include <iconv.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <fcitx-utils/event.h>
+#include <fcitx-utils/testing.h>
+#include <fcitx/action.h>
+#include <fcitx/addonmanager.h>
+#include <fcitx/candidatelist.h>
+#include <fcitx/event.h>
+#include <fcitx/inputcontextmanager.h>
+#include <fcitx/inputmethodgroup.h>
+#include <fcitx/inputmethodmanager.h>
+#include <fcitx/inputpanel.h>
+#include <fcitx/instance.h>
+#include <fcitx/userinterfacemanager.h>
+#include <gtest/gtest.h>
+#include <testfrontend_public.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const uint64_t kDeadline = 30000000;	// µs, for a machine under load
+
+typedef std::function<bool()> Step;
+
+
+std::string
+ToEucJp(const std::string& utf8)
+{
+	iconv_t converter = iconv_open("EUC-JP", "UTF-8");
+	std::string out(utf8.size() * 2 + 4, '\0');
+	char* in = const_cast<char*>(utf8.data());
+	size_t inLeft = utf8.size();
+	char* at = &out[0];
+	size_t outLeft = out.size();
+	iconv(converter, &in, &inLeft, &at, &outLeft);
+	iconv_close(converter);
+	out.resize(out.size() - outLeft);
+	return out;
+}
+
+
+std::string
+ReadFile(const std::string& path)
+{
+	std::ifstream in(path, std::ios::binary);
+	std::stringstream bytes;
+	bytes << in.rdbuf();
+	return bytes.str();
+}
+
+
+class FcitxAddon : public ::testing::Test {
+protected:
+	void SetUp() override
+	{
+		char pattern[] = "/tmp/nuvim-fcitx5.XXXXXX";
+		ASSERT_NE(mkdtemp(pattern), nullptr);
+		fWork = pattern;
+		fs::create_directories(fWork + "/config/nuvim");
+		fs::create_directories(fWork + "/bin");
+		setenv("XDG_CONFIG_HOME", (fWork + "/config").c_str(), 1);
+		setenv("HOME", fWork.c_str(), 1);
+		// Help opens through xdg-open: this one writes down what it got.
+		const std::string opener = fWork + "/bin/xdg-open";
+		std::ofstream(opener) << "#!/bin/sh\nprintf '%s' \"$1\" > \""
+			<< fWork << "/opened.new\" && mv \"" << fWork << "/opened.new\" \""
+			<< fWork << "/opened\"\n";
+		chmod(opener.c_str(), 0755);
+		setenv("PATH", (fWork + "/bin:" + getenv("PATH")).c_str(), 1);
+		fcitx::setupTestingEnvironment(NUV_BUILD_BIN, {NUV_BUILD_BIN},
+			{NUV_FCITX5_DATA});
+	}
+
+	void TearDown() override
+	{
+		fInstance.reset();
+		std::error_code error;
+		fs::remove_all(fWork, error);
+	}
+
+	// Runs `steps` in a new instance with nuvim as its only input method
+	// and one input context, which has the focus; ends the instance.
+	void Run(std::vector<Step> steps)
+	{
+		static char name[] = "nuvim-fcitx5-test";
+		static char disable[] = "--disable=all";
+		static char enable[] = "--enable=testfrontend,testui,nuvim";
+		char* arguments[] = {name, disable, enable};
+		fInstance = std::make_unique<fcitx::Instance>(3, arguments);
+		fInstance->addonManager().registerDefaultLoader(nullptr);
+
+		std::vector<Step> all;
+		all.push_back([this] {
+			fcitx::InputMethodGroup group
+				= fInstance->inputMethodManager().currentGroup();
+			group.inputMethodList().clear();
+			group.inputMethodList().push_back(
+				fcitx::InputMethodGroupItem("nuvim"));
+			group.setDefaultInputMethod("");
+			fInstance->inputMethodManager().setGroup(group);
+			fContexts.push_back(NewContext());
+			_Watch();
+			return true;
+		});
+		all.insert(all.end(), steps.begin(), steps.end());
+
+		size_t at = 0;
+		const uint64_t deadline = fcitx::now(CLOCK_MONOTONIC) + kDeadline;
+		auto timer = fInstance->eventLoop().addTimeEvent(CLOCK_MONOTONIC,
+			fcitx::now(CLOCK_MONOTONIC), 0,
+			[&](fcitx::EventSourceTime* source, uint64_t) {
+				while (at < all.size() && !HasFatalFailure() && all[at]())
+					at++;
+				if (at == all.size() || HasFatalFailure()
+					|| fcitx::now(CLOCK_MONOTONIC) > deadline) {
+					fInstance->exit();
+					return true;
+				}
+				source->setNextInterval(2000);
+				source->setOneShot();
+				return true;
+			});
+		fInstance->exec();
+		EXPECT_EQ(at, all.size()) << "stuck at step " << at << "; received: "
+			<< Received();
+		fWatchers.clear();
+		timer.reset();
+		// A load still waiting on the pipe ends at its end of file.
+		if (!fPipe.empty()) {
+			const int fd = open(fPipe.c_str(), O_WRONLY | O_NONBLOCK);
+			if (fd >= 0)
+				close(fd);
+		}
+		// Unloads the addon, which saves the user dictionary.
+		fInstance.reset();
+		fContexts.clear();
+	}
+
+	fcitx::InputContext* NewContext()
+	{
+		fcitx::AddonInstance* frontend
+			= fInstance->addonManager().addon("testfrontend");
+		const fcitx::ICUUID uuid = frontend->call<
+			fcitx::ITestFrontend::createInputContext>("nuvim-test");
+		fcitx::InputContext* context
+			= fInstance->inputContextManager().findByUUID(uuid);
+		context->setCapabilityFlags(fcitx::CapabilityFlag::Preedit);
+		context->focusIn();
+		return context;
+	}
+
+	// Types `keys` into context `index`: a character is its key, <Name> a
+	// key by fcitx5's name. A key not accepted goes to the log at once.
+	Step Type(const std::string& keys, size_t index = 0)
+	{
+		return [this, keys, index] {
+			fcitx::InputContext* context = fContexts[index];
+			for (size_t i = 0; i < keys.size(); i++) {
+				fcitx::Key key;
+				if (keys[i] == '<') {
+					const size_t end = keys.find('>', i);
+					key = fcitx::Key(keys.substr(i + 1, end - i - 1));
+					i = end;
+				} else
+					key = fcitx::Key(fcitx::Key::keySymFromUnicode(keys[i]));
+				fcitx::KeyEvent event(context, key);
+				const bool accepted = context->keyEvent(event);
+				fLastAccepted = accepted;
+				if (!accepted)
+					fLog.push_back(Tag(context) + "key:" + key.toString());
+				fcitx::KeyEvent release(context, key, true);
+				context->keyEvent(release);
+			}
+			return true;
+		};
+	}
+
+	// Waits until the log, consecutive commits joined, is `expected`; then
+	// empties it.
+	Step Expect(std::vector<std::string> expected)
+	{
+		return [this, expected] {
+			if (Merged() != expected)
+				return false;
+			fLog.clear();
+			return true;
+		};
+	}
+
+	Step Until(std::function<bool()> condition)
+	{
+		return condition;
+	}
+
+	Step Do(std::function<void()> action)
+	{
+		return [action] {
+			action();
+			return true;
+		};
+	}
+
+	std::vector<std::string> Merged() const
+	{
+		std::vector<std::string> merged;
+		for (const std::string& entry : fLog) {
+			const size_t commit = entry.find("commit:");
+			if (commit != std::string::npos && !merged.empty()
+				&& merged.back().compare(0, commit + 7, entry, 0,
+					commit + 7) == 0)
+				merged.back() += entry.substr(commit + 7);
+			else
+				merged.push_back(entry);
+		}
+		return merged;
+	}
+
+	std::string Received() const
+	{
+		std::string all;
+		for (const std::string& entry : Merged())
+			all += "[" + entry + "] ";
+		return all;
+	}
+
+	// Context 0 is the log's default; others are named by their index.
+	std::string Tag(fcitx::InputContext* context) const
+	{
+		for (size_t i = 1; i < fContexts.size(); i++) {
+			if (fContexts[i] == context)
+				return std::to_string(i) + ":";
+		}
+		return "";
+	}
+
+	std::string Preedit(size_t index = 0) const
+	{
+		return fContexts[index]->inputPanel().clientPreedit().toString();
+	}
+
+	std::string ModeLabel()
+	{
+		return fInstance->userInterfaceManager().lookupAction("nuvim-mode")
+			->shortText(fContexts[0]);
+	}
+
+	fcitx::CandidateList* Candidates()
+	{
+		return fContexts[0]->inputPanel().candidateList().get();
+	}
+
+	void _Watch()
+	{
+		fWatchers.push_back(fInstance->watchEvent(
+			fcitx::EventType::InputContextCommitString,
+			fcitx::EventWatcherPhase::Default, [this](fcitx::Event& event) {
+				auto& commit = static_cast<fcitx::CommitStringEvent&>(event);
+				fLog.push_back(Tag(commit.inputContext()) + "commit:"
+					+ commit.text());
+			}));
+		fWatchers.push_back(fInstance->watchEvent(
+			fcitx::EventType::InputContextForwardKey,
+			fcitx::EventWatcherPhase::Default, [this](fcitx::Event& event) {
+				auto& forward = static_cast<fcitx::ForwardKeyEvent&>(event);
+				if (!forward.isRelease()) {
+					fLog.push_back(Tag(forward.inputContext()) + "key:"
+						+ forward.rawKey().toString());
+				}
+			}));
+	}
+
+	std::string fWork;
+	std::string fPipe;
+	std::unique_ptr<fcitx::Instance> fInstance;
+	std::vector<fcitx::InputContext*> fContexts;
+	std::vector<std::unique_ptr<fcitx::HandlerTableEntry<fcitx::EventHandler>>>
+		fWatchers;
+	std::vector<std::string> fLog;
+	bool fLastAccepted = false;
+};
+
+
+// What typing gives the application: commits (joined when consecutive) and
+// keys that reach it, in order.
+struct TypingCase {
+	const char*					keys;
+	std::vector<std::string>	received;
+};
+
+const TypingCase kTyping[] = {
+	// kana are confirmed as they are typed
+	{"nihongo", {"commit:にほんご"}},
+	// a reading converted and confirmed with control-J
+	{"Kanji<space><Control+j>", {"commit:漢字"}},
+	// okurigana: the look-up starts once き is complete
+	{"OoKi<Control+j>", {"commit:大き"}},
+	// Enter confirms the reading, then reaches the application after it
+	{"Kanji<Return>", {"commit:かんじ", "key:Return"}},
+	{"Kanji<space><Return>", {"commit:漢字", "key:Return"}},
+	// the next letter confirms a conversion, then acts
+	{"Kanji<space>a", {"commit:漢字あ"}},
+	// keys with Alt are the application's, untouched
+	{"<Alt+x>", {"key:Alt+x"}},
+	// Latin input: keys go to the application; control-J comes back
+	{"la<Control+j>i", {"key:a", "commit:い"}},
+	// Escape cancels the reading and commits nothing
+	{"Kanji<Escape><Escape>u", {"key:Escape", "commit:う"}},
+};
+
+
+TEST_F(FcitxAddon, TypingReachesTheApplicationInOrder)
+{
+	std::vector<Step> steps;
+	for (const TypingCase& typing : kTyping) {
+		steps.push_back(Type(typing.keys));
+		steps.push_back(Expect(typing.received));
+	}
+	// A key the method hands back is not accepted; a key that commits and
+	// passes is accepted and forwarded after the text.
+	steps.push_back(Type("<Alt+y>"));
+	steps.push_back(Expect({"key:Alt+y"}));
+	steps.push_back(Do([this] { EXPECT_FALSE(fLastAccepted); }));
+	steps.push_back(Type("Kanji<Return>"));
+	steps.push_back(Expect({"commit:かんじ", "key:Return"}));
+	steps.push_back(Do([this] { EXPECT_TRUE(fLastAccepted); }));
+	Run(steps);
+}
+
+
+TEST_F(FcitxAddon, PreeditShowsClauseAndCandidateWithTheirFormats)
+{
+	Run({
+		Type("Kanji"),
+		Until([this] { return Preedit() == "▽かんじ"; }),
+		Do([this] {
+			const fcitx::Text& text = fContexts[0]->inputPanel().clientPreedit();
+			// The whole reading is the clause, underlined; no highlight.
+			for (size_t i = 0; i < text.size(); i++) {
+				EXPECT_TRUE(text.formatAt(i) & fcitx::TextFormatFlag::Underline)
+					<< text.stringAt(i);
+				EXPECT_FALSE(text.formatAt(i) & fcitx::TextFormatFlag::HighLight);
+			}
+			EXPECT_EQ(text.cursor(), static_cast<int>(text.toString().size()));
+			// Without preedit in the client, the panel shows it.
+			EXPECT_EQ(fContexts[0]->inputPanel().preedit().toString(), "");
+		}),
+		Type("<space>"),
+		Until([this] { return Preedit() == "▼漢字"; }),
+		Do([this] {
+			const fcitx::Text& text = fContexts[0]->inputPanel().clientPreedit();
+			std::string highlighted;
+			for (size_t i = 0; i < text.size(); i++) {
+				if (text.formatAt(i) & fcitx::TextFormatFlag::HighLight)
+					highlighted += text.stringAt(i);
+			}
+			EXPECT_EQ(highlighted, "漢字");
+		}),
+		Type("<Control+j>"),
+		Expect({"commit:漢字"}),
+		Until([this] { return Preedit().empty(); }),
+	});
+}
+
+
+TEST_F(FcitxAddon, CandidatePagesAreListedAndPickedByLabelOrClick)
+{
+	std::vector<std::string> page;
+	Run({
+		// Four candidates are offered inline; the fifth space opens a page.
+		Type("Kanji<space><space><space><space><space>"),
+		Until([this] { return Candidates() != nullptr; }),
+		Do([&, this] {
+			fcitx::CandidateList* list = Candidates();
+			ASSERT_EQ(list->size(), 7);
+			const char* labels[] = {"A:", "S:", "D:", "F:", "J:", "K:", "L:"};
+			for (int i = 0; i < list->size(); i++) {
+				EXPECT_EQ(list->label(i).toString(), labels[i]);
+				page.push_back(list->candidate(i).text().toString());
+			}
+			const std::string aux
+				= fContexts[0]->inputPanel().auxUp().toString();
+			EXPECT_EQ(aux.rfind("[残り ", 0), 0u) << aux;
+			EXPECT_EQ(aux.back(), ']');
+		}),
+		// s picks the page's second candidate.
+		Type("s"),
+		Until([&, this] { return Merged() == std::vector<std::string>{
+			"commit:" + page[1]}; }),
+		Until([this] { return Candidates() == nullptr; }),
+		Do([this] { fLog.clear(); }),
+		// A click on the third picks it.
+		Type("Kanji<space><space><space><space><space>"),
+		Until([this] { return Candidates() != nullptr; }),
+		Do([this] { Candidates()->candidate(2).select(fContexts[0]); }),
+		Until([&, this] { return !fLog.empty(); }),
+		Do([&, this] {
+			ASSERT_EQ(fLog.size(), 1u);
+			// Learning: the word picked first is now first on the page.
+			EXPECT_EQ(fLog[0].rfind("commit:", 0), 0u);
+			EXPECT_NE(fLog[0], "commit:" + page[1]);
+		}),
+	});
+}
+
+
+TEST_F(FcitxAddon, LearnedWordComesFirstAndIsSavedWhenTheInstanceEnds)
+{
+	std::string second;
+	Run({
+		Type("Kanji<space><space><Control+j>"),
+		Until([this] { return !fLog.empty(); }),
+		Do([&, this] {
+			second = fLog[0].substr(7);
+			EXPECT_NE(second, "漢字");
+			fLog.clear();
+		}),
+		Type("Kanji<space><Control+j>"),
+		Until([this] { return !fLog.empty(); }),
+		Do([&, this] { EXPECT_EQ(fLog[0], "commit:" + second); }),
+	});
+	const std::string saved = ReadFile(fWork + "/config/nuvim/.nuv-jisyo");
+	EXPECT_NE(saved.find("/" + ToEucJp(second) + "/"), std::string::npos)
+		<< second << " is not in .nuv-jisyo";
+}
+
+
+// The mode label, in the status area's action and as fcitx5's label of the
+// input method, after each key that changes the mode.
+TEST_F(FcitxAddon, ModeLabelFollowsEveryModeKey)
+{
+	const std::pair<const char*, const char*> kModes[] = {
+		{"q", "カナ"}, {"q", "かな"}, {"l", "NUV"}, {"<Control+j>", "かな"},
+		{"L", "全英"}, {"<Control+j>", "かな"}, {"/", "aあ"},
+		{"<Control+g>", "かな"},
+	};
+	std::vector<Step> steps = {
+		Until([this] { return ModeLabel() == "かな"; }),
+	};
+	for (const auto& mode : kModes) {
+		const std::string label = mode.second;
+		steps.push_back(Type(mode.first));
+		steps.push_back(Until([this, label] { return ModeLabel() == label; }));
+		steps.push_back(Do([this, label] {
+			EXPECT_EQ(fInstance->inputMethodLabel(fContexts[0]), label);
+		}));
+	}
+	Run(steps);
+}
+
+
+// When the focus leaves, the composition goes into the document as shown,
+// without the method's markers and without romaji not yet kana, which
+// fcitx5 commits from the preedit's committable parts; a reset the
+// application asks for commits the same and keeps the romaji composing.
+TEST_F(FcitxAddon, FocusLeavingCommitsTheCompositionWithoutMarkers)
+{
+	Run({
+		Type("Kanji<space>"),
+		Until([this] { return Preedit() == "▼漢字"; }),
+		Do([this] {
+			fContexts[0]->focusOut();
+			fContexts.push_back(NewContext());
+		}),
+		Expect({"commit:漢字"}),
+		Until([this] { return Preedit(0).empty(); }),
+		Type("Nihong", 1),
+		Until([this] { return Preedit(1) == "▽にほんg"; }),
+		Do([this] {
+			fContexts[1]->focusOut();
+			fContexts[0]->focusIn();
+		}),
+		Expect({"1:commit:にほん"}),
+		// Back in the first: a new composition, nothing left from before.
+		Type("a", 0),
+		Expect({"commit:あ"}),
+		Type("nihong", 0),
+		Do([this] { fContexts[0]->reset(); }),
+		Type("o", 0),
+		Expect({"commit:にほんご"}),
+	});
+}
+
+
+TEST_F(FcitxAddon, HelpOpensThePageThroughXdgOpen)
+{
+	// The user has no help page of their own: the bundled one opens.
+	const std::string page = NUV_SETTINGS_SOURCE_DIR "/help/index.html";
+	Run({
+		Until([this] { return ModeLabel() == "かな"; }),
+		Do([this] {
+			fInstance->userInterfaceManager().lookupAction("nuvim-help")
+				->activate(fContexts[0]);
+		}),
+		Until([this] { return fs::exists(fWork + "/opened"); }),
+		Do([&, this] { EXPECT_EQ(ReadFile(fWork + "/opened"), page); }),
+	});
+}
+
+
+// The large dictionary is a pipe that the test fills only after typing: the
+// method cannot finish loading before, so every key returned without waiting
+// for it. What the keys did arrives afterwards through fcitx5's loop, in
+// the order typed, the key the method hands back last.
+TEST_F(FcitxAddon, KeysDuringASlowLoadAreQueuedAndDeliveredInOrder)
+{
+	fPipe = fWork + "/config/nuvim/NUV-JISYO.L";
+	ASSERT_EQ(mkfifo(fPipe.c_str(), 0600), 0);
+	std::vector<bool> accepted;
+	Run({
+		Type("Kanji<space><Control+j>"),
+		Do([this] { EXPECT_TRUE(fLastAccepted); }),
+		Type("<Alt+x>"),
+		Do([this] {
+			EXPECT_TRUE(fLastAccepted);
+			EXPECT_TRUE(fLog.empty()) << Received();
+			const std::string dictionary
+				= ReadFile(NUV_SETTINGS_SOURCE_DIR "/NUV-JISYO.L");
+			std::ofstream(fPipe, std::ios::binary) << dictionary;
+		}),
+		Expect({"commit:漢字", "key:Alt+x"}),
+	});
+}
+
+}	// namespace

@@ -2,36 +2,17 @@
 #ifndef AUTOMATON_TEST_SUPPORT_H
 #define AUTOMATON_TEST_SUPPORT_H
 
-#include <iconv.h>
-
 #include <fstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "NuvAutomaton.h"
+#include "TestText.h"
 
 
-// The EUC-JP bytes of a UTF-8 literal, so that expectations stay readable;
-// fails the test when the text cannot be converted.
-inline std::string
-Euc(std::string in)
-{
-	iconv_t cd = iconv_open("EUC-JP", "UTF-8");
-	std::string out(in.size() * 2 + 4, '\0');
-	char* inPointer = &in[0];
-	char* outPointer = &out[0];
-	size_t inLeft = in.size();
-	size_t outLeft = out.size();
-	if (cd == reinterpret_cast<iconv_t>(-1)
-		|| iconv(cd, &inPointer, &inLeft, &outPointer, &outLeft)
-			== static_cast<size_t>(-1))
-		ADD_FAILURE() << "cannot convert " << in << " to EUC-JP";
-	if (cd != reinterpret_cast<iconv_t>(-1))
-		iconv_close(cd);
-	out.resize(out.size() - outLeft);
-	return out;
-}
+// The EUC-JP bytes of a UTF-8 literal, so that expectations stay readable.
+constexpr auto Euc = &nuv_test::Utf8ToEuc;
 
 
 // Reads the table file `path` into `automaton`; fails the test when the file

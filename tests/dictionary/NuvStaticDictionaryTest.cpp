@@ -99,20 +99,6 @@ TEST(NuvStaticDictionary, LoaderSkipsCommentsBlankLinesAndLinesWithoutSeparator)
 }
 
 
-TEST(NuvStaticDictionary, LastLineWithoutLineFeedIsLoaded)
-{
-	// Fault: text after the last line feed was dropped, so a hand-edited
-	// file lost its last word.
-	NuvStaticDictionary dictionary;
-	Load(dictionary, "a /first/\nb /last/");
-	EXPECT_EQ(std::list<std::string>({"last"}), Stems(dictionary, "b"));
-	Load(dictionary, "c /only/");
-	EXPECT_EQ(std::list<std::string>({"only"}), Stems(dictionary, "c"));
-	Load(dictionary, "d /");
-	EXPECT_EQ(1u, dictionary.CountItems());
-}
-
-
 TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 {
 	NuvStaticDictionary dictionary;
@@ -137,79 +123,6 @@ TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 	dictionary.Read(in);
 	EXPECT_EQ(std::list<std::string>({"5"}), Stems(dictionary, "e"));
 	EXPECT_FALSE(dictionary.FindEntry(Query("c")));
-}
-
-
-TEST(NuvStaticDictionary, BinarySearchMatchesLinearScan)
-{
-	// Keys from a small alphabet, so that there are many shared prefixes
-	// and repeated keys; files sorted, in sorted sections (two like the
-	// default dictionary, the shorter first or last; five), and in no order
-	// at all.
-	std::mt19937 random(11);
-	const std::vector<std::string> pieces = {"a", "b", "k", "\xA4\xA2",
-		"\xA4\xAB", "\xA4\xF3", " "};
-	const std::vector<std::vector<int>> shapes = {{0, 400}, {0, 150, 400},
-		{0, 330, 400}, {0, 40, 90, 200, 210, 400}, {}};
-	for (size_t shape = 0; shape < shapes.size(); shape++) {
-		std::vector<std::string> keys;
-		for (int i = 0; i < 400; i++) {
-			std::string key;
-			for (int n = 1 + random() % 4; n > 0; n--)
-				key += pieces[random() % pieces.size()];
-			keys.push_back(key);
-		}
-		const std::vector<int>& cuts = shapes[shape];
-		for (size_t i = 0; i + 1 < cuts.size(); i++)
-			std::sort(keys.begin() + cuts[i], keys.begin() + cuts[i + 1]);
-		std::string text;
-		for (size_t i = 0; i < keys.size(); i++) {
-			text += keys[i] + " /w" + std::to_string(i % 7) + "/w"
-				+ std::to_string(i % 5) + "/[x/w" + std::to_string(i % 3)
-				+ "/]/\n";
-			if (i % 50 == 0)
-				text += ";; comment /x/\n";
-		}
-
-		NuvStaticDictionary dictionary;
-		Load(dictionary, text);
-		keys.push_back("missing");
-		keys.push_back("");
-		for (const std::string& key : keys) {
-			NuvEntry expected = LinearScan(text, key);
-			NuvEntry found = dictionary.FindEntry(Query(key));
-			ASSERT_EQ(expected.stems, found.stems) << shape << " " << key;
-			ASSERT_EQ(expected.okuri_blocks, found.okuri_blocks) << key;
-		}
-	}
-}
-
-
-TEST(NuvStaticDictionary, GarbageLoadsLikeTheLinearScan)
-{
-	// Random bytes, heavy in the bytes the format gives meaning to: no
-	// crash, and every look-up still agrees with the slow reading.
-	std::mt19937 random(3);
-	const std::string alphabet = std::string("\0\n\r /[]();\"\\ab", 15)
-		+ "\xA4\xA2\xFF\x80";
-	for (int round = 0; round < 300; round++) {
-		std::string text;
-		for (int n = random() % 200; n > 0; n--)
-			text += alphabet[random() % alphabet.size()];
-		NuvStaticDictionary dictionary;
-		Load(dictionary, text);
-
-		std::vector<std::string> keys = {"", "a", "b", "ab", "a b",
-			std::string("a\0b", 3)};
-		for (size_t start = 0; start < text.size(); start += 7)
-			keys.push_back(text.substr(start, random() % 5));
-		for (const std::string& key : keys) {
-			NuvEntry expected = LinearScan(text, key);
-			NuvEntry found = dictionary.FindEntry(Query(key));
-			ASSERT_EQ(expected.stems, found.stems);
-			ASSERT_EQ(expected.okuri_blocks, found.okuri_blocks);
-		}
-	}
 }
 
 

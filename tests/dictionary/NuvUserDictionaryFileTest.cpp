@@ -128,21 +128,6 @@ TEST_F(NuvUserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
 }
 
 
-// Fault: lines the reader could not take were deleted at a save without a
-// word. Those whose meaning is plain are read as meant; the others stay as
-// they were, under their own header.
-TEST_F(NuvUserDictionaryFileTest, LinesItCannotReadAreKeptAsTheyWere)
-{
-	const std::string kept = Euc("くう/空/\n;; my notes\n");
-	WriteFile(fPath, kHeaders + Euc("かき /柿\nきく\t/菊/\nあい　/愛/\n"
-		"うかい  /鵜飼/\n") + kept);
-	ASSERT_TRUE(Save({}));
-	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nうかい /鵜飼/\n"
-		"かき /柿/\nきく /菊/\n") + NuvDynamicDictionary::kKeptLinesHeader
-		+ "\n" + kept);
-}
-
-
 // Fault: a UTF-8 file was never offered and the next save made it valid in
 // neither encoding. It is read, saved in EUC-JP, and the user is told once.
 TEST_F(NuvUserDictionaryFileTest, Utf8FileIsReadAndSavedInEucJp)

@@ -111,17 +111,12 @@ TEST(Controler, EmptyStackAnnouncesNothingUntilTheDefaultStateIsNeeded)
 	controler.log.clear();
 	EXPECT_EQ(controler.Pending(), "");
 	EXPECT_EQ(controler.log, Log{"SetMode MODE_HIRAKANA"});
-}
 
-
-TEST(Controler, PoppingTheLastStateLeavesAnEmptyStackAndAnnouncesNothing)
-{
 	// Fault: a pop of the only state went on to announce and activate the
 	// state below it, which does not exist.
-	LoggingControler controler;
+	controler.ClearState(0);
 	controler.PushState(new LoggingState(&controler, "only"));
 	controler.log.clear();
-
 	controler.PopState();
 	controler.PopState();
 	EXPECT_EQ(controler.log, (Log{"Disabled only", "~only"}));

@@ -63,67 +63,6 @@ TEST_F(ConversionTest, OkuriganaLooksUpAsSoonAsItsKanaIsComplete)
 }
 
 
-TEST_F(ConversionTest, FiveElevenAndTwelveCandidatesPageForwardAndBack)
-{
-	// Four candidates in the preedit, then pages of seven; typed one row
-	// after another.
-	const struct {
-		const char*	keys;
-		const char*	confirmed;
-		const char*	preedit;
-		Words		page;
-		int			remaining;
-	} kSteps[] = {
-		{ "Kanji ", "", "▼漢字", {}, 0 },
-		{ " ", "", "▼感じ", {}, 0 },
-		{ "  ", "", "▼監事", {}, 0 },
-		{ " ", "", "▼", {"莞爾"}, 0 },
-		{ "A", "莞爾", "", {}, 0 },
-		{ "Juuni    ", "", "▼卯", {}, 0 },
-		{ " ", "", "▼", {"辰", "巳", "午", "未", "申", "酉", "戌"}, 1 },
-		{ " ", "", "▼", {"亥"}, 0 },
-		{ "x", "", "▼", {"辰", "巳", "午", "未", "申", "酉", "戌"}, 1 },
-		{ "x", "", "▼卯", {}, 0 },
-		{ "xxx", "", "▼子", {}, 0 },
-		{ "x", "", "▽じゅうに", {}, 0 },
-		{ "\b\b\b\b\b", "", "", {}, 0 },
-		{ "Juuiti     ", "", "▼", {"伍", "六", "七", "八", "九", "拾", "百"},
-			0 },
-		// the full page has nowhere to go but registration
-		{ " ", "", "★|", {}, 0 },
-	};
-	for (const auto& row : kSteps) {
-		KeyStep step = driver.Type(row.keys);
-		EXPECT_EQ(step.confirmed, row.confirmed) << row.keys;
-		EXPECT_EQ(step.preedit, row.preedit) << row.keys;
-		EXPECT_EQ(controler.ShownCandidates(), row.page) << row.keys;
-		EXPECT_EQ(controler.ShownRemaining(), row.remaining) << row.keys;
-	}
-	EXPECT_EQ(controler.ShownRegisters(), Words({"じゅういち=壱"}));
-}
-
-
-TEST(Conversion, SelectionKeysPickFromThePageInEitherCase)
-{
-	const char* keys = "asdfjkl";
-	const Words page({"辰", "巳", "午", "未", "申", "酉", "戌"});
-	for (int i = 0; i < 7; i++) {
-		for (char key : {keys[i], char(keys[i] - 'a' + 'A')}) {
-			TestControler controler;
-			controler.SetLargeDictionary(ConversionDictionary());
-			KeyDriver driver(controler);
-			driver.Type("Juuni     ");
-			KeyStep step = driver.Press(key);
-			EXPECT_EQ(step.confirmed, page[i]) << key;
-			EXPECT_EQ(step.preedit, "") << key;
-			EXPECT_EQ(step.result, INPUT_CONSUMED) << key;
-			// learned, and so first next time
-			EXPECT_EQ(driver.Type("Juuni ").preedit, "▼" + page[i]) << key;
-		}
-	}
-}
-
-
 TEST_F(ConversionTest, KeysWithoutMeaningInAConversionAreSwallowed)
 {
 	driver.Type("Kanji ");

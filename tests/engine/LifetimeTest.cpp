@@ -222,12 +222,13 @@ TEST(ConversionLifetime, SteppingWalksThePagesOfTheCountingRuleBothWays)
 }
 
 
-TEST(ConversionLifetime, SelectionKeysBeyondAShortPageDoNothing)
+TEST(ConversionLifetime, SelectionKeysPickFromThePageAndNeverBeyondIt)
 {
 	// Fault mended: a selection key past the last candidate of a short page
-	// must not pick a record beyond the end of the candidates.
+	// must not pick a record beyond the end of the candidates. The last key
+	// on each page, in either case, picks its candidate, which is learned.
 	const char* keys = "asdfjkl";
-	for (int onPage = 1; onPage < 7; onPage++) {
+	for (int onPage = 1; onPage <= 7; onPage++) {
 		std::string line = "ぺーじ /";
 		for (int i = 0; i < 4 + onPage; i++)
 			line += "c" + std::to_string(i) + "/";
@@ -241,8 +242,13 @@ TEST(ConversionLifetime, SelectionKeysBeyondAShortPageDoNothing)
 			EXPECT_EQ(step.confirmed, "") << onPage << keys[i];
 		}
 		EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
-		EXPECT_EQ(driver.Press(keys[onPage - 1]).confirmed,
-			"c" + std::to_string(3 + onPage));
+		const std::string word = "c" + std::to_string(3 + onPage);
+		const char key = keys[onPage - 1] - (onPage % 2 ? 'a' - 'A' : 0);
+		KeyStep step = driver.Press(key);
+		EXPECT_EQ(step.confirmed, word) << key;
+		EXPECT_EQ(step.preedit, "") << key;
+		EXPECT_EQ(step.result, INPUT_CONSUMED) << key;
+		EXPECT_EQ(driver.Type("Pe-ji ").preedit, "▼" + word) << key;
 	}
 }
 

@@ -14,38 +14,25 @@ using nuv_test::TestControler;
 
 namespace {
 
-// Each item is typed as a whole: single keys, and short readings that have
-// many candidates, so that pages, purges and registrations come often.
+// Each item is typed as a whole: single keys (the spaces and cancels
+// weighted so that pages, purges and registrations come and go often), and
+// readings with many candidates, alone or stepped into their pages.
 std::vector<std::vector<int32_t>>
 KeyPool()
 {
 	std::vector<std::vector<int32_t>> pool;
-	const struct {
-		const char*	keys;
-		int			weight;
-	} kSingles[] = {
-		{ "aiueokstnhmyrwgzdbpj", 3 },	// romaji
-		{ "AIUEOKSTNHMYRWGZDBPJ", 1 },	// readings and okuri points
-		{ " ", 40 }, { "x", 8 },			// next and previous candidate
-		{ "asdfjklASDFJKL", 1 },			// selections
-		{ "Xyn", 3 },						// purge and its answers
-		{ "\r\a", 12 },					// Enter, cancel: out of registrations
-		{ "\n\b", 6 },
-		{ "\x01\x02\x04\x05\x06\x0b\x11\x1c\x1d\x7f", 1 },	// editing keys
-		{ "/q-.,0123!\"\\~[]lL\t\x1b", 1 },
-	};
-	for (const auto& single : kSingles) {
-		for (int i = 0; i < single.weight; i++) {
-			for (const char* key = single.keys; *key != '\0'; key++)
-				pool.push_back({static_cast<unsigned char>(*key)});
-		}
-	}
+	const std::string singles = std::string(40, ' ') + std::string(8, 'x')
+		+ std::string(12, '\r') + std::string(12, '\a') + "\n\n\n\b\b\b"
+		+ "aiueokstnhmyrwgzdbpjaiueokstnhmyrwgzdbpjAIUEOKSTNHMYRWGZDBPJ"
+		+ "asdfjklASDFJKLXynXynXyn\x01\x02\x04\x05\x06\x0b\x11\x1c\x1d\x7f"
+		+ "/q-.,0123!\"\\~[]lL\t\x1b";
+	for (char key : singles)
+		pool.push_back({static_cast<unsigned char>(key)});
 	for (int32_t key : {0x8281e3, 0xa4, 0xff, 0x80, 0x7fffffff, -1})
 		pool.push_back({key});
 	for (const std::string reading : {"Ka", "Ki", "Ko", "Si", "Su", "Ta",
 			"Kanji", "Kaku", "Kou", "Sei", "KaKu", "OoKi", "KaKi", "TaTu",
 			"/cpu", "/a", "Nuvu"}) {
-		// the reading alone, or looked up and stepped into the pages
 		for (int spaces = 0; spaces < 12; spaces += 3) {
 			const std::string keys = reading + std::string(spaces, ' ');
 			pool.push_back(std::vector<int32_t>(keys.begin(), keys.end()));
@@ -115,12 +102,6 @@ TEST(ConversionRandomKeys, LargeDictionaryNeverBreaksTheEngine)
 			pages += !controler.ShownCandidates().empty();
 			purges += !controler.ShownPurge().empty();
 		}
-
-		controler.Clear();
-		EXPECT_EQ(controler.Pending(), "");
-		EXPECT_TRUE(controler.ShownCandidates().empty());
-		EXPECT_TRUE(controler.ShownRegisters().empty());
-		EXPECT_TRUE(controler.ShownPurge().empty());
 	}
 	// the walk did reach the states it is meant to shake
 	EXPECT_GT(registrations, 100);

@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include "RandomText.h"
-
 using std::string;
 typedef std::vector<int32_t> Codes;
 
@@ -108,21 +106,6 @@ TEST(NuvUtilsCharacters, PopBackEucNeverSplitsATwoByteCharacter)
 	for (auto c : cases) {
 		NuvUtils::PopBackEuc(c.in);
 		EXPECT_EQ(c.out, c.in);
-	}
-
-	// Model: popping removes exactly the last code of SplitEucString, or
-	// only the lone byte that SplitEucString drops.
-	std::mt19937 random(7);
-	for (int i = 0; i < 2000; i++) {
-		const string original = RandomText(random, 12);
-		string popped = original;
-		NuvUtils::PopBackEuc(popped);
-		Codes before = NuvUtils::SplitEucString(original);
-		ASSERT_EQ(0, original.compare(0, popped.size(), popped));
-		ASSERT_EQ(original.empty(), popped == original);
-		if (NuvUtils::JoinEucString(before) == original && !before.empty())
-			before.pop_back();
-		ASSERT_EQ(before, NuvUtils::SplitEucString(popped));
 	}
 }
 

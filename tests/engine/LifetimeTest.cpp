@@ -74,14 +74,17 @@ Words FragileControler::leaving;
 
 
 // Where a conversion over `count` candidates stands: a preedit candidate
-// ("c2") or a page ("c4..c10;1", first word, last word, count left).
+// ("c2", with no page shown) or a page ("c4..c10;1", first word, last word,
+// count left).
 std::string
 Position(const std::string& preedit, const TestControler& controler)
 {
 	if (preedit.compare(0, 3, "▼") != 0)
 		return preedit;
-	if (preedit.size() > 3)
-		return preedit.substr(3);
+	if (preedit.size() > 3) {
+		return preedit.substr(3) + (controler.ShownCandidates().empty()
+			? "" : " and a page");
+	}
 	const Words& page = controler.ShownCandidates();
 	if (page.empty())
 		return "empty page";

@@ -81,24 +81,6 @@ private:
 }	// namespace
 
 
-TEST(NuvStaticDictionary, LoaderSkipsCommentsBlankLinesAndLinesWithoutSeparator)
-{
-	NuvStaticDictionary dictionary;
-	Load(dictionary, ";; okuri-ari entries.\n"
-		";a /commented/\n"
-		"\n"
-		"no separator here\n"
-		"a b /spaced/\n"
-		"ab/x/\n"
-		"a /plain/\n");
-	EXPECT_EQ(2u, dictionary.CountItems());
-	EXPECT_TRUE(Stems(dictionary, ";a").empty());
-	EXPECT_EQ(std::list<std::string>({"spaced"}), Stems(dictionary, "a b"));
-	EXPECT_EQ(std::list<std::string>({"plain"}), Stems(dictionary, "a"));
-	EXPECT_FALSE(dictionary.FindEntry(Query("ab")));
-}
-
-
 TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 {
 	NuvStaticDictionary dictionary;
@@ -113,8 +95,7 @@ TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 	EXPECT_FALSE(dictionary.FindEntry(Query("a")));
 
 	// a directory opens, but its size is no size and reading it fails
-	std::ifstream directory(NUV_TEST_DATA_DIR "/dictionary",
-		std::ios::binary);
+	std::ifstream directory(NUV_TEST_DATA_DIR, std::ios::binary);
 	dictionary.Read(directory);
 	EXPECT_EQ(0u, dictionary.CountItems());
 

@@ -79,38 +79,6 @@ TEST_F(AutomatonTest, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
 }
 
 
-TEST_F(AutomatonTest, CancelAndClearDropPendingLettersOnly)
-{
-	// Undo, and keys the table lacks, are compared with the model below.
-	for (char key : {'k', 'i', 'k'})
-		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
-	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Cancel());
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-	EXPECT_EQ(INPUT_IGNORED, fAutomaton.Cancel());
-
-	// the text confirmed before stays in the confirmed buffer
-	for (char key : {'k', 'a', 'n'})
-		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
-	fAutomaton.Clear();
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-	EXPECT_EQ(Euc("きか"), fAutomaton.Confirmed());
-	EXPECT_EQ(Euc("な"), Type(fAutomaton, "na"));
-}
-
-
-TEST_F(AutomatonTest, KeysMatchTheLowByteAndQuotedKeysAreDecoded)
-{
-	EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, 0x09));
-	EXPECT_EQ(Euc("→"), fAutomaton.Confirmed());
-	// an unquoted backslash is a key byte of its own
-	EXPECT_EQ(Euc("＼"), Type(fAutomaton, "a\\b"));
-
-	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Input(nuv_input(0x100 | 'k', 42)));
-	EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Input(nuv_input('a', 7)));
-	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
-}
-
-
 TEST_F(AutomatonTest, MissingFileAddsNothingAndInitEmpties)
 {
 	std::ifstream missing(kDataDir + "no-such.table");

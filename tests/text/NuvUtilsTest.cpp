@@ -2,12 +2,10 @@
 
 #include <random>
 #include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
 using std::string;
-typedef std::vector<int32_t> Codes;
 
 namespace {
 
@@ -20,38 +18,7 @@ const string kKataU = "\xA5\xA6";	// ウ
 const string kVu = "\xA5\xF4";		// ヴ
 
 
-Codes
-Tokenize(const string& text)
-{
-	Codes codes;
-	EucTokenizer reader(text);
-	for (int32_t code = reader.GetChar(); code != 0; code = reader.GetChar())
-		codes.push_back(code);
-	EXPECT_EQ(0, reader.GetChar()) << "the end stays the end";
-	return codes;
-}
-
 }	// namespace
-
-
-TEST(EucTokenizer, LoneLeadByteAtEndIsOneCharacter)
-{
-	EXPECT_EQ((Codes{ 'a', 0xA4A2, 'b' }), Tokenize("a" + kA + "b"));
-	EXPECT_EQ((Codes{ 'a', 0xA4 }), Tokenize("a\xA4"));
-	// a high byte takes any following byte; a NUL inside ends the text
-	EXPECT_EQ((Codes{ 0x8061, 0xA4 }),
-		Tokenize(string("\x80" "a\xA4\0b", 5)));
-}
-
-
-TEST(EucCombinator, WritesCodesAbove255AsTwoBytesHighFirst)
-{
-	string out;
-	EucCombinator writer(out);
-	for (int32_t code : Codes{ 0xA4A2, 'a', 0xA4, 0x1234A4A2 })
-		writer.PutChar(code);
-	EXPECT_EQ("\xA4\xA2" "a\xA4\xA4\xA2", out);
-}
 
 
 TEST(NuvUtilsKana, HiraganaToKatakanaJoinsVoicedU)
@@ -83,18 +50,6 @@ TEST(NuvUtilsKana, HiraganaToKatakanaJoinsVoicedU)
 }
 
 
-TEST(NuvUtilsKana, EveryHiraganaRoundTripsThroughKatakana)
-{
-	for (int32_t code = 0xA4A1; code <= 0xA4F3; code++) {
-		string hiragana = NuvUtils::JoinEucString({ 'x', code, 'y' });
-		string katakana = NuvUtils::ConvertEucHirakanaToKatakana(hiragana);
-		EXPECT_EQ(NuvUtils::JoinEucString({ 'x', code + 0x100, 'y' }),
-			katakana);
-		EXPECT_EQ(hiragana, NuvUtils::ConvertEucKatakanaToHirakana(katakana));
-	}
-}
-
-
 TEST(NuvUtilsCharacters, PopBackEucNeverSplitsATwoByteCharacter)
 {
 	// Fault: judged by its last two bytes alone, あ followed by a lone lead
@@ -107,18 +62,6 @@ TEST(NuvUtilsCharacters, PopBackEucNeverSplitsATwoByteCharacter)
 		NuvUtils::PopBackEuc(c.in);
 		EXPECT_EQ(c.out, c.in);
 	}
-}
-
-
-TEST(NuvUtilsCharacters, SplitAndJoinAreInverseButDropALoneFinalByte)
-{
-	const Codes codes = NuvUtils::SplitEucString("a" + kKa + "b");
-	EXPECT_EQ((Codes{ 0x61, 0xA4AB, 0x62 }), codes);
-	EXPECT_EQ("a" + kKa + "b", NuvUtils::JoinEucString(codes));
-	EXPECT_EQ((Codes{ 0x61 }), NuvUtils::SplitEucString("a\xA4"));
-	const string nulSecond("\xA4\0", 2);
-	EXPECT_EQ((Codes{ 0xA400 }), NuvUtils::SplitEucString(nulSecond));
-	EXPECT_EQ(nulSecond, NuvUtils::JoinEucString({ 0xA400 }));
 }
 
 

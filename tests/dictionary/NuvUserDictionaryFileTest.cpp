@@ -32,11 +32,8 @@ namespace {
 const std::string kHeaders = ";; okuri-ari entries.\n;; okuri-nasi entries.\n";
 
 
-std::string
-Euc(const std::string& utf8)
-{
-	return nuv_test::Utf8ToEuc(utf8);
-}
+// EUC-JP text from the UTF-8 literals of this file.
+constexpr auto Euc = &nuv_test::Utf8ToEuc;
 
 
 NuvDynamicDictionary::Change
@@ -225,8 +222,9 @@ TEST_F(NuvUserDictionaryFileTest, OnlyStaleTemporariesGo)
 			saving + "d4E5f6.tmp", fPath + ".backup", fPath + ".a1B2c3",
 			saving + "a1B2c3.tmp~"}) {
 		WriteFile(name, "words");
-		if (name != saving + "d4E5f6.tmp")
+		if (name != saving + "d4E5f6.tmp") {
 			ASSERT_EQ(0, utimes(name.c_str(), old));
+		}
 	}
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
 	EXPECT_FALSE(fs::exists(saving + "a1B2c3.tmp"));

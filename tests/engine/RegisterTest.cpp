@@ -204,30 +204,6 @@ TEST_F(ConversionTest, RegistrationsNestToAnyDepthAndUnwindInOrder)
 }
 
 
-TEST_F(ConversionTest, FortyNestedLevelsKeepTheirWordsAndUnwindOneByOne)
-{
-	const size_t kDepth = 40;
-	driver.Type("Ho ");
-	for (size_t level = 2; level <= kDepth; level++) {
-		driver.Type("iHo ");
-		ASSERT_EQ(controler.ShownRegisters().size(), level);
-	}
-	EXPECT_EQ(driver.Press('a').preedit, "★あ|");
-
-	std::string word = "あ";
-	for (size_t level = kDepth; level > 1; level--) {
-		KeyStep step = driver.Press(kEnter);
-		word = "い" + word;
-		ASSERT_EQ(step.preedit, "★" + word + "|") << level;
-		ASSERT_EQ(controler.ShownRegisters().size(), level - 1);
-	}
-	KeyStep step = driver.Press(kEnter);
-	EXPECT_EQ(step.confirmed, word);
-	EXPECT_EQ(controler.CountStates(), 1);
-	EXPECT_TRUE(controler.ShownRegisters().empty());
-}
-
-
 TEST_F(ConversionTest, TextTheNestedEngineConfirmsOnUndoLandsInTheWordAtOnce)
 {
 	// Fault mended: a conversion in the nested engine confirms its candidate

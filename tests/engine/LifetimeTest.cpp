@@ -1,5 +1,5 @@
-// States that remove themselves, controllers destroyed with conversions,
-// registrations and prompts still open, and candidate indices at the edges.
+// Controllers destroyed with conversions, registrations and prompts still
+// open, and candidate indices at the edges.
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,14 +13,6 @@ using namespace nuv_test;
 namespace {
 
 typedef std::vector<std::string> Words;
-
-
-struct SelfRemoval {
-	const char*	setup;
-	char		key;
-	int32_t		depth;		// states left on the stack
-	const char*	preedit;
-};
 
 
 // Its hooks write into storage that its destructor frees, as a platform
@@ -111,43 +103,6 @@ ModelPositions(int count)
 }
 
 }	// namespace
-
-
-TEST_F(ConversionTest, StatesThatRemoveThemselvesLeaveTheStackWhole)
-{
-	// Fault mended: a state that pops or clears itself is deleted at once;
-	// it must return without touching its members (the address sanitizer
-	// reports any such touch on these paths).
-	const SelfRemoval cases[] = {
-		{"Kanji ", 'x', 2, "▽かんじ"},
-		{"Kanji ", kCancel, 2, "▽かんじ"},
-		{"Kanji ", kConfirm, 1, ""},
-		{"Kanji ", kEnter, 1, ""},
-		{"Kanji ", kBackspace, 1, ""},
-		{"Kanji ", 'b', 1, "b"},
-		{"Kanji     ", 'a', 1, ""},
-		{"Ki ", ' ', 4, "★|"},
-		{"Kiyosi ", kCancel, 2, "▽きよし"},
-		{"Kiyosi ", kEnter, 2, "▽きよし"},
-		{"Kiyosi a", kEnter, 1, ""},
-		{"Kiyosi Yosi ", kCancel, 3, "★▽よし|"},
-		{"Kiyosi Yosi a", kEnter, 3, "★あ|"},
-		{"Kanji X", 'y', 1, ""},
-		{"Kanji X", 'n', 1, ""},
-		{"Kanji X", kCancel, 1, ""},
-		{"Kiyosi Kanji X", 'y', 3, "★|"},
-	};
-	for (const SelfRemoval& c : cases) {
-		TestControler controler;
-		controler.SetLargeDictionary(ConversionDictionary());
-		KeyDriver driver(controler);
-		driver.Type(c.setup);
-		EXPECT_EQ(driver.Press(c.key).preedit, c.preedit)
-			<< c.setup << " + " << int(c.key);
-		EXPECT_EQ(controler.CountStates(), c.depth)
-			<< c.setup << " + " << int(c.key);
-	}
-}
 
 
 TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)

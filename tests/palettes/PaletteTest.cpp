@@ -137,15 +137,10 @@ TEST_F(PaletteTest, CaretPaletteStandsBelowTheTargetOrAboveItNearTheBottom)
 
 	palette->SetPadding(0);
 	EXPECT_EQ(BRect(960, 735 - 16, 1003, 735), palette->Frame());
-	Close(palette);
-}
 
-
-TEST_F(PaletteTest, NewContentAndANewScreenPlaceThePaletteAgain)
-{
+	// New content and a new screen place it again.
 	HeadlessDisplay::SetTextSize("narrow", 10, 12);
 	HeadlessDisplay::SetTextSize("wide", 200, 12);
-	BeNuvTextPalette* palette = Running(new BeNuvTextPalette(kCandidates));
 	palette->SetText({"narrow"});
 	palette->SetTargetFrame(BRect(900, 100, 900, 115));
 	EXPECT_EQ(900, palette->Frame().left);

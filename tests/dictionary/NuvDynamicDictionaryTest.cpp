@@ -118,38 +118,6 @@ TEST(NuvDynamicDictionary, HandEditedLinesWhoseMeaningIsPlainAreReadAsMeant)
 }
 
 
-TEST(NuvDynamicDictionary, WriteReadWriteIsByteIdenticalForAwkwardWords)
-{
-	// Fault: the empty word emptied its whole line on the next read, and a
-	// word beginning with "[" came back as a block opener.
-	const std::vector<std::string> words = {"[", "[x/]", "]", "a/b", "",
-		"\x01\x1b\x7f", std::string("\0", 1), std::string("\0" "12", 3),
-		"\"", "\\", "(concat \"x\")", "line\nfeed", "cr\r", Euc("漢字"),
-		" /", ";"};
-	NuvDynamicDictionary dictionary;
-	for (const std::string& word : words) {
-		dictionary.InsertCandidate(Candidate(Euc("か"), Euc("く"), "k", word));
-		dictionary.InsertCandidate(Candidate(Euc("かな"), "", "", word));
-		dictionary.InsertCandidate(Candidate("abc", "", "", word));
-	}
-	std::string first = Written(dictionary);
-
-	NuvDynamicDictionary back;
-	Load(back, first);
-	EXPECT_EQ(first, Written(back));
-	const std::pair<std::string, std::string> keys[] = {{Euc("か"), "k"},
-		{Euc("かな"), ""}, {"abc", ""}};
-	for (const auto& [reading, okuri] : keys) {
-		nuv_candidate query = Candidate(reading, "", okuri, "");
-		NuvEntry written = dictionary.FindEntry(query);
-		NuvEntry read = back.FindEntry(query);
-		EXPECT_EQ(written.stems, read.stems);
-		EXPECT_EQ(written.okuri_blocks, read.okuri_blocks);
-		EXPECT_EQ(words.size(), read.stems.size());
-	}
-}
-
-
 TEST(NuvDynamicDictionary, KeysThatCannotBeReadBackAreLeftOut)
 {
 	// Fault: the line of a key holding a blank-slash or a line feed read

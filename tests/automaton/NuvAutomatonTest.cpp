@@ -79,6 +79,16 @@ TEST_F(AutomatonTest, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
 }
 
 
+TEST_F(AutomatonTest, ClearDropsPendingLettersButNotConfirmedText)
+{
+	for (char key : {'k', 'a', 'n'})
+		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
+	fAutomaton.Clear();
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
+}
+
+
 TEST_F(AutomatonTest, MissingFileAddsNothingAndInitEmpties)
 {
 	std::ifstream missing(kDataDir + "no-such.table");

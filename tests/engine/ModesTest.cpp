@@ -36,14 +36,6 @@ TEST_F(ConversionTest, KatakanaModeConvertsAndReturnsToKatakana)
 		"FindCandidates(おお*k,き)");
 	EXPECT_EQ(driver.Press('x').preedit, "▽オオキ");
 	driver.Type("\b\b\b\b");
-
-	// a page, a purge and back
-	driver.Type("Juuni     ");
-	EXPECT_EQ(controler.ShownRemaining(), 1);
-	EXPECT_EQ(driver.Press('j').confirmed, "申");
-	EXPECT_EQ(driver.Type("Juuni ").preedit, "▼申");
-	EXPECT_EQ(driver.Press('X').preedit, "★申");
-	driver.Press('y');
 	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
 	EXPECT_EQ(driver.Type("ki").confirmed, "キ");
 }

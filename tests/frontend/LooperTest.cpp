@@ -79,7 +79,8 @@ TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 		{"a", {"CHANGED(▽か,false)", "LOCATION_REQUEST"}, true},
 		{"<cmd-a><opt-b>", {"PASSED(a,0x3C,0x2)", "PASSED(b,0x50,0x40)"},
 			true},
-		{"<tab><left>", {}, true},
+		{"<tab><left>", {"CHANGED(▽か,false)", "LOCATION_REQUEST",
+			"CHANGED(▽か,false)", "LOCATION_REQUEST"}, true},
 		{"<C-j>", {"CHANGED(か,true)", "STOPPED"}, false},
 		{"a", {"STARTED", "CHANGED(あ,true)", "STOPPED"}, false},
 		{"k", {"STARTED", "CHANGED(k,false)", "LOCATION_REQUEST"}, true},
@@ -103,7 +104,7 @@ TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 			EXPECT_EQ(key.events, received);
 		EXPECT_EQ(key.open, Looper()->IsTransactionOpen());
 	}
-	EXPECT_EQ("かあっかあ\n\t漢字\n", fApplication.Document());
+	EXPECT_EQ("abかあっか\n\t漢字\n", fApplication.Document());
 	EXPECT_EQ("", fApplication.Composing());
 }
 

@@ -586,7 +586,8 @@ NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
 {
 	struct ranked {
 		bool		late;		// a katakana spelling the text rarely uses
-		double		count;		// how often the text writes it
+		double		count;		// how often the text writes it, as ranked
+		double		written;	// the same before an okuri share
 		double		elsewhere;	// and under other readings
 		double		weight;		// count plus the prior's pseudo-count
 		long		score;		// the prior: cost, credits, penalty
@@ -628,8 +629,11 @@ NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
 			double elsewhere = fCounts.Sightings(elsewhereByKind);
 			// The text's 感じ are typed かんj: their count ranks that key,
 			// and here in full it would put them before 漢字 under かんじ.
+			// A spelling common under another reading (良い read よい, when
+			// typed いい) keeps the same share of that evidence.
+			const double written = count;
 			if (typedWithOkuri) {
-				count *= fOkuriShare;
+				count = (count + kElsewhereShare * elsewhere) * fOkuriShare;
 				elsewhere = 0;
 			}
 			bool katakana = NuvLexiconText::IsAll(candidate,
@@ -637,7 +641,7 @@ NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
 			if (!katakana)
 				kanjiCount = std::max(kanjiCount, count);
 			best = order.empty() ? score : std::min(best, score);
-			order.push_back({katakana, count, elsewhere, 0, score,
+			order.push_back({katakana, count, written, elsewhere, 0, score,
 				&candidate});
 		}
 		for (ranked& item : order) {
@@ -659,6 +663,23 @@ NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
 				return a.score < b.score;
 			});
 
+		// A stem written alone (晴) is that word without its okurigana:
+		// it goes after the word as written (晴れ) when the text writes
+		// that more often (not 値 after 値い).
+		for (const std::string& stem : stems) {
+			auto alone = std::find_if(order.begin(), order.end(),
+				[&](const ranked& item) { return *item.candidate == stem; });
+			auto written = std::find_if(alone, order.end(),
+				[&](const ranked& item) {
+					return item.candidate->size() > stem.size()
+						&& NuvLexiconText::StemLength(*item.candidate)
+							== stem.size()
+						&& item.candidate->compare(0, stem.size(), stem) == 0;
+				});
+			if (alone != order.end() && written != order.end()
+				&& written->written > alone->written)
+				std::rotate(alone, alone + 1, written + 1);
+		}
 		NuvEntry entry;
 		for (const ranked& item : order)
 			entry.stems.push_back(*item.candidate);

@@ -21,6 +21,8 @@
 #include <termios.h>
 
 struct NuvimOptions {
+	// The program run: the built nuvim when empty.
+	std::string		program;
 	// env(1) arguments: NAME=value, or -u NAME.
 	std::vector<std::string> environment;
 	// Standard input (small); /dev/null when empty.
@@ -35,8 +37,6 @@ struct NuvimOptions {
 	rlim_t			fileSize = RLIM_INFINITY;
 	// Run as this user and group (needs root); -1 keeps the test's.
 	int				user = -1;
-	// The child's umask; -1 keeps the test's.
-	int				umask = -1;
 };
 
 class NuvimProcess {

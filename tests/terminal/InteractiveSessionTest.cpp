@@ -1,23 +1,17 @@
-// The interactive nuvim in a real terminal (tmux): keys typed, the screen
-// read back, the document and the user dictionary left behind; terminals
-// it cannot draw on; and the installed program, run from a temporary
-// prefix.
+// The interactive nuvim on a pseudo terminal: keys typed, the screen read
+// back, the document and the user dictionary left behind; terminals it
+// cannot draw on; and the installed program, run from a temporary prefix.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
-#include <sstream>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include "NuvimProcess.h"
 #include "Scratch.h"
@@ -31,24 +25,11 @@ using Ready = std::function<bool(const Screen&)>;
 
 namespace {
 
-// Long enough for a sanitizer build to load the large dictionary.
-const std::chrono::seconds kTimeout(60);
-
-
 int
 Shell(const std::string& command)
 {
 	const int status = system(command.c_str());
 	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-
-// The line without its trailing blanks.
-std::string
-Trim(const std::string& line)
-{
-	const size_t end = line.find_last_not_of(' ');
-	return end == std::string::npos ? std::string() : line.substr(0, end + 1);
 }
 
 
@@ -67,9 +48,7 @@ RowContaining(const Screen& screen, const std::string& text)
 Ready
 Starts(const std::string& text)
 {
-	return [text](const Screen& s) {
-		return !s.empty() && s[0].compare(0, text.size(), text) == 0;
-	};
+	return [text](const Screen& s) { return s[0].rfind(text, 0) == 0; };
 }
 
 
@@ -77,7 +56,7 @@ Starts(const std::string& text)
 Ready
 Shows(const std::string& text)
 {
-	return [text](const Screen& s) { return !s.empty() && Trim(s[0]) == text; };
+	return [text](const Screen& s) { return s[0] == text; };
 }
 
 
@@ -86,165 +65,118 @@ Ready
 Status(const std::string& text)
 {
 	return [text](const Screen& s) {
-		return !s.empty() && s.back().find(text) != std::string::npos;
+		return s.back().find(text) != std::string::npos;
 	};
 }
 
 
-bool
-WaitForFile(const std::string& path)
-{
-	const auto deadline = std::chrono::steady_clock::now() + kTimeout;
-	while (std::chrono::steady_clock::now() < deadline) {
-		if (!ReadFile(path).empty())
-			return true;
-		std::this_thread::sleep_for(std::chrono::milliseconds(20));
-	}
-	return false;
-}
-
-
-// A tmux server of the test's own, with one window running nuvim over a
-// copy of the default settings, its output and status kept in the scratch
-// directory.
-class Tmux {
+// nuvim's interactive session on a terminal of `columns` x `rows`, over a
+// copy of the default settings, in an environment of its own (env(1)
+// arguments) besides TERM=xterm.
+class Session : public NuvimProcess {
 public:
-	// `environment`: env(1) arguments, already quoted for the shell.
-	Tmux(const ScratchDirectory& scratch, int columns, int rows,
-		const std::string& environment = std::string())
+	Session(const ScratchDirectory& scratch, int columns, int rows,
+		std::vector<std::string> environment = {})
 		:
-		fScratch(scratch),
-		fSettings(scratch.Settings("settings", kDefaultSettings)),
-		fSocket("nuvim-test-" + std::to_string(getpid()))
+		NuvimProcess({"--settings", Settings(scratch)},
+			Options(environment)),
+		fRows(rows)
 	{
-		const std::string& path = scratch.Path();
-		const std::string command = "env " + environment + " "
-			+ Quote(NUVIM_PROGRAM) + " --settings " + Quote(fSettings) + " >"
-			+ Quote(path + "/out") + " 2>" + Quote(path + "/err")
-			+ "; echo $? >" + Quote(path + "/status");
-		fStarted = Shell(_Tmux("new-session -d -s main -x "
-			+ std::to_string(columns) + " -y " + std::to_string(rows) + " "
-			+ Quote(command))) == 0;
+		Resize(columns, rows);
 	}
 
-	~Tmux()
-	{
-		Shell(_Tmux("kill-server") + " >/dev/null 2>&1");
-	}
-
-	static bool Available()
-	{
-		return Shell("command -v tmux >/dev/null 2>&1") == 0;
-	}
-
-	const std::string& Settings() const { return fSettings; }
-
-	// Started, and the session drew its status line.
-	bool Ready()
-	{
-		return fStarted && Await(Status("C-c quit"));
-	}
-
-	// Each argument is one tmux key name ("K", "Space", "C-c", "F1").
-	void Send(const std::vector<std::string>& keys)
-	{
-		std::string command = "send-keys -t main";
-		for (const std::string& key : keys)
-			command += " " + Quote(key);
-		Shell(_Tmux(command));
-	}
-
-	// Pastes `text` as a terminal does, bracketed when the program asked
-	// for it; as bare bytes when `bracketed` is false.
-	void Paste(const std::string& text, bool bracketed = true)
-	{
-		const std::string file = fScratch.File("paste");
-		WriteFile(file, text);
-		Shell(_Tmux("load-buffer -b paste " + Quote(file)));
-		Shell(_Tmux(std::string("paste-buffer ") + (bracketed ? "-p " : "")
-			+ "-d -b paste -t main"));
-	}
+	static std::string Settings(const ScratchDirectory& scratch)
+		{ return scratch.Settings("settings", kDefaultSettings); }
 
 	void Resize(int columns, int rows)
 	{
-		Shell(_Tmux("resize-window -t main -x " + std::to_string(columns)
-			+ " -y " + std::to_string(rows)));
+		fRows = rows;
+		NuvimProcess::Resize(columns, rows);
 	}
 
-	// Polls the screen until `ready` holds; false after the timeout. The
-	// last screen seen stays in Last().
+	// Waits until the screen drawn so far satisfies `ready`; the last screen
+	// seen stays in Last().
 	bool Await(const ::Ready& ready)
 	{
-		const auto deadline = std::chrono::steady_clock::now() + kTimeout;
-		while (std::chrono::steady_clock::now() < deadline) {
-			fLast.clear();
-			std::istringstream lines(_Capture());
-			for (std::string line; std::getline(lines, line);)
-				fLast.push_back(line);
-			if (ready(fLast))
-				return true;
-			std::this_thread::sleep_for(std::chrono::milliseconds(20));
-		}
-		return false;
+		return Until([&]() {
+			fLast = _Rows(NuvimProcess::Screen());
+			return ready(fLast);
+		});
 	}
 
-	const Screen& Last() const { return fLast; }
+	const ::Screen& Last() const { return fLast; }
 
-	// Presses Space until `wanted` holds, at most `presses` times.
+	// Types a space until `wanted` holds, at most `presses` times.
 	bool SpaceUntil(const ::Ready& wanted, int presses)
 	{
 		for (int i = 0; i < presses && !wanted(fLast); i++) {
-			const Screen before = fLast;
-			Send({"Space"});
-			if (!Await([&](const Screen& now) { return now != before; }))
+			const ::Screen before = fLast;
+			Type(" ");
+			if (!Await([&](const ::Screen& now) { return now != before; }))
 				return false;
 		}
 		return wanted(fLast);
 	}
 
-	// Quits with control-C; nuvim's exit status.
-	std::string Quit()
-	{
-		Send({"C-c"});
-		WaitForFile(fScratch.File("status"));
-		return ReadFile(fScratch.File("status"));
-	}
-
 	// The last screen and standard error, for failure messages.
-	std::string Shown() const
+	std::string Shown()
 	{
 		std::string text = "\n";
 		for (const std::string& line : fLast)
 			text += "|" + line + "\n";
-		return text + ReadFile(fScratch.File("err"));
+		return text + Err();
 	}
 
 private:
-	std::string _Tmux(const std::string& arguments) const
+	static NuvimOptions Options(std::vector<std::string> environment)
 	{
-		return "LANG=C.UTF-8 tmux -u -f /dev/null -L " + fSocket + " "
-			+ arguments;
+		NuvimOptions options;
+		options.terminal = true;
+		options.environment = std::move(environment);
+		options.environment.push_back("TERM=xterm");
+		return options;
 	}
 
-	std::string _Capture() const
+	// The rows of text the session drew. It redraws a row whole, from a
+	// cursor move to its first column, after clearing the screen when the
+	// size changed; other moves (the caret), styles and erases write no
+	// text.
+	::Screen _Rows(const std::string& drawn) const
 	{
-		std::string output;
-		FILE* pipe = popen(_Tmux("capture-pane -p -t main").c_str(), "r");
-		if (pipe == NULL)
-			return output;
-		char buffer[4096];
-		size_t count;
-		while ((count = fread(buffer, 1, sizeof(buffer), pipe)) > 0)
-			output.append(buffer, count);
-		pclose(pipe);
-		return output;
+		::Screen screen(fRows);
+		std::string ignored;
+		std::string* row = &ignored;
+		size_t at = 0;
+		while (at < drawn.size()) {
+			if (drawn[at] != '\x1B') {
+				row->push_back(drawn[at++]);
+				continue;
+			}
+			if (at + 1 < drawn.size() && drawn[at + 1] != '[') {
+				at += drawn[at + 1] == '(' ? 3 : 2;
+				continue;
+			}
+			size_t end = at + 2;
+			while (end < drawn.size() && (drawn[end] < '@' || drawn[end] > '~'))
+				end++;
+			if (end >= drawn.size())
+				break;
+			int line = 1;
+			int column = 1;
+			if (drawn[end] == 'H') {
+				sscanf(drawn.c_str() + at + 2, "%d;%d", &line, &column);
+				row = line <= fRows && column == 1 ? &screen[line - 1]
+					: &ignored;
+				row->clear();
+			} else if (drawn[end] == 'J')
+				screen.assign(fRows, std::string());
+			at = end + 1;
+		}
+		return screen;
 	}
 
-	const ScratchDirectory& fScratch;
-	std::string			fSettings;
-	std::string			fSocket;
-	bool				fStarted = false;
-	Screen				fLast;
+	int					fRows;
+	::Screen			fLast;
 };
 
 }	// namespace
@@ -258,50 +190,48 @@ private:
 // learned word to .nuv-jisyo.
 TEST(InteractiveSession, ConvertsInlinePagesBelowTheCaretAndQuitSavesTheText)
 {
-	if (!Tmux::Available())
-		GTEST_SKIP() << "tmux is not installed";
 	ScratchDirectory scratch;
-	Tmux tmux(scratch, 80, 24);
-	ASSERT_TRUE(tmux.Ready()) << tmux.Shown();
-	EXPECT_NE(std::string::npos, tmux.Last().back().find("かな"))
-		<< tmux.Shown();
+	Session nuvim(scratch, 80, 24);
+	ASSERT_TRUE(nuvim.Await([](const Screen& s) {
+		return Status("C-c quit")(s) && Status("かな")(s); })) << nuvim.Shown();
 
-	tmux.Send({"K", "a", "n", "j", "i"});
-	ASSERT_TRUE(tmux.Await(Starts("▽かんじ"))) << tmux.Shown();
-	tmux.Send({"Space"});
-	ASSERT_TRUE(tmux.Await(Starts("▼"))) << tmux.Shown();
+	nuvim.Type("Kanji");
+	ASSERT_TRUE(nuvim.Await(Starts("▽かんじ"))) << nuvim.Shown();
+	nuvim.Type(" ");
+	ASSERT_TRUE(nuvim.Await(Starts("▼"))) << nuvim.Shown();
 	// 漢字 is one of the four candidates offered inline.
-	ASSERT_TRUE(tmux.SpaceUntil(Starts("▼漢字"), 3)) << tmux.Shown();
-	tmux.Send({"C-j"});
-	ASSERT_TRUE(tmux.Await(Shows("漢字"))) << tmux.Shown();
+	ASSERT_TRUE(nuvim.SpaceUntil(Starts("▼漢字"), 3)) << nuvim.Shown();
+	nuvim.Type("\n");
+	ASSERT_TRUE(nuvim.Await(Shows("漢字"))) << nuvim.Shown();
 
 	// Past the inline candidates the palette opens: its box stands below
 	// the caret line, which keeps the composed text.
-	tmux.Send({"K", "a", "n", "j", "i", "Space"});
-	ASSERT_TRUE(tmux.Await(Starts("漢字▼"))) << tmux.Shown();
-	ASSERT_TRUE(tmux.SpaceUntil([](const Screen& s) {
-		return RowContaining(s, "[残り") >= 0; }, 5)) << tmux.Shown();
-	const Screen& screen = tmux.Last();
+	nuvim.Type("Kanji ");
+	ASSERT_TRUE(nuvim.Await(Starts("漢字▼"))) << nuvim.Shown();
+	ASSERT_TRUE(nuvim.SpaceUntil([](const Screen& s) {
+		return RowContaining(s, "[残り") >= 0; }, 5)) << nuvim.Shown();
+	const Screen screen = nuvim.Last();
 	const int listRow = RowContaining(screen, "[残り");
-	EXPECT_EQ(0u, screen[0].find("漢字▼")) << tmux.Shown();
-	EXPECT_GE(listRow, 2) << tmux.Shown();
+	EXPECT_EQ(0u, screen[0].find("漢字▼")) << nuvim.Shown();
+	EXPECT_GE(listRow, 2) << nuvim.Shown();
 	// Left-aligned with ▼, the first composed character, at column 4: the
 	// method placed it by the positions the session answered.
-	EXPECT_EQ(4u, screen[listRow - 1].find("┌")) << tmux.Shown();
-	EXPECT_EQ(4u, screen[listRow].find("│A:")) << tmux.Shown();
+	EXPECT_EQ(4u, screen[listRow - 1].find("┌")) << nuvim.Shown();
+	EXPECT_EQ(4u, screen[listRow].find("│A:")) << nuvim.Shown();
 
-	tmux.Send({"Escape"});
-	ASSERT_TRUE(tmux.Await([](const Screen& s) {
+	nuvim.Type("\x1B");
+	ASSERT_TRUE(nuvim.Await([](const Screen& s) {
 		return Starts("漢字▽かんじ")(s) && RowContaining(s, "[残り") < 0; }))
-		<< tmux.Shown();
+		<< nuvim.Shown();
 
-	EXPECT_EQ("0\n", tmux.Quit()) << tmux.Shown();
-	EXPECT_EQ("", ReadFile(scratch.File("err")));
+	nuvim.Type("\x03");
+	EXPECT_EQ(0, nuvim.Wait()) << nuvim.Shown();
+	EXPECT_EQ("", nuvim.Err());
 	// Standard output holds the document alone: the screen went to the
 	// terminal.
-	EXPECT_EQ("漢字かんじ\n", ReadFile(scratch.File("out")));
+	EXPECT_EQ("漢字かんじ\n", nuvim.Out());
 	// かんじ /漢字/ in EUC-JP, learned first.
-	EXPECT_NE(std::string::npos, ReadFile(tmux.Settings() + "/.nuv-jisyo")
+	EXPECT_NE(std::string::npos, ReadFile(scratch.File("settings/.nuv-jisyo"))
 		.find("\xA4\xAB\xA4\xF3\xA4\xB8 /\xB4\xC1\xBB\xFA/"));
 }
 
@@ -319,52 +249,50 @@ TEST(InteractiveSession, ConvertsInlinePagesBelowTheCaretAndQuitSavesTheText)
 // resized terminal gives the method a new screen, and the boxes follow.
 TEST(InteractiveSession, HelpPastesAndResizesReachTheMethod)
 {
-	if (!Tmux::Available())
-		GTEST_SKIP() << "tmux is not installed";
 	ScratchDirectory scratch;
 	// An opener that only writes down what it was asked to open.
 	const std::string opened = scratch.File("opened");
 	WriteFile(scratch.File("bin/xdg-open"), "#!/bin/sh\necho \"$1\" > "
 		+ Quote(opened) + "\n");
 	fs::permissions(scratch.File("bin/xdg-open"), fs::perms::owner_all);
-	Tmux tmux(scratch, 100, 24, "DISPLAY=:77 PATH="
-		+ Quote(scratch.File("bin")) + ":\"$PATH\"");
-	ASSERT_TRUE(tmux.Ready()) << tmux.Shown();
+	Session nuvim(scratch, 100, 24, {"DISPLAY=:77", "PATH="
+		+ scratch.File("bin") + ":" + getenv("PATH")});
+	ASSERT_TRUE(nuvim.Await(Status("C-c quit"))) << nuvim.Shown();
 
-	tmux.Send({"F1"});
-	ASSERT_TRUE(WaitForFile(opened)) << tmux.Shown();
-	EXPECT_EQ(tmux.Settings() + "/help/index.html\n", ReadFile(opened));
-	ASSERT_TRUE(tmux.Await([](const Screen& s) {
+	nuvim.Type("\x1BOP");
+	ASSERT_TRUE(nuvim.Until([&]() { return !ReadFile(opened).empty(); }));
+	EXPECT_EQ(scratch.File("settings/help/index.html\n"), ReadFile(opened));
+	ASSERT_TRUE(nuvim.Await([](const Screen& s) {
 		return Status("help: ")(s) && Status("/settings/help/index.html")(s);
-	})) << tmux.Shown();
+	})) << nuvim.Shown();
 
-	tmux.Send({"K", "a", "n"});
-	ASSERT_TRUE(tmux.Await(Starts("▽かn"))) << tmux.Shown();
-	tmux.Paste("今日はTokyoで会議。\x03");
-	ASSERT_TRUE(tmux.Await(Starts("今日はTokyoで会議。▽かn"))) << tmux.Shown();
-	tmux.Send({"j", "i", "C-j"});
-	ASSERT_TRUE(tmux.Await(Shows("今日はTokyoで会議。かんじ"))) << tmux.Shown();
-	tmux.Paste("\x1B[200~x", false);
-	ASSERT_TRUE(tmux.Await(Status("no end marker"))) << tmux.Shown();
-	tmux.Send({"k", "a"});
-	ASSERT_TRUE(tmux.Await(Shows("今日はTokyoで会議。かんじxか")))
-		<< tmux.Shown();
+	nuvim.Type("Kan");
+	ASSERT_TRUE(nuvim.Await(Starts("▽かn"))) << nuvim.Shown();
+	nuvim.Type("\x1B[200~今日はTokyoで会議。\x03\x1B[201~");
+	ASSERT_TRUE(nuvim.Await(Starts("今日はTokyoで会議。▽かn"))) << nuvim.Shown();
+	nuvim.Type("ji\n");
+	ASSERT_TRUE(nuvim.Await(Shows("今日はTokyoで会議。かんじ"))) << nuvim.Shown();
+	nuvim.Type("\x1B[200~x");
+	ASSERT_TRUE(nuvim.Await(Status("no end marker"))) << nuvim.Shown();
+	nuvim.Type("ka");
+	ASSERT_TRUE(nuvim.Await(Shows("今日はTokyoで会議。かんじxか")))
+		<< nuvim.Shown();
 
-	tmux.Send({"K", "a", "n", "j", "i", "Space"});
-	ASSERT_TRUE(tmux.Await(Starts("今日はTokyoで会議。かんじxか▼"))
-		&& tmux.SpaceUntil([](const Screen& s) {
-			return RowContaining(s, "[残り") >= 0; }, 5)) << tmux.Shown();
-	ASSERT_GT(RowContaining(tmux.Last(), "│かな│"), 10) << tmux.Shown();
-	tmux.Resize(120, 30);
-	ASSERT_TRUE(tmux.Await([](const Screen& s) {
-		return s.size() == 30 && RowContaining(s, "│かな│") == 27; }))
-		<< tmux.Shown();
-	EXPECT_GT(tmux.Last()[27].find("│かな│"), 100u) << tmux.Shown();
-	EXPECT_GE(RowContaining(tmux.Last(), "│A:"), 2) << tmux.Shown();
+	nuvim.Type("Kanji ");
+	ASSERT_TRUE(nuvim.Await(Starts("今日はTokyoで会議。かんじxか▼"))
+		&& nuvim.SpaceUntil([](const Screen& s) {
+			return RowContaining(s, "[残り") >= 0; }, 5)) << nuvim.Shown();
+	ASSERT_GT(RowContaining(nuvim.Last(), "│かな│"), 10) << nuvim.Shown();
+	nuvim.Resize(120, 30);
+	ASSERT_TRUE(nuvim.Await([](const Screen& s) {
+		return RowContaining(s, "│かな│") == 27; })) << nuvim.Shown();
+	EXPECT_GT(nuvim.Last()[27].find("│かな│"), 100u) << nuvim.Shown();
+	EXPECT_GE(RowContaining(nuvim.Last(), "│A:"), 2) << nuvim.Shown();
 
-	EXPECT_EQ("0\n", tmux.Quit()) << tmux.Shown();
-	EXPECT_EQ(0u, ReadFile(scratch.File("out")).find(
-		"今日はTokyoで会議。かんじxか")) << ReadFile(scratch.File("out"));
+	nuvim.Type("\x03");
+	EXPECT_EQ(0, nuvim.Wait()) << nuvim.Shown();
+	EXPECT_EQ(0u, nuvim.Out().find("今日はTokyoで会議。かんじxか"))
+		<< nuvim.Out();
 }
 
 

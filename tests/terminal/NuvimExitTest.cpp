@@ -52,7 +52,8 @@ NuvimOptions
 Options(const Scratch& scratch, bool terminal = false)
 {
 	NuvimOptions options;
-	options.environment = {"TMPDIR=" + scratch.Temporary(), "LANG=C.UTF-8"};
+	options.environment = {"TMPDIR=" + scratch.Temporary(), "LANG=C.UTF-8",
+		"TERM=xterm"};
 	options.terminal = terminal;
 	return options;
 }

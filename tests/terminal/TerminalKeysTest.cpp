@@ -65,21 +65,16 @@ FieldsOfOne(const std::string& bytes)
 }	// namespace
 
 
-TEST(TerminalKeys, PrintableAsciiGivesTheKeyAScriptTypes)
+// Enter and control-J produce the same byte; only the key code and the
+// Control bit let the method tell "confirm" from "newline". Control-H, -I
+// and -M are the bytes of Backspace, Tab and Enter.
+TEST(TerminalKeys, KeysAScriptCanNameMatchTheirScriptSpelling)
 {
 	for (int c = 0x20; c <= 0x7E; c++) {
 		const std::string bytes(1, static_cast<char>(c));
 		const std::string token = c == '<' ? "<lt>" : bytes;
 		EXPECT_EQ(Fields(Scripted(token)), FieldsOfOne(bytes)) << c;
 	}
-}
-
-
-// Enter and control-J produce the same byte; only the key code and the
-// Control bit let the method tell "confirm" from "newline". Control-H, -I
-// and -M are the bytes of Backspace, Tab and Enter.
-TEST(TerminalKeys, ControlKeysAndNamedKeysMatchTheirScriptNames)
-{
 	for (char letter = 'a'; letter <= 'z'; letter++) {
 		if (letter == 'h' || letter == 'i' || letter == 'm')
 			continue;

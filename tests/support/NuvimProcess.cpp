@@ -290,16 +290,3 @@ NuvimProcess::_Read()
 	}
 }
 
-
-NuvimRun
-RunNuvim(const std::vector<std::string>& arguments, const std::string& input)
-{
-	NuvimOptions options;
-	options.input = input;
-	NuvimProcess nuvim(arguments, options);
-	NuvimRun run;
-	run.status = nuvim.Wait();
-	run.out = nuvim.Out();
-	run.err = nuvim.Err();
-	return run;
-}

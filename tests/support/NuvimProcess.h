@@ -106,15 +106,4 @@ private:
 };
 
 
-// A run of nuvim to its end.
-struct NuvimRun {
-	int				status = -1;	// as NuvimProcess::Wait()
-	std::string		out;
-	std::string		err;
-};
-
-// Runs nuvim with `arguments` and `input` on standard input.
-NuvimRun RunNuvim(const std::vector<std::string>& arguments,
-	const std::string& input = std::string());
-
 #endif	// NUVIM_PROCESS_H

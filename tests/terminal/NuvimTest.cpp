@@ -28,10 +28,10 @@ using testing::StartsWith;
 namespace {
 
 std::vector<json>
-Transcript(const NuvimRun& run)
+Transcript(NuvimProcess& run)
 {
 	std::vector<json> records;
-	std::istringstream lines(run.out);
+	std::istringstream lines(run.Out());
 	std::string line;
 	while (std::getline(lines, line))
 		records.push_back(json::parse(line));
@@ -72,7 +72,7 @@ Summary(const json& record)
 
 
 std::vector<std::string>
-Summaries(const NuvimRun& run)
+Summaries(NuvimProcess& run)
 {
 	std::vector<std::string> summaries;
 	for (const json& record : Transcript(run))
@@ -92,10 +92,10 @@ TEST(Nuvim, TypicalConversionTranscript)
 {
 	ScratchDirectory scratch;
 	const std::string settings = scratch.Settings("settings", kDefaultSettings);
-	const NuvimRun run = RunNuvim({"--settings", settings, "--screen",
+	NuvimProcess run({"--settings", settings, "--screen",
 		"1280x1024", "--json", "--keys", "Kanji <enter>"});
-	ASSERT_EQ(0, run.status) << run.err;
-	EXPECT_EQ("", run.err);
+	ASSERT_EQ(0, run.Wait()) << run.Err();
+	EXPECT_EQ("", run.Err());
 
 	const std::vector<json> records = Transcript(run);
 	std::string word;
@@ -179,22 +179,22 @@ TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 		std::vector<std::string> arguments = {"--settings", settings};
 		arguments.insert(arguments.end(), test.arguments.begin(),
 			test.arguments.end());
-		const NuvimRun run = RunNuvim(arguments);
+		NuvimProcess run(arguments);
 		const std::string label = test.arguments.front() + " "
 			+ (test.arguments.size() > 1 ? test.arguments[1] : "");
-		EXPECT_EQ(2, run.status) << label;
-		EXPECT_EQ("", run.out) << label;
-		EXPECT_THAT(run.err, StartsWith("nuvim: ")) << label;
-		ASSERT_FALSE(run.err.empty());
-		EXPECT_EQ(run.err.size() - 1, run.err.find('\n')) << run.err;
+		EXPECT_EQ(2, run.Wait()) << label;
+		EXPECT_EQ("", run.Out()) << label;
+		EXPECT_THAT(run.Err(), StartsWith("nuvim: ")) << label;
+		ASSERT_FALSE(run.Err().empty());
+		EXPECT_EQ(run.Err().size() - 1, run.Err().find('\n')) << run.Err();
 		for (const std::string& part : test.message)
-			EXPECT_THAT(run.err, HasSubstr(part)) << label;
+			EXPECT_THAT(run.Err(), HasSubstr(part)) << label;
 	}
 
-	const NuvimRun missing = RunNuvim({"--settings", scratch.Path() + "/missing",
+	NuvimProcess missing({"--settings", scratch.Path() + "/missing",
 		"--keys", "a"});
-	EXPECT_EQ(2, missing.status);
-	EXPECT_THAT(missing.err, HasSubstr("missing"));
+	EXPECT_EQ(2, missing.Wait());
+	EXPECT_THAT(missing.Err(), HasSubstr("missing"));
 	EXPECT_FALSE(fs::exists(settings + "/.nuv-jisyo"));
 }
 
@@ -204,11 +204,13 @@ TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 TEST(Nuvim, ScriptFilesIgnoreLineBreaksAndMayComeFromStandardInput)
 {
 	ScratchDirectory scratch;
-	const NuvimRun run = RunNuvim({"--settings",
+	NuvimOptions options;
+	options.input = ReadFile(NUV_TEST_DATA_DIR "/host/kanji.keys");
+	NuvimProcess run({"--settings",
 		scratch.Settings("settings", kTestSettings), "--script", "-"},
-		ReadFile(NUV_TEST_DATA_DIR "/host/kanji.keys"));
-	ASSERT_EQ(0, run.status) << run.err;
-	EXPECT_EQ("漢字を\n感じ\n\n", run.out);
+		options);
+	ASSERT_EQ(0, run.Wait()) << run.Err();
+	EXPECT_EQ("漢字を\n感じ\n\n", run.Out());
 }
 
 
@@ -218,9 +220,9 @@ TEST(Nuvim, ActionsReachTheMethodAndShowInTheTranscript)
 {
 	ScratchDirectory scratch;
 	const std::string settings = scratch.Settings("settings", kTestSettings);
-	const NuvimRun run = RunNuvim({"--settings", settings, "--json", "--keys",
+	NuvimProcess run({"--settings", settings, "--json", "--keys",
 		"Ka<deactivate><activate><help>Ka<stop>"});
-	ASSERT_EQ(0, run.status) << run.err;
+	ASSERT_EQ(0, run.Wait()) << run.Err();
 
 	std::map<std::string, std::vector<std::string>> after;
 	std::string key;
@@ -253,10 +255,10 @@ TEST(Nuvim, EmptySettingsDirectoryStillTypes)
 {
 	ScratchDirectory scratch;
 	const std::string settings = scratch.Settings("nuvim_settings", "");
-	const NuvimRun run = RunNuvim({"--settings", settings, "--keys",
+	NuvimProcess run({"--settings", settings, "--keys",
 		"ab😀<bs>c<enter>"});
-	ASSERT_EQ(0, run.status) << run.err;
-	EXPECT_EQ("abc\n\n", run.out);
+	ASSERT_EQ(0, run.Wait()) << run.Err();
+	EXPECT_EQ("abc\n\n", run.Out());
 }
 
 
@@ -276,8 +278,8 @@ TEST(Nuvim, ComposedTextGoesIntoTheDocumentWithoutItsMarkers)
 		{"/a*b|c", "a*b|c"},				// ▽a*b|c, an abbreviation
 	};
 	for (const auto& [keys, document] : cases) {
-		const NuvimRun run = RunNuvim({"--settings", settings, "--keys", keys});
-		EXPECT_EQ(0, run.status) << keys << run.err;
-		EXPECT_EQ(document + "\n", run.out) << keys;
+		NuvimProcess run({"--settings", settings, "--keys", keys});
+		EXPECT_EQ(0, run.Wait()) << keys << run.Err();
+		EXPECT_EQ(document + "\n", run.Out()) << keys;
 	}
 }

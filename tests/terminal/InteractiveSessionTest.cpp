@@ -293,6 +293,10 @@ TEST(InteractiveSession, HelpPastesAndResizesReachTheMethod)
 	EXPECT_EQ(0, nuvim.Wait()) << nuvim.Shown();
 	EXPECT_EQ(0u, nuvim.Out().find("今日はTokyoで会議。かんじxか"))
 		<< nuvim.Out();
+	// The terminal was asked to bracket pastes, and told to stop at the end.
+	const std::string drawn = nuvim.Screen();
+	EXPECT_NE(std::string::npos, drawn.rfind("\x1B[?2004l"));
+	EXPECT_LT(drawn.find("\x1B[?2004h"), drawn.rfind("\x1B[?2004l"));
 }
 
 

@@ -43,9 +43,9 @@ class NuvimProcess {
 public:
 	// The exit status of a child that could not take on its options; the
 	// reason is on its standard error.
-	static const int			kSetupFailed = 125;
+	static constexpr int		kSetupFailed = 125;
 	// Generous: a sanitizer build on a loaded machine.
-	static const int			kTimeoutSeconds = 60;
+	static constexpr int		kTimeoutSeconds = 60;
 
 	// Starts nuvim with `arguments`.
 								NuvimProcess(

@@ -9,13 +9,14 @@
 #include <cctype>
 #include <chrono>
 #include <cstdio>
-#include <filesystem>
 #include <random>
 #include <sstream>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include <poll.h>
+#include <sys/inotify.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -24,8 +25,6 @@
 #include "Scratch.h"
 #include "TestText.h"
 
-
-namespace fs = std::filesystem;
 
 using Clock = std::chrono::steady_clock;
 
@@ -135,47 +134,84 @@ AfterLearning(const std::string& before)
 }
 
 
-// The save's temporary files now in `directory`.
-std::vector<fs::path>
-Temporaries(const std::string& directory)
-{
-	std::vector<fs::path> found;
-	std::error_code error;
-	for (const fs::directory_entry& entry
-			: fs::directory_iterator(directory, error)) {
-		if (entry.path().filename().string().find(".nuvim-saving-")
-				!= std::string::npos)
-			found.push_back(entry.path());
+// Writes in the settings directory, through inotify: a file created,
+// modified, closed after writing or renamed into it. Only the write-back
+// writes there while nuvim runs (its output goes to pipes), so the first
+// such event marks the start of the write-back, however it goes about it.
+class WriteWatch {
+public:
+	explicit WriteWatch(const std::string& directory)
+		:
+		fFd(inotify_init1(IN_NONBLOCK | IN_CLOEXEC))
+	{
+		if (fFd >= 0
+			&& inotify_add_watch(fFd, directory.c_str(), IN_CREATE | IN_MODIFY
+				| IN_CLOSE_WRITE | IN_MOVED_TO) < 0) {
+			close(fFd);
+			fFd = -1;
+		}
 	}
-	return found;
-}
 
+	~WriteWatch()
+	{
+		if (fFd >= 0)
+			close(fFd);
+	}
 
-// Waits until a temporary of the save is in `directory` (`there`) or none
-// is; false after 30 seconds. `when` is the time it was seen so.
-bool
-AwaitSaving(const std::string& directory, bool there, Clock::time_point& when)
-{
-	const Clock::time_point end = Clock::now() + std::chrono::seconds(30);
-	while (Temporaries(directory).empty() == there) {
-		if (Clock::now() >= end)
+	bool IsValid() const { return fFd >= 0; }
+
+	// Waits for the next write; false after `timeout`. `when` is the time
+	// it was seen.
+	bool WaitForWrite(Clock::duration timeout, Clock::time_point& when)
+	{
+		const Clock::time_point end = Clock::now() + timeout;
+		while (!_Read(when)) {
+			const Clock::time_point now = Clock::now();
+			if (now >= end)
+				return false;
+			struct pollfd ready = {fFd, POLLIN, 0};
+			poll(&ready, 1, static_cast<int>(
+				std::chrono::duration_cast<std::chrono::milliseconds>(
+					end - now).count()) + 1);
+		}
+		return true;
+	}
+
+	// The time the last of the writes not yet seen was seen; false when
+	// there were none.
+	bool LastWrite(Clock::time_point& when)
+	{
+		bool any = false;
+		while (_Read(when))
+			any = true;
+		return any;
+	}
+
+private:
+	bool _Read(Clock::time_point& when)
+	{
+		alignas(struct inotify_event) char buffer[4096];
+		const ssize_t length = read(fFd, buffer, sizeof(buffer));
+		if (length <= 0)
 			return false;
-		std::this_thread::yield();
+		when = Clock::now();
+		return true;
 	}
-	when = Clock::now();
-	return true;
-}
+
+	int					fFd;
+};
 
 }	// namespace
 
 
-// nuvim is killed again and again: half the runs at once when the save's
-// temporary file appears, half at a random moment of a write-back as long
-// as an undisturbed one. Every time .nuv-jisyo is either the former file or
+// nuvim is killed again and again: half the runs at once after its first
+// write in the settings directory (as inotify shows it), half at a random
+// moment of a write-back as long as an undisturbed one. Every time .nuv-jisyo is either the former file or
 // the new one, byte for byte; a run afterwards still saves.
 TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 {
 	const int kRuns = 16;
+	const Clock::duration kPatience = std::chrono::seconds(30);
 	ScratchSettings scratch;
 	const std::string directory = scratch.Settings();
 	const std::string before = UserDictionaryOf(40000);
@@ -185,14 +221,16 @@ TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 	WriteFile(scratch.UserFile(), before);
 	Clock::duration writing;
 	{
+		WriteWatch watch(directory);
+		ASSERT_TRUE(watch.IsValid());
 		Batch nuvim(directory, kKeys);
-		Clock::time_point start;
-		Clock::time_point end;
-		ASSERT_TRUE(AwaitSaving(directory, true, start));
-		ASSERT_TRUE(AwaitSaving(directory, false, end));
-		writing = std::max<Clock::duration>(end - start,
-			std::chrono::microseconds(50));
+		Clock::time_point first;
+		ASSERT_TRUE(watch.WaitForWrite(kPatience, first));
 		ASSERT_EQ(0, nuvim.Wait()) << nuvim.Err();
+		Clock::time_point last = first;
+		watch.LastWrite(last);
+		writing = std::max<Clock::duration>(last - first,
+			std::chrono::microseconds(50));
 		ASSERT_TRUE(SameBytes(after, ReadFile(scratch.UserFile())));
 	}
 
@@ -200,12 +238,12 @@ TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 	int midWrite = 0;
 	for (int run = 0; run < kRuns; run++) {
 		SCOPED_TRACE("run " + std::to_string(run));
-		for (const fs::path& left : Temporaries(directory))
-			fs::remove(left);
 		WriteFile(scratch.UserFile(), before);
+		WriteWatch watch(directory);
+		ASSERT_TRUE(watch.IsValid());
 		Batch nuvim(directory, kKeys);
 		Clock::time_point from;
-		ASSERT_TRUE(AwaitSaving(directory, true, from));
+		ASSERT_TRUE(watch.WaitForWrite(kPatience, from));
 		std::uniform_int_distribution<long long> delay(0,
 			run % 2 == 0 ? 0 : writing.count());
 		std::this_thread::sleep_until(from + Clock::duration(delay(random)));
@@ -214,7 +252,7 @@ TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 
 		const std::string now = ReadFile(scratch.UserFile());
 		if (now == before)
-			midWrite += nuvim.Killed() && !Temporaries(directory).empty();
+			midWrite += nuvim.Killed();
 		else if (now != after) {
 			ADD_FAILURE() << ".nuv-jisyo is damaged: " << now.size()
 				<< " bytes, neither the former " << before.size()

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -85,54 +86,40 @@ TEST(KeyScript, PrintableAsciiFollowsTheUsKeyboard)
 }
 
 
-TEST(KeyScript, NamedKeysHaveTheirBytesCodesAndModifiers)
+// Named keys, control, Command and Option keys and characters beyond ASCII
+// (their UTF-8 bytes, key code 0), each step with the token that made it.
+TEST(KeyScript, NamedModifiedAndNonAsciiKeys)
 {
-	std::vector<KeyStep> steps = ParseOk(
-		"<space> <enter><kp-enter><bs><del><tab><esc>"
-		"<left><right><up><down><lt>");
-	ASSERT_EQ(13u, steps.size());
-	ExpectKey(steps[0], " ", 0x5E, 0);
-	EXPECT_EQ("<space>", steps[0].token);
-	ExpectKey(steps[1], " ", 0x5E, 0);
-	EXPECT_EQ(" ", steps[1].token);
-	ExpectKey(steps[2], "\n", 0x47, 0);
-	ExpectKey(steps[3], "\n", 0x5B, 0);
-	ExpectKey(steps[4], "\x08", 0x1E, 0);
-	ExpectKey(steps[5], "\x7F", 0x34, 0);
-	ExpectKey(steps[6], "\t", 0x26, 0);
-	ExpectKey(steps[7], "\x1B", 0x01, 0);
-	ExpectKey(steps[8], "\x1C", 0x61, 0);
-	ExpectKey(steps[9], "\x1D", 0x63, 0);
-	ExpectKey(steps[10], "\x1E", 0x57, 0);
-	ExpectKey(steps[11], "\x1F", 0x62, 0);
-	ExpectKey(steps[12], "<", 0x53, 0x01);
-}
-
-
-TEST(KeyScript, ControlCommandAndOptionKeys)
-{
-	std::vector<KeyStep> steps = ParseOk(
-		"<C-g><C-j><C-q><cmd-a><opt-Z><cmd->><opt-<>");
-	ASSERT_EQ(7u, steps.size());
-	ExpectKey(steps[0], "\x07", 0x40, 0x04);
-	ExpectKey(steps[1], "\x0A", 0x42, 0x04);
-	ExpectKey(steps[2], "\x11", 0x27, 0x04);
-	ExpectKey(steps[3], "a", 0x3C, 0x02);
-	ExpectKey(steps[4], "Z", 0x4C, 0x40);
-	ExpectKey(steps[5], ">", 0x54, 0x02);
-	EXPECT_EQ("<cmd->>", steps[5].token);
-	ExpectKey(steps[6], "<", 0x53, 0x40);
-}
-
-
-TEST(KeyScript, NonAsciiCharactersAreSentAsTheirUtf8BytesWithKeyCodeZero)
-{
-	std::vector<KeyStep> steps = ParseOk("\xE3\x81\x82\xC3\xA9\xF0\xA0\x80\x8B");
-	ASSERT_EQ(3u, steps.size());
-	ExpectKey(steps[0], "\xE3\x81\x82", 0, 0);		// あ
-	EXPECT_EQ("\xE3\x81\x82", steps[0].token);
-	ExpectKey(steps[1], "\xC3\xA9", 0, 0);			// é
-	ExpectKey(steps[2], "\xF0\xA0\x80\x8B", 0, 0);	// four bytes
+	const struct {
+		const char*	token;
+		const char*	bytes;
+		int32_t		key;
+		int32_t		modifiers;
+	} kKeys[] = {
+		{"<space>", " ", 0x5E, 0}, {" ", " ", 0x5E, 0},
+		{"<enter>", "\n", 0x47, 0}, {"<kp-enter>", "\n", 0x5B, 0},
+		{"<bs>", "\x08", 0x1E, 0}, {"<del>", "\x7F", 0x34, 0},
+		{"<tab>", "\t", 0x26, 0}, {"<esc>", "\x1B", 0x01, 0},
+		{"<left>", "\x1C", 0x61, 0}, {"<right>", "\x1D", 0x63, 0},
+		{"<up>", "\x1E", 0x57, 0}, {"<down>", "\x1F", 0x62, 0},
+		{"<lt>", "<", 0x53, 0x01},
+		{"<C-g>", "\x07", 0x40, 0x04}, {"<C-j>", "\x0A", 0x42, 0x04},
+		{"<C-q>", "\x11", 0x27, 0x04}, {"<cmd-a>", "a", 0x3C, 0x02},
+		{"<opt-Z>", "Z", 0x4C, 0x40}, {"<cmd->>", ">", 0x54, 0x02},
+		{"<opt-<>", "<", 0x53, 0x40},
+		{"\xE3\x81\x82", "\xE3\x81\x82", 0, 0},			// あ
+		{"\xC3\xA9", "\xC3\xA9", 0, 0},					// é
+		{"\xF0\xA0\x80\x8B", "\xF0\xA0\x80\x8B", 0, 0},	// four bytes
+	};
+	std::string script;
+	for (const auto& key : kKeys)
+		script += key.token;
+	const std::vector<KeyStep> steps = ParseOk(script);
+	ASSERT_EQ(std::size(kKeys), steps.size());
+	for (size_t i = 0; i < steps.size(); i++) {
+		ExpectKey(steps[i], kKeys[i].bytes, kKeys[i].key, kKeys[i].modifiers);
+		EXPECT_EQ(kKeys[i].token, steps[i].token);
+	}
 }
 
 

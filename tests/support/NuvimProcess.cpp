@@ -45,7 +45,7 @@ NuvimProcess::NuvimProcess(const std::vector<std::string>& arguments,
 	std::vector<std::string> argv = {"/usr/bin/env"};
 	argv.insert(argv.end(), options.environment.begin(),
 		options.environment.end());
-	argv.push_back(NUVIM_PROGRAM);
+	argv.push_back(options.program.empty() ? NUVIM_PROGRAM : options.program);
 	argv.insert(argv.end(), arguments.begin(), arguments.end());
 	std::vector<char*> args;
 	for (std::string& argument : argv)
@@ -90,8 +90,6 @@ NuvimProcess::NuvimProcess(const std::vector<std::string>& arguments,
 			if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
 				FailSetup("setrlimit");
 		}
-		if (options.umask >= 0)
-			umask(static_cast<mode_t>(options.umask));
 		if (options.user >= 0) {
 			if (setgroups(0, NULL) != 0)
 				FailSetup("setgroups");
@@ -292,16 +290,3 @@ NuvimProcess::_Read()
 	}
 }
 
-
-NuvimRun
-RunNuvim(const std::vector<std::string>& arguments, const std::string& input)
-{
-	NuvimOptions options;
-	options.input = input;
-	NuvimProcess nuvim(arguments, options);
-	NuvimRun run;
-	run.status = nuvim.Wait();
-	run.out = nuvim.Out();
-	run.err = nuvim.Err();
-	return run;
-}

@@ -21,6 +21,8 @@
 #include <termios.h>
 
 struct NuvimOptions {
+	// The program run: the built nuvim when empty.
+	std::string		program;
 	// env(1) arguments: NAME=value, or -u NAME.
 	std::vector<std::string> environment;
 	// Standard input (small); /dev/null when empty.
@@ -35,15 +37,13 @@ struct NuvimOptions {
 	rlim_t			fileSize = RLIM_INFINITY;
 	// Run as this user and group (needs root); -1 keeps the test's.
 	int				user = -1;
-	// The child's umask; -1 keeps the test's.
-	int				umask = -1;
 };
 
 class NuvimProcess {
 public:
 	// The exit status of a child that could not take on its options; the
 	// reason is on its standard error.
-	static const int			kSetupFailed = 125;
+	static constexpr int		kSetupFailed = 125;
 	// Generous: a sanitizer build on a loaded machine.
 	static constexpr int		kTimeoutSeconds = 60;
 
@@ -105,16 +105,5 @@ private:
 			std::thread			fReader;
 };
 
-
-// A run of nuvim to its end.
-struct NuvimRun {
-	int				status = -1;	// as NuvimProcess::Wait()
-	std::string		out;
-	std::string		err;
-};
-
-// Runs nuvim with `arguments` and `input` on standard input.
-NuvimRun RunNuvim(const std::vector<std::string>& arguments,
-	const std::string& input = std::string());
 
 #endif	// NUVIM_PROCESS_H

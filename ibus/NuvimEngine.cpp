@@ -61,6 +61,10 @@ struct EngineState {
 	// whenever its focus moves, whatever it is told (Qt; Chromium, over
 	// GTK's module), then asks for a reset.
 	bool				commitsItself = false;
+	// The client has put the text of the composition into the document
+	// when it asks for a reset (Qt; Firefox, which does it while it
+	// composes when told to commit: a click in the text or another field).
+	bool				resetCommitted = false;
 	uint32_t			engineNumber = 0;
 	PaletteState		shown;
 	// Romaji shown in the auxiliary text rather than in the preedit.
@@ -380,6 +384,7 @@ FocusIn(IBusEngine* engine)
 		return;
 	sState.client = CLIENT_OTHER;
 	sState.commitsItself = false;
+	sState.resetCommitted = false;
 	Follow(engine);
 	EnsureProperties();
 	ibus_engine_register_properties(engine, sState.properties);
@@ -403,6 +408,8 @@ FocusInId(IBusEngine* engine, const gchar*, const gchar* client)
 		sState.client = CLIENT_XIM;
 	sState.commitsItself = sState.client == CLIENT_QT
 		|| name.find(":chrom") != std::string::npos;
+	sState.resetCommitted = sState.client == CLIENT_QT
+		|| name.find(":firefox") != std::string::npos;
 	if (sState.debug)
 		g_printerr("ibus-engine-nuvim: focus in from \"%s\"\n", name.c_str());
 }
@@ -431,12 +438,16 @@ FocusOutId(IBusEngine* engine, const gchar*)
 
 
 // On a reset GTK's module leaves the composed text to the engine, which
-// commits it; Qt has committed it itself, the daemon for other clients.
-// Romaji not yet kana stay composed (Reset()), but for Qt. GTK programs (Firefox, GTK 4
-// text views) also reset when the caret moves because of text just
-// committed, which reaches them only after the next keys have opened a new
-// composition: a reset that soon after a commit is that echo, and leaves
-// the composition alone.
+// commits it; romaji not yet kana stay composed (Reset()). Qt and Firefox
+// have committed their copy of the preedit already: the composition ends
+// as on focus out, romaji included, which that copy left out (they may
+// tell no focus out when another window takes the focus, and the romaji
+// would open the next composition: かんじゃ for ▽かんj then あ). Chromium
+// has committed its copy too, the daemon the text for other clients. GTK
+// programs (Firefox, GTK 4 text views) also reset when the caret moves
+// because of text just committed, which reaches them only after the next
+// keys have opened a new composition: a reset that soon after a commit is
+// that echo, and leaves the composition alone.
 void
 Reset(IBusEngine* engine)
 {
@@ -449,16 +460,13 @@ Reset(IBusEngine* engine)
 	if (echo)
 		return;
 	Follow(engine);
-	// Qt resets right after committing its copy of the preedit as its
-	// focus moves, and may not tell the focus out (another window): the
-	// romaji left out of that copy end with it, as on focus out.
-	if (sState.client == CLIENT_QT) {
+	if (sState.resetCommitted)
 		Apply(engine, sState.session->Stop(kEndCommitted));
-		return;
+	else {
+		Apply(engine, sState.session->Reset(
+			sState.client == CLIENT_GTK && !sState.commitsItself
+				? kEndToCommit : kEndCommitted));
 	}
-	Apply(engine, sState.session->Reset(
-		sState.client == CLIENT_GTK && !sState.commitsItself
-			? kEndToCommit : kEndCommitted));
 }
 
 

@@ -20,12 +20,13 @@ Expected text of core and fast: what `nuvim` in batch mode makes of every
 key the engine has been sent so far (the engine learns as it goes), less
 what it made before the check.
 """
-import json
+import http.server
 import os
 import shutil
 import subprocess
 import sys
 import tempfile
+import threading
 import time
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -242,41 +243,74 @@ class Xterm(Target):
         open(self.dir + "/text", "w").close()
 
 
-# The page shows its text in its title (JSON, ASCII only: the window name
-# is read back), and takes its commands from clicks: the field at its foot
-# is the other field; a click in the text area's lower right puts the
-# caret at the end of the text.
-PAGE = """<!DOCTYPE html><html><head><meta charset="utf-8"></head><body>
+# The page posts its text to the matrix's own local server (written to
+# DIR/text) on every change, and takes its commands from clicks: the field
+# at its foot is the other field; a click in the text area's lower right
+# puts the caret at the end of the text.
+PAGE = """<!DOCTYPE html><html><head><meta charset="utf-8">
+<title>nuvIM main</title></head><body>
 <textarea id="m" style="position: fixed; top: 0; left: 0; width: 100%;
  bottom: 60px; font: 18px IPAGothic"></textarea>
 <input style="position: fixed; left: 0; bottom: 0; height: 40px">
 <script>
 const m = document.getElementById('m');
-setInterval(() => { document.title = 'nuvIM main ' + JSON.stringify(
-  m.value).replace(/[^ -~]/g, c => '\\\\u' + c.charCodeAt(0).toString(16)
-  .padStart(4, '0')); }, 50);
+let last = null;
+function post() {
+  if (m.value === last) return;
+  last = m.value;
+  fetch('/text', {method: 'POST', body: m.value});
+}
+m.addEventListener('input', post);
+setInterval(post, 50);
 m.focus();
 </script></body></html>"""
 
 
 class Browser(Target):
-    """A browser on PAGE, its window's name read back for the text."""
+    """A browser on PAGE, served by a local server that takes the text."""
 
     def __init__(self, name, programs):
         super().__init__(name)
         self.programs = programs
+        self.server = None
 
     def available(self):
         self.program = next(filter(shutil.which, self.programs), None)
         return None if self.program else self.programs[0] + " is not " \
             "installed"
 
+    def serve(self):
+        path = self.dir + "/text"
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def log_message(self, *args):
+                pass
+
+            def do_GET(self):
+                self.send_response(200)
+                self.send_header("Content-Type", "text/html; charset=utf-8")
+                self.end_headers()
+                self.wfile.write(PAGE.encode())
+
+            def do_POST(self):
+                # Replaced whole, so that a reader never sees half of it;
+                # one request at a time keeps the last posted text last.
+                data = self.rfile.read(int(self.headers["Content-Length"]))
+                with open(path + ".new", "wb") as out:
+                    out.write(data)
+                os.replace(path + ".new", path)
+                self.send_response(200)
+                self.end_headers()
+
+        self.server = http.server.HTTPServer(("127.0.0.1", 0), Handler)
+        threading.Thread(target=self.server.serve_forever,
+                         daemon=True).start()
+        return "http://127.0.0.1:%d/" % self.server.server_address[1]
+
     def start(self):
         profile = self.dir + "/profile"
         os.makedirs(profile, exist_ok=True)
-        url = "file://" + self.dir + "/page.html"
-        with open(self.dir + "/page.html", "w") as f:
-            f.write(PAGE)
+        url = self.serve()
         env = {"GTK_IM_MODULE": "ibus"}
         if self.name == "firefox":
             with open(profile + "/user.js", "w") as f:
@@ -298,18 +332,17 @@ class Browser(Target):
                     "--user-data-dir=" + profile, "--window-size=700,400",
                     "--app=" + url]
         self.launch([self.program] + args, env, start_new_session=True)
+        if not wait_file(self.dir + "/text", 60, self.process):
+            raise RuntimeError("the page did not load")
         self.window = find_window("--name", "^nuvIM main")
         self.focus_main()
         time.sleep(1.0)
 
-    def text(self):
-        name = run("xdotool", "getwindowname", self.window).stdout
-        try:
-            return json.loads(name[name.index('"'):name.rindex('"') + 1])
-        except ValueError:
-            return None
-
     def stop(self):
+        if self.server:
+            self.server.shutdown()
+        if not self.process:
+            return
         try:
             os.killpg(self.process.pid, 15)
             self.process.wait(10)

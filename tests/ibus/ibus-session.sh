@@ -51,8 +51,6 @@ cleanup() {
 		kill "$pid" 2> /dev/null || true
 	done
 	wait 2> /dev/null || true
-	[ -z "${NUVIM_IBUS_DEBUG:-}" ] || grep -a '^ibus-engine-nuvim' \
-		"$work/daemon.log" >&2 || true
 	rm -rf "$work"
 }
 trap cleanup EXIT
@@ -82,10 +80,8 @@ daemon_ready() {
 }
 
 start_daemon() {
-	# Verbose, the daemon lets the engine's traces through (printed at the
-	# end with NUVIM_IBUS_DEBUG set).
-	ibus-daemon --emoji-extension=disable --cache=none \
-		${NUVIM_IBUS_DEBUG:+--verbose} "$@" > "$work/daemon.log" 2>&1 &
+	ibus-daemon --emoji-extension=disable --cache=none "$@" \
+		> "$work/daemon.log" 2>&1 &
 	pids+=($!)
 	wait_for 30 daemon_ready || { echo "FAILED: ibus-daemon did not start"; exit 1; }
 	IBUS_ADDRESS=$(ibus address)

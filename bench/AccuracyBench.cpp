@@ -24,7 +24,8 @@
 // a user's files). Two passes: cold, where the user dictionary learns
 // nothing, so every word meets the large dictionary's own order; and
 // learning, where the whole text is typed in order by one user whose
-// dictionary learns every confirmed word.
+// dictionary learns every confirmed word and who registers each word the
+// dictionary does not offer (entered directly, not keyed).
 //
 // Printed for each pass: the share of converted words whose intended word
 // comes first, among the first four (shown inline before the palette
@@ -369,6 +370,15 @@ TypeWord(AccuracyControler& controler, const Typed& typed, Tally& tally)
 	if (found.empty() || index == found.size() || typed.candidate.empty()) {
 		for (Shares* group : groups)
 			group->missing += found.empty();
+		// Past the last candidate (or at once, for a key without any)
+		// registration opens, and a person writing on registers the word,
+		// which the user dictionary then offers first like any confirmed
+		// word. Its keying is left out: only the learning it leaves counts.
+		if (!typed.candidate.empty()) {
+			nuv_candidate registered = controler.lastQuery;
+			registered.candidate = typed.candidate;
+			controler.InsertCandidate(registered);
+		}
 		// A katakana word the dictionary does not offer is typed the other
 		// way the method has: its reading, then q for katakana.
 		controler.Clear();
@@ -658,11 +668,11 @@ CompareKinds(const std::string& corpus, const std::string& countsDir,
 		weights.okuri);
 	std::istringstream all(Generate(countsDir, nullptr, weights));
 	Tables inKind(settings, all);
-	std::printf("%-10s %7s | %-22s | %-22s | %s\n", "", "",
+	std::printf("%-10s %7s | %-22s | %-30s | %s\n", "", "",
 		"in kind (held out)", "kind left out", "dictionary forms");
-	std::printf("%-10s %7s | %6s %7s %7s | %6s %7s %7s | %6s %6s\n", "kind",
-		"words", "first", "learn", "reach", "first", "learn", "reach",
-		"first", "four");
+	std::printf("%-10s %7s | %6s %7s %7s | %6s %7s %7s %7s | %6s %6s\n",
+		"kind", "words", "first", "learn", "reach", "first", "learn", "reach",
+		"or by q", "first", "four");
 	Tally total[2][2];
 	for (const char* kind : kKinds) {
 		Text text;
@@ -679,13 +689,16 @@ CompareKinds(const std::string& corpus, const std::string& countsDir,
 		Tables leftOut(settings, without);
 		TypeAll(leftOut, prepared, out);
 		std::printf("%-10s %7zu | %5.1f%% %6.1f%% %6.1f%% | %5.1f%% %6.1f%% "
-			"%6.1f%% | %5.1f%% %5.1f%%\n", kind, prepared.typed.size(),
+			"%6.1f%% %6.1f%% | %5.1f%% %5.1f%%\n", kind,
+			prepared.typed.size(),
 			Percent(in[0].all.first, in[0].all.words),
 			Percent(in[1].all.first, in[1].all.words),
 			Percent(in[0].all.reachable, in[0].all.words),
 			Percent(out[0].all.first, out[0].all.words),
 			Percent(out[1].all.first, out[1].all.words),
 			Percent(out[0].all.reachable, out[0].all.words),
+			Percent(out[0].all.reachable + out[0].all.otherKana,
+				out[0].all.words),
 			Percent(out[0].plain.first, out[0].plain.words),
 			Percent(out[0].plain.inline_, out[0].plain.words));
 		for (int pass = 0; pass < 2; pass++) {
@@ -694,6 +707,7 @@ CompareKinds(const std::string& corpus, const std::string& countsDir,
 				sum->all.words += part->all.words;
 				sum->all.first += part->all.first;
 				sum->all.reachable += part->all.reachable;
+				sum->all.otherKana += part->all.otherKana;
 				sum->mismatches += part->mismatches;
 			}
 		}
@@ -704,13 +718,15 @@ CompareKinds(const std::string& corpus, const std::string& countsDir,
 		}
 	}
 	std::printf("%-10s %7ld | %5.1f%% %6.1f%% %6.1f%% | %5.1f%% %6.1f%% "
-		"%6.1f%% |\n", "all", total[0][0].all.words,
+		"%6.1f%% %6.1f%% |\n", "all", total[0][0].all.words,
 		Percent(total[0][0].all.first, total[0][0].all.words),
 		Percent(total[0][1].all.first, total[0][1].all.words),
 		Percent(total[0][0].all.reachable, total[0][0].all.words),
 		Percent(total[1][0].all.first, total[1][0].all.words),
 		Percent(total[1][1].all.first, total[1][1].all.words),
-		Percent(total[1][0].all.reachable, total[1][0].all.words));
+		Percent(total[1][0].all.reachable, total[1][0].all.words),
+		Percent(total[1][0].all.reachable + total[1][0].all.otherKana,
+			total[1][0].all.words));
 	std::printf("typing faults (should be 0): %ld\ntime: %.1f s\n",
 		total[0][0].mismatches + total[0][1].mismatches
 			+ total[1][0].mismatches + total[1][1].mismatches,

@@ -1,29 +1,25 @@
-// Fuzzes table files and key sequences through NuvAutomaton, beside a model
-// that keeps the table as a map from key strings to their entries and the
-// pending letters as a string.
+// Fuzzes table files and key sequences through NuvAutomaton beside a model
+// (the table as a map of key strings, the pending letters as a string).
 //
 // Input: the table text up to the first NUL byte; after it, the keys, one
-// byte each, except that 0xFF starts a two-byte operation:
-//	FF 00 Undo()   FF 01 Cancel()   FF 02 Clear()   FF 03 ForceConfirm()
-//	FF xx (any other xx) Input of xx with bits set above the low byte
+// byte each, except that 0xFF starts a two-byte operation: FF 00 Undo(),
+// FF 01 Cancel(), FF 02 Clear(), FF 03 ForceConfirm(), FF xx Input of xx
+// with bits set above the low byte.
 //
-// Checked after every step: the result code, Pending() and the text
-// confirmed equal the model's; Pending() is a path of the trie, i.e. a fresh
-// automaton of the same table takes its bytes one by one without producing
-// anything and ends with the same Pending(); IsEmpty() is true exactly when
-// nothing is pending; confirmed text never holds an ASCII letter (letters in
-// a value are carried over, never produced). A table whose carried-over
-// letters run in a circle must not hang a key: libFuzzer's time limit
-// catches that.
+// Checked after every step: result, Pending() and confirmed text equal the
+// model's; Pending() is a path of the trie (a fresh automaton takes its
+// bytes producing nothing); IsEmpty() exactly when nothing is pending; no
+// ASCII letter is ever confirmed. Carried-over letters running in a circle
+// must not hang a key (libFuzzer's time limit).
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <set>
 #include <sstream>
 #include <string>
 
 #include "FuzzCheck.h"
+#include "FuzzInput.h"
 #include "NuvAutomaton.h"
 #include "NuvUtils.h"
 
@@ -198,10 +194,8 @@ CheckIsTriePath(NuvAutomaton& automaton, NuvAutomaton& probe)
 extern "C" int
 LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	const uint8_t* nul = static_cast<const uint8_t*>(
-		std::memchr(data, 0, size));
-	const size_t tableSize = nul != nullptr ? nul - data : size;
-	const std::string table(reinterpret_cast<const char*>(data), tableSize);
+	nuv_fuzz::ByteReader keys(data, size);
+	const std::string table = keys.SplitAt(std::string(1, '\0'));
 
 	NuvAutomaton automaton;
 	std::istringstream in(table);
@@ -212,15 +206,15 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	ModelAutomaton model(table);
 	NUV_FUZZ_CHECK(automaton.IsEmpty() && automaton.Pending().empty());
 
-	for (size_t i = tableSize + 1; i < size; i++) {
+	while (!keys.AtEnd()) {
 		int32_t result = INPUT_CONSUMED;
 		int32_t expected = INPUT_CONSUMED;
-		const uint8_t byte = data[i];
-		if (byte != 0xFF || i + 1 >= size) {
+		const uint8_t byte = keys.Byte();
+		if (byte != 0xFF || keys.AtEnd()) {
 			result = automaton.Input(nuv_input(byte));
 			expected = model.Input(static_cast<char>(byte));
 		} else {
-			const uint8_t op = data[++i];
+			const uint8_t op = keys.Byte();
 			switch (op) {
 				case 0:
 					result = automaton.Undo();

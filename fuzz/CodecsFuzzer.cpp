@@ -1,22 +1,16 @@
-// Fuzzes the EUC-JP helpers and the candidate codecs of NuvUtils with the
-// input taken as one byte string.
-//
-// Properties checked for every text t:
-//	- DecodeElisp(EncodeElisp(t)) == t and DecodeCString(EncodeCString(t))
-//	  == t, NUL bytes included; the encoded forms hold no byte that would
-//	  break a dictionary line or a table token;
-//	- decoding arbitrary text never grows it, and text that is not in the
-//	  encoded shape comes back unchanged;
+// Fuzzes the EUC-JP helpers and candidate codecs of NuvUtils with the input
+// as one byte string t:
+//	- both codecs decode their encoding of t back to t, NUL bytes included,
+//	  and encode no byte that would break a dictionary line or table token;
+//	- decoding never grows text, and leaves text not in its shape alone;
 //	- ConvertToPrintable leaves no control byte;
-//	- SplitEucString, JoinEucString, PopBackEuc and EucTokenizer cut the
-//	  text at the same character boundaries, walking from the start (a high
-//	  byte takes the byte after it), and never in the middle of a character;
-//	- the kana conversions keep those boundaries and undo each other on the
-//	  texts where the conversion is one to one.
+//	- SplitEucString, JoinEucString, PopBackEuc and EucTokenizer cut t at
+//	  the same character boundaries (a high byte takes the next byte);
+//	- the kana conversions keep those boundaries and undo each other where
+//	  the conversion is one to one.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <string>
 #include <vector>
 

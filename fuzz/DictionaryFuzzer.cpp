@@ -1,30 +1,22 @@
 // Fuzzes whole dictionary files through the static and the user dictionary.
 //
-// Input: the file's bytes; if the four bytes "\0OPS" occur, the bytes after
-// their first occurrence are not part of the file but learning operations
-// on the user dictionary, each one byte followed by length-prefixed fields
-// (FuzzInput.h):
+// Input: the file's bytes, then, after the first "\0OPS" if any, learning
+// operations on the user dictionary, each a byte and fields (FuzzInput.h):
 //	0 InsertCandidate(reading, okuri, okurigana, candidate)
 //	1 RemoveCandidate(reading, okuri, okurigana, candidate)
 //	2 InsertCandidate on the n-th key held (n, okurigana, candidate)
 //	3 RemoveCandidate on the n-th key held, for a word it holds (n, m)
 //
-// Checked:
-//	- the static dictionary loads exactly the lines a plain line-by-line
-//	  reading of the file finds (comments, lines without a blank-slash,
-//	  NUL bytes that end a key or an entry text), from a seekable stream and
-//	  from one that cannot seek alike, finds every one of their keys with
-//	  the words of all lines of that key (each once), and finds nothing for
-//	  the keys next to them in byte order that no line has;
-//	- the user dictionary holds one entry per key that has a line with a
-//	  non-empty reading and main list, with the words of all its lines;
-//	- after the operations, Write then Read then Write gives the same
-//	  bytes, and the dictionary read back holds the same entries, less only
-//	  keys whose line could not be read back as themselves.
+// Checked: the static dictionary, from a seekable stream and from a pipe,
+// loads exactly the lines a plain reading finds, finds every key with the
+// words of all its lines (each once) and nothing for neighbouring keys no
+// line has; the user dictionary holds one entry per readable key with the
+// words of all its lines and keeps the other lines; after the operations it
+// survives Write and Read (FuzzUserDictionary.h), less keys whose line
+// cannot read back as themselves.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <set>
 #include <sstream>
@@ -42,9 +34,6 @@
 
 
 namespace {
-
-const char kOpsMarker[] = {'\0', 'O', 'P', 'S'};
-
 
 // A stream buffer over a string that cannot seek, as a pipe would be.
 class PipeBuffer : public std::streambuf {
@@ -70,8 +59,21 @@ UpToNul(const std::string& text)
 }
 
 
-// The lines of a dictionary file read the plain way: a line ends at a line
-// feed or at the end of the file; one that begins with ";" is a comment;
+// A file's lines: each ends at a line feed or at the end of the file.
+std::vector<std::string>
+SplitLines(const std::string& file)
+{
+	std::vector<std::string> lines;
+	for (size_t position = 0; position < file.size();) {
+		size_t end = std::min(file.find('\n', position), file.size());
+		lines.push_back(file.substr(position, end - position));
+		position = end + 1;
+	}
+	return lines;
+}
+
+
+// The lines of a dictionary file read the plain way: one that begins with ";" is a comment;
 // the key runs to the first blank-slash and the entry text from after it to
 // the end of the line, each cut at a NUL byte; a line without a blank-slash
 // is not an item.
@@ -79,13 +81,7 @@ std::vector<ModelLine>
 ModelLines(const std::string& file)
 {
 	std::vector<ModelLine> lines;
-	size_t position = 0;
-	while (position < file.size()) {
-		size_t end = file.find('\n', position);
-		if (end == std::string::npos)
-			end = file.size();
-		const std::string line = file.substr(position, end - position);
-		position = end + 1;
+	for (const std::string& line : SplitLines(file)) {
 		if (!line.empty() && line[0] == ';')
 			continue;
 		const size_t separator = line.find(" /");
@@ -118,8 +114,7 @@ Unescaped(const std::string& text)
 }
 
 
-// The lines of a user dictionary file read its lenient way: lines end as
-// above; one that begins with ";", holds a NUL or has no slash after white
+// The lines of a user dictionary file read its lenient way: one that begins with ";", holds a NUL or has no slash after white
 // space is no entry; the key runs to the first slash that follows white
 // space (blanks, tabs, the full-width blank A1 A1, walking EUC-JP
 // characters), less that white space, Unescaped(); the entry text is the
@@ -129,15 +124,9 @@ std::vector<ModelLine>
 UserModelLines(const std::string& file, size_t* others = NULL)
 {
 	std::vector<ModelLine> lines;
-	size_t position = 0;
 	if (others != NULL)
 		*others = 0;
-	while (position < file.size()) {
-		size_t end = file.find('\n', position);
-		if (end == std::string::npos)
-			end = file.size();
-		const std::string line = file.substr(position, end - position);
-		position = end + 1;
+	for (const std::string& line : SplitLines(file)) {
 		if (line.find_first_not_of(" \t\r") == std::string::npos)
 			continue;
 		std::string bare = line;
@@ -340,14 +329,6 @@ CheckUserRead(const FuzzUserDictionary& user, const std::string& file)
 }
 
 
-// An okurigana is written in the candidates' notation, so any bytes do.
-std::string
-Okurigana(std::string field)
-{
-	return field;
-}
-
-
 void
 ApplyOperations(FuzzUserDictionary& user, nuv_fuzz::ByteReader& ops)
 {
@@ -357,7 +338,7 @@ ApplyOperations(FuzzUserDictionary& user, nuv_fuzz::ByteReader& ops)
 		if (op < 2) {
 			c.reading = ops.Field();
 			c.okuri = ops.Field(3);
-			c.okurigana = Okurigana(ops.Field(7));
+			c.okurigana = ops.Field(7);
 			c.candidate = ops.Field();
 		} else {
 			const auto& entries = user.Entries();
@@ -368,7 +349,7 @@ ApplyOperations(FuzzUserDictionary& user, nuv_fuzz::ByteReader& ops)
 			c.reading = it->first.reading;
 			c.okuri = it->first.okuri;
 			if (op == 2) {
-				c.okurigana = Okurigana(ops.Field(7));
+				c.okurigana = ops.Field(7);
 				c.candidate = ops.Field();
 			} else {
 				const std::list<std::string>& stems = it->second.stems;
@@ -392,60 +373,23 @@ ApplyOperations(FuzzUserDictionary& user, nuv_fuzz::ByteReader& ops)
 }
 
 
-std::string
-Written(NuvDictionary& dictionary)
-{
-	std::ostringstream out;
-	dictionary.Write(out);
-	return out.str();
-}
-
-
-void
-CheckUserRoundTrip(FuzzUserDictionary& user)
-{
-	const std::string written = Written(user);
-	FuzzUserDictionary reread;
-	std::istringstream in(written);
-	reread.Read(in);
-	NUV_FUZZ_CHECK(Written(reread) == written);
-
-	for (const auto& [key, entry] : user.Entries()) {
-		auto found = reread.Entries().find(key);
-		if (found == reread.Entries().end()) {
-			NUV_FUZZ_CHECK(!ReadsBackAsItself(key));
-			continue;
-		}
-		NUV_FUZZ_CHECK(found->second.stems == entry.stems);
-		NUV_FUZZ_CHECK(found->second.okuri_blocks == entry.okuri_blocks);
-	}
-	for (const auto& entry : reread.Entries())
-		NUV_FUZZ_CHECK(user.Entries().count(entry.first) == 1);
-}
-
 }	// namespace
 
 
 extern "C" int
 LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	const char* text = reinterpret_cast<const char*>(data);
-	const char* marker = std::search(text, text + size, kOpsMarker,
-		kOpsMarker + sizeof(kOpsMarker));
-	const std::string file(text, marker);
-	const size_t opsStart = marker == text + size
-		? size : marker - text + sizeof(kOpsMarker);
-
-	const std::vector<ModelLine> lines = ModelLines(file);
-	CheckStatic(file, lines);
+	nuv_fuzz::ByteReader ops(data, size);
+	const std::string file = ops.SplitAt(std::string("\0OPS", 4));
+	CheckStatic(file, ModelLines(file));
 
 	FuzzUserDictionary user;
 	std::istringstream in(file);
 	user.Read(in);
 	CheckUserRead(user, file);
 
-	nuv_fuzz::ByteReader ops(data + opsStart, size - opsStart);
 	ApplyOperations(user, ops);
-	CheckUserRoundTrip(user);
+	nuv_fuzz::CheckRoundTrip(user,
+		[](const NuvKey& key) { return !ReadsBackAsItself(key); });
 	return 0;
 }

@@ -1,23 +1,18 @@
-// Fuzzes the entry text of a dictionary line and the learning operations of
-// NuvEntry against a plain model made of vectors.
+// Fuzzes the entry text of a dictionary line and NuvEntry's learning
+// operations against a plain model made of vectors.
 //
-// Input: the entry text (the bytes after a line's blank-slash) up to the
-// first NUL byte; after that NUL, operations, each one byte followed by
-// length-prefixed fields (FuzzInput.h):
-//	0 Insert(candidate, okurigana)	1 Remove(candidate, okurigana)
-//	2 Merge(entry text)				3 Fill(okurigana)
-//	4 RemoveDuplicates()
+// Input: the entry text (after a line's blank-slash) up to the first NUL;
+// then operations, each a byte and fields (FuzzInput.h): 0 Insert(candidate,
+// okurigana), 1 Remove(candidate, okurigana), 2 Merge(entry text),
+// 3 Fill(okurigana), 4 RemoveDuplicates().
 //
-// Checked: the parse matches the model's reading of the line format; every
-// operation leaves the entry equal to the model (lists longer than the
-// implementation's linear-search limit take its hashing path, the model
-// never does); and after the parse and after every operation, writing the
-// entry, reading the text back and writing again gives the same entry and
-// the same bytes.
+// Checked: the parse matches the model; every operation leaves the entry
+// equal to the model (long lists take the implementation's hashing path,
+// never the model's); after each step, writing, reading back and writing
+// again gives the same entry and bytes.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <map>
 #include <sstream>
 #include <string>
@@ -215,44 +210,32 @@ CheckRoundTrip(const NuvEntry& entry)
 }
 
 
-// An okurigana is written in the candidates' notation, so any bytes do.
-std::string
-Okurigana(std::string field)
-{
-	return field;
-}
-
 }	// namespace
 
 
 extern "C" int
 LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-	const uint8_t* nul = static_cast<const uint8_t*>(
-		std::memchr(data, 0, size));
-	const size_t textSize = nul != nullptr ? nul - data : size;
-	const std::string text(reinterpret_cast<const char*>(data), textSize);
-
+	nuv_fuzz::ByteReader ops(data, size);
+	const std::string text = ops.SplitAt(std::string(1, '\0'));
 	NuvEntry entry(text.c_str());
 	ModelEntry model = ModelParse(text);
 	NUV_FUZZ_CHECK(Equals(entry, model));
 	NUV_FUZZ_CHECK(static_cast<bool>(entry) == !model.stems.empty());
 	CheckRoundTrip(entry);
 
-	const size_t opsStart = nul != nullptr ? textSize + 1 : size;
-	nuv_fuzz::ByteReader ops(data + opsStart, size - opsStart);
 	while (!ops.AtEnd()) {
 		nuv_candidate c;
 		switch (ops.Byte() % 5) {
 			case 0:
 				c.candidate = ops.Field();
-				c.okurigana = Okurigana(ops.Field());
+				c.okurigana = ops.Field();
 				entry.Insert(c);
 				ModelInsert(model, c.candidate, c.okurigana);
 				break;
 			case 1:
 				c.candidate = ops.Field();
-				c.okurigana = Okurigana(ops.Field());
+				c.okurigana = ops.Field();
 				entry.Remove(c);
 				ModelRemove(model, c.candidate, c.okurigana);
 				break;
@@ -266,7 +249,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 			case 3:
 			{
 				c.reading = ops.Field();
-				c.okurigana = Okurigana(ops.Field());
+				c.okurigana = ops.Field();
 				std::vector<nuv_candidate> out(1);
 				entry.Fill(c, out);
 				const Words expected = ModelFill(model, c.okurigana);

@@ -1,8 +1,6 @@
-// Helpers shared by the fuzz targets: a check that stops the run with a
-// readable message, and the well-formedness tests of EUC-JP and UTF-8 text.
-//
-// A failed check prints where and what, then aborts; libFuzzer reports the
-// abort as a crash and saves the input that caused it.
+// The fuzz targets' one way to check: NUV_FUZZ_CHECK prints where and what
+// failed, then aborts, which libFuzzer reports as a crash, saving the input.
+// Also the well-formedness tests of EUC-JP and UTF-8 text.
 #ifndef NUV_FUZZ_CHECK_H
 #define NUV_FUZZ_CHECK_H
 
@@ -21,13 +19,9 @@ Fail(const char* condition, const char* file, int line)
 }
 
 
-// True when `text` is well-formed EUC-JP: ASCII bytes (control codes
-// included), two-byte JIS X 0208 characters (both bytes 0xA1-0xFE),
-// half-width katakana (0x8E then 0xA1-0xDF) and three-byte JIS X 0212
-// characters (0x8F then two bytes 0xA1-0xFE). Every other high byte, and a
-// character cut short at the end, is malformed, unless `allowC1`: then a
-// C1 control byte (0x80-0x9F other than 0x8E and 0x8F) may stand alone, as
-// the encoding's full definition allows.
+// Well-formed EUC-JP: ASCII, JIS X 0208 pairs (0xA1-0xFE each), half-width
+// katakana (0x8E, 0xA1-0xDF) and JIS X 0212 triples (0x8F and a pair); with
+// `allowC1`, a C1 control byte (0x80-0x9F but 0x8E, 0x8F) may stand alone.
 inline bool
 IsWellFormedEuc(const std::string& text, bool allowC1 = false)
 {
@@ -46,10 +40,8 @@ IsWellFormedEuc(const std::string& text, bool allowC1 = false)
 			continue;
 		}
 		if (lead == 0x8E) {
-			if (i + 1 >= size)
-				return false;
-			const unsigned char kana = text[i + 1];
-			if (kana < 0xA1 || kana > 0xDF)
+			if (i + 1 >= size || static_cast<unsigned char>(text[i + 1]) < 0xA1
+				|| static_cast<unsigned char>(text[i + 1]) > 0xDF)
 				return false;
 			i += 2;
 		} else if (lead == 0x8F) {

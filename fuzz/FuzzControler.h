@@ -1,20 +1,11 @@
-// A controller for the engine fuzz target: automata filled from the default
-// tables of settings/, the large dictionary settings/NUV-JISYO.L, and a
-// user dictionary of its own that starts empty. Like the tests' controller
-// it merges look-ups the way the front end does (learned words first).
-//
-// Every hook checks what the states hand it and fails the run (FuzzCheck.h)
-// when a state breaks the hook's contract: a mode that is not a real mode, a
-// candidate page longer than seven or with a negative remainder, an empty
-// registration chain, a second purge prompt while one is shown, a look-up
-// that is not a query, learning an empty word, or text that is not
-// well-formed EUC-JP.
-//
-// The tables and the large dictionary are loaded once per process and
-// shared by every controller; the automata are cleared when a controller is
-// made, so that each fuzz input starts from the same state.
-//
-// Threads: one thread at a time, like every controller.
+// A controller for the engine fuzz target over the default tables and the
+// large dictionary of settings/ (loaded once per process, the automata
+// cleared for each controller) and a user dictionary of its own, merging
+// look-ups as the front end does (learned words first). Every hook fails the
+// run when a state breaks its contract: no real mode, a page longer than
+// seven or a negative remainder, an empty registration chain, a second purge
+// prompt, a look-up that is not a query, learning an empty word, or text
+// that is not well-formed EUC-JP. One thread at a time.
 #ifndef NUV_FUZZ_CONTROLER_H
 #define NUV_FUZZ_CONTROLER_H
 
@@ -27,8 +18,6 @@
 
 class FuzzControler : public NuvControler {
 public:
-	// Loads the shared tables and dictionary on first use; pushes the
-	// default state.
 								FuzzControler();
 	virtual						~FuzzControler();
 

@@ -1,10 +1,11 @@
-// Reads the structured part of a fuzz input: single bytes and
-// length-prefixed fields, so that every byte value can appear in a field.
-// Past the end, bytes read as 0 and fields as empty, so any input is a
-// complete script.
+// Splits a fuzz input into a leading text and a script of operations after
+// a marker, and reads the script: single bytes and length-prefixed fields,
+// so that every byte value can appear in a field. Past the end, bytes read
+// as 0 and fields as empty, so any input is a complete script.
 #ifndef NUV_FUZZ_INPUT_H
 #define NUV_FUZZ_INPUT_H
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -15,6 +16,19 @@ class ByteReader {
 public:
 								ByteReader(const uint8_t* data, size_t size)
 									: fData(data), fSize(size), fPosition(0) {}
+
+	// The text before the first `marker` (all of the input without one);
+	// the reader then holds what follows the marker.
+			std::string			SplitAt(const std::string& marker)
+								{
+									const uint8_t* end = fData + fSize;
+									const uint8_t* found = std::search(fData,
+										end, marker.begin(), marker.end());
+									std::string text(fData, found);
+									fPosition = found == end ? fSize
+										: found - fData + marker.size();
+									return text;
+								}
 
 			bool				AtEnd() const { return fPosition >= fSize; }
 
@@ -27,11 +41,9 @@ public:
 			std::string			Field(size_t maxLength = 63)
 								{
 									size_t length = Byte() % (maxLength + 1);
-									if (length > fSize - fPosition)
-										length = fSize - fPosition;
-									std::string field(reinterpret_cast<
-										const char*>(fData + fPosition),
-										length);
+									length = std::min(length, fSize - fPosition);
+									std::string field(fData + fPosition,
+										fData + fPosition + length);
 									fPosition += length;
 									return field;
 								}

@@ -1,15 +1,11 @@
 // Fuzzes the key-script parser of `nuvim` with the input as a script.
-//
-// Checked:
-//	- a script that parses is exactly its tokens written one after the
-//	  other, less its line breaks; those tokens parse again to the same
-//	  steps, also with line breaks between them; every key step carries
-//	  well-formed UTF-8 and an action step none;
-//	- two scripts that each parse, put one after the other, parse to the
-//	  steps of the first followed by those of the second;
-//	- a script that fails leaves no steps, and its error describes itself
-//	  on one printable line at a position, line and column that belong
-//	  together, before which the script parses.
+//	- a script that parses is its tokens one after the other, less its line
+//	  breaks; they parse again to the same steps, with line breaks between
+//	  them or not; a key step carries well-formed UTF-8, an action none;
+//	- two scripts that parse, joined, parse to the steps of both in order;
+//	- a script that fails leaves no steps and describes its error on one
+//	  printable line, at a position, line and column that belong together
+//	  and before which the script parses.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -1,13 +1,9 @@
 // Fuzzes the EUC-JP <-> UTF-8 conversions of the platform boundary with the
-// input taken as a text in each encoding in turn.
-//
-// Checked: whatever the bytes, both conversions end (a pass that converts
-// nothing must not repeat for ever); EUC-JP to UTF-8 gives well-formed
-// UTF-8, and UTF-8 to EUC-JP well-formed EUC-JP (C1 controls as single
-// bytes included), a run that cannot be converted becoming the substitute
-// byte 0x1A; EUC-JP text that converts without a substitute converts back
-// to itself, and the EUC-JP form of UTF-8 text is the EUC-JP form of its
-// own UTF-8 form.
+// input as text in each encoding. Checked: both end whatever the bytes and
+// give well-formed text (C1 controls as single EUC-JP bytes included), a
+// run that cannot be converted becoming the substitute 0x1A; EUC-JP text
+// converted without a substitute comes back; the EUC-JP form of UTF-8 text
+// is the EUC-JP form of its own UTF-8 form.
 #include <cstddef>
 #include <cstdint>
 #include <string>

@@ -35,6 +35,9 @@ HostedMethod::HostedMethod(ApplicationModel& application,
 
 HostedMethod::~HostedMethod()
 {
+	// Only a `wait` that threw leaves the loader running here.
+	if (fLoader.joinable())
+		fLoader.join();
 	Unload();
 	_RemoveLink();
 }
@@ -93,13 +96,13 @@ HostedMethod::Load(std::string& error, const std::function<void()>& wait)
 		// take seconds: the front end keeps drawing and listening meanwhile.
 		std::atomic<bool> done(false);
 		bool loaded = false;
-		std::thread loader([&]() {
+		fLoader = std::thread([&]() {
 			loaded = fHost.Load(fModule, error);
 			done = true;
 		});
 		while (!done)
 			wait();
-		loader.join();
+		fLoader.join();
 		fLoaded = loaded;
 	}
 	if (!fLoaded)
@@ -169,6 +172,8 @@ HostedMethod::Unload()
 void
 HostedMethod::Abandon()
 {
+	if (fLoader.joinable())
+		fLoader.detach();
 	HostPaths::RemoveTemporary(fTemporary);
 	fTemporary.clear();
 }

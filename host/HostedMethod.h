@@ -14,6 +14,7 @@
 
 #include <functional>
 #include <string>
+#include <thread>
 
 #include "FileStamp.h"
 #include "MethodHost.h"
@@ -89,7 +90,8 @@ public:
 			bool				Unload();
 	// For a process that ends without unloading (a method still loading or
 	// no longer responding): removes the temporary directory, leaving the
-	// kits as they are.
+	// kits as they are. A load still running on its thread is left to
+	// run: the process is about to end under it.
 			void				Abandon();
 
 private:
@@ -102,6 +104,7 @@ private:
 			std::string			fSettings;
 			std::string			fTemporary;
 			std::string			fModule;
+			std::thread			fLoader;
 };
 
 #endif	// HOSTED_METHOD_H

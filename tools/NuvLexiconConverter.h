@@ -57,9 +57,12 @@
 //	  kOkuriPenalty more, and its counts rank it there by kOkuriShare only
 //	  (else the text's many 感じ would put it before 漢字 under かんじ); so
 //	  does its stem written alone in the same line (晴 beside 晴れ under
-//	  はれ), the same word without its okurigana. The score is the cost,
-//	  minus the productivity weight times log(1 + that number) rounded,
-//	  plus that penalty.
+//	  はれ), the same word without its okurigana, which moreover goes
+//	  right after the word as written when the text writes that more
+//	  often. The score is the cost, minus the productivity weight times
+//	  log(1 + that number) rounded, plus that penalty. Such a candidate's
+//	  sightings under other readings (良い read よい, typed いい) count
+//	  like its own, at kElsewhereShare and then kOkuriShare.
 //	- Words the lexicon lacks come from the counts, where an analyser
 //	  with another lexicon found them (AddCountedWords), and from EDICT:
 //	  loanwords and common words (NuvEdictWords); both at a prior cost

@@ -99,13 +99,14 @@ protected:
 		fs::remove_all(fWork, error);
 	}
 
-	// Runs `steps` in a new instance with nuvim as its only input method
-	// and one input context, which has the focus; ends the instance.
+	// Runs `steps` in a new instance with nuvim as its input method (and
+	// the test keyboard as the other) and one input context, which has the
+	// focus; ends the instance.
 	void Run(std::vector<Step> steps)
 	{
 		static char name[] = "nuvim-fcitx5-test";
 		static char disable[] = "--disable=all";
-		static char enable[] = "--enable=testfrontend,testui,nuvim";
+		static char enable[] = "--enable=testfrontend,testui,testim,nuvim";
 		char* arguments[] = {name, disable, enable};
 		fInstance = std::make_unique<fcitx::Instance>(3, arguments);
 		fInstance->addonManager().registerDefaultLoader(nullptr);
@@ -117,6 +118,8 @@ protected:
 			group.inputMethodList().clear();
 			group.inputMethodList().push_back(
 				fcitx::InputMethodGroupItem("nuvim"));
+			group.inputMethodList().push_back(
+				fcitx::InputMethodGroupItem("keyboard-us"));
 			group.setDefaultInputMethod("");
 			fInstance->inputMethodManager().setGroup(group);
 			fContexts.push_back(NewContext());
@@ -302,30 +305,33 @@ protected:
 
 
 // What typing gives the application: commits (joined when consecutive) and
-// keys that reach it, in order.
+// keys that reach it, in order, and whether fcitx5 was told the last key
+// was taken (a key that commits and passes is, and is forwarded after the
+// text; one the method hands back is not).
 struct TypingCase {
 	const char*					keys;
 	std::vector<std::string>	received;
+	bool						accepted;
 };
 
 const TypingCase kTyping[] = {
 	// kana are confirmed as they are typed
-	{"nihongo", {"commit:にほんご"}},
+	{"nihongo", {"commit:にほんご"}, true},
 	// a reading converted and confirmed with control-J
-	{"Kanji<space><Control+j>", {"commit:漢字"}},
+	{"Kanji<space><Control+j>", {"commit:漢字"}, true},
 	// okurigana: the look-up starts once き is complete
-	{"OoKi<Control+j>", {"commit:大き"}},
+	{"OoKi<Control+j>", {"commit:大き"}, true},
 	// Enter confirms the reading, then reaches the application after it
-	{"Kanji<Return>", {"commit:かんじ", "key:Return"}},
-	{"Kanji<space><Return>", {"commit:漢字", "key:Return"}},
+	{"Kanji<Return>", {"commit:かんじ", "key:Return"}, true},
+	{"Kanji<space><Return>", {"commit:漢字", "key:Return"}, true},
 	// the next letter confirms a conversion, then acts
-	{"Kanji<space>a", {"commit:漢字あ"}},
+	{"Kanji<space>a", {"commit:漢字あ"}, true},
 	// keys with Alt are the application's, untouched
-	{"<Alt+x>", {"key:Alt+x"}},
+	{"<Alt+x>", {"key:Alt+x"}, false},
 	// Latin input: keys go to the application; control-J comes back
-	{"la<Control+j>i", {"key:a", "commit:い"}},
+	{"la<Control+j>i", {"key:a", "commit:い"}, true},
 	// Escape cancels the reading and commits nothing
-	{"Kanji<Escape><Escape>u", {"key:Escape", "commit:う"}},
+	{"Kanji<Escape><Escape>u", {"key:Escape", "commit:う"}, true},
 };
 
 
@@ -333,17 +339,13 @@ TEST_F(FcitxAddon, TypingReachesTheApplicationInOrder)
 {
 	std::vector<Step> steps;
 	for (const TypingCase& typing : kTyping) {
+		const bool accepted = typing.accepted;
 		steps.push_back(Type(typing.keys));
+		steps.push_back(Do([this, accepted] {
+			EXPECT_EQ(fLastAccepted, accepted);
+		}));
 		steps.push_back(Expect(typing.received));
 	}
-	// A key the method hands back is not accepted; a key that commits and
-	// passes is accepted and forwarded after the text.
-	steps.push_back(Type("<Alt+y>"));
-	steps.push_back(Expect({"key:Alt+y"}));
-	steps.push_back(Do([this] { EXPECT_FALSE(fLastAccepted); }));
-	steps.push_back(Type("Kanji<Return>"));
-	steps.push_back(Expect({"commit:かんじ", "key:Return"}));
-	steps.push_back(Do([this] { EXPECT_TRUE(fLastAccepted); }));
 	Run(steps);
 }
 
@@ -498,6 +500,32 @@ TEST_F(FcitxAddon, FocusLeavingCommitsTheCompositionWithoutMarkers)
 		Do([this] { fContexts[0]->reset(); }),
 		Type("o", 0),
 		Expect({"commit:にほんご"}),
+	});
+}
+
+
+// Switching to another input method ends the composition as the focus
+// leaving does: what is shown, less markers and romaji, goes into the
+// document, here committed by the method itself.
+TEST_F(FcitxAddon, SwitchingAwayCommitsTheCompositionWithoutMarkers)
+{
+	auto switchTo = [this](const char* name) {
+		return Do([this, name] {
+			fInstance->setCurrentInputMethod(fContexts[0], name, true);
+		});
+	};
+	Run({
+		Type("Kanji<space>"),
+		Until([this] { return Preedit() == "▼漢字"; }),
+		switchTo("keyboard-us"),
+		Expect({"commit:漢字"}),
+		Until([this] { return Preedit().empty(); }),
+		switchTo("nuvim"),
+		Type("Nihong"),
+		Until([this] { return Preedit() == "▽にほんg"; }),
+		switchTo("keyboard-us"),
+		Expect({"commit:にほん"}),
+		Until([this] { return Preedit().empty(); }),
 	});
 }
 

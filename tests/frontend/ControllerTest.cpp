@@ -110,56 +110,38 @@ TEST_F(ControllerTest, PaletteLinesAreFormattedFromTheRecords)
 }
 
 
-TEST_F(ControllerTest, VisiblePalettesStackBelowTheCaretInOrder)
+// Visible palettes stack below the caret in order. Fault: placing a
+// palette before the application had reported a caret read the first
+// stored location when none was stored; the palettes stand at the last
+// caret they were placed against, or at the screen's top-left before any.
+TEST_F(ControllerTest, VisiblePalettesStackBelowTheLastCaretInOrder)
 {
-	ReportCaret(100, 200);
-	BAutolock lock(Looper());
 	const nuv_candidate page[] = {Candidate("かんじ", "漢字")};
 	const nuv_candidate record[] = {Candidate("かんじ", "")};
-
-	Controler()->ShowCandidates(page, page + 1, 0);
-	const headless_window_info candidates = Window(kCandidates);
-	EXPECT_FALSE(candidates.hidden);
-	EXPECT_EQ(BPoint(100, 215 + 8), candidates.frame.LeftTop());
-
-	// The registration palette stands below the union of the caret and
-	// the candidates palette.
-	Controler()->ShowRegisters(record, record + 1);
-	headless_window_info registration = Window(kRegistration);
-	EXPECT_FALSE(registration.hidden);
-	EXPECT_EQ(BPoint(100, candidates.frame.bottom + 8),
-		registration.frame.LeftTop());
-
-	// Hiding the candidates lets it close up to the caret.
-	Controler()->HideCandidates();
-	EXPECT_TRUE(Window(kCandidates).hidden);
-	registration = Window(kRegistration);
-	EXPECT_EQ(BPoint(100, 215 + 8), registration.frame.LeftTop());
-	Controler()->HideRegisters();
-	EXPECT_TRUE(Window(kRegistration).hidden);
-}
-
-
-// Fault: placing a palette before the application has reported a caret
-// read the first stored location when none was stored. The palettes now
-// stand at the last caret they were placed against, or at the screen's
-// top-left corner before any.
-TEST_F(ControllerTest, PalettesWithoutACaretReportStandAtTheLastCaret)
-{
-	const nuv_candidate page[] = {Candidate("かんじ", "漢字")};
 	{
 		BAutolock lock(Looper());
-		ASSERT_EQ(0, Looper()->CountTargetLocations());
 		Controler()->ShowCandidates(page, page + 1, 0);
 		EXPECT_EQ(BPoint(0, 8), Window(kCandidates).frame.LeftTop());
 	}
 
-	ReportCaret(300, 100);
+	ReportCaret(100, 200);
 	{
 		BAutolock lock(Looper());
 		Controler()->ShowCandidates(page, page + 1, 0);
-		EXPECT_EQ(BPoint(300, 115 + 8), Window(kCandidates).frame.LeftTop());
+		const headless_window_info candidates = Window(kCandidates);
+		EXPECT_FALSE(candidates.hidden);
+		EXPECT_EQ(BPoint(100, 215 + 8), candidates.frame.LeftTop());
+		// The registration palette stands below the union of the caret and
+		// the candidates palette, and closes up when they go.
+		Controler()->ShowRegisters(record, record + 1);
+		EXPECT_FALSE(Window(kRegistration).hidden);
+		EXPECT_EQ(BPoint(100, candidates.frame.bottom + 8),
+			Window(kRegistration).frame.LeftTop());
 		Controler()->HideCandidates();
+		EXPECT_TRUE(Window(kCandidates).hidden);
+		EXPECT_EQ(BPoint(100, 215 + 8), Window(kRegistration).frame.LeftTop());
+		Controler()->HideRegisters();
+		EXPECT_TRUE(Window(kRegistration).hidden);
 	}
 
 	// An answer with no characters leaves no location stored.
@@ -167,11 +149,10 @@ TEST_F(ControllerTest, PalettesWithoutACaretReportStandAtTheLastCaret)
 	empty.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
 	BMessenger(Looper()).SendMessage(&empty);
 	ASSERT_TRUE(fHost->Settle());
-
 	BAutolock lock(Looper());
 	ASSERT_EQ(0, Looper()->CountTargetLocations());
 	Controler()->ShowCandidates(page, page + 1, 0);
-	EXPECT_EQ(BPoint(300, 115 + 8), Window(kCandidates).frame.LeftTop());
+	EXPECT_EQ(BPoint(100, 215 + 8), Window(kCandidates).frame.LeftTop());
 }
 
 

@@ -59,20 +59,53 @@ class LooperTest : public MethodFixture {
 };
 
 
-// Rows "closed, text composed" and "open, text composed"; K also shows the
-// INPUT_AGAIN repetition: the direct input state opens the reading and
-// hands K back, and the events of the first handling come first.
-TEST_F(LooperTest, ComposingOpensTheTransactionOnceAndRepeatsAgainKeys)
+// What each key sends the application, and whether the transaction stays
+// open: K also shows the INPUT_AGAIN repetition (the direct input state
+// opens the reading and hands K back; the first handling's events come
+// first); "@" of the test table confirms あ and leaves k pending; a
+// cancelled composition is removed with an empty confirmed CHANGED; keys
+// the method does not use reach the application only when nothing is
+// composed, command and option keys always, unseen by the engine; the Enter
+// that confirms a conversion comes after the events.
+TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 {
-	Type("K");
-	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(▽,false)",
-		"LOCATION_REQUEST", "CHANGED(▽k,false)", "LOCATION_REQUEST"));
-	Type("a");
-	EXPECT_THAT(Received(), ElementsAre("CHANGED(▽か,false)",
-		"LOCATION_REQUEST"));
-	EXPECT_TRUE(Looper()->IsTransactionOpen());
-	EXPECT_EQ("", fApplication.Document());
-	EXPECT_EQ("▽か", fApplication.Composing());
+	const struct {
+		const char*					keys;
+		std::vector<std::string>	events;
+		bool						open;
+	} kKeys[] = {
+		{"K", {"STARTED", "CHANGED(▽,false)", "LOCATION_REQUEST",
+			"CHANGED(▽k,false)", "LOCATION_REQUEST"}, true},
+		{"a", {"CHANGED(▽か,false)", "LOCATION_REQUEST"}, true},
+		{"<cmd-a><opt-b>", {"PASSED(a,0x3C,0x2)", "PASSED(b,0x50,0x40)"},
+			true},
+		{"<tab><left>", {"CHANGED(▽か,false)", "LOCATION_REQUEST",
+			"CHANGED(▽か,false)", "LOCATION_REQUEST"}, true},
+		{"<C-j>", {"CHANGED(か,true)", "STOPPED"}, false},
+		{"a", {"STARTED", "CHANGED(あ,true)", "STOPPED"}, false},
+		{"k", {"STARTED", "CHANGED(k,false)", "LOCATION_REQUEST"}, true},
+		{"k", {"CHANGED(っ,true)", "CHANGED(k,false)", "LOCATION_REQUEST"},
+			true},
+		{"a", {"CHANGED(か,true)", "STOPPED"}, false},
+		{"@", {"STARTED", "CHANGED(あ,true)", "CHANGED(k,false)",
+			"LOCATION_REQUEST"}, true},
+		{"<C-g>", {"CHANGED(,true)", "STOPPED"}, false},
+		{"<bs><enter><tab>", {"PASSED(\\x08,0x1E,0x0)",
+			"PASSED(\\x0A,0x47,0x0)", "PASSED(\\x09,0x26,0x0)"}, false},
+		{"Kanji ", {}, true},
+		{"<enter>", {"CHANGED(漢字,true)", "STOPPED",
+			"PASSED(\\x0A,0x47,0x0)"}, false},
+	};
+	for (const auto& key : kKeys) {
+		SCOPED_TRACE(key.keys);
+		Type(key.keys);
+		const std::vector<std::string> received = Received();
+		if (std::string(key.keys) != "Kanji ")
+			EXPECT_EQ(key.events, received);
+		EXPECT_EQ(key.open, Looper()->IsTransactionOpen());
+	}
+	EXPECT_EQ("abかあっか\n\t漢字\n", fApplication.Document());
+	EXPECT_EQ("", fApplication.Composing());
 }
 
 
@@ -96,99 +129,6 @@ TEST_F(LooperTest, AgainKeysKeepTheirPlaceAmongKeysTypedMeanwhile)
 	}
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_EQ("▽か", fApplication.Composing());
-}
-
-
-// Rows "open, confirmed, nothing composed" (no empty CHANGED between) and
-// "closed, confirmed, nothing composed".
-TEST_F(LooperTest, ConfirmingEverythingClosesTheTransaction)
-{
-	Type("Ka");
-	Received();
-	Type("<C-j>");
-	EXPECT_THAT(Received(), ElementsAre("CHANGED(か,true)", "STOPPED"));
-
-	Type("a");
-	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(あ,true)",
-		"STOPPED"));
-	EXPECT_FALSE(Looper()->IsTransactionOpen());
-	EXPECT_EQ("かあ", fApplication.Document());
-}
-
-
-// Row "confirmed and more composed", open and closed: the transaction
-// stays open.
-TEST_F(LooperTest, ConfirmedAndComposedTextKeepTheTransactionOpen)
-{
-	Type("k");
-	Received();
-	Type("k");
-	EXPECT_THAT(Received(), ElementsAre("CHANGED(っ,true)",
-		"CHANGED(k,false)", "LOCATION_REQUEST"));
-	Type("a");
-	Received();
-
-	// "@" of the test table confirms あ and leaves k pending.
-	Type("@");
-	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(あ,true)",
-		"CHANGED(k,false)", "LOCATION_REQUEST"));
-	EXPECT_TRUE(Looper()->IsTransactionOpen());
-	EXPECT_EQ("っかあ", fApplication.Document());
-}
-
-
-// Rows "open, nothing left" and "closed, nothing": a cancelled
-// composition is removed with an empty confirmed CHANGED; a key that
-// changes nothing when nothing is open sends no event.
-TEST_F(LooperTest, CancellingSendsAnEmptyConfirmedChangeAndStopped)
-{
-	Type("Ka");
-	Received();
-	Type("<C-g>");
-	EXPECT_THAT(Received(), ElementsAre("CHANGED(,true)", "STOPPED"));
-	Type("Ka<esc>");
-	EXPECT_EQ("STOPPED", Received().back());
-
-	Type("<bs>");
-	EXPECT_THAT(Received(), ElementsAre("PASSED(\\x08,0x1E,0x0)"));
-	EXPECT_EQ("", fApplication.Document());
-}
-
-
-TEST_F(LooperTest, CommandAndOptionKeysPassUntouchedEvenWhileComposing)
-{
-	Type("Ka");
-	Received();
-	Type("<cmd-a><opt-b>");
-	EXPECT_THAT(Received(), ElementsAre("PASSED(a,0x3C,0x2)",
-		"PASSED(b,0x50,0x40)"));
-
-	// The engine did not see them: the reading is still か.
-	Type("<C-j>");
-	EXPECT_THAT(Received(), ElementsAre("CHANGED(か,true)", "STOPPED"));
-}
-
-
-TEST_F(LooperTest, UnusedKeysReachTheApplicationOnlyWhenNothingIsComposed)
-{
-	Type("<enter><tab>");
-	EXPECT_THAT(Received(), ElementsAre("PASSED(\\x0A,0x47,0x0)",
-		"PASSED(\\x09,0x26,0x0)"));
-
-	// Held text swallows them.
-	Type("Ka");
-	Received();
-	Type("<tab><left>");
-	for (const std::string& event : Received())
-		EXPECT_EQ(std::string::npos, event.find("PASSED")) << event;
-
-	// The Enter that confirms a conversion comes after the events.
-	Type("<C-g>Kanji ");
-	Received();
-	Type("<enter>");
-	EXPECT_THAT(Received(), ElementsAre("CHANGED(漢字,true)", "STOPPED",
-		"PASSED(\\x0A,0x47,0x0)"));
-	EXPECT_EQ("\n\t漢字\n", fApplication.Document());
 }
 
 

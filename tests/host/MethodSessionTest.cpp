@@ -288,3 +288,33 @@ TEST_F(LoadedSession, UnloadTellsWhetherTheUserDictionaryWasSaved)
 	ASSERT_TRUE(DesktopKeys::Translate('a', 0, key));
 	EXPECT_TRUE(fSession.HandleKey(key).handedBack);
 }
+
+
+// A framework whose loop never waits starts the method on a thread: keys
+// typed meanwhile are queued and come out in order once it has started,
+// and an unload while it starts joins that thread.
+TEST_F(LoadedSession, KeysTypedWhileStartingInBackgroundComeOutInOrder)
+{
+	fSession.Unload();
+	fSession.StartInBackground(fScratch.Settings("background",
+		kDefaultSettings));
+	fSession.Activate(true);
+	std::vector<KeyStep> steps;
+	KeyScriptError error;
+	ASSERT_TRUE(KeyScript::Parse("Kanji <enter>a", steps, error));
+	std::string typed;
+	for (const KeyStep& step : steps)
+		typed += Describe(fSession.HandleKey(step, 0));
+	while (fSession.HasPendingWork())
+		typed += Describe(fSession.Poll(MethodSession::kDefaultWait));
+	EXPECT_TRUE(fSession.StartError().empty()) << fSession.StartError();
+	EXPECT_EQ(typed, " preedit:▽ preedit:▽k preedit:▽か preedit:▽かn"
+		" preedit:▽かんj preedit:▽かんじ preedit:▼漢字 hide commit:漢字 forward"
+		" commit:あ");
+
+	fSession.Unload();
+	fSession.StartInBackground(fScratch.Settings("unloaded",
+		kDefaultSettings));
+	fSession.Unload();
+	EXPECT_FALSE(fSession.IsLoaded());
+}

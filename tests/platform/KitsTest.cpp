@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <functional>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -92,43 +93,21 @@ TEST(Views, ParentsOwnTheirChildren)
 }
 
 
-TEST(Menus, MenusOwnItemsAndItemsOwnMessages)
-{
-	BMenu* menu = new BMenu("nuvIM menu", B_ITEMS_IN_COLUMN);
-	BMenuItem* help = new BMenuItem("Help", new BMessage(0));
-	EXPECT_TRUE(menu->AddItem(help));
-	EXPECT_FALSE(menu->AddItem(help));
-	EXPECT_TRUE(menu->AddItem(new BMenuItem("Other", new BMessage(5)), 0));
-	EXPECT_EQ(2, menu->CountItems());
-	EXPECT_EQ(help, menu->ItemAt(1));
-	EXPECT_EQ(help, menu->FindItem("Help"));
-	EXPECT_EQ(0u, help->Command());
-	EXPECT_STREQ("nuvIM menu", menu->Name());
-	EXPECT_EQ(B_ITEMS_IN_COLUMN, menu->Layout());
-	delete menu;
-}
-
-
 TEST(Roster, LaunchesAreRecordedForTheHost)
 {
 	HeadlessDisplay::ClearLaunches();
-	char argument[] = "/boot/home/config/settings/nuvim_settings/help/index.html";
-	char* arguments[] = {argument};
+	const char* arguments[] = {"a", "b"};
 	team_id team = -1;
-	EXPECT_EQ(B_OK, be_roster->Launch("application/x-vnd.Be-NPOS", 1,
-		arguments, &team));
-	const char* constArguments[] = {"a", "b"};
-	EXPECT_EQ(B_OK, be_roster->Launch("application/x-other", 2,
-		constArguments));
+	EXPECT_EQ(B_OK, be_roster->Launch("application/x-other", 2, arguments,
+		&team));
 	EXPECT_EQ(B_BAD_VALUE, be_roster->Launch(NULL, 0,
 		static_cast<char**>(NULL)));
 
 	std::vector<headless_launch_info> launches = HeadlessDisplay::Launches();
-	ASSERT_EQ(2u, launches.size());
-	EXPECT_EQ("application/x-vnd.Be-NPOS", launches[0].signature);
-	EXPECT_EQ(std::vector<std::string>({argument}), launches[0].arguments);
+	ASSERT_EQ(1u, launches.size());
+	EXPECT_EQ("application/x-other", launches[0].signature);
+	EXPECT_EQ(std::vector<std::string>({"a", "b"}), launches[0].arguments);
 	EXPECT_EQ(team, launches[0].team);
-	EXPECT_EQ(std::vector<std::string>({"a", "b"}), launches[1].arguments);
 	HeadlessDisplay::ClearLaunches();
 }
 
@@ -239,11 +218,16 @@ TEST(InputServer, MethodCallsReachTheInstalledServer)
 	ASSERT_EQ(2u, server.messages.size());
 	EXPECT_EQ(2u, server.messages[1]->what);
 
+	// The menu owns its items, each once, in the order asked for.
 	BLooper* looper = new BLooper("menu target");
 	BMenu menu("nuvIM menu");
-	menu.AddItem(new BMenuItem("Help", new BMessage(0)));
+	BMenuItem* help = new BMenuItem("Help", new BMessage(0));
+	EXPECT_TRUE(menu.AddItem(help));
+	EXPECT_FALSE(menu.AddItem(help));
+	EXPECT_TRUE(menu.AddItem(new BMenuItem("Other", new BMessage(5)), 0));
+	EXPECT_EQ(help, menu.FindItem("Help"));
 	method->SetMenu(&menu, BMessenger(looper));
-	EXPECT_EQ(std::vector<std::string>({"Help"}), server.menuLabels);
+	EXPECT_EQ(std::vector<std::string>({"Other", "Help"}), server.menuLabels);
 	EXPECT_TRUE(server.menuTarget == BMessenger(looper));
 	method->SetMenu(NULL, BMessenger(looper));
 	EXPECT_TRUE(server.menuLabels.empty());
@@ -256,65 +240,44 @@ TEST(InputServer, MethodCallsReachTheInstalledServer)
 
 
 // The misuses that the real kits trap with the debugger abort here too.
-class KitMisuseDeathTest : public testing::Test {
-protected:
-	void SetUp() override
-	{
-		GTEST_FLAG_SET(death_test_style, "threadsafe");
-	}
-};
-
-
-TEST_F(KitMisuseDeathTest, UnlockingALooperWithoutHoldingItAborts)
+TEST(KitMisuseDeathTest, MisusesAbort)
 {
-	EXPECT_DEATH({
-		BLooper* looper = new BLooper("misused");
-		looper->Run();
-		looper->Unlock();
-	}, "does not hold the lock");
-}
-
-
-TEST_F(KitMisuseDeathTest, DeletingARunningLooperAborts)
-{
-	EXPECT_DEATH({
-		BLooper* looper = new BLooper("misused");
-		looper->Run();
-		delete looper;
-	}, "running BLooper was deleted");
-}
-
-
-TEST_F(KitMisuseDeathTest, RunningTwiceAborts)
-{
-	EXPECT_DEATH({
-		BLooper* looper = new BLooper("misused");
-		looper->Run();
-		looper->Lock();
-		looper->Run();
-	}, "called twice");
-}
-
-
-TEST_F(KitMisuseDeathTest, ChangingAnAttachedViewWithoutTheWindowLockAborts)
-{
-	EXPECT_DEATH({
-		BWindow* window = new BWindow(BRect(0, 0, 1, 1), "misused",
-			B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0);
-		BStringView* view = new BStringView(BRect(), NULL, "x");
-		window->AddChild(view);
-		window->Run();
-		view->SetText("y");
-	}, "without its window's lock");
-}
-
-
-TEST_F(KitMisuseDeathTest, DeletingAnAttachedViewAborts)
-{
-	EXPECT_DEATH({
-		BBox box(BRect(0, 0, 1, 1));
-		BView* child = new BView(BRect(), NULL, 0, 0);
-		box.AddChild(child);
-		delete child;
-	}, "attached BView was deleted");
+	GTEST_FLAG_SET(death_test_style, "threadsafe");
+	const struct {
+		const char*				message;
+		std::function<void()>	misuse;
+	} kMisuses[] = {
+		{"does not hold the lock", [] {
+			BLooper* looper = new BLooper("misused");
+			looper->Run();
+			looper->Unlock();
+		}},
+		{"running BLooper was deleted", [] {
+			BLooper* looper = new BLooper("misused");
+			looper->Run();
+			delete looper;
+		}},
+		{"called twice", [] {
+			BLooper* looper = new BLooper("misused");
+			looper->Run();
+			looper->Lock();
+			looper->Run();
+		}},
+		{"without its window's lock", [] {
+			BWindow* window = new BWindow(BRect(0, 0, 1, 1), "misused",
+				B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0);
+			BStringView* view = new BStringView(BRect(), NULL, "x");
+			window->AddChild(view);
+			window->Run();
+			view->SetText("y");
+		}},
+		{"attached BView was deleted", [] {
+			BBox box(BRect(0, 0, 1, 1));
+			BView* child = new BView(BRect(), NULL, 0, 0);
+			box.AddChild(child);
+			delete child;
+		}},
+	};
+	for (const auto& misuse : kMisuses)
+		EXPECT_DEATH(misuse.misuse(), misuse.message);
 }

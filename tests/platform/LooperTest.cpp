@@ -83,76 +83,17 @@ QuitLooper(BLooper* looper)
 }	// namespace
 
 
-TEST(Looper, ConstructorLeavesTheCreatorHoldingTheLock)
-{
-	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record);
-	EXPECT_TRUE(looper->IsLocked());
-	EXPECT_EQ(1, looper->CountLocks());
-	EXPECT_EQ(find_thread(NULL), looper->LockingThread());
-	EXPECT_EQ(-1, looper->Thread());
-
-	status_t otherLock = B_OK;
-	std::thread([&] { otherLock = looper->LockWithTimeout(10000); }).join();
-	EXPECT_EQ(B_TIMED_OUT, otherLock);
-
-	thread_id thread = looper->Run();
-	EXPECT_GT(thread, 0);
-	EXPECT_EQ(thread, looper->Thread());
-	EXPECT_FALSE(looper->IsLocked());
-	std::thread([&] {
-		otherLock = looper->LockWithTimeout(1000000);
-		if (otherLock == B_OK)
-			looper->Unlock();
-	}).join();
-	EXPECT_EQ(B_OK, otherLock);
-
-	QuitLooper(looper);
-}
-
-
-TEST(Looper, MessagesAreDispatchedInOrderOnTheLoopThreadWithTheLockHeld)
-{
-	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record);
-	// Posted before Run: they wait for it.
-	for (int32 i = 0; i < 5; i++)
-		ASSERT_EQ(B_OK, Post(looper, i));
-	thread_id thread = looper->Run();
-	for (int32 i = 5; i < 10; i++)
-		ASSERT_EQ(B_OK, Post(looper, i));
-	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
-
-	EXPECT_EQ(std::vector<int32>({0, 1, 2, 3, 4, 5, 6, 7, 8, 9}),
-		record.Values());
-	for (thread_id dispatcher : record.threads)
-		EXPECT_EQ(thread, dispatcher);
-	EXPECT_TRUE(record.allLocked);
-	QuitLooper(looper);
-}
-
-
-TEST(Looper, PostMessageQueuesACopy)
-{
-	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record);
-	BMessage message(1);
-	message.AddInt32("value", 1);
-	looper->PostMessage(&message);
-	message.ReplaceInt32("value", 2);
-	looper->Run();
-	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
-	EXPECT_EQ(std::vector<int32>({1}), record.Values());
-	EXPECT_EQ(2, message.FindInt32("value"));
-	QuitLooper(looper);
-}
-
-
-TEST(Looper, PostsFromManyThreadsAllArriveInEachThreadsOrder)
+// Posted before Run, they wait for it; a post queues a copy; posts from
+// several threads each keep their thread's order.
+TEST(Looper, PostsAreDispatchedInOrderOnTheLoopThreadWithTheLockHeld)
 {
 	Record record;
 	RecordingLooper* looper = new RecordingLooper(&record, 5000);
-	looper->Run();
+	BMessage message(1);
+	message.AddInt32("value", -1);
+	ASSERT_EQ(B_OK, looper->PostMessage(&message));
+	message.ReplaceInt32("value", -2);
+	thread_id thread = looper->Run();
 
 	const int kThreads = 4;
 	const int kPosts = 250;
@@ -168,13 +109,17 @@ TEST(Looper, PostsFromManyThreadsAllArriveInEachThreadsOrder)
 	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
 
 	std::vector<int32> values = record.Values();
-	ASSERT_EQ((size_t)(kThreads * kPosts), values.size());
+	ASSERT_EQ((size_t)(kThreads * kPosts + 1), values.size());
+	EXPECT_EQ(-1, values[0]);
 	std::vector<int32> next(kThreads, 0);
-	for (int32 value : values) {
-		int t = value / 1000;
-		EXPECT_EQ(next[t], value % 1000);
-		next[t] = value % 1000 + 1;
+	for (size_t i = 1; i < values.size(); i++) {
+		int t = values[i] / 1000;
+		EXPECT_EQ(next[t], values[i] % 1000);
+		next[t] = values[i] % 1000 + 1;
 	}
+	for (thread_id dispatcher : record.threads)
+		EXPECT_EQ(thread, dispatcher);
+	EXPECT_TRUE(record.allLocked);
 	QuitLooper(looper);
 }
 
@@ -200,17 +145,34 @@ TEST(Looper, AFullQueueRefusesWithoutBlocking)
 }
 
 
-TEST(Looper, TheLockIsRecursiveAndKeepsTheLoopOut)
+// The creator holds the lock until Run; then it is recursive, and while
+// anyone holds it the loop dispatches nothing.
+TEST(Looper, TheLockIsTheCreatorsUntilRunThenRecursiveAndKeepsTheLoopOut)
 {
 	Record record;
 	RecordingLooper* looper = new RecordingLooper(&record);
-	looper->Run();
+	EXPECT_EQ(1, looper->CountLocks());
+	EXPECT_EQ(find_thread(NULL), looper->LockingThread());
+	EXPECT_EQ(-1, looper->Thread());
+	status_t otherLock = B_OK;
+	std::thread([&] { otherLock = looper->LockWithTimeout(10000); }).join();
+	EXPECT_EQ(B_TIMED_OUT, otherLock);
+
+	thread_id thread = looper->Run();
+	EXPECT_GT(thread, 0);
+	EXPECT_EQ(thread, looper->Thread());
+	EXPECT_FALSE(looper->IsLocked());
+	std::thread([&] {
+		otherLock = looper->LockWithTimeout(1000000);
+		if (otherLock == B_OK)
+			looper->Unlock();
+	}).join();
+	EXPECT_EQ(B_OK, otherLock);
 
 	ASSERT_TRUE(looper->Lock());
 	ASSERT_TRUE(looper->Lock());
 	EXPECT_EQ(2, looper->CountLocks());
 	Post(looper, 1);
-
 	std::string report;
 	EXPECT_EQ(B_TIMED_OUT, HeadlessDisplay::WaitForIdle(20000, &report));
 	EXPECT_NE(std::string::npos, report.find("recorder")) << report;

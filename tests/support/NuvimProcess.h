@@ -45,7 +45,7 @@ public:
 	// reason is on its standard error.
 	static const int			kSetupFailed = 125;
 	// Generous: a sanitizer build on a loaded machine.
-	static const int			kTimeoutSeconds = 60;
+	static constexpr int		kTimeoutSeconds = 60;
 
 	// Starts nuvim with `arguments`.
 								NuvimProcess(

@@ -243,21 +243,31 @@ TEST(NuvLexiconConverter, AffixesArePricedInTheirPlaceAndPlainReadingsOfferWhole
 	converter.AddRow(Euc("酷,2,2,5083,名詞,一般,*,*,*,*,酷,コク,コク"));
 	converter.AddRow(Euc("国,3,3,4000,名詞,接尾,一般,*,*,*,国,コク,コク"));
 	// 良い typed without its okuri finds 良い, after what the text writes
-	// without okurigana (宵); 晴 is 晴れ without its okurigana, so it goes
-	// after it like any word typed with okuri; 良かっ is no dictionary form
+	// without okurigana (宵), and under いい before a rare noun, as the text
+	// writes it often under よい; 晴 is 晴れ without its okurigana, so it
+	// goes after it when the text writes 晴れ more (not 値 after 値い);
+	// 良かっ is no dictionary form
 	converter.AddRow(Row("良い", 842, "形容詞", "基本形", "ヨイ"));
+	converter.AddRow(Row("良い", 842, "形容詞", "基本形", "イイ"));
+	converter.AddRow(Row("謂", 300, "名詞", "*", "イイ"));
 	converter.AddRow(Row("良かっ", 842, "形容詞", "連用タ接続", "ヨカッ"));
 	converter.AddRow(Row("宵", 6000, "名詞", "*", "ヨイ"));
 	converter.AddRow(Row("晴", 5632, "名詞", "*", "ハレ"));
 	converter.AddRow(Row("晴れ", 5587, "名詞", "*", "ハレ"));
 	converter.AddRow(Row("晴れ", 7302, "動詞", "連用形", "ハレ"));
+	converter.AddRow(Row("値", 5000, "名詞", "*", "アタイ"));
+	converter.AddRow(Row("値い", 5000, "名詞", "*", "アタイ"));
 	std::istringstream counts(Count("よい", "宵", 5)
-		+ Count("よい", "良い", 2) + Count("ほか", "他", 93));
+		+ Count("よい", "良い", 2) + Count("ほか", "他", 93)
+		+ Count("はれ", "晴", 1) + Count("はれ", "晴れ", 4)
+		+ Count("あたい", "値", 3));
 	converter.ReadUsageCounts(counts);
 	std::string written = Written(converter);
 	EXPECT_EQ("/国/酷/", Line(written, "こく"));
 	EXPECT_EQ("/宵/良い/", Line(written, "よい"));
+	EXPECT_EQ("/良い/謂/", Line(written, "いい"));
 	EXPECT_EQ("/晴れ/晴/", Line(written, "はれ"));
+	EXPECT_EQ("/値/値い/", Line(written, "あたい"));
 	EXPECT_EQ("", Line(written, "よかっ"));
 }
 

@@ -130,6 +130,35 @@ Preedit::operator==(const Preedit& other) const
 }
 
 
+Preedit
+Preedit::WithoutRomaji() const
+{
+	Preedit result = *this;
+	if (romaji.empty())
+		return result;
+	// Romaji are ASCII: as many characters as bytes.
+	const int32_t count = static_cast<int32_t>(romaji.size());
+	size_t start = 0;
+	for (int32_t seen = 0; start < text.size(); start++) {
+		if (!Utf8::IsContinuationByte(text[start]) && seen++ == romajiStart)
+			break;
+	}
+	result.text.erase(start, romaji.size());
+	auto move = [this, count](int32_t offset) {
+		return offset <= romajiStart ? offset
+			: std::max(romajiStart, offset - count);
+	};
+	result.clauseStart = move(clauseStart);
+	result.clauseEnd = move(clauseEnd);
+	result.cursor = move(cursor);
+	result.highlightStart = move(highlightStart);
+	result.highlightEnd = move(highlightEnd);
+	result.romaji.clear();
+	result.romajiStart = 0;
+	return result;
+}
+
+
 std::string
 PaletteState::AuxiliaryLine() const
 {
@@ -630,6 +659,23 @@ MethodSession::_Committed(const std::string& composed, std::string* romaji)
 }
 
 
+// Sets `plain`'s romaji: what its text has that `committed` has not. The
+// two differ only by the romaji, so they stand where the texts part.
+void
+MethodSession::_FindRomaji(Preedit& plain)
+{
+	const std::string& text = plain.text;
+	const std::string& committed = plain.committed;
+	if (text.size() <= committed.size())
+		return;
+	const size_t start = std::mismatch(committed.begin(), committed.end(),
+		text.begin()).second - text.begin();
+	plain.romaji = text.substr(start, text.size() - committed.size());
+	plain.romajiStart = Utf8::CharacterOffset(text,
+		static_cast<int32_t>(start));
+}
+
+
 void
 MethodSession::_Collect(KeyOutcome& outcome)
 {
@@ -667,6 +713,7 @@ MethodSession::_Collect(KeyOutcome& outcome)
 				next = DecodePreedit(message, plain);
 				next.committed = _Committed(next.text, NULL);
 				plain.committed = next.committed;
+				_FindRomaji(plain);
 			}
 		} else
 			continue;

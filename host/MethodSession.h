@@ -50,6 +50,15 @@ struct Preedit {
 	// without the method's markers and without romaji not yet turned into
 	// kana (see MethodSession's focus policy).
 	std::string			committed;
+	// In the text without markers (SessionAction::plain): the romaji not
+	// yet turned into kana that `committed` leaves out, and where they
+	// start (characters). A client that may put the composed text into
+	// the document as it stands must be shown WithoutRomaji().
+	std::string			romaji;
+	int32_t				romajiStart = 0;
+
+	// The same preedit less `romaji`, offsets moved to match.
+			Preedit				WithoutRomaji() const;
 
 	bool operator==(const Preedit& other) const;
 	bool operator!=(const Preedit& other) const { return !(*this == other); }
@@ -224,6 +233,7 @@ private:
 									KeyOutcome& outcome, int64_t deadline);
 			std::string			_Committed(const std::string& composed,
 									std::string* romaji);
+	static	void				_FindRomaji(Preedit& plain);
 			void				_Collect(KeyOutcome& outcome);
 
 			std::unique_ptr<CaretApplication> fApplication;

@@ -61,8 +61,14 @@ struct EngineState {
 	// whenever its focus moves, whatever it is told (Qt; Chromium, over
 	// GTK's module), then asks for a reset.
 	bool				commitsItself = false;
+	// The client has put the text of the composition into the document
+	// when it asks for a reset (Qt; Firefox, which does it while it
+	// composes when told to commit: a click in the text or another field).
+	bool				resetCommitted = false;
 	uint32_t			engineNumber = 0;
 	PaletteState		shown;
+	// Romaji shown in the auxiliary text rather than in the preedit.
+	std::string			romaji;
 	bool				tableShown = false;
 	IBusPropList*		properties = NULL;
 	IBusProperty*		modeProperty = NULL;
@@ -111,6 +117,22 @@ MakePreeditText(const Preedit& preedit)
 }
 
 
+// The auxiliary text: romaji left out of the preedit, then the prompts and
+// the remaining count.
+void
+ShowAuxiliary(IBusEngine* engine)
+{
+	std::string line = sState.shown.AuxiliaryLine();
+	if (!sState.romaji.empty())
+		line = sState.romaji + (line.empty() ? "" : "  ") + line;
+	if (!line.empty()) {
+		ibus_engine_update_auxiliary_text(engine,
+			ibus_text_new_from_string(line.c_str()), TRUE);
+	} else
+		ibus_engine_hide_auxiliary_text(engine);
+}
+
+
 void
 ShowPalettes(IBusEngine* engine, const PaletteState& palettes, bool force)
 {
@@ -147,18 +169,43 @@ ShowPalettes(IBusEngine* engine, const PaletteState& palettes, bool force)
 		ibus_engine_hide_lookup_table(engine);
 	sState.tableShown = palettes.candidatesShown;
 
-	const std::string auxiliary = palettes.AuxiliaryLine();
-	if (!auxiliary.empty()) {
-		ibus_engine_update_auxiliary_text(engine,
-			ibus_text_new_from_string(auxiliary.c_str()), TRUE);
-	} else
-		ibus_engine_hide_auxiliary_text(engine);
-
 	sState.shown = palettes;
+	ShowAuxiliary(engine);
 }
 
 
 void WatchPending();
+
+
+// Shows `plain`, the composition without the method's markers: whatever
+// commits it as it stands when the focus moves (the client or the daemon,
+// told so by the mode) then commits what the focus policy wants. A client
+// that commits it anyway would do it twice, and is told to clear it. Romaji
+// not yet kana must never reach the document: they stay in the preedit
+// only when it would be dropped, and are shown above the candidates
+// otherwise (▽かんj: かん in the preedit, j in the auxiliary text).
+void
+ShowPreedit(IBusEngine* engine, const Preedit& plain)
+{
+	const bool commit = !plain.committed.empty() && !sState.commitsItself;
+	const Preedit shown = commit || sState.commitsItself
+		? plain.WithoutRomaji() : plain;
+	const std::string romaji = shown.romaji.empty() ? plain.romaji
+		: std::string();
+	if (romaji != sState.romaji) {
+		sState.romaji = romaji;
+		ShowAuxiliary(engine);
+	}
+	if (plain.visible && !shown.text.empty()) {
+		ibus_engine_update_preedit_text_with_mode(engine,
+			MakePreeditText(shown), shown.cursor, TRUE,
+			commit ? IBUS_ENGINE_PREEDIT_COMMIT : IBUS_ENGINE_PREEDIT_CLEAR);
+	} else {
+		ibus_engine_update_preedit_text_with_mode(engine,
+			ibus_text_new_from_string(""), 0, FALSE,
+			IBUS_ENGINE_PREEDIT_CLEAR);
+	}
+}
 
 
 // Tags of the calls that end a composition. The text that ending one whose
@@ -195,24 +242,7 @@ Apply(IBusEngine* engine, const KeyOutcome& outcome)
 				sState.lastCommit = g_get_monotonic_time();
 				break;
 			case SessionAction::PREEDIT:
-				if (action.plain.visible) {
-					// The application shows the text without the method's
-					// markers: whatever commits it as it stands when the
-					// focus moves (the client or the daemon, told so by
-					// the mode) then commits what the focus policy wants.
-					// A client that commits it anyway would do it twice.
-					const bool commit = !action.plain.committed.empty()
-						&& !sState.commitsItself;
-					ibus_engine_update_preedit_text_with_mode(engine,
-						MakePreeditText(action.plain),
-						action.plain.cursor, TRUE,
-						commit ? IBUS_ENGINE_PREEDIT_COMMIT
-							: IBUS_ENGINE_PREEDIT_CLEAR);
-				} else {
-					ibus_engine_update_preedit_text_with_mode(engine,
-						ibus_text_new_from_string(""), 0, FALSE,
-						IBUS_ENGINE_PREEDIT_CLEAR);
-				}
+				ShowPreedit(engine, action.plain);
 				break;
 		}
 	}
@@ -354,6 +384,7 @@ FocusIn(IBusEngine* engine)
 		return;
 	sState.client = CLIENT_OTHER;
 	sState.commitsItself = false;
+	sState.resetCommitted = false;
 	Follow(engine);
 	EnsureProperties();
 	ibus_engine_register_properties(engine, sState.properties);
@@ -377,6 +408,8 @@ FocusInId(IBusEngine* engine, const gchar*, const gchar* client)
 		sState.client = CLIENT_XIM;
 	sState.commitsItself = sState.client == CLIENT_QT
 		|| name.find(":chrom") != std::string::npos;
+	sState.resetCommitted = sState.client == CLIENT_QT
+		|| name.find(":firefox") != std::string::npos;
 	if (sState.debug)
 		g_printerr("ibus-engine-nuvim: focus in from \"%s\"\n", name.c_str());
 }
@@ -390,6 +423,8 @@ FocusOut(IBusEngine* engine)
 {
 	if (sState.session == NULL)
 		return;
+	if (sState.debug)
+		g_printerr("ibus-engine-nuvim: focus out\n");
 	if (sState.current == engine)
 		Apply(engine, sState.session->Stop(kEndCommitted));
 }
@@ -403,24 +438,35 @@ FocusOutId(IBusEngine* engine, const gchar*)
 
 
 // On a reset GTK's module leaves the composed text to the engine, which
-// commits it; Qt has committed it itself, the daemon for other clients.
-// Romaji not yet kana stay composed (Reset()). GTK programs (Firefox, GTK 4
-// text views) also reset when the caret moves because of text just
-// committed, which reaches them only after the next keys have opened a new
-// composition: a reset that soon after a commit is that echo, and leaves
-// the composition alone.
+// commits it; romaji not yet kana stay composed (Reset()). Qt and Firefox
+// have committed their copy of the preedit already: the composition ends
+// as on focus out, romaji included, which that copy left out (they may
+// tell no focus out when another window takes the focus, and the romaji
+// would open the next composition: かんじゃ for ▽かんj then あ). Chromium
+// has committed its copy too, the daemon the text for other clients. GTK
+// programs (Firefox, GTK 4 text views) also reset when the caret moves
+// because of text just committed, which reaches them only after the next
+// keys have opened a new composition: a reset that soon after a commit is
+// that echo, and leaves the composition alone.
 void
 Reset(IBusEngine* engine)
 {
 	if (sState.session == NULL)
 		return;
-	if (sState.client == CLIENT_GTK
-		&& g_get_monotonic_time() - sState.lastCommit < kCommitEcho)
+	const bool echo = sState.client == CLIENT_GTK
+		&& g_get_monotonic_time() - sState.lastCommit < kCommitEcho;
+	if (sState.debug)
+		g_printerr("ibus-engine-nuvim: reset%s\n", echo ? " (echo)" : "");
+	if (echo)
 		return;
 	Follow(engine);
-	Apply(engine, sState.session->Reset(
-		sState.client == CLIENT_GTK && !sState.commitsItself
-			? kEndToCommit : kEndCommitted));
+	if (sState.resetCommitted)
+		Apply(engine, sState.session->Stop(kEndCommitted));
+	else {
+		Apply(engine, sState.session->Reset(
+			sState.client == CLIENT_GTK && !sState.commitsItself
+				? kEndToCommit : kEndCommitted));
+	}
 }
 
 

@@ -79,8 +79,10 @@ protected:
 			for (const SessionAction& action : outcome.actions) {
 				if (action.kind == SessionAction::COMMIT)
 					fDocument += action.text;
-				else if (action.kind == SessionAction::PREEDIT)
+				else if (action.kind == SessionAction::PREEDIT) {
 					fPreedit = action.preedit;
+					fPlain = action.plain;
+				}
 			}
 			if (!fSession.HasPendingWork() || rounds > 1000)
 				break;
@@ -118,6 +120,7 @@ protected:
 	MethodSession		fSession;
 	std::string			fDocument;
 	Preedit				fPreedit;
+	Preedit				fPlain;
 };
 
 }	// namespace
@@ -157,7 +160,9 @@ TEST_F(LoadedSession, CandidatePickedByIndexIsCommittedFromThePage)
 // The focus moving away used to drop the composition in some toolkits and
 // store its markers in others. It now commits what is shown without the
 // markers, drops romaji not yet kana, and teaches the method nothing.
-// Deactivation ends a composition the same way.
+// Clients that commit their copy of the preedit themselves are shown the
+// same text: the romaji apart, where they stand. Deactivation ends a
+// composition the same way.
 TEST_F(LoadedSession, FocusOutCommitsTheCompositionWithoutMarkers)
 {
 	const std::pair<std::string, std::string> cases[] = {
@@ -165,12 +170,18 @@ TEST_F(LoadedSession, FocusOutCommitsTheCompositionWithoutMarkers)
 		{"Kanji  ", "感じ"},						// ▼感じ, the second
 		{"Kanji     ", ""},						// ▼ and a page
 		{"Zuzuzu Nihon \n", "日本"},				// ★日本|
-		{"kanj", "かん"},						// j is romaji
+		{"Kanj", "かん"},						// ▽かんj
+		{"k", ""},								// a lone letter
+		{"Zuzuzu Nihok", "にほ"},				// ★▽にほk|
 	};
 	for (const auto& [keys, document] : cases) {
 		fDocument.clear();
 		Type(keys);
 		ASSERT_TRUE(fPreedit.visible) << keys;
+		const Preedit committable = fPlain.WithoutRomaji();
+		EXPECT_EQ(committable.text, document) << keys;
+		EXPECT_EQ(fPlain.text.substr(0, document.size()) + fPlain.romaji,
+			fPlain.text) << keys;
 		Take(fSession.Stop());
 		EXPECT_EQ(fDocument, document) << keys;
 		EXPECT_FALSE(fPreedit.visible) << keys;

@@ -17,9 +17,11 @@ command a line from the FIFO WORKDIR/commands:
 import os
 import sys
 
-TOOLKIT = sys.argv[1]
-WORK = sys.argv[2]
-FONT = "IPAGothic"
+TOOLKIT, WORK = sys.argv[1], sys.argv[2]
+path = os.path.join(WORK, "commands")
+if not os.path.exists(path):
+    os.mkfifo(path)
+commands = os.open(path, os.O_RDWR | os.O_NONBLOCK)
 
 
 def write(name, text):
@@ -29,72 +31,42 @@ def write(name, text):
     os.replace(path + ".new", path)
 
 
-class Commands:
-    """Non-blocking reads of the command FIFO, polled by a toolkit timer."""
-
-    def __init__(self):
-        path = os.path.join(WORK, "commands")
-        if not os.path.exists(path):
-            os.mkfifo(path)
-        self.fd = os.open(path, os.O_RDWR | os.O_NONBLOCK)
-        self.pending = b""
-
-    def take(self):
-        try:
-            self.pending += os.read(self.fd, 4096)
-        except BlockingIOError:
-            pass
-        lines = self.pending.split(b"\n")
-        self.pending = lines.pop()
-        return [line.decode().strip() for line in lines if line.strip()]
+def poll(act):
+    """Carries out the commands written so far (a toolkit timer's work)."""
+    try:
+        lines = os.read(commands, 4096).decode().split()
+    except BlockingIOError:
+        lines = []
+    for line in lines:
+        act(line)
+    return True
 
 
 def run_gtk(major):
     import gi
     gi.require_version("Gtk", "%d.0" % major)
-    gi.require_version("Pango", "1.0")
-    from gi.repository import GLib, Gtk, Pango  # noqa: E402
+    from gi.repository import GLib, Gtk  # noqa: E402
+    from gi.repository import Gdk  # noqa: E402 - the version Gtk wants
 
     css = Gtk.CssProvider()
-    data = b"textview, entry { font: 18px %s; }" % FONT.encode()
+    css.load_from_data(b"textview, entry { font: 18px IPAGothic; }")
     if major == 3:
-        css.load_from_data(data)
-        from gi.repository import Gdk
-        Gtk.StyleContext.add_provider_for_screen(
-            Gdk.Screen.get_default(), css, 800)
+        Gtk.StyleContext.add_provider_for_screen(Gdk.Screen.get_default(),
+                                                 css, 800)
     else:
-        css.load_from_data(data)
-        from gi.repository import Gdk
-        Gtk.StyleContext.add_provider_for_display(
-            Gdk.Display.get_default(), css, 800)
-
-    def window(title, child):
-        w = Gtk.Window(title=title)
-        w.set_default_size(520, 200)
-        if major == 3:
-            w.add(child)
-            w.connect("destroy", Gtk.main_quit)
-        else:
-            w.set_child(child)
-        return w
-
+        Gtk.StyleContext.add_provider_for_display(Gdk.Display.get_default(),
+                                                  css, 800)
     box = Gtk.Box(orientation=Gtk.Orientation.VERTICAL)
-    view = Gtk.TextView()
-    view.set_vexpand(True)
-    second = Gtk.Entry()
-    if major == 3:
-        box.pack_start(view, True, True, 0)
-        box.pack_start(second, False, False, 0)
-    else:
-        box.append(view)
-        box.append(second)
-    main = window("nuvIM main", box)
-    other = window("nuvIM other", Gtk.Entry())
+    view, second = Gtk.TextView(vexpand=True), Gtk.Entry()
+    windows = []
+    for title, child in (("nuvIM other", Gtk.Entry()), ("nuvIM main", box)):
+        windows.append(Gtk.Window(title=title, default_width=520,
+                                  default_height=200))
+        (windows[-1].add if major == 3 else windows[-1].set_child)(child)
+    for child in (view, second):
+        (box.add if major == 3 else box.append)(child)
+    main = windows[-1]
     buffer = view.get_buffer()
-
-    def save(_b=None):
-        write("text", buffer.get_text(buffer.get_start_iter(),
-                                      buffer.get_end_iter(), False))
 
     def caret():
         mark = buffer.get_iter_at_mark(buffer.get_insert())
@@ -103,49 +75,39 @@ def run_gtk(major):
                                             rect.x, rect.y)
         if major == 3:
             _, ox, oy = view.get_window(Gtk.TextWindowType.TEXT).get_origin()
-            return (ox + x, oy + y, rect.width, rect.height)
+            return "%d %d %d %d" % (ox + x, oy + y, rect.width, rect.height)
         # GTK 4 has no root coordinates: the caret relative to the window's
         # X window (its surface, shadow included); the driver adds where
         # the X window stands.
         text_x, text_y = view.translate_coordinates(main, 0, 0)
         sx, sy = main.get_native().get_surface_transform()
-        return ("surface", int(sx + text_x + x), int(sy + text_y + y),
-                rect.width, rect.height)
+        return "surface %d %d %d %d" % (sx + text_x + x, sy + text_y + y,
+                                        rect.width, rect.height)
 
-    commands = Commands()
+    def act(command):
+        if command == "clear":
+            buffer.set_text("")
+        if command == "other":
+            second.grab_focus()
+        else:
+            view.grab_focus()
+        if command == "main":
+            buffer.place_cursor(buffer.get_end_iter())
+        elif command == "caret":
+            write("caret", caret())
 
-    def poll():
-        for command in commands.take():
-            if command == "clear":
-                buffer.set_text("")
-                view.grab_focus()
-            elif command == "other":
-                second.grab_focus()
-            elif command == "main":
-                view.grab_focus()
-                buffer.place_cursor(buffer.get_end_iter())
-            elif command == "caret":
-                write("caret", " ".join(str(int(v)) if not isinstance(v, str)
-                                        else v for v in caret()) + "\n")
-        return True
+    def save(_b=None):
+        write("text", buffer.get_text(buffer.get_start_iter(),
+                                      buffer.get_end_iter(), False))
 
     buffer.connect("changed", save)
-    GLib.timeout_add(20, poll)
-    if major == 3:
-        other.show_all()
-        main.show_all()
-    else:
-        other.present()
-        main.present()
+    GLib.timeout_add(20, poll, act)
+    for window in windows:
+        window.show_all() if major == 3 else window.present()
     view.grab_focus()
     save()
     write("ready", "")
-    if major == 3:
-        Gtk.main()
-    else:
-        loop = GLib.MainLoop()
-        main.connect("close-request", lambda _w: loop.quit() or False)
-        loop.run()
+    GLib.MainLoop().run()
 
 
 def run_qt(major):
@@ -155,58 +117,43 @@ def run_qt(major):
         from PyQt6 import QtCore, QtGui, QtWidgets
 
     app = QtWidgets.QApplication([sys.argv[0]])
-    app.setFont(QtGui.QFont(FONT, 14))
-    main = QtWidgets.QWidget()
-    main.setWindowTitle("nuvIM main")
+    app.setFont(QtGui.QFont("IPAGothic", 14))
+    main = QtWidgets.QWidget(windowTitle="nuvIM main")
     main.resize(520, 200)
     layout = QtWidgets.QVBoxLayout(main)
-    view = QtWidgets.QTextEdit()
+    view, second = QtWidgets.QTextEdit(), QtWidgets.QLineEdit()
     view.setAcceptRichText(False)
-    second = QtWidgets.QLineEdit()
     layout.addWidget(view)
     layout.addWidget(second)
-    other = QtWidgets.QLineEdit()
-    other.setWindowTitle("nuvIM other")
+    other = QtWidgets.QLineEdit(windowTitle="nuvIM other")
     other.resize(300, 40)
 
-    def save():
-        write("text", view.toPlainText())
+    def act(command):
+        if command == "clear":
+            view.clear()
+        (second if command == "other" else view).setFocus()
+        if command == "main":
+            view.moveCursor(QtGui.QTextCursor.MoveOperation.End if major == 6
+                            else QtGui.QTextCursor.End)
+        elif command == "caret":
+            rect = view.cursorRect()
+            origin = view.viewport().mapToGlobal(rect.topLeft())
+            write("caret", "%d %d %d %d" % (origin.x(), origin.y(),
+                                            rect.width(), rect.height()))
 
-    commands = Commands()
-
-    def poll():
-        for command in commands.take():
-            if command == "clear":
-                view.clear()
-                view.setFocus()
-            elif command == "other":
-                second.setFocus()
-            elif command == "main":
-                view.setFocus()
-                view.moveCursor(QtGui.QTextCursor.MoveOperation.End
-                                if major == 6 else QtGui.QTextCursor.End)
-            elif command == "caret":
-                rect = view.cursorRect()
-                origin = view.viewport().mapToGlobal(rect.topLeft())
-                write("caret", "%d %d %d %d\n" % (origin.x(), origin.y(),
-                                                  rect.width(), rect.height()))
-
-    view.textChanged.connect(save)
+    view.textChanged.connect(lambda: write("text", view.toPlainText()))
     timer = QtCore.QTimer()
-    timer.timeout.connect(poll)
+    timer.timeout.connect(lambda: poll(act))
     timer.start(20)
     other.show()
     main.show()
     view.setFocus()
-    save()
+    write("text", "")
     write("ready", "")
-    app.exec() if major == 6 else app.exec_()
+    (app.exec_ if major == 5 else app.exec)()
 
 
 if __name__ == "__main__":
-    if TOOLKIT in ("gtk3", "gtk4"):
-        run_gtk(int(TOOLKIT[3]))
-    elif TOOLKIT in ("qt5", "qt6"):
-        run_qt(int(TOOLKIT[2]))
-    else:
+    if TOOLKIT not in ("gtk3", "gtk4", "qt5", "qt6"):
         sys.exit("unknown toolkit " + TOOLKIT)
+    (run_gtk if TOOLKIT.startswith("gtk") else run_qt)(int(TOOLKIT[-1]))

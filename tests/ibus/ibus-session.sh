@@ -3,12 +3,10 @@
 # of its own: a private session bus, ibus-daemon, and for the desktop
 # scenarios an X server (Xvfb), which are all stopped at the end.
 #
-#	ibus-session.sh BUILD_DIR client|gtk|panel|matrix [OUTPUT|TOOLKITS]
+#	ibus-session.sh BUILD_DIR client|matrix [TOOLKITS]
 #
 #   client  a client types through the engine; the learned word must be in
 #           the user dictionary after `ibus exit`
-#   gtk     a GTK 3 text view, typed with xdotool, receives a sentence
-#   panel   the candidate window of ibus-ui-gtk3, saved as OUTPUT (PNG)
 #   matrix  every toolkit typed through the engine (desktop_matrix.py); the
 #           third argument may name some toolkits, comma-separated
 #
@@ -17,33 +15,23 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "$1" && pwd)
 mode=$2
-output=${3:-}
 python=/usr/bin/python3
 
 if [ "${NUV_IBUS_INSIDE:-}" != 1 ]; then
 	tools=(dbus-run-session ibus-daemon ibus "$python")
-	case $mode in
-	gtk|panel) tools+=(Xvfb xdotool) ;;
-	matrix) tools+=(Xvfb xdotool xwininfo /usr/libexec/ibus-ui-gtk3
-		/usr/libexec/ibus-x11) ;;
-	esac
-	[ "$mode" = panel ] && tools+=(import /usr/libexec/ibus-ui-gtk3)
+	[ "$mode" = matrix ] && tools+=(Xvfb xdotool xwininfo
+		/usr/libexec/ibus-ui-gtk3 /usr/libexec/ibus-x11)
 	for tool in "${tools[@]}"; do
 		if ! command -v "$tool" > /dev/null; then
 			echo "SKIP: $tool is not installed (tools/install-deps)"
 			exit 77
 		fi
 	done
-	modules=IBus
-	case $mode in gtk|panel) modules="IBus Gtk" ;; esac
-	for module in $modules; do
-		version=1.0; [ "$module" = Gtk ] && version=3.0
-		if ! "$python" -c "import gi; gi.require_version('$module', '$version')" \
-				2> /dev/null; then
-			echo "SKIP: python3-gi with $module $version is not installed"
-			exit 77
-		fi
-	done
+	if ! "$python" -c "import gi; gi.require_version('IBus', '1.0')" \
+			2> /dev/null; then
+		echo "SKIP: python3-gi with IBus 1.0 is not installed"
+		exit 77
+	fi
 	if [ ! -x "$build/bin/ibus-engine-nuvim" ] \
 			|| [ ! -f "$build/ibus/nuvim.xml" ]; then
 		echo "FAILED: the engine or its component is not built in $build"
@@ -103,7 +91,7 @@ start_daemon() {
 start_x() {
 	# The server picks a free display itself, so that runs side by side
 	# never share one.
-	Xvfb -displayfd 3 -screen 0 "${1:-800x480x24}" -nolisten tcp \
+	Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp \
 		3> "$work/display" > "$work/xvfb.log" 2>&1 &
 	pids+=($!)
 	wait_for 20 test -s "$work/display" \
@@ -111,16 +99,6 @@ start_x() {
 	export DISPLAY=:$(head -n 1 "$work/display")
 	wait_for 20 xdotool getmouselocation \
 		|| { echo "FAILED: the X server does not answer"; exit 1; }
-}
-
-# A window of the panel as tall as a page of seven candidates is mapped.
-candidate_window_shown() {
-	xwininfo -root -tree | awk '
-		/"ibus-ui-gtk3": \("ibus-ui-gtk3"/ {
-			split($5, size, "[x+]")
-			if (size[2] >= 100) found = 1
-		}
-		END { exit !found }'
 }
 
 dictionary_has() {
@@ -154,70 +132,13 @@ client)
 	fi
 	echo "ok: Help opens $help"
 	;;
-gtk|panel)
-	start_x
-	if [ "$mode" = panel ]; then
-		start_daemon --xim --config=/usr/libexec/ibus-memconf \
-			--panel=/usr/libexec/ibus-ui-gtk3
-	else
-		start_daemon --xim --config=/usr/libexec/ibus-memconf --panel=disable
-	fi
-	GTK_IM_MODULE=ibus \
-		"$python" "$here/gtk_text_view.py" "$work/text" \
-		> "$work/app.log" 2>&1 &
-	pids+=($!)
-	if ! xdotool search --sync --name "nuvIM test" windowfocus --sync \
-			> /dev/null 2>&1; then
-		echo "FAILED: the GTK application did not show"; cat "$work/app.log"
-		exit 1
-	fi
-	wait_for 20 test -e "$work/text" \
-		|| { echo "FAILED: the GTK application is not ready"; exit 1; }
-	# `ibus engine` may report failure although the engine is set: what
-	# counts is the engine the daemon then names.
-	engine_is_nuvim() {
-		ibus engine nuvim > /dev/null 2>&1 || true
-		[ "$(ibus engine 2> /dev/null)" = nuvim ]
-	}
-	wait_for 20 engine_is_nuvim \
-		|| { echo "FAILED: the engine nuvim cannot be set"; exit 1; }
-	sleep 0.5
-	if [ "$mode" = gtk ]; then
-		xdotool type --delay 40 "Nihongo wo"
-		xdotool type --delay 40 "KaKi"
-		xdotool key --delay 40 space x
-		xdotool type --delay 40 "masu."
-		xdotool key Return
-		xdotool type --delay 40 "Kanji"
-		xdotool key --delay 40 space Return
-		expected=$'日本語を書きます。\n漢字\n'
-		printf '%s' "$expected" > "$work/expected"
-		if ! wait_for 20 cmp -s "$work/expected" "$work/text"; then
-			echo "FAILED: the text view holds"
-			cat "$work/text"; echo "instead of"; printf '%s' "$expected"
-			exit 1
-		fi
-		echo "ok: the text view holds what was typed"
-	else
-		xdotool type --delay 40 "Kanji"
-		# Four candidates are offered inline; the fifth space opens a page.
-		xdotool key --delay 60 space space space space space
-		if ! wait_for 20 candidate_window_shown; then
-			echo "FAILED: the panel shows no candidate window"
-			exit 1
-		fi
-		sleep 1	# the window's first drawing
-		import -window root -crop 600x300+20+20 +repage "$output"
-		echo "ok: the candidate window, in $output"
-	fi
-	;;
 matrix)
-	start_x 1024x768x24
+	start_x
 	start_daemon --xim --config=/usr/libexec/ibus-memconf \
 		--panel=/usr/libexec/ibus-ui-gtk3
 	# The engine is set once some client has the focus; every context
 	# then uses it (the daemon's global engine).
-	"$python" "$here/desktop_matrix.py" "$build" "$work" "$output"
+	"$python" "$here/desktop_matrix.py" "$build" "$work" "${3:-}"
 	;;
 *)
 	echo "unknown scenario $mode"

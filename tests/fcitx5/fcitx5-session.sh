@@ -47,7 +47,9 @@ if [ "${NUV_FCITX5_INSIDE:-}" != 1 ]; then
 	elif [ ! -f "$build/bin/libnuvim.so" ]; then
 		echo "FAILED: the fcitx5 addon is not built in $build"
 		exit 1
-	elif ldd "$build/bin/libnuvim.so" | grep -q 'lib[at]san'; then
+	elif [[ $(ldd "$build/bin/libnuvim.so") == *lib[at]san* ]]; then
+		# (Tested on ldd's whole output: with pipefail, grep -q ending
+		# early can make ldd fail on a broken pipe and the test miss.)
 		# The daemon would need the sanitizers' run-time loaded first, and
 		# fcitx5 5.0.21 then hangs in its start-up.
 		echo "SKIP: the addon is built with sanitizers, which the fcitx5"\
@@ -128,7 +130,7 @@ stop_fcitx5() {
 
 dictionary_has() {
 	iconv -f EUC-JP -t UTF-8 "$XDG_CONFIG_HOME/nuvim/.nuv-jisyo" \
-		| grep -qF -- "/$1/"
+		| grep -F -- "/$1/" > /dev/null
 }
 
 # sway will not run as root: it runs as nobody, in a runtime folder of its

@@ -103,7 +103,7 @@ start_x() {
 
 dictionary_has() {
 	iconv -f EUC-JP -t UTF-8 "$XDG_CONFIG_HOME/nuvim/.nuv-jisyo" \
-		| grep -qF -- "/$1/"
+		| grep -F -- "/$1/" > /dev/null
 }
 
 case $mode in

@@ -8,13 +8,6 @@
 namespace nuv_test {
 
 
-KeyDriver::KeyDriver(NuvControler& controler)
-	:
-	fControler(controler)
-{
-}
-
-
 KeyStep
 KeyDriver::Press(nuv_input input)
 {
@@ -36,13 +29,6 @@ KeyDriver::Press(nuv_input input)
 	step.confirmed = EucToUtf8(confirmed);
 	step.passed = step.result == INPUT_IGNORED && fControler.IsEmpty();
 	return step;
-}
-
-
-KeyStep
-KeyDriver::Press(char key)
-{
-	return Press(nuv_input(static_cast<unsigned char>(key), 0));
 }
 
 

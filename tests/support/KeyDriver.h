@@ -28,13 +28,16 @@ struct KeyStep {
 class KeyDriver {
 public:
 	// Drives `controler` (not owned; it must outlive the driver).
-	explicit					KeyDriver(NuvControler& controler);
+	explicit					KeyDriver(NuvControler& controler)
+									: fControler(controler) {}
 
 	// One key, repeated while INPUT_AGAIN (at most kMaxRounds times; going
 	// past that fails the test).
 			KeyStep				Press(nuv_input input);
 	// One ASCII or control key, key code 0.
-			KeyStep				Press(char key);
+			KeyStep				Press(char key)
+									{ return Press(nuv_input(
+										static_cast<unsigned char>(key), 0)); }
 	// Each byte of `keys` as one key. `confirmed` gathers the text of all
 	// keys, `preedit`, `result` and `passed` are those of the last key.
 			KeyStep				Type(const std::string& keys);

@@ -207,30 +207,6 @@ NuvimProcess::Wait()
 }
 
 
-std::string
-NuvimProcess::Out()
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	return fStdout;
-}
-
-
-std::string
-NuvimProcess::Err()
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	return fStderr;
-}
-
-
-std::string
-NuvimProcess::Screen()
-{
-	std::lock_guard<std::mutex> lock(fLock);
-	return fScreen;
-}
-
-
 void
 NuvimProcess::ExpectTerminalRestored()
 {
@@ -247,6 +223,14 @@ NuvimProcess::ExpectTerminalRestored()
 
 
 // #pragma mark - private
+
+
+std::string
+NuvimProcess::_Copy(const std::string& text)
+{
+	std::lock_guard<std::mutex> lock(fLock);
+	return text;
+}
 
 
 bool

@@ -78,14 +78,16 @@ public:
 	// After Wait().
 			int					ExitStatus() const { return fStatus; }
 			bool				Killed() const { return fStatus == 1009; }
-			std::string			Out();
-			std::string			Err();
-			std::string			Screen();
+			std::string			Out() { return _Copy(fStdout); }
+			std::string			Err() { return _Copy(fStderr); }
+			std::string			Screen() { return _Copy(fScreen); }
 	// The terminal is as the session found it: line editing, echo and
 	// signals back, the alternate screen left and the cursor shown.
 			void				ExpectTerminalRestored();
 
 private:
+	// A copy of one of the texts the reader thread appends to.
+			std::string			_Copy(const std::string& text);
 			bool				_Reaped();
 			void				_Read();
 

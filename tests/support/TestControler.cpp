@@ -48,13 +48,6 @@ TestControler::TestControler()
 }
 
 
-// Nothing to tear down first: the base keeps the states that are still on
-// the stack away from these hooks.
-TestControler::~TestControler()
-{
-}
-
-
 bool
 TestControler::ReadLargeDictionary(const std::string& path)
 {

@@ -64,24 +64,4 @@ Utf8ToEuc(const std::string& utf8)
 		[](unsigned char) { return std::string("?"); });
 }
 
-
-bool
-IsWholeEuc(const std::string& euc)
-{
-	for (size_t i = 0; i < euc.size(); i++) {
-		const unsigned char byte = euc[i];
-		if (byte < 0x80)
-			continue;
-		const size_t length = byte == 0x8F ? 3 : 2;
-		if (i + length > euc.size())
-			return false;
-		for (size_t k = 1; k < length; k++) {
-			if (static_cast<unsigned char>(euc[i + k]) < 0x80)
-				return false;
-		}
-		i += length - 1;
-	}
-	return true;
-}
-
 }	// namespace nuv_test

@@ -15,10 +15,6 @@ std::string EucToUtf8(const std::string& euc);
 // `utf8` in EUC-JP; characters EUC-JP lacks come out as "?".
 std::string Utf8ToEuc(const std::string& utf8);
 
-// True when `euc` splits no character: every byte with the high bit set
-// pairs with the next one (a 0x8F lead takes two more).
-bool IsWholeEuc(const std::string& euc);
-
 }	// namespace nuv_test
 
 #endif	// NUV_TEST_TEXT_H

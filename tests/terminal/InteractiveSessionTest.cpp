@@ -1,6 +1,6 @@
 // The interactive nuvim on a pseudo terminal: keys typed, the screen read
-// back, the document and the user dictionary left behind; terminals it
-// cannot draw on; and the installed program, run from a temporary prefix.
+// back, the document and the user dictionary left behind; and the installed
+// program, run from a temporary prefix.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -297,40 +297,6 @@ TEST(InteractiveSession, HelpPastesAndResizesReachTheMethod)
 	const std::string drawn = nuvim.Screen();
 	EXPECT_NE(std::string::npos, drawn.rfind("\x1B[?2004l"));
 	EXPECT_LT(drawn.find("\x1B[?2004h"), drawn.rfind("\x1B[?2004l"));
-}
-
-
-// Fault: TERM=dumb and a C locale were ignored, and cursor addressing and
-// UTF-8 boxes were sent anyway. The interactive session is refused with one
-// line and status 2, as it is without a terminal; the batch mode, which
-// draws nothing, still works.
-TEST(InteractiveSession, TerminalsThatCannotShowItAreRefusedButBatchModeWorks)
-{
-	ScratchDirectory scratch;
-	const std::string settings = scratch.Settings("settings",
-		kDefaultSettings);
-	const std::vector<std::string> environments[] = {{"TERM=dumb"},
-		{"-u", "TERM"}, {"TERM=no-such-terminal"}, {"LANG=C", "LC_ALL=C"},
-		{}};
-	for (const std::vector<std::string>& environment : environments) {
-		NuvimOptions options;
-		options.environment = environment;
-		options.terminal = !environment.empty();
-		NuvimProcess nuvim({"--settings", settings}, options);
-		EXPECT_EQ(2, nuvim.Wait()) << options.terminal << nuvim.Err();
-		const std::string error = nuvim.Err();
-		EXPECT_EQ(0u, error.find("nuvim: ")) << error;
-		EXPECT_EQ(error.size() - 1, error.find('\n')) << error;
-		if (!options.terminal) {
-			EXPECT_NE(std::string::npos, error.find("needs a terminal"));
-		}
-	}
-
-	NuvimOptions dumb;
-	dumb.environment = {"TERM=dumb", "LANG=C", "LC_ALL=C"};
-	NuvimProcess batch({"--settings", settings, "--keys", "nihongo"}, dumb);
-	EXPECT_EQ(0, batch.Wait()) << batch.Err();
-	EXPECT_EQ("にほんご\n", batch.Out());
 }
 
 

@@ -53,6 +53,17 @@ Fields(const KeyStep& step)
 }
 
 
+// The steps' tokens, one blank between them.
+std::string
+Tokens(const std::vector<KeyStep>& steps)
+{
+	std::string text;
+	for (const KeyStep& step : steps)
+		text += (text.empty() ? "" : " ") + step.token;
+	return text;
+}
+
+
 std::string
 FieldsOfOne(const std::string& bytes)
 {
@@ -67,8 +78,9 @@ FieldsOfOne(const std::string& bytes)
 
 // Enter and control-J produce the same byte; only the key code and the
 // Control bit let the method tell "confirm" from "newline". Control-H, -I
-// and -M are the bytes of Backspace, Tab and Enter.
-TEST(TerminalKeys, KeysAScriptCanNameMatchTheirScriptSpelling)
+// and -M are the bytes of Backspace, Tab and Enter. Keys a script cannot
+// name give the platform's bytes, key code and modifiers.
+TEST(TerminalKeys, KeysGiveTheirScriptSpellingOrThePlatformBytes)
 {
 	for (int c = 0x20; c <= 0x7E; c++) {
 		const std::string bytes(1, static_cast<char>(c));
@@ -83,6 +95,7 @@ TEST(TerminalKeys, KeysAScriptCanNameMatchTheirScriptSpelling)
 			FieldsOfOne(bytes)) << letter;
 	}
 
+	// ESC [ begins a sequence; cut short by the pause it is Alt+[.
 	const struct {
 		const char*	bytes;
 		const char*	token;
@@ -92,32 +105,47 @@ TEST(TerminalKeys, KeysAScriptCanNameMatchTheirScriptSpelling)
 		{"\x1B[A", "<up>"}, {"\x1B[B", "<down>"}, {"\x1B[C", "<right>"},
 		{"\x1B[D", "<left>"}, {"\x1BOA", "<up>"}, {"\x1BOD", "<left>"},
 		{"\x1B[3~", "<del>"}, {"\x1BOM", "<kp-enter>"},
+		{"\x1Bx", "<cmd-x>"}, {"\x1B[", "<cmd-[>"}, {"あ", "あ"},
 	};
 	for (const auto& named : kNamed)
 		EXPECT_EQ(Fields(Scripted(named.token)), FieldsOfOne(named.bytes))
 			<< named.token;
 	EXPECT_NE(FieldsOfOne("\r"), FieldsOfOne("\n"));
-}
 
-
-TEST(TerminalKeys, KeysWithoutAScriptNameGiveThePlatformBytes)
-{
-	// F-keys are B_FUNCTION_KEY on key codes 0x02 to 0x0D, whichever
-	// spelling the terminal uses.
-	for (const char* f1 : {"\x1BOP", "\x1B[11~", "\x1B[[A"})
-		EXPECT_EQ("bytes 16 key 2 modifiers 0", FieldsOfOne(f1));
-	EXPECT_EQ("bytes 16 key 13 modifiers 0", FieldsOfOne("\x1B[24~"));
+	const struct {
+		std::string	bytes;
+		const char*	fields;
+	} kPlatform[] = {
+		// F-keys are B_FUNCTION_KEY on key codes 0x02 to 0x0D, whichever
+		// spelling the terminal uses.
+		{"\x1BOP", "bytes 16 key 2 modifiers 0"},
+		{"\x1B[11~", "bytes 16 key 2 modifiers 0"},
+		{"\x1B[[A", "bytes 16 key 2 modifiers 0"},
+		{"\x1B[24~", "bytes 16 key 13 modifiers 0"},
+		// xterm's modifier parameter: 5 is Control, 3 Alt (Command), 2 Shift.
+		{"\x1B[1;5C", "bytes 29 key 99 modifiers 4"},
+		{"\x1B[1;3A", "bytes 30 key 87 modifiers 2"},
+		{"\x1B[Z", "bytes 9 key 38 modifiers 1"},
+		{std::string(1, '\0'), "bytes 0 key 94 modifiers 4"},
+		// Alt adds Command to what the key gives; a key keeps its Shift, as
+		// a keyboard would send it. ESC O cut short is Alt+O.
+		{"\x1BX", "bytes 88 key 77 modifiers 3"},
+		{"\x1BO", "bytes 79 key 47 modifiers 3"},
+		{"\x1B\x7F", "bytes 8 key 30 modifiers 2"},
+		{"\x1B\xE3\x81\x82", "bytes 227 129 130 key 0 modifiers 2"},
+		// Four-byte characters keep all their bytes.
+		{"\xF0\x9F\x98\x80", "bytes 240 159 152 128 key 0 modifiers 0"},
+	};
+	for (const auto& key : kPlatform)
+		EXPECT_EQ(key.fields, FieldsOfOne(key.bytes)) << key.fields;
 	EXPECT_EQ(FieldsOfOne("\x1B[H"), FieldsOfOne("\x1B[1~"));
-
-	// xterm's modifier parameter: 5 is Control, 3 Alt (Command), 2 Shift.
-	EXPECT_EQ("bytes 29 key 99 modifiers 4", FieldsOfOne("\x1B[1;5C"));
-	EXPECT_EQ("bytes 30 key 87 modifiers 2", FieldsOfOne("\x1B[1;3A"));
-	EXPECT_EQ("bytes 9 key 38 modifiers 1", FieldsOfOne("\x1B[Z"));
-	EXPECT_EQ("bytes 0 key 94 modifiers 4", FieldsOfOne(std::string(1, '\0')));
 }
 
 
-TEST(TerminalKeys, EscapeWaitsForThePauseAndAltGivesCommand)
+// A lone Escape, a character split across reads wait for the pause; what
+// cannot be a key (invalid UTF-8, unknown or endless sequences) is dropped
+// whole and the next key still arrives.
+TEST(TerminalKeys, IncompleteInputWaitsAndWhatIsNoKeyIsDropped)
 {
 	TerminalKeys keys;
 	std::vector<KeyStep> steps;
@@ -128,47 +156,10 @@ TEST(TerminalKeys, EscapeWaitsForThePauseAndAltGivesCommand)
 	ASSERT_EQ(1u, steps.size());
 	EXPECT_EQ(Fields(Scripted("<esc>")), Fields(steps[0]));
 	EXPECT_FALSE(keys.HasPending());
-
-	EXPECT_EQ(Fields(Scripted("<cmd-x>")), FieldsOfOne("\x1Bx"));
-	// The key keeps its Shift, as a keyboard would send it.
-	EXPECT_EQ("bytes 88 key 77 modifiers 3", FieldsOfOne("\x1BX"));
-	// ESC [ and ESC O begin sequences; cut short by the pause they are the
-	// Alt keys.
-	EXPECT_EQ(Fields(Scripted("<cmd-[>")), FieldsOfOne("\x1B["));
-	EXPECT_EQ("bytes 79 key 47 modifiers 3", FieldsOfOne("\x1BO"));
-
 	// Two Escapes are two Escape keys, not Alt+Escape.
-	const std::vector<KeyStep> twice = Decode("\x1B\x1B");
-	ASSERT_EQ(2u, twice.size());
-	EXPECT_EQ("<esc>", twice[0].token);
-	EXPECT_EQ("<esc>", twice[1].token);
+	EXPECT_EQ("<esc> <esc>", Tokens(Decode("\x1B\x1B")));
 
-	// Alt on a key of its own: Command added to what the key gives.
-	EXPECT_EQ("bytes 8 key 30 modifiers 2", FieldsOfOne("\x1B\x7F"));
-	EXPECT_EQ("bytes 227 129 130 key 0 modifiers 2",
-		FieldsOfOne("\x1B\xE3\x81\x82"));
-}
-
-
-TEST(TerminalKeys, Utf8CharactersArriveWholeAndInvalidBytesVanish)
-{
-	EXPECT_EQ(Fields(Scripted("あ")), FieldsOfOne("あ"));
-	// Four-byte characters keep all their bytes.
-	EXPECT_EQ("bytes 240 159 152 128 key 0 modifiers 0",
-		FieldsOfOne("\xF0\x9F\x98\x80"));
-
-	// A stray continuation byte, a surrogate, a byte that never begins
-	// UTF-8: each is dropped and the next key still arrives.
-	for (const char* invalid : {"\x80", "\xED\xA0\x80", "\xFF"}) {
-		const std::vector<KeyStep> steps = Decode(std::string(invalid) + "a");
-		ASSERT_EQ(1u, steps.size()) << invalid;
-		EXPECT_EQ("a", steps[0].token);
-	}
-
-	// A character split across reads waits; cut short by the pause it is
-	// dropped.
-	TerminalKeys keys;
-	std::vector<KeyStep> steps;
+	steps.clear();
 	keys.Feed("\xE3\x81", 2, steps);
 	EXPECT_TRUE(steps.empty());
 	keys.Feed("\x82", 1, steps);
@@ -178,29 +169,21 @@ TEST(TerminalKeys, Utf8CharactersArriveWholeAndInvalidBytesVanish)
 	keys.Feed("\xE3\x81", 2, steps);
 	keys.Flush(steps);
 	EXPECT_TRUE(steps.empty());
-}
 
+	// A stray continuation byte, a surrogate, a byte that never begins
+	// UTF-8, unknown sequences; a control byte inside a sequence ends it
+	// and is a key again.
+	for (const char* invalid : {"\x80", "\xED\xA0\x80", "\xFF", "\x1B[?25h",
+			"\x1BOz"})
+		EXPECT_EQ("a", Tokens(Decode(std::string(invalid) + "a"))) << invalid;
+	EXPECT_EQ("", Tokens(Decode("\x1B[200~")));
+	EXPECT_EQ("<C-a>", Tokens(Decode("\x1B[1;\x01")));
 
-TEST(TerminalKeys, UnknownAndMalformedSequencesAreDroppedWhole)
-{
-	EXPECT_TRUE(Decode("\x1B[200~").empty());
-	EXPECT_TRUE(Decode("\x1B[?25h").empty());
-	EXPECT_TRUE(Decode("\x1BOz").empty());
-
-	// A control byte inside a sequence ends it; the byte is a key again.
-	std::vector<KeyStep> steps = Decode("\x1B[1;\x01");
-	ASSERT_EQ(1u, steps.size());
-	EXPECT_EQ("<C-a>", steps[0].token);
-
-	// Noise that never ends is not kept for ever.
-	TerminalKeys keys;
-	steps.clear();
 	const std::string noise = "\x1B[" + std::string(200, '1');
 	keys.Feed(noise.data(), noise.size(), steps);
 	EXPECT_FALSE(keys.HasPending());
 	keys.Feed("a", 1, steps);
-	ASSERT_EQ(1u, steps.size());
-	EXPECT_EQ("a", steps[0].token);
+	EXPECT_EQ("a", Tokens(steps));
 }
 
 
@@ -264,11 +247,10 @@ TEST(TerminalKeys, BracketedPasteIsOneStepWithTheTextAsPasted)
 	const std::vector<KeyStep> pasted = Decode("a\x1B[200~" + text
 		+ "\x1B[201~b");
 	ASSERT_EQ(3u, pasted.size());
-	EXPECT_EQ("a", pasted[0].token);
+	EXPECT_EQ("a b", pasted[0].token + " " + pasted[2].token);
 	EXPECT_TRUE(TerminalKeys::IsPaste(pasted[1]));
 	EXPECT_EQ(text, pasted[1].bytes);
 	EXPECT_FALSE(TerminalSession::IsQuitKey(pasted[1]));
-	EXPECT_EQ("b", pasted[2].token);
 
 	// A paste that pauses is handed out as far as it came; the rest, and
 	// the keys after its end, follow. So is a paste of 0x03 alone.
@@ -319,11 +301,8 @@ TEST(TerminalKeys, TerminfoNamesTheKeysAndRefusesTerminalsWithoutCursorAddressin
 	keys.Feed(bytes.data(), bytes.size(), steps);
 	EXPECT_TRUE(steps.size() == 2 && keys.HasPending());
 	keys.Flush(steps);
-	ASSERT_EQ(3u, steps.size());
-	EXPECT_EQ("<up>", steps[0].token);
+	ASSERT_EQ("<up> <down> <esc>", Tokens(steps));
 	EXPECT_EQ(Fields(Scripted("<up>")), Fields(steps[0]));
-	EXPECT_EQ("<down>", steps[1].token);
-	EXPECT_EQ("<esc>", steps[2].token);
 
 	for (const char* name : {"dumb", "no-such-terminal"}) {
 		TerminalCapabilities terminal;

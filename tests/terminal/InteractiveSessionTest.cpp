@@ -11,8 +11,6 @@
 #include <string>
 #include <vector>
 
-#include <sys/wait.h>
-
 #include "NuvimProcess.h"
 #include "Scratch.h"
 
@@ -24,14 +22,6 @@ using Ready = std::function<bool(const Screen&)>;
 
 
 namespace {
-
-int
-Shell(const std::string& command)
-{
-	const int status = system(command.c_str());
-	return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
 
 int
 RowContaining(const Screen& screen, const std::string& text)
@@ -78,15 +68,12 @@ public:
 	Session(const ScratchDirectory& scratch, int columns, int rows,
 		std::vector<std::string> environment = {})
 		:
-		NuvimProcess({"--settings", Settings(scratch)},
-			Options(environment)),
+		NuvimProcess({"--settings", scratch.Settings("settings",
+			kDefaultSettings)}, Options(environment)),
 		fRows(rows)
 	{
 		Resize(columns, rows);
 	}
-
-	static std::string Settings(const ScratchDirectory& scratch)
-		{ return scratch.Settings("settings", kDefaultSettings); }
 
 	void Resize(int columns, int rows)
 	{
@@ -313,9 +300,10 @@ TEST(InstalledNuvim, ReadsTheInstalledBundleUnderTheUsersOwnFiles)
 {
 	ScratchDirectory scratch;
 	const std::string prefix = scratch.File("prefix");
-	ASSERT_EQ(0, Shell(Quote(CMAKE_PROGRAM) + " --install " + Quote(BUILD_DIR)
-		+ " --prefix " + Quote(prefix) + " >" + Quote(scratch.File("log"))
-		+ " 2>&1")) << ReadFile(scratch.File("log"));
+	NuvimOptions cmake;
+	cmake.program = CMAKE_PROGRAM;
+	NuvimProcess install({"--install", BUILD_DIR, "--prefix", prefix}, cmake);
+	ASSERT_EQ(0, install.Wait()) << install.Out() << install.Err();
 	const std::string bundle = prefix + "/share/nuvim/settings";
 	EXPECT_TRUE(fs::exists(bundle + "/help/index.html"));
 

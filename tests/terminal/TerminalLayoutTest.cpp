@@ -46,20 +46,6 @@ Describe(const TerminalBox& box)
 }	// namespace
 
 
-TEST(TerminalLayout, TheMethodsScreenIsTheTerminalAboveTheStatusLine)
-{
-	TerminalLayout layout(24, 80, kCellWidth, kCellHeight);
-	EXPECT_EQ(23, layout.ScreenRows());
-	EXPECT_EQ(560, layout.ScreenWidth());
-	EXPECT_EQ(345, layout.ScreenHeight());
-
-	// No room for a status line: the one row is the screen.
-	TerminalLayout tiny(1, 1, kCellWidth, kCellHeight);
-	EXPECT_EQ(1, tiny.ScreenRows());
-	EXPECT_EQ(kCellHeight, tiny.ScreenHeight());
-}
-
-
 TEST(TerminalLayout, ComposedCharactersAreAnsweredWhereTheyAreDrawn)
 {
 	TerminalLayout layout(10, 20, kCellWidth, kCellHeight);
@@ -177,9 +163,19 @@ TEST(TerminalLayout, OtherWindowsStandWhereMappedButOnScreen)
 }
 
 
-TEST(TerminalLayout, StatusLineKeepsTheKeysWholeAndCutsTheMiddle)
+// The method's screen is the terminal above the status line, which keeps
+// the keys whole and cuts the middle.
+TEST(TerminalLayout, StatusLineIsTheLastRowAndKeepsTheKeysWhole)
 {
 	TerminalLayout layout(3, 30, kCellWidth, kCellHeight);
+	EXPECT_EQ(2, layout.ScreenRows());
+	EXPECT_EQ(210, layout.ScreenWidth());
+	EXPECT_EQ(30, layout.ScreenHeight());
+	// No room for a status line: the one row is the screen.
+	TerminalLayout tiny(1, 1, kCellWidth, kCellHeight);
+	EXPECT_EQ(1, tiny.ScreenRows());
+	EXPECT_EQ(kCellHeight, tiny.ScreenHeight());
+
 	layout.SetText("", "");
 	TerminalCanvas canvas;
 	layout.Draw(canvas, std::vector<TerminalBox>(), "かな",

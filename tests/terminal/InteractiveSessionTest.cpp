@@ -345,8 +345,9 @@ TEST(InstalledNuvim, ReadsTheInstalledBundleUnderTheUsersOwnFiles)
 	{
 		NuvimProcess nuvim({"--json", "--keys", "<help>"}, options);
 		EXPECT_EQ(0, nuvim.Wait()) << nuvim.Err();
-		EXPECT_NE(std::string::npos, nuvim.Out().find("\"args\":[\""
-			+ bundle + "/help/index.html\"]")) << nuvim.Out();
+		EXPECT_NE(std::string::npos, nuvim.Out().find("{\"launch\":{"
+			"\"signature\":\"application/x-vnd.Be-NPOS\",\"args\":[\""
+			+ bundle + "/help/index.html\"]}}")) << nuvim.Out();
 	}
 
 	// Without XDG_CONFIG_HOME: ~/.config/nuvim.

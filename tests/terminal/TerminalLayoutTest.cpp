@@ -35,6 +35,24 @@ Window(const std::string& title, float left, float top,
 }
 
 
+// What `layout` shows without boxes: its rows, each ended by "|", then the
+// caret and the rows of the composed cells.
+std::string
+Picture(const TerminalLayout& layout)
+{
+	TerminalCanvas canvas;
+	layout.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
+	std::string text;
+	for (int row = 0; row < canvas.Rows(); row++)
+		text += canvas.RowText(row) + "|";
+	text += " caret " + std::to_string(layout.Caret().row) + ","
+		+ std::to_string(layout.Caret().column);
+	for (const TerminalCell& cell : layout.ComposedCells())
+		text += " " + std::to_string(cell.row);
+	return text;
+}
+
+
 std::string
 Describe(const TerminalBox& box)
 {
@@ -76,22 +94,12 @@ TEST(TerminalLayout, WideCharactersWrapWholeAndTheCaretStaysInView)
 {
 	TerminalLayout layout(4, 5, kCellWidth, kCellHeight);	// 3 rows of text
 	layout.SetText("abcd漢", "");
-	TerminalCanvas canvas;
-	layout.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
-	EXPECT_EQ("abcd ", canvas.RowText(0));
-	EXPECT_EQ("漢   ", canvas.RowText(1));
-	EXPECT_EQ(1, layout.Caret().row);
-	EXPECT_EQ(2, layout.Caret().column);
+	EXPECT_EQ("abcd |漢   |     |     | caret 1,2", Picture(layout));
 
 	// Five lines and a full last row: the last lines are shown, the caret
 	// goes to the start of the next row.
 	layout.SetText("1\n2\n3\n4\nabcde", "");
-	layout.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
-	EXPECT_EQ("4    ", canvas.RowText(0));
-	EXPECT_EQ("abcde", canvas.RowText(1));
-	EXPECT_EQ("     ", canvas.RowText(2));
-	EXPECT_EQ(2, layout.Caret().row);
-	EXPECT_EQ(0, layout.Caret().column);
+	EXPECT_EQ("4    |abcde|     |     | caret 2,0", Picture(layout));
 
 	// A composition longer than the screen: its first characters are
 	// above it, at negative rows.
@@ -211,20 +219,7 @@ TEST(TerminalLayout, FollowingTheDocumentDrawsWhatAFreshLayoutDraws)
 
 		TerminalLayout fresh(7, 10, kCellWidth, kCellHeight);
 		fresh.SetText(document, composing);
-		TerminalCanvas expected;
-		TerminalCanvas drawn;
-		fresh.Draw(expected, std::vector<TerminalBox>(), "", "", "");
-		following.Draw(drawn, std::vector<TerminalBox>(), "", "", "");
-		for (int row = 0; row < 7; row++)
-			ASSERT_EQ(expected.RowText(row), drawn.RowText(row)) << step;
-		ASSERT_EQ(fresh.Caret().row, following.Caret().row) << step;
-		ASSERT_EQ(fresh.Caret().column, following.Caret().column) << step;
-		ASSERT_EQ(fresh.ComposedCells().size(),
-			following.ComposedCells().size());
-		for (size_t i = 0; i < fresh.ComposedCells().size(); i++) {
-			EXPECT_EQ(fresh.ComposedCells()[i].row,
-				following.ComposedCells()[i].row) << step;
-		}
+		ASSERT_EQ(Picture(fresh), Picture(following)) << step;
 	}
 }
 

@@ -81,14 +81,19 @@ public:
 		NuvimProcess::Resize(columns, rows);
 	}
 
-	// Waits until the screen drawn so far satisfies `ready`; the last screen
-	// seen stays in Last().
-	bool Await(const ::Ready& ready)
+	// Types `keys`, then waits until the screen drawn so far satisfies
+	// `ready`; the last screen seen stays in Last(). A timeout fails the
+	// test with that screen.
+	bool Await(const std::string& keys, const ::Ready& ready)
 	{
-		return Until([&]() {
-			fLast = _Rows(NuvimProcess::Screen());
-			return ready(fLast);
-		});
+		Type(keys);
+		if (Until([&]() {
+				fLast = _Rows(NuvimProcess::Screen());
+				return ready(fLast);
+			}))
+			return true;
+		ADD_FAILURE() << "the screen never became the one awaited:" << Shown();
+		return false;
 	}
 
 	const ::Screen& Last() const { return fLast; }
@@ -98,8 +103,7 @@ public:
 	{
 		for (int i = 0; i < presses && !wanted(fLast); i++) {
 			const ::Screen before = fLast;
-			Type(" ");
-			if (!Await([&](const ::Screen& now) { return now != before; }))
+			if (!Await(" ", [&](const ::Screen& now) { return now != before; }))
 				return false;
 		}
 		return wanted(fLast);
@@ -179,22 +183,18 @@ TEST(InteractiveSession, ConvertsInlinePagesBelowTheCaretAndQuitSavesTheText)
 {
 	ScratchDirectory scratch;
 	Session nuvim(scratch, 80, 24);
-	ASSERT_TRUE(nuvim.Await([](const Screen& s) {
-		return Status("C-c quit")(s) && Status("かな")(s); })) << nuvim.Shown();
+	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
+		return Status("C-c quit")(s) && Status("かな")(s); }));
 
-	nuvim.Type("Kanji");
-	ASSERT_TRUE(nuvim.Await(Starts("▽かんじ"))) << nuvim.Shown();
-	nuvim.Type(" ");
-	ASSERT_TRUE(nuvim.Await(Starts("▼"))) << nuvim.Shown();
+	ASSERT_TRUE(nuvim.Await("Kanji", Starts("▽かんじ")));
+	ASSERT_TRUE(nuvim.Await(" ", Starts("▼")));
 	// 漢字 is one of the four candidates offered inline.
 	ASSERT_TRUE(nuvim.SpaceUntil(Starts("▼漢字"), 3)) << nuvim.Shown();
-	nuvim.Type("\n");
-	ASSERT_TRUE(nuvim.Await(Shows("漢字"))) << nuvim.Shown();
+	ASSERT_TRUE(nuvim.Await("\n", Shows("漢字")));
 
 	// Past the inline candidates the palette opens: its box stands below
 	// the caret line, which keeps the composed text.
-	nuvim.Type("Kanji ");
-	ASSERT_TRUE(nuvim.Await(Starts("漢字▼"))) << nuvim.Shown();
+	ASSERT_TRUE(nuvim.Await("Kanji ", Starts("漢字▼")));
 	ASSERT_TRUE(nuvim.SpaceUntil([](const Screen& s) {
 		return RowContaining(s, "[残り") >= 0; }, 5)) << nuvim.Shown();
 	const Screen screen = nuvim.Last();
@@ -206,10 +206,8 @@ TEST(InteractiveSession, ConvertsInlinePagesBelowTheCaretAndQuitSavesTheText)
 	EXPECT_EQ(4u, screen[listRow - 1].find("┌")) << nuvim.Shown();
 	EXPECT_EQ(4u, screen[listRow].find("│A:")) << nuvim.Shown();
 
-	nuvim.Type("\x1B");
-	ASSERT_TRUE(nuvim.Await([](const Screen& s) {
-		return Starts("漢字▽かんじ")(s) && RowContaining(s, "[残り") < 0; }))
-		<< nuvim.Shown();
+	ASSERT_TRUE(nuvim.Await("\x1B", [](const Screen& s) {
+		return Starts("漢字▽かんじ")(s) && RowContaining(s, "[残り") < 0; }));
 
 	nuvim.Type("\x03");
 	EXPECT_EQ(0, nuvim.Wait()) << nuvim.Shown();
@@ -244,35 +242,29 @@ TEST(InteractiveSession, HelpPastesAndResizesReachTheMethod)
 	fs::permissions(scratch.File("bin/xdg-open"), fs::perms::owner_all);
 	Session nuvim(scratch, 100, 24, {"DISPLAY=:77", "PATH="
 		+ scratch.File("bin") + ":" + getenv("PATH")});
-	ASSERT_TRUE(nuvim.Await(Status("C-c quit"))) << nuvim.Shown();
+	ASSERT_TRUE(nuvim.Await("", Status("C-c quit")));
 
 	nuvim.Type("\x1BOP");
 	ASSERT_TRUE(nuvim.Until([&]() { return !ReadFile(opened).empty(); }));
 	EXPECT_EQ(scratch.File("settings/help/index.html\n"), ReadFile(opened));
-	ASSERT_TRUE(nuvim.Await([](const Screen& s) {
+	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
 		return Status("help: ")(s) && Status("/settings/help/index.html")(s);
-	})) << nuvim.Shown();
+	}));
 
-	nuvim.Type("Kan");
-	ASSERT_TRUE(nuvim.Await(Starts("▽かn"))) << nuvim.Shown();
-	nuvim.Type("\x1B[200~今日はTokyoで会議。\x03\x1B[201~");
-	ASSERT_TRUE(nuvim.Await(Starts("今日はTokyoで会議。▽かn"))) << nuvim.Shown();
-	nuvim.Type("ji\n");
-	ASSERT_TRUE(nuvim.Await(Shows("今日はTokyoで会議。かんじ"))) << nuvim.Shown();
-	nuvim.Type("\x1B[200~x");
-	ASSERT_TRUE(nuvim.Await(Status("no end marker"))) << nuvim.Shown();
-	nuvim.Type("ka");
-	ASSERT_TRUE(nuvim.Await(Shows("今日はTokyoで会議。かんじxか")))
-		<< nuvim.Shown();
+	ASSERT_TRUE(nuvim.Await("Kan", Starts("▽かn")));
+	ASSERT_TRUE(nuvim.Await("\x1B[200~今日はTokyoで会議。\x03\x1B[201~",
+		Starts("今日はTokyoで会議。▽かn")));
+	ASSERT_TRUE(nuvim.Await("ji\n", Shows("今日はTokyoで会議。かんじ")));
+	ASSERT_TRUE(nuvim.Await("\x1B[200~x", Status("no end marker")));
+	ASSERT_TRUE(nuvim.Await("ka", Shows("今日はTokyoで会議。かんじxか")));
 
-	nuvim.Type("Kanji ");
-	ASSERT_TRUE(nuvim.Await(Starts("今日はTokyoで会議。かんじxか▼"))
+	ASSERT_TRUE(nuvim.Await("Kanji ", Starts("今日はTokyoで会議。かんじxか▼"))
 		&& nuvim.SpaceUntil([](const Screen& s) {
 			return RowContaining(s, "[残り") >= 0; }, 5)) << nuvim.Shown();
 	ASSERT_GT(RowContaining(nuvim.Last(), "│かな│"), 10) << nuvim.Shown();
 	nuvim.Resize(120, 30);
-	ASSERT_TRUE(nuvim.Await([](const Screen& s) {
-		return RowContaining(s, "│かな│") == 27; })) << nuvim.Shown();
+	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
+		return RowContaining(s, "│かな│") == 27; }));
 	EXPECT_GT(nuvim.Last()[27].find("│かな│"), 100u) << nuvim.Shown();
 	EXPECT_GE(RowContaining(nuvim.Last(), "│A:"), 2) << nuvim.Shown();
 

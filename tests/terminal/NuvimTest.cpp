@@ -225,32 +225,20 @@ TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 
 
 // A script read from standard input, its line breaks (one inside Kanji)
-// ignored. Fault: a TMPDIR naming a missing directory made nuvim refuse to
-// start with the status of a bad command line.
-TEST(Nuvim, ScriptFilesIgnoreLineBreaksAndMayComeFromStandardInput)
+// ignored, and what each action makes the method send, from one {"key"}
+// record to the next. Fault: a TMPDIR naming a missing directory made nuvim
+// refuse to start with the status of a bad command line.
+TEST(Nuvim, ScriptsFromStandardInputAndActionsReachTheMethod)
 {
 	ScratchDirectory scratch;
 	NuvimOptions options;
-	options.input = ReadFile(NUV_TEST_DATA_DIR "/host/kanji.keys");
+	options.input = ReadFile(NUV_TEST_DATA_DIR "/host/kanji.keys")
+		+ "Ka<deactivate><activate><help>Ka<stop>";
 	options.environment = {"TMPDIR=" + scratch.File("missing")};
-	NuvimProcess run({"--settings",
-		scratch.Settings("settings", kTestSettings), "--script", "-"},
-		options);
+	NuvimProcess run({"--settings", scratch.Settings("settings",
+		kTestSettings), "--json", "--script", "-"}, options);
 	ASSERT_EQ(0, run.Wait()) << run.Err();
-	EXPECT_EQ("漢字を\n感じ\n\n", run.Out());
 	EXPECT_EQ("", run.Err());
-}
-
-
-// What each action makes the method send, from one {"key"} record to the
-// next.
-TEST(Nuvim, ActionsReachTheMethodAndShowInTheTranscript)
-{
-	ScratchDirectory scratch;
-	const std::string settings = scratch.Settings("settings", kTestSettings);
-	NuvimProcess run({"--settings", settings, "--json", "--keys",
-		"Ka<deactivate><activate><help>Ka<stop>"});
-	ASSERT_EQ(0, run.Wait()) << run.Err();
 
 	std::map<std::string, std::vector<std::string>> after;
 	std::string key;
@@ -265,7 +253,7 @@ TEST(Nuvim, ActionsReachTheMethodAndShowInTheTranscript)
 	EXPECT_THAT(after["<activate>"], ElementsAre("menu"));
 	EXPECT_THAT(after["<help>"], ElementsAre("launch"));
 	EXPECT_THAT(after["<stop>"], ElementsAre("changed  confirmed", "stopped",
-		"text ", "unloaded"));
+		"text 漢字を\n感じ\n", "unloaded"));
 }
 
 

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 
 namespace {
@@ -24,15 +25,13 @@ Trimmed(const TerminalCanvas& canvas, int row)
 
 TEST(TerminalCanvas, WidthsAreTheTerminalsAmbiguousMarkersNarrow)
 {
-	EXPECT_EQ(1, TerminalCanvas::CharacterWidth('a'));
-	EXPECT_EQ(2, TerminalCanvas::CharacterWidth(0x6F22));	// 漢
-	EXPECT_EQ(2, TerminalCanvas::CharacterWidth(0x3042));	// あ
-	EXPECT_EQ(2, TerminalCanvas::CharacterWidth(0xFF21));	// full-width A
-	EXPECT_EQ(1, TerminalCanvas::CharacterWidth(0xFF71));	// half-width ｱ
-	EXPECT_EQ(0, TerminalCanvas::CharacterWidth(0x0301));	// combining acute
-	// The method's markers: ambiguous, one column as terminals show them.
-	for (uint32_t marker : {0x25BDu, 0x25BCu, 0x2605u})
-		EXPECT_EQ(1, TerminalCanvas::CharacterWidth(marker)) << marker;
+	// a 漢 あ Ａ ｱ, a combining acute, and the method's markers ▽ ▼ ★:
+	// ambiguous, one column as terminals show them.
+	const std::pair<uint32_t, int> kWidths[] = {{'a', 1}, {0x6F22, 2},
+		{0x3042, 2}, {0xFF21, 2}, {0xFF71, 1}, {0x0301, 0}, {0x25BD, 1},
+		{0x25BC, 1}, {0x2605, 1}};
+	for (const auto& [character, width] : kWidths)
+		EXPECT_EQ(width, TerminalCanvas::CharacterWidth(character)) << character;
 
 	// A candidate line: A:漢字, two blanks, [残り 12].
 	EXPECT_EQ(17, TerminalCanvas::TextWidth("A:漢字  [残り 12]"));

@@ -1,8 +1,7 @@
 // Every way out of the nuvim program keeps the user's work: ending signals
 // in batch mode and in the terminal session, a terminal that stops reading,
 // a quit during a long load, no home directory, an unwritable standard
-// output. Runs the built program as a child, in a pseudo
-// terminal of the test's own where the session needs one.
+// output. The session runs in a pseudo terminal of the test's own.
 #include <gtest/gtest.h>
 
 #include <csignal>

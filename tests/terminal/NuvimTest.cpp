@@ -192,12 +192,8 @@ TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 		options.environment = test.terminal;
 		options.terminal = !test.terminal.empty();
 		NuvimProcess run(arguments, options);
-		std::string label;
-		for (const std::string& word : test.arguments)
-			label += word + " ";
-		for (const std::string& word : test.terminal)
-			label += word + " ";
-		SCOPED_TRACE(label);
+		SCOPED_TRACE(testing::PrintToString(test.arguments)
+			+ testing::PrintToString(test.terminal));
 		EXPECT_EQ(2, run.Wait());
 		EXPECT_EQ("", run.Out());
 		EXPECT_THAT(run.Err(), StartsWith("nuvim: "));

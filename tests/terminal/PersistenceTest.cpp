@@ -163,8 +163,9 @@ private:
 
 // nuvim is killed again and again: half the runs at once after its first
 // write in the settings directory (as inotify shows it), half at a random
-// moment of a write-back as long as an undisturbed one. Every time .nuv-jisyo is either the former file or
-// the new one, byte for byte; a run afterwards still saves.
+// moment of a write-back as long as an undisturbed one. Each time
+// .nuv-jisyo is the former file or the new one, byte for byte; a run
+// afterwards still saves.
 TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 {
 	const int kRuns = 16;

@@ -171,7 +171,6 @@ TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 	const int kRuns = 16;
 	const Clock::duration kPatience = std::chrono::seconds(30);
 	ScratchSettings scratch;
-	const std::string directory = scratch.settings;
 	const std::string before = UserDictionaryOf(40000);
 	const std::string after = AfterLearning(before);
 
@@ -179,8 +178,8 @@ TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 	WriteFile(scratch.userFile, before);
 	Clock::duration writing;
 	{
-		WriteWatch watch(directory);
-		Batch nuvim(directory, kKeys);
+		WriteWatch watch(scratch.settings);
+		Batch nuvim(scratch.settings, kKeys);
 		Clock::time_point first;
 		ASSERT_TRUE(watch.Next(kPatience, first));
 		ASSERT_EQ(0, nuvim.Wait()) << nuvim.Err();
@@ -197,8 +196,8 @@ TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 	for (int run = 0; run < kRuns; run++) {
 		SCOPED_TRACE("run " + std::to_string(run));
 		WriteFile(scratch.userFile, before);
-		WriteWatch watch(directory);
-		Batch nuvim(directory, kKeys);
+		WriteWatch watch(scratch.settings);
+		Batch nuvim(scratch.settings, kKeys);
 		Clock::time_point from;
 		ASSERT_TRUE(watch.Next(kPatience, from));
 		std::uniform_int_distribution<long long> delay(0,
@@ -227,7 +226,7 @@ TEST(Persistence, KillAtAnyMomentLeavesTheFormerOrTheNewFileWhole)
 
 	// What the kills left behind does not stop the next save.
 	WriteFile(scratch.userFile, before);
-	Batch nuvim(directory, kKeys);
+	Batch nuvim(scratch.settings, kKeys);
 	EXPECT_EQ(0, nuvim.Wait()) << nuvim.Err();
 	EXPECT_TRUE(SameBytes(after, ReadFile(scratch.userFile)));
 }

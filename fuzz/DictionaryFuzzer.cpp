@@ -53,10 +53,8 @@ public:
 };
 
 
-struct ModelLine {
-	std::string key;
-	std::string entry;
-};
+// A line's key text and entry text.
+typedef std::pair<std::string, std::string> ModelLine;
 
 
 std::string
@@ -66,10 +64,10 @@ UpToNul(const std::string& text)
 }
 
 
-// The lines of a dictionary file read the plain way: one that begins with ";" is a comment;
-// the key runs to the first blank-slash and the entry text from after it to
-// the end of the line, each cut at a NUL byte; a line without a blank-slash
-// is not an item.
+// The lines of a dictionary file read the plain way: one that begins with
+// ";" is a comment; the key runs to the first blank-slash and the entry text
+// from after it to the end of the line, each cut at a NUL byte; a line
+// without a blank-slash is not an item.
 std::vector<ModelLine>
 ModelLines(const std::string& file)
 {
@@ -100,20 +98,12 @@ Escaped(const std::string& text)
 }
 
 
-std::string
-Unescaped(const std::string& text)
-{
-	return !text.empty() && text[0] == '\\' && Escaped(text)
-		? text.substr(1) : text;
-}
-
-
-// The lines of a user dictionary file read its lenient way: one that begins with ";", holds a NUL or has no slash after white
-// space is no entry; the key runs to the first slash that follows white
-// space (blanks, tabs, the full-width blank A1 A1, walking EUC-JP
-// characters), less that white space, Unescaped(); the entry text is the
-// rest, less trailing blanks, tabs and CRs, with a final slash added when it
-// lacks one.
+// The lines of a user dictionary file read its lenient way: one that begins
+// with ";", holds a NUL or has no slash after white space is no entry; the
+// key runs to the first slash that follows white space (blanks, tabs, the
+// full-width blank A1 A1, walking EUC-JP characters), less that white space
+// and a backslash where Escaped() says; the entry text is the rest, less
+// trailing blanks, tabs and CRs, with a final slash added when it lacks one.
 std::vector<ModelLine>
 UserModelLines(const std::string& file, size_t& others)
 {
@@ -157,7 +147,10 @@ UserModelLines(const std::string& file, size_t& others)
 		entry.erase(entry.find_last_not_of(" \t\r") + 1);
 		if (!entry.empty() && entry.back() != '/')
 			entry += '/';
-		lines.push_back({Unescaped(line.substr(0, keyEnd)), entry});
+		std::string key = line.substr(0, keyEnd);
+		if (!key.empty() && key[0] == '\\' && Escaped(key))
+			key.erase(0, 1);
+		lines.push_back({key, entry});
 	}
 	return lines;
 }
@@ -207,7 +200,7 @@ CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
 {
 	std::map<std::string, std::vector<std::string>> byKey;
 	for (const ModelLine& line : lines)
-		byKey[line.key].push_back(line.entry);
+		byKey[line.first].push_back(line.second);
 
 	NuvStaticDictionary seekable;
 	std::istringstream stream(file);
@@ -277,7 +270,7 @@ ReadsBackAsItself(const NuvKey& key)
 	size_t others = 0;
 	const std::vector<ModelLine> lines = UserModelLines(
 		(Escaped(text) ? "\\" : "") + text + " /x/", others);
-	if (lines.size() != 1 || lines[0].key != text)
+	if (lines.size() != 1 || lines[0].first != text)
 		return false;
 	const NuvKey reread(text.c_str());
 	return reread.reading == key.reading && reread.okuri == key.okuri;
@@ -294,9 +287,9 @@ CheckUserRead(const FuzzUserDictionary& user, const std::string& file)
 	const std::vector<ModelLine> lines = UserModelLines(file, kept);
 	std::map<NuvKey, std::vector<std::string>> byKey;
 	for (const ModelLine& line : lines) {
-		const NuvKey key(line.key.c_str());
-		if (key && NuvEntry(line.entry.c_str()) && ReadsBackAsItself(key))
-			byKey[key].push_back(line.entry);
+		const NuvKey key(line.first.c_str());
+		if (key && NuvEntry(line.second.c_str()) && ReadsBackAsItself(key))
+			byKey[key].push_back(line.second);
 		else
 			kept++;
 	}
@@ -325,8 +318,7 @@ ApplyOperations(FuzzUserDictionary& user, nuv_fuzz::ByteReader& ops)
 			const auto& entries = user.Entries();
 			if (entries.empty())
 				continue;
-			auto it = entries.begin();
-			std::advance(it, ops.Byte() % entries.size());
+			auto it = std::next(entries.begin(), ops.Byte() % entries.size());
 			c.reading = it->first.reading;
 			c.okuri = it->first.okuri;
 			if (op == 2) {
@@ -334,9 +326,8 @@ ApplyOperations(FuzzUserDictionary& user, nuv_fuzz::ByteReader& ops)
 				c.candidate = ops.Field();
 			} else {
 				const std::list<std::string>& stems = it->second.stems;
-				auto word = stems.begin();
-				std::advance(word, ops.Byte() % stems.size());
-				c.candidate = *word;
+				c.candidate = *std::next(stems.begin(),
+					ops.Byte() % stems.size());
 				if (!it->second.okuri_blocks.empty())
 					c.okurigana = it->second.okuri_blocks.begin()->first;
 			}

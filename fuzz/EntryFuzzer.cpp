@@ -35,28 +35,20 @@ struct ModelEntry {
 };
 
 
-bool
-NextField(const std::string& text, size_t& position, std::string& field)
-{
-	const size_t slash = text.find('/', position);
-	if (slash == std::string::npos)
-		return false;
-	field = text.substr(position, slash - position);
-	position = slash + 1;
-	return true;
-}
-
-
 // The line format read the plain way: fields end at "/", an empty field
 // outside a block or an unclosed block empties the entry, "[" opens a block
 // that "]" closes, and text after the last slash is ignored.
 ModelEntry
 ModelParse(const std::string& text)
 {
+	// A field is complete only when a slash ends it.
+	std::istringstream in(text);
+	auto next = [&in](std::string& field) {
+		return std::getline(in, field, '/') && !in.eof();
+	};
 	ModelEntry entry;
-	size_t position = 0;
 	std::string field;
-	while (NextField(text, position, field)) {
+	while (next(field)) {
 		if (field.empty())
 			return ModelEntry();
 		if (field[0] != '[') {
@@ -66,7 +58,7 @@ ModelParse(const std::string& text)
 		// the okurigana is in the candidates' notation too
 		const std::string okurigana = NuvUtils::DecodeElisp(field.substr(1));
 		bool closed = false;
-		while (NextField(text, position, field)) {
+		while (next(field)) {
 			if (field == "]") {
 				closed = true;
 				break;

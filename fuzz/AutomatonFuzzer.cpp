@@ -80,19 +80,12 @@ public:
 		return INPUT_CONSUMED;
 	}
 
-	int32_t Undo()
+	// Undo() drops the last pending letter, Cancel() all of them.
+	int32_t Drop(bool all)
 	{
 		if (fPending.empty())
 			return INPUT_IGNORED;
-		fPending.pop_back();
-		return INPUT_CONSUMED;
-	}
-
-	int32_t Cancel()
-	{
-		if (fPending.empty())
-			return INPUT_IGNORED;
-		fPending.clear();
+		fPending.erase(all ? 0 : fPending.size() - 1);
 		return INPUT_CONSUMED;
 	}
 
@@ -123,10 +116,10 @@ private:
 		for (const char c : value)
 			(std::isalpha(static_cast<unsigned char>(c)) ? rest : output) += c;
 		fEntries[key] = {output, rest};
-		for (size_t length = 1; length <= key.size(); length++)
-			fNodes.insert(key.substr(0, length));
-		for (size_t length = 0; length < key.size(); length++)
+		for (size_t length = 0; length < key.size(); length++) {
 			fInner.insert(key.substr(0, length));
+			fNodes.insert(key.substr(0, length + 1));
+		}
 	}
 
 	std::string _Output(const std::string& path) const
@@ -169,12 +162,9 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 			const uint8_t op = keys.Byte();
 			switch (op) {
 				case 0:
-					result = automaton.Undo();
-					expected = model.Undo();
-					break;
 				case 1:
-					result = automaton.Cancel();
-					expected = model.Cancel();
+					result = op == 0 ? automaton.Undo() : automaton.Cancel();
+					expected = model.Drop(op == 1);
 					break;
 				case 2:
 					automaton.Clear();

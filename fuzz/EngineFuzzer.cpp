@@ -95,10 +95,9 @@ Resources()
 void
 CheckRecord(const nuv_candidate& record)
 {
-	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(record.reading));
-	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(record.okurigana));
-	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(record.okuri));
-	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(record.candidate));
+	for (const std::string* text : {&record.reading, &record.okurigana,
+			&record.okuri, &record.candidate})
+		NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(*text));
 }
 
 

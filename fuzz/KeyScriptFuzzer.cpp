@@ -26,7 +26,9 @@ SameSteps(const std::vector<KeyStep>& a, const std::vector<KeyStep>& b)
 		return std::tie(s.kind, s.token, s.bytes, s.key, s.modifiers);
 	};
 	return std::equal(a.begin(), a.end(), b.begin(), b.end(),
-		[&](const KeyStep& x, const KeyStep& y) { return fields(x) == fields(y); });
+		[&](const KeyStep& x, const KeyStep& y) {
+			return fields(x) == fields(y);
+		});
 }
 
 

@@ -112,11 +112,7 @@ CheckRecords(const nuv_candidate* first, const nuv_candidate* last)
 
 // A controller over the shared resources (the automata cleared for each
 // controller) and a user dictionary of its own, merging look-ups as the
-// front end does (learned words first). Every hook fails the run when a
-// state breaks its contract: no real mode, a page longer than seven or a
-// negative remainder, an empty registration chain, a second purge prompt, a
-// look-up that is not a query, learning an empty word, or text that is not
-// well-formed EUC-JP.
+// front end does (learned words first); every hook checks its contract.
 class FuzzControler : public NuvControler {
 public:
 	FuzzControler()

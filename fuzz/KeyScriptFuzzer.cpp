@@ -43,11 +43,10 @@ Parses(const std::string& script, std::vector<KeyStep>& steps)
 void
 CheckParsed(const std::string& script, const std::vector<KeyStep>& steps)
 {
-	std::string withoutBreaks;
-	for (const char c : script) {
-		if (c != '\n' && c != '\r')
-			withoutBreaks += c;
-	}
+	std::string withoutBreaks = script;
+	withoutBreaks.erase(std::remove_if(withoutBreaks.begin(),
+		withoutBreaks.end(), [](char c) { return c == '\n' || c == '\r'; }),
+		withoutBreaks.end());
 	std::string tokens;
 	std::string tokenLines;
 	for (const KeyStep& step : steps) {

@@ -7,13 +7,9 @@
 //	2 InsertCandidate on the n-th key held (n, okurigana, candidate)
 //	3 RemoveCandidate on the n-th key held, for a word it holds (n, m)
 //
-// Checked: the static dictionary, from a seekable stream and from a pipe,
-// loads exactly the lines a plain reading finds, finds every key with the
-// words of all its lines (each once) and nothing for neighbouring keys no
-// line has; the user dictionary holds one entry per readable key with the
-// words of all its lines and keeps the other lines; after the operations,
-// Write, Read and Write give the same bytes and the same entries, less keys
-// whose line cannot read back as themselves.
+// Checked: the static dictionary against a plain reading of the file
+// (CheckStatic), the user dictionary against a lenient one (CheckUserRead)
+// and, after the operations, its Write and Read (CheckRoundTrip).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -195,6 +191,8 @@ CheckMerged(const NuvEntry& found, const std::vector<std::string>& lines)
 }
 
 
+// The static dictionary, from a seekable stream and from a pipe, loads
+// exactly the lines of `lines` and finds every key with their words.
 void
 CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
 {

@@ -18,14 +18,14 @@
 
 namespace {
 
+// The keys of `bytes`, the pause after them included.
 std::vector<KeyStep>
-Decode(const std::string& bytes, bool flush = true)
+Decode(const std::string& bytes)
 {
 	TerminalKeys keys;
 	std::vector<KeyStep> steps;
 	keys.Feed(bytes.data(), bytes.size(), steps);
-	if (flush)
-		keys.Flush(steps);
+	keys.Flush(steps);
 	return steps;
 }
 

@@ -15,8 +15,8 @@ TEST(TerminalCanvas, WidthsAreTheTerminalsAmbiguousMarkersNarrow)
 	const std::pair<uint32_t, int> kWidths[] = {{'a', 1}, {0x6F22, 2},
 		{0x3042, 2}, {0xFF21, 2}, {0xFF71, 1}, {0x0301, 0}, {0x25BD, 1},
 		{0x25BC, 1}, {0x2605, 1}};
-	for (const auto& [character, width] : kWidths)
-		EXPECT_EQ(width, TerminalCanvas::CharacterWidth(character)) << character;
+	for (const auto& [code, width] : kWidths)
+		EXPECT_EQ(width, TerminalCanvas::CharacterWidth(code)) << code;
 
 	// A candidate line: A:漢字, two blanks, [残り 12].
 	EXPECT_EQ(17, TerminalCanvas::TextWidth("A:漢字  [残り 12]"));

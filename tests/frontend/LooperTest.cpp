@@ -168,15 +168,21 @@ TEST_F(LooperTest, EventsCarryTheirFieldsInOrder)
 }
 
 
-TEST_F(LooperTest, ApplicationStopRequestClearsTheEngine)
+// A stop the application asks for, and deactivation, withdraw the
+// composition and drop the reading; deactivation also withdraws the menu
+// and hides the mode palette, the engine back in hiragana. With nothing
+// open, neither sends anything; other opcodes do nothing.
+TEST_F(LooperTest, StopRequestAndDeactivationWithdrawTheComposition)
 {
 	Type("Ka");
 	Received();
 	fHost->RequestStop();
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_THAT(Received(), ElementsAre("CHANGED(,true)", "STOPPED"));
+	Type("a");
+	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(あ,true)",
+		"STOPPED"));
 
-	// Other opcodes, and a stop with nothing open, do nothing.
 	Type("Ka");
 	Received();
 	for (int32 opcode : {B_INPUT_METHOD_STARTED, B_INPUT_METHOD_CHANGED}) {
@@ -192,35 +198,22 @@ TEST_F(LooperTest, ApplicationStopRequestClearsTheEngine)
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_THAT(Received(), IsEmpty());
 
-	// The reading was dropped: a fresh key starts from direct input.
-	Type("a");
-	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(あ,true)",
-		"STOPPED"));
-}
-
-
-TEST_F(LooperTest, DeactivationWithdrawsTheMenuTheCompositionAndTheMode)
-{
 	EXPECT_TRUE(MenuShowsHelp(*fHost));
 	EXPECT_THAT(ModePalette().texts, ElementsAre("かな"));
 	EXPECT_FALSE(ModePalette().hidden);
 	Type("l");
 	EXPECT_THAT(ModePalette().texts, ElementsAre("NUV"));
-	Type("<C-j>q");
+	Type("<C-j>qKa");
 	EXPECT_THAT(ModePalette().texts, ElementsAre("カナ"));
-
-	Type("Ka");
 	Received();
 	fHost->Activate(false);
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_THAT(Received(), ElementsAre("CHANGED(,true)", "STOPPED"));
 	EXPECT_FALSE(fHost->HasMenu());
 	EXPECT_TRUE(ModePalette().hidden);
-	// The engine is back in hiragana.
 	EXPECT_THAT(ModePalette().texts, ElementsAre("かな"));
 
-	// With nothing open, deactivating again sends nothing; one activation
-	// shows the palette after any number of deactivations.
+	// One activation shows the palette after any number of deactivations.
 	fHost->Activate(false);
 	fHost->Activate(true);
 	ASSERT_TRUE(fHost->Settle());

@@ -15,7 +15,6 @@
 #include <fstream>
 #include <functional>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -34,6 +33,8 @@
 #include <gtest/gtest.h>
 #include <testfrontend_public.h>
 
+#include "Scratch.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -43,23 +44,11 @@ const uint64_t kDeadline = 30000000;	// µs, for a machine under load
 typedef std::function<bool()> Step;
 
 
-std::string
-ReadFile(const std::string& path)
-{
-	std::ifstream in(path, std::ios::binary);
-	std::stringstream bytes;
-	bytes << in.rdbuf();
-	return bytes.str();
-}
-
-
 class FcitxAddon : public ::testing::Test {
 protected:
 	void SetUp() override
 	{
-		char pattern[] = "/tmp/nuvim-fcitx5.XXXXXX";
-		ASSERT_NE(mkdtemp(pattern), nullptr);
-		fWork = pattern;
+		fWork = fScratch.Path();
 		fs::create_directories(fWork + "/config/nuvim");
 		fs::create_directories(fWork + "/bin");
 		setenv("XDG_CONFIG_HOME", (fWork + "/config").c_str(), 1);
@@ -73,13 +62,6 @@ protected:
 		setenv("PATH", (fWork + "/bin:" + getenv("PATH")).c_str(), 1);
 		fcitx::setupTestingEnvironment(NUV_BUILD_BIN, {NUV_BUILD_BIN},
 			{NUV_FCITX5_DATA});
-	}
-
-	void TearDown() override
-	{
-		fInstance.reset();
-		std::error_code error;
-		fs::remove_all(fWork, error);
 	}
 
 	// Runs `steps` in a new instance with nuvim as its input method (and
@@ -276,6 +258,7 @@ protected:
 			}));
 	}
 
+	ScratchDirectory fScratch;
 	std::string fWork;
 	std::string fPipe;
 	std::unique_ptr<fcitx::Instance> fInstance;

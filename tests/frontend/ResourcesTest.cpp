@@ -32,22 +32,13 @@ Convert(NuvInteractiveConverter* automaton, const std::string& keys)
 }
 
 
-// Replaces `name` by a named pipe: the loader blocks on it until the test
-// writes the file's contents with FeedPipe().
+// Replaces NUV-JISYO.L by a named pipe: the loader blocks on it until the
+// test writes the dictionary into it.
 void
-MakePipe(const SettingsDirectory& settings, const std::string& name)
+MakePipe(const SettingsDirectory& settings)
 {
-	unlink(settings.File(name).c_str());
-	ASSERT_EQ(0, mkfifo(settings.File(name).c_str(), 0600));
-}
-
-
-void
-FeedPipe(const SettingsDirectory& settings, const std::string& name,
-	const std::string& bytes)
-{
-	std::ofstream pipe(settings.File(name), std::ios::binary);
-	pipe << bytes;
+	unlink(settings.File("NUV-JISYO.L").c_str());
+	ASSERT_EQ(0, mkfifo(settings.File("NUV-JISYO.L").c_str(), 0600));
 }
 
 
@@ -146,7 +137,7 @@ TEST(Resources, SettingsFilesInUtf8AreConvertedAndNamedOnce)
 TEST(Resources, AccessorDuringTheLoadReturnsOnlyAfterIt)
 {
 	SettingsDirectory settings(FrontendSettings());
-	MakePipe(settings, "NUV-JISYO.L");
+	MakePipe(settings);
 
 	BeNuvResources* resources = new BeNuvResources();
 	std::atomic<bool> returned(false);
@@ -162,7 +153,8 @@ TEST(Resources, AccessorDuringTheLoadReturnsOnlyAfterIt)
 	EXPECT_TRUE(LoaderIsRunning());
 	EXPECT_TRUE(NoticeIsShown());
 
-	FeedPipe(settings, "NUV-JISYO.L", Euc("あ /亜/\nい /伊/\nう /宇/\n"));
+	std::ofstream(settings.File("NUV-JISYO.L"))
+		<< Euc("あ /亜/\nい /伊/\nう /宇/\n");
 	reader.join();
 	EXPECT_EQ(3u, items);
 	EXPECT_FALSE(NoticeIsShown());
@@ -176,7 +168,7 @@ TEST(Resources, DestructionDuringTheLoadFinishesItThenWrites)
 	// The load is held at the large dictionary (the user dictionary is
 	// never read from a FIFO).
 	SettingsDirectory settings(FrontendSettings());
-	MakePipe(settings, "NUV-JISYO.L");
+	MakePipe(settings);
 	settings.WriteFile(".nuv-jisyo", Euc("かんじ /漢字/\n"));
 
 	BeNuvResources* resources = new BeNuvResources();
@@ -190,7 +182,7 @@ TEST(Resources, DestructionDuringTheLoadFinishesItThenWrites)
 	EXPECT_FALSE(destroyed);
 	EXPECT_EQ(Euc("かんじ /漢字/\n"), settings.ReadFile(".nuv-jisyo"));
 
-	FeedPipe(settings, "NUV-JISYO.L", Euc("あ /亜/\n"));
+	std::ofstream(settings.File("NUV-JISYO.L")) << Euc("あ /亜/\n");
 	destroyer.join();
 	EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"),
 		settings.ReadFile(".nuv-jisyo"));

@@ -76,50 +76,38 @@ Pause()
 
 
 // The control-key table reaches all three automata, each time after the
-// automaton's own table, so that its bindings win.
-TEST(Resources, ControlKeyTableIsReadIntoEveryAutomatonAfterItsOwnTable)
+// automaton's own table, so that its bindings win. Tables and NUV-JISYO.L
+// saved as UTF-8 put 0x1A and C1 control bytes into the document, and the
+// dictionary offered nothing, without a word. Such a file is converted as
+// it is read and named once in a notice window, which goes when the
+// resources go; a file in neither encoding is read as it stands and named
+// too. The control-key table, read into all three automata, is named once.
+TEST(Resources, TablesAreReadInOrderAndUtf8FilesConvertedAndNamedOnce)
 {
 	SettingsDirectory settings(FrontendSettings());
-	settings.WriteFile("roman_kana.table", Euc("a あ\nzq の\n"));
+	settings.WriteFile("roman_kana.table", "a あ\nka か\nzq ほげ\n");
 	settings.WriteFile("roman_zennei.table", Euc("a ａ\nzq ＿\n"));
-	settings.WriteFile("control_key.table", "zq #\n");
-
-	BeNuvResources resources;
-	EXPECT_EQ("あ#", Convert(resources.Converter(MODE_HIRAKANA), "azq"));
-	EXPECT_EQ("ａ#", Convert(resources.Converter(MODE_ZENEI), "azq"));
-	EXPECT_EQ("#", Convert(resources.Converter(MODE_ASCII), "azq"));
-}
-
-
-// Tables and NUV-JISYO.L saved as UTF-8 put 0x1A and C1 control bytes into
-// the document, and the dictionary offered nothing, without a word. Such a
-// file is converted as it is read and named once in a notice window, which
-// goes when the resources go; a file in neither encoding is read as it
-// stands and named too. The control-key table, read into all three
-// automata, is named once.
-TEST(Resources, SettingsFilesInUtf8AreConvertedAndNamedOnce)
-{
-	SettingsDirectory settings(FrontendSettings());
-	settings.WriteFile("roman_kana.table", "ka か\nzq ほげ\n");
-	settings.WriteFile("control_key.table", "zz \xFF\n");
+	settings.WriteFile("control_key.table", "zq #\nzz \xFF\n");
 	settings.WriteFile("NUV-JISYO.L", "かんじ /漢字/\n");
 
 	std::vector<std::string> notices;
 	{
 		BeNuvResources resources;
-		EXPECT_EQ("かほげ", Convert(resources.Converter(MODE_HIRAKANA),
-			"kazq"));
+		EXPECT_EQ("かあ#", Convert(resources.Converter(MODE_HIRAKANA),
+			"kaazq"));
+		EXPECT_EQ("ａ#", Convert(resources.Converter(MODE_ZENEI), "azq"));
+		NuvAutomaton* control = resources.Converter(MODE_ASCII);
+		EXPECT_EQ("#", Convert(control, "azq"));
+		// the bytes as they stand
+		control->Input(nuv_input('z'));
+		control->Input(nuv_input('z'));
+		EXPECT_EQ("\xFF", control->Confirmed());
 		nuv_candidate query = Candidate("かんじ", "");
 		EXPECT_EQ(Euc("/漢字/"), [&] {
 			std::ostringstream text;
 			text << resources.Dictionary()->FindEntry(query);
 			return text.str();
 		}());
-		// the bytes as they stand
-		NuvAutomaton* control = resources.Converter(MODE_ASCII);
-		control->Input(nuv_input('z'));
-		control->Input(nuv_input('z'));
-		EXPECT_EQ("\xFF", control->Confirmed());
 
 		for (const headless_window_info& window : HeadlessDisplay::Windows()) {
 			if (window.title != "nuv wake up!" && !window.hidden)

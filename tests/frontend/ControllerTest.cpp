@@ -1,5 +1,6 @@
-// The front-end controller's hooks: key tests, palette texts and stacking,
-// and the dictionaries behind look-ups and learning.
+// The front-end controller's hooks: palette texts and stacking, and the
+// dictionaries behind look-ups and learning. (Its key tests show in the
+// looper's key path, LooperTest.cpp.)
 #include "MethodFixture.h"
 
 #include <AppDefs.h>
@@ -51,32 +52,6 @@ protected:
 		ASSERT_TRUE(fHost->Settle());
 	}
 };
-
-
-TEST_F(ControllerTest, PlatformKeysAreToldApartByKeyCode)
-{
-	// Enter and keypad Enter, control-J, Escape; then the base table:
-	// control-G, control-M, a capital.
-	const struct {
-		nuv_input	input;
-		nuv_key		key;
-		bool		is;
-	} kKeys[] = {
-		{ {0x0A, 0x47}, KEY_ENTER, true }, { {0x0A, 0x5B}, KEY_ENTER, true },
-		{ {0x0A, 0x47}, KEY_CONFIRM, false }, { {0x0A, 0x47}, KEY_KANA, false },
-		{ {0x0A, 0x42}, KEY_CONFIRM, true }, { {0x0A, 0x42}, KEY_KANA, true },
-		{ {0x0A, 0x42}, KEY_ENTER, false }, { {0x1B, 0x01}, KEY_CANCEL, true },
-		{ {0x1B, 0x01}, KEY_CONFIRM, false },
-		{ {0x07, 0x40}, KEY_CANCEL, true }, { {0x0D, 0x44}, KEY_ENTER, true },
-		{ {'A', 0x3C}, KEY_SELECT_A, true },
-	};
-	BAutolock lock(Looper());
-	for (const auto& row : kKeys) {
-		EXPECT_EQ(row.is, Controler()->IsKey(row.input, row.key))
-			<< row.input.character << " " << row.input.key_code << " "
-			<< row.key;
-	}
-}
 
 
 TEST_F(ControllerTest, PaletteLinesAreFormattedFromTheRecords)

@@ -66,7 +66,9 @@ class LooperTest : public MethodFixture {
 // cancelled composition is removed with an empty confirmed CHANGED; keys
 // the method does not use reach the application only when nothing is
 // composed, command and option keys always, unseen by the engine; the Enter
-// that confirms a conversion comes after the events.
+// (or keypad Enter) that confirms a conversion comes after the events;
+// Escape cancels, control-J confirms, and neither they nor Enter are taken
+// for one another, in Latin mode either.
 TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 {
 	const struct {
@@ -89,12 +91,16 @@ TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 		{"a", {"CHANGED(か,true)", "STOPPED"}, false},
 		{"@", {"STARTED", "CHANGED(あ,true)", "CHANGED(k,false)",
 			"LOCATION_REQUEST"}, true},
-		{"<C-g>", {"CHANGED(,true)", "STOPPED"}, false},
+		{"<esc>", {"CHANGED(,true)", "STOPPED"}, false},
 		{"<bs><enter><tab>", {"PASSED(\\x08,0x1E,0x0)",
 			"PASSED(\\x0A,0x47,0x0)", "PASSED(\\x09,0x26,0x0)"}, false},
 		{"Kanji ", {}, true},
 		{"<enter>", {"CHANGED(漢字,true)", "STOPPED",
 			"PASSED(\\x0A,0x47,0x0)"}, false},
+		{"l<enter><C-j>", {"PASSED(\\x0A,0x47,0x0)"}, false},
+		{"Kanji ", {}, true},
+		{"<kp-enter>", {"CHANGED(漢字,true)", "STOPPED",
+			"PASSED(\\x0A,0x5B,0x0)"}, false},
 	};
 	for (const auto& key : kKeys) {
 		SCOPED_TRACE(key.keys);
@@ -104,7 +110,7 @@ TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 			EXPECT_EQ(key.events, received);
 		EXPECT_EQ(key.open, Looper()->IsTransactionOpen());
 	}
-	EXPECT_EQ("abかあっか\n\t漢字\n", fApplication.Document());
+	EXPECT_EQ("abかあっか\n\t漢字\n\n漢字\n", fApplication.Document());
 	EXPECT_EQ("", fApplication.Composing());
 }
 

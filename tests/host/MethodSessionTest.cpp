@@ -122,18 +122,6 @@ protected:
 }	// namespace
 
 
-// A framework shows the actions in their order and sends the key on last:
-// the composed text must be gone before the word arrives, and the Enter
-// must not overtake the word.
-TEST_F(LoadedSession, KeyThatCommitsAndPassesOnHidesThenCommitsThenForwards)
-{
-	EXPECT_EQ(Type("Kanji "), " preedit:▼漢字");
-	EXPECT_EQ(Type("\r"), " hide commit:漢字 forward");
-	// A key that only passes is handed back, with nothing to show.
-	EXPECT_EQ(Type("\r"), " handed-back");
-}
-
-
 TEST_F(LoadedSession, CandidatePickedByIndexIsCommittedFromThePage)
 {
 	Start(kTestSettings);
@@ -231,9 +219,15 @@ TEST_F(LoadedSession, PollCollectsWhatUnsettledKeysLeftInOrder)
 }
 
 
-TEST_F(LoadedSession, UnloadTellsWhetherTheUserDictionaryWasSaved)
+// A framework shows the actions in their order and sends the key on last:
+// the composed text must be gone before the word arrives, and the Enter
+// must not overtake the word. Unloading saves what was learned.
+TEST_F(LoadedSession, EnterHidesCommitsForwardsAndUnloadSavesTheWord)
 {
-	Type("Kanji \n");
+	EXPECT_EQ(Type("Kanji "), " preedit:▼漢字");
+	EXPECT_EQ(Type("\r"), " hide commit:漢字 forward");
+	// A key that only passes is handed back, with nothing to show.
+	EXPECT_EQ(Type("\r"), " handed-back");
 	EXPECT_TRUE(fSession.Unload());
 	EXPECT_FALSE(fSession.Unload());
 	EXPECT_NE(ReadFile(fSettings + "/.nuv-jisyo").find(

@@ -50,14 +50,13 @@ protected:
 	{
 		fWork = fScratch.Path();
 		fs::create_directories(fWork + "/config/nuvim");
-		fs::create_directories(fWork + "/bin");
 		setenv("XDG_CONFIG_HOME", (fWork + "/config").c_str(), 1);
 		setenv("HOME", fWork.c_str(), 1);
 		// Help opens through xdg-open: this one writes down what it got.
 		const std::string opener = fWork + "/bin/xdg-open";
-		std::ofstream(opener) << "#!/bin/sh\nprintf '%s' \"$1\" > \""
-			<< fWork << "/opened.new\" && mv \"" << fWork << "/opened.new\" \""
-			<< fWork << "/opened\"\n";
+		WriteFile(opener, "#!/bin/sh\nprintf '%s' \"$1\" > \"" + fWork
+			+ "/opened.new\" && mv \"" + fWork + "/opened.new\" \"" + fWork
+			+ "/opened\"\n");
 		chmod(opener.c_str(), 0755);
 		setenv("PATH", (fWork + "/bin:" + getenv("PATH")).c_str(), 1);
 		fcitx::setupTestingEnvironment(NUV_BUILD_BIN, {NUV_BUILD_BIN},

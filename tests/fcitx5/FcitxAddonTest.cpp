@@ -315,14 +315,17 @@ TEST_F(FcitxAddon, TypingReachesTheApplicationInOrder)
 }
 
 
-TEST_F(FcitxAddon, PreeditShowsClauseAndCandidateWithTheirFormats)
+// The reading is the clause, underlined; a conversion highlights its
+// candidate. Four candidates of かんじ are offered inline; the fifth space
+// opens the page of the next seven. A word picked is learned, comes first
+// from then on, and is saved to the user dictionary when the instance ends.
+TEST_F(FcitxAddon, PreeditFormatsAndCandidatePagesPickedByLabelOrClick)
 {
 	auto text = [this] { return fContexts[0]->inputPanel().clientPreedit(); };
 	Run({
 		Type("Kanji"),
 		Until([this] { return Preedit() == "▽かんじ"; }),
 		Do([&, this] {
-			// The whole reading is the clause, underlined; no highlight.
 			for (size_t i = 0; i < text().size(); i++) {
 				EXPECT_TRUE(text().formatAt(i) & fcitx::TextFormatFlag::Underline)
 					<< text().stringAt(i);
@@ -343,20 +346,7 @@ TEST_F(FcitxAddon, PreeditShowsClauseAndCandidateWithTheirFormats)
 			}
 			EXPECT_EQ(highlighted, "漢字");
 		}),
-		Type("<Control+j>"),
-		Expect({"commit:漢字"}),
-		Until([this] { return Preedit().empty(); }),
-	});
-}
-
-
-// Four candidates of かんじ are offered inline; the fifth space opens the
-// page of the next seven. A word picked is learned, comes first from then
-// on, and is saved to the user dictionary when the instance ends.
-TEST_F(FcitxAddon, CandidatePagesArePickedByLabelOrClickAndLearned)
-{
-	Run({
-		Type("Kanji<space><space><space><space><space>"),
+		Type("<space><space><space><space>"),
 		Until([this] { return Candidates() != nullptr; }),
 		Do([this] {
 			fcitx::CandidateList* list = Candidates();
@@ -375,7 +365,7 @@ TEST_F(FcitxAddon, CandidatePagesArePickedByLabelOrClickAndLearned)
 		}),
 		Type("s"),
 		Expect({"commit:莞爾"}),
-		Until([this] { return Candidates() == nullptr; }),
+		Until([this] { return Candidates() == nullptr && Preedit().empty(); }),
 		Type("Kanji<space>"),
 		Until([this] { return Preedit() == "▼莞爾"; }),
 		Type("<space><space><space><space>"),

@@ -11,6 +11,7 @@
 #include <Messenger.h>
 
 #include "BeNuvLooper.h"
+#include "KeyScript.h"
 
 
 using testing::ElementsAre;
@@ -120,18 +121,14 @@ TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 // together, read ▽あ followed by an okuri point instead of ▽か.
 TEST_F(LooperTest, AgainKeysKeepTheirPlaceAmongKeysTypedMeanwhile)
 {
-	KeyStep upperK;
-	upperK.bytes = "K";
-	upperK.key = 0x43;
-	upperK.modifiers = B_SHIFT_KEY;
-	KeyStep lowerA;
-	lowerA.bytes = "a";
-	lowerA.key = 0x3C;
+	std::vector<KeyStep> keys;
+	KeyScriptError error;
+	ASSERT_TRUE(KeyScript::Parse("Ka", keys, error));
 	{
 		// Both keys wait in the queue before the first is handled.
 		BAutolock lock(Looper());
-		fHost->SendKey(MethodHost::MakeKeyMessage(upperK));
-		fHost->SendKey(MethodHost::MakeKeyMessage(lowerA));
+		fHost->SendKey(MethodHost::MakeKeyMessage(keys[0]));
+		fHost->SendKey(MethodHost::MakeKeyMessage(keys[1]));
 	}
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_EQ("▽か", fApplication.Composing());

@@ -260,29 +260,6 @@ TEST_F(LooperTest, FilterDivertsKeyDownsOnly)
 }
 
 
-TEST_F(LooperTest, LocationRepliesReplaceTheStoredCaret)
-{
-	BMessage reply(B_INPUT_METHOD_EVENT);
-	reply.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
-	for (int i = 0; i < 3; i++) {
-		reply.AddPoint("be:location_reply", BPoint(100 + 14 * i, 200));
-		reply.AddFloat("be:height_reply", 15 + i);
-	}
-	BMessenger(Looper()).SendMessage(&reply);
-	ASSERT_TRUE(fHost->Settle());
-	BAutolock lock(Looper());
-	ASSERT_EQ(3, Looper()->CountTargetLocations());
-	EXPECT_EQ(BPoint(128, 200), Looper()->TargetLocation(2));
-	EXPECT_EQ(17, Looper()->TargetHeight(2));
-	// Out of range reads a defined zero.
-	EXPECT_EQ(BPoint(0, 0), Looper()->TargetLocation(3));
-	EXPECT_EQ(0, Looper()->TargetHeight(-1));
-}
-
-
-
-
-
 TEST_F(LooperTest, HostKeepsNoMessageUnlessAsked)
 {
 	// The host kept a copy of every message it delivered, some 2 KB per

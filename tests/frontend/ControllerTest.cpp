@@ -175,7 +175,7 @@ TEST_F(ControllerTest, UnloadingWithPromptsOpenTouchesNoClosedPalette)
 	};
 	for (const char* script : scripts) {
 		Type(script);
-		Unload();
+		fHost->Unload();
 		EXPECT_TRUE(HeadlessDisplay::Windows().empty()) << script;
 		Load();
 	}

@@ -84,7 +84,7 @@ Pause()
 // too. The control-key table, read into all three automata, is named once.
 TEST(Resources, TablesAreReadInOrderAndUtf8FilesConvertedAndNamedOnce)
 {
-	SettingsDirectory settings(FrontendSettings());
+	SettingsDirectory settings(kTestSettings);
 	settings.WriteFile("roman_kana.table", "a あ\nka か\nzq ほげ\n");
 	settings.WriteFile("roman_zennei.table", Euc("a ａ\nzq ＿\n"));
 	settings.WriteFile("control_key.table", "zq #\nzz \xFF\n");
@@ -124,7 +124,7 @@ TEST(Resources, TablesAreReadInOrderAndUtf8FilesConvertedAndNamedOnce)
 
 TEST(Resources, AccessorDuringTheLoadReturnsOnlyAfterIt)
 {
-	SettingsDirectory settings(FrontendSettings());
+	SettingsDirectory settings(kTestSettings);
 	MakePipe(settings);
 
 	BeNuvResources* resources = new BeNuvResources();
@@ -155,7 +155,7 @@ TEST(Resources, DestructionDuringTheLoadFinishesItThenWrites)
 {
 	// The load is held at the large dictionary (the user dictionary is
 	// never read from a FIFO).
-	SettingsDirectory settings(FrontendSettings());
+	SettingsDirectory settings(kTestSettings);
 	MakePipe(settings);
 	settings.WriteFile(".nuv-jisyo", Euc("かんじ /漢字/\n"));
 

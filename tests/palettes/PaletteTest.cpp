@@ -151,11 +151,24 @@ TEST_F(PaletteTest, CaretPaletteStandsBelowTheTargetOrAboveItNearTheBottom)
 
 	HeadlessDisplay::SetScreenSize(800, 600);
 	EXPECT_EQ(779, Settled(kCandidates).frame.right);
+
+	// Fault: a palette wider than the screen got a negative left edge, and
+	// one put above a target near the top of the screen went above its top
+	// (the padding is still 0).
+	HeadlessDisplay::SetScreenSize(200, 100);	// usable 20..179, 20..79
+	HeadlessDisplay::SetTextSize("tall", 40, 50);
+	palette->SetText({"wide"});
+	palette->SetTargetFrame(BRect(50, 10, 50, 25));
+	EXPECT_EQ(BRect(0, 25, 203, 41), palette->Frame());
+	// 54 high: neither below (to 99) nor above (from -24) fits.
+	palette->SetText({"tall"});
+	palette->SetTargetFrame(BRect(50, 30, 50, 45));
+	EXPECT_EQ(BRect(50, 0, 93, 54), Settled(kCandidates).frame);
 	Close(palette);
 }
 
 
-TEST_F(PaletteTest, ModePaletteShowsTheLabelOfEachMode)
+TEST_F(PaletteTest, ModePaletteShowsEachModesLabelInTheCorner)
 {
 	BeNuvModePalette* palette = Running(new BeNuvModePalette);
 	headless_window_info info = Settled(kModePalette);
@@ -191,13 +204,9 @@ TEST_F(PaletteTest, ModePaletteShowsTheLabelOfEachMode)
 	EXPECT_EQ(3, info.frame.Width());
 	EXPECT_EQ(21, info.frame.Height());
 	Close(palette);
-}
 
-
-TEST_F(PaletteTest, ModePaletteGoesToTheBottomRightCornerAndStaysInside)
-{
-	BeNuvModePalette* palette = Running(new BeNuvModePalette);
-
+	// A new one goes to the bottom right corner and stays inside the screen.
+	palette = Running(new BeNuvModePalette);
 	// "NUV" in the bold font is 27 x 18; the window 30 x 21.
 	palette->SetMode(MODE_ASCII);
 	EXPECT_EQ(BRect(973, 726, 1003, 747), palette->Frame());
@@ -229,28 +238,7 @@ TEST_F(PaletteTest, ModePaletteGoesToTheBottomRightCornerAndStaysInside)
 }
 
 
-// Fault: a palette wider than the screen got a negative left edge, and one
-// put above a target near the top of the screen went above its top.
-TEST_F(PaletteTest, CaretPaletteNeverStartsAboveOrLeftOfTheScreen)
-{
-	HeadlessDisplay::SetScreenSize(200, 100);	// usable 20..179, 20..79
-	HeadlessDisplay::SetTextSize("wide", 300, 12);
-	HeadlessDisplay::SetTextSize("tall", 40, 50);
-	BeNuvTextPalette* palette = Running(new BeNuvTextPalette(kCandidates));
-
-	palette->SetText({"wide"});
-	palette->SetTargetFrame(BRect(50, 10, 50, 25));
-	EXPECT_EQ(BRect(0, 33, 303, 49), palette->Frame());
-
-	// 54 high: neither below (to 107) nor above (from -32) fits.
-	palette->SetText({"tall"});
-	palette->SetTargetFrame(BRect(50, 30, 50, 45));
-	EXPECT_EQ(BRect(50, 0, 93, 54), Settled(kCandidates).frame);
-	Close(palette);
-}
-
-
-TEST_F(PaletteTest, NoticeWindowCentresItsTextInAPanelBox)
+TEST_F(PaletteTest, NoticeWindowCentresItsTextAndALoaderThreadCanRunIt)
 {
 	HeadlessDisplay::SetTextSize("nuv wake up!", 100, 20);
 	BeNuvNoticeWindow* notice = new BeNuvNoticeWindow("nuv wake up!",
@@ -273,11 +261,7 @@ TEST_F(PaletteTest, NoticeWindowCentresItsTextInAPanelBox)
 	EXPECT_EQ("nuv wake up!", text.text);
 	EXPECT_TRUE(text.boldFont);
 	Close(notice);
-}
 
-
-TEST_F(PaletteTest, ALoaderThreadCanShowAndCloseTheNotice)
-{
 	// As the resources' loader does: create and show on one thread, close
 	// there later, while other threads look at the screen. Without a font
 	// the plain one is kept: 7 x 15 a character, plus 10 on each side.

@@ -3,10 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <sys/stat.h>
-#include <unistd.h>
 #include <vector>
 
 #include <Box.h>
@@ -115,11 +116,13 @@ TEST(Roster, LaunchesAreRecordedForTheHost)
 TEST(Directories, SettingsDirectoryDefaultsAndCanBeMoved)
 {
 	char path[256];
-	ASSERT_EQ(B_OK, find_directory(B_USER_SETTINGS_DIRECTORY, -1, false,
-		path, sizeof(path)));
+	auto find = [&path](bool create, size_t size) {
+		return find_directory(B_USER_SETTINGS_DIRECTORY, -1, create, path,
+			size);
+	};
+	ASSERT_EQ(B_OK, find(false, sizeof(path)));
 	EXPECT_STREQ("/boot/home/config/settings", path);
-	EXPECT_EQ(B_BUFFER_OVERFLOW, find_directory(B_USER_SETTINGS_DIRECTORY,
-		-1, false, path, 10));
+	EXPECT_EQ(B_BUFFER_OVERFLOW, find(false, 10));
 	EXPECT_EQ(B_BAD_VALUE, find_directory((directory_which)1, -1, false,
 		path, sizeof(path)));
 
@@ -127,19 +130,14 @@ TEST(Directories, SettingsDirectoryDefaultsAndCanBeMoved)
 	ASSERT_NE(nullptr, mkdtemp(scratch));
 	std::string moved = std::string(scratch) + "/a/b";
 	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, moved.c_str());
-	ASSERT_EQ(B_OK, find_directory(B_USER_SETTINGS_DIRECTORY, -1, true, path,
-		sizeof(path)));
+	ASSERT_EQ(B_OK, find(true, sizeof(path)));
 	EXPECT_EQ(moved, path);
 	struct stat info;
 	EXPECT_EQ(0, stat(moved.c_str(), &info));
 	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, NULL);
-	ASSERT_EQ(B_OK, find_directory(B_USER_SETTINGS_DIRECTORY, -1, false,
-		path, sizeof(path)));
+	ASSERT_EQ(B_OK, find(false, sizeof(path)));
 	EXPECT_STREQ("/boot/home/config/settings", path);
-
-	rmdir(moved.c_str());
-	rmdir((std::string(scratch) + "/a").c_str());
-	rmdir(scratch);
+	std::filesystem::remove_all(scratch);
 }
 
 
@@ -147,12 +145,6 @@ namespace {
 
 class RecordingServer : public HeadlessInputServer {
 public:
-	~RecordingServer()
-	{
-		for (BMessage* message : messages)
-			delete message;
-	}
-
 	virtual void MethodNamed(BInputServerMethod* method, const char* name,
 		const uchar* icon)
 	{
@@ -168,7 +160,7 @@ public:
 
 	virtual status_t EnqueueMessage(BInputServerMethod*, BMessage* message)
 	{
-		messages.push_back(message);
+		messages.emplace_back(message);
 		return B_OK;
 	}
 
@@ -186,7 +178,7 @@ public:
 	BInputServerMethod*			deleted = NULL;
 	std::string					name;
 	int							iconByte = 0;
-	std::vector<BMessage*>		messages;
+	std::vector<std::unique_ptr<BMessage> >	messages;
 	std::vector<std::string>	menuLabels;
 	BMessenger					menuTarget;
 };

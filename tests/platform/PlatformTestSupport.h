@@ -14,8 +14,7 @@
 struct Record {
 	std::mutex				lock;
 	std::vector<int32>		values;
-	std::vector<thread_id>	threads;
-	bool					allLocked = true;
+	bool					onLoopLocked = true;	// every dispatch so far
 	thread_id				destroyedOn = -1;
 
 	std::vector<int32> Values()
@@ -26,8 +25,8 @@ struct Record {
 };
 
 
-// Notes in `record` (if any) each message's "value", the thread it came on
-// and whether the looper was locked, then hands it to `handler` (if any);
+// Notes in `record` (if any) each message's "value" and whether it came on
+// the loop's thread with the lock held, then hands it to `handler` (if any);
 // notes the thread it is destroyed on.
 class TestLooper : public BLooper {
 public:
@@ -47,8 +46,8 @@ public:
 		if (fRecord != NULL) {
 			std::lock_guard<std::mutex> guard(fRecord->lock);
 			fRecord->values.push_back(message->FindInt32("value"));
-			fRecord->threads.push_back(find_thread(NULL));
-			fRecord->allLocked = fRecord->allLocked && IsLocked();
+			fRecord->onLoopLocked = fRecord->onLoopLocked && IsLocked()
+				&& find_thread(NULL) == Thread();
 		}
 		if (fHandler)
 			fHandler(message);

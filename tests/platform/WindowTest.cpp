@@ -186,7 +186,7 @@ TEST(Window, ShowLevelSnapshotsAndChanges)
 }
 
 
-TEST(Window, FrameResizedRunsLaterOnTheWindowThreadWithTheLock)
+TEST(Window, ResizeAndScreenHooksRunLaterOnTheWindowThreadWithTheLock)
 {
 	HookWindow* window = new HookWindow;
 	thread_id thread = window->Run();
@@ -213,31 +213,24 @@ TEST(Window, FrameResizedRunsLaterOnTheWindowThreadWithTheLock)
 	calls = window->Calls();
 	ASSERT_EQ(2u, calls.size());
 	EXPECT_EQ(BRect(0, 0, 20, 30), calls[1].frame);
-	window->MoveTo(451.5f, 363.5f);
-	window->ResizeTo(-5, 40000);
-	EXPECT_EQ(BRect(451.5f, 363.5f, 451.5f, 33131.5f), window->Frame());
-	QuitLooper(window);
-}
 
-
-TEST(Window, ScreenChangesReachRunningWindowsOnTheirThreads)
-{
-	HookWindow* window = new HookWindow;
-	thread_id thread = window->Run();
-
+	// Screen changes reach it on its thread too.
 	HeadlessDisplay::SetScreenSize(800, 600);
 	EXPECT_EQ(BRect(0, 0, 799, 599), BScreen(B_MAIN_SCREEN_ID).Frame());
 	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
 	HeadlessDisplay::SetScreenSize(1024, 768);
 	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
-
-	std::vector<HookCall> calls = window->Calls();
-	ASSERT_EQ(2u, calls.size());
-	EXPECT_EQ(BRect(0, 0, 799, 599), calls[0].frame);
-	EXPECT_EQ(BRect(0, 0, 1023, 767), calls[1].frame);
-	EXPECT_EQ(thread, calls[1].thread);
-	EXPECT_EQ(B_RGB32, calls[1].mode);
+	calls = window->Calls();
+	ASSERT_EQ(4u, calls.size());
+	EXPECT_EQ(BRect(0, 0, 799, 599), calls[2].frame);
+	EXPECT_EQ(BRect(0, 0, 1023, 767), calls[3].frame);
+	EXPECT_EQ(thread, calls[3].thread);
+	EXPECT_EQ(B_RGB32, calls[3].mode);
 	EXPECT_FALSE(BScreen(screen_id{1}).IsValid());
+
+	window->MoveTo(451.5f, 363.5f);
+	window->ResizeTo(-5, 40000);
+	EXPECT_EQ(BRect(451.5f, 363.5f, 451.5f, 33131.5f), window->Frame());
 	QuitLooper(window);
 }
 

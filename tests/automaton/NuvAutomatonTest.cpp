@@ -128,17 +128,7 @@ TEST_F(AutomatonTest, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
 }
 
 
-TEST_F(AutomatonTest, ClearDropsPendingLettersButNotConfirmedText)
-{
-	for (char key : {'k', 'a', 'n'})
-		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
-	fAutomaton.Clear();
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
-}
-
-
-TEST_F(AutomatonTest, MissingFileAddsNothingAndInitEmpties)
+TEST_F(AutomatonTest, MissingFileAddsNothingClearAndInitEmpty)
 {
 	std::ifstream missing(kDataDir + "no-such.table");
 	fAutomaton.Read(missing);
@@ -152,6 +142,12 @@ TEST_F(AutomatonTest, MissingFileAddsNothingAndInitEmpties)
 	EXPECT_EQ(INPUT_IGNORED, empty.Undo());
 	EXPECT_EQ(INPUT_IGNORED, empty.Cancel());
 
+	// Clear drops pending letters but not confirmed text; Init empties.
+	for (char key : {'k', 'a', 'n'})
+		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
+	fAutomaton.Clear();
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
 	Type(fAutomaton, "k");
 	fAutomaton.Init();
 	EXPECT_TRUE(fAutomaton.IsEmpty());

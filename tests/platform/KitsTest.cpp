@@ -25,7 +25,7 @@
 #include <Window.h>
 
 
-TEST(FontMetrics, PlainAndBoldFontsFollowTheDocumentedMetric)
+TEST(FontMetrics, FontsAndStringViewsFollowTheMetricOrTheHostsOverride)
 {
 	// "ab" narrow, "あい" wide (E3 81 82, E3 81 84), "ｱ" half-width narrow.
 	EXPECT_EQ(14, be_plain_font->StringWidth("ab"));
@@ -42,11 +42,8 @@ TEST(FontMetrics, PlainAndBoldFontsFollowTheDocumentedMetric)
 	font_height bold;
 	be_bold_font->GetHeight(&bold);
 	EXPECT_EQ(18, bold.ascent + bold.descent + bold.leading);
-}
 
-
-TEST(FontMetrics, StringViewPreferredSizeUsesItsFontOrTheHostsOverride)
-{
+	// A string view's preferred size uses its font or the host's override.
 	BStringView view(BRect(2, 2, 0, 0), NULL, "NUV");
 	float width;
 	float height;

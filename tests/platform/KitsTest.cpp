@@ -1,4 +1,4 @@
-// Fonts and views, menus, the roster, directories, the input-server seam,
+// Fonts, menus, the roster, directories, the input-server seam,
 // and the misuses the kits trap.
 #include <gtest/gtest.h>
 
@@ -69,25 +69,6 @@ TEST(FontMetrics, FontsAndStringViewsFollowTheMetricOrTheHostsOverride)
 	HeadlessDisplay::ClearTextSizes();
 	view.GetPreferredSize(&width, &height);
 	EXPECT_EQ(45, width);
-}
-
-
-TEST(Views, ParentsOwnTheirChildren)
-{
-	BBox* box = new BBox(BRect(0, 0, 10, 10));
-	EXPECT_EQ(B_FANCY_BORDER, box->Border());
-	BStringView* first = new BStringView(BRect(), "first", "1");
-	BStringView* second = new BStringView(BRect(), "second", "2");
-	box->AddChild(second);
-	box->AddChild(first, second);
-	EXPECT_EQ(first, box->ChildAt(0));
-	EXPECT_EQ(box, second->Parent());
-	EXPECT_EQ(second, box->FindView("second"));
-	EXPECT_TRUE(box->RemoveChild(first));
-	EXPECT_EQ(NULL, first->Parent());
-	delete first;
-	delete box;
-	EXPECT_EQ(ui_color(B_PANEL_BACKGROUND_COLOR), make_color(216, 216, 216));
 }
 
 

@@ -12,6 +12,7 @@
 #include <Autolock.h>
 #include <Box.h>
 #include <HeadlessDisplay.h>
+#include <InterfaceDefs.h>
 #include <Looper.h>
 #include <Message.h>
 #include <Screen.h>
@@ -235,15 +236,25 @@ TEST(Window, ResizeAndScreenHooksRunLaterOnTheWindowThreadWithTheLock)
 }
 
 
-TEST(Window, QuittingALockedWindowFromAnotherThreadDeletesItsViewsOnly)
+TEST(Window, ViewsBelongToTheirParentsAndGoWithAWindowQuitFromElsewhere)
 {
 	std::atomic<int> deleted(0);
 	HookWindow* window = new HookWindow("quitter");
 	window->AddChild(new CountedView(&deleted));
-	BView* box = new BBox(BRect(0, 0, 50, 50));
-	box->AddChild(new CountedView(&deleted));
+	BBox* box = new BBox(BRect(0, 0, 50, 50));
+	EXPECT_EQ(B_FANCY_BORDER, box->Border());
+	CountedView* counted = new CountedView(&deleted);
+	box->AddChild(counted);
+	BStringView* first = new BStringView(BRect(), "first", "1");
+	box->AddChild(first, counted);
+	EXPECT_EQ(first, box->ChildAt(0));
+	EXPECT_EQ(box, counted->Parent());
+	EXPECT_EQ(counted, box->FindView("counted"));
 	window->AddChild(box);
 	// A view removed again is the caller's.
+	EXPECT_TRUE(box->RemoveChild(first));
+	EXPECT_EQ(NULL, first->Parent());
+	delete first;
 	CountedView* removed = new CountedView(&deleted);
 	window->AddChild(removed);
 	EXPECT_EQ(window, removed->Window());
@@ -251,6 +262,7 @@ TEST(Window, QuittingALockedWindowFromAnotherThreadDeletesItsViewsOnly)
 	EXPECT_TRUE(window->RemoveChild(removed));
 	EXPECT_EQ(NULL, removed->Window());
 	EXPECT_FALSE(window->RemoveChild(removed));
+	EXPECT_EQ(ui_color(B_PANEL_BACKGROUND_COLOR), make_color(216, 216, 216));
 	window->Run();
 	BMessenger messenger(window);
 

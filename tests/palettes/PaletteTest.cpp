@@ -26,10 +26,9 @@ protected:
 		HeadlessDisplay::ClearTextSizes();
 	}
 
+	// SetUp resets the screen and text sizes for whichever test comes next.
 	void TearDown() override
 	{
-		HeadlessDisplay::ClearTextSizes();
-		HeadlessDisplay::SetScreenSize(1024, 768);
 		ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
 	}
 

@@ -74,10 +74,10 @@ TEST_F(PaletteTest, TextPaletteStacksItsLinesInAHiddenFloatingWindow)
 	EXPECT_TRUE(info.hidden);
 	EXPECT_TRUE(info.views.empty());
 
+	// Placed below the initial target, (0, 0, 0, 0), with the padding of 8.
 	palette->SetText({"first", "second"});
 	info = Settled(kCandidates);
-	EXPECT_EQ(43, info.frame.Width());
-	EXPECT_EQ(32, info.frame.Height());
+	EXPECT_EQ(BRect(0, 8, 43, 40), info.frame);
 	ASSERT_EQ(2u, info.views.size());
 	EXPECT_EQ(BRect(2, 2, 42, 14), info.views[0].frame);
 	EXPECT_EQ(BRect(2, 16, 32, 30), info.views[1].frame);

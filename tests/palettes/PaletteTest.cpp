@@ -96,8 +96,7 @@ TEST_F(PaletteTest, TextPaletteStacksItsLinesInAHiddenFloatingWindow)
 	palette->SetText({});
 	info = Settled(kCandidates);
 	EXPECT_TRUE(info.views.empty());
-	EXPECT_EQ(3, info.frame.Width());
-	EXPECT_EQ(2, info.frame.Height());
+	EXPECT_EQ(BRect(0, 8, 3, 10), info.frame);
 	Close(palette);
 }
 

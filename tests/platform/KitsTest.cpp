@@ -45,30 +45,27 @@ TEST(FontMetrics, FontsAndStringViewsFollowTheMetricOrTheHostsOverride)
 
 	// A string view's preferred size uses its font or the host's override.
 	BStringView view(BRect(2, 2, 0, 0), NULL, "NUV");
-	float width;
-	float height;
-	view.GetPreferredSize(&width, &height);
-	EXPECT_EQ(21, width);
-	EXPECT_EQ(15, height);
+	auto preferred = [&view] {
+		BRect size;
+		view.GetPreferredSize(&size.right, &size.bottom);
+		return size;
+	};
+	EXPECT_EQ(BRect(0, 0, 21, 15), preferred());
 
 	view.SetFont(be_bold_font, B_FONT_ALL);
 	view.ResizeToPreferred();
 	EXPECT_EQ(BRect(2, 2, 29, 20), view.Frame());
 
-	// Only the size is copied: the face stays bold.
+	// Only the size is copied: the face stays bold, 3 x 15 by 22 + 6 + 1.
 	BFont big;
 	big.SetSize(20);
 	view.SetFont(&big, B_FONT_SIZE);
-	view.GetPreferredSize(&width, &height);
-	EXPECT_EQ(3 * 15, width);
+	EXPECT_EQ(BRect(0, 0, 45, 29), preferred());
 
 	HeadlessDisplay::SetTextSize("NUV", 40, 12);
-	view.GetPreferredSize(&width, &height);
-	EXPECT_EQ(40, width);
-	EXPECT_EQ(12, height);
+	EXPECT_EQ(BRect(0, 0, 40, 12), preferred());
 	HeadlessDisplay::ClearTextSizes();
-	view.GetPreferredSize(&width, &height);
-	EXPECT_EQ(45, width);
+	EXPECT_EQ(BRect(0, 0, 45, 29), preferred());
 }
 
 

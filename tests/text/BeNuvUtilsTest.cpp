@@ -37,7 +37,8 @@ TEST(BeNuvUtils, ConvertsBothWaysAcrossPassBoundariesAndPastBadBytes)
 	EXPECT_EQ(longUtf8, BeNuvUtils::ConvertEucToUtf8(longEuc));
 	EXPECT_EQ(longEuc, BeNuvUtils::ConvertUtf8ToEuc(longUtf8));
 
-	// Each bad character becomes one substitute. Fault: a pass that consumed nothing was repeated without end.
+	// Each bad character becomes one substitute. Fault: a pass that consumed
+	// nothing was repeated without end.
 	EXPECT_EQ("\xE3\x81\x82\x1A", BeNuvUtils::ConvertEucToUtf8("\xA4\xA2\xA4"));
 	EXPECT_EQ("\xA4\xA2\x1A", BeNuvUtils::ConvertUtf8ToEuc(
 		"\xE3\x81\x82\xE3\x81"));

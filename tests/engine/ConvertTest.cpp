@@ -1,27 +1,15 @@
 // Candidate selection: the preedit candidates, the pages of the palette,
-// confirming and learning, and the ways out of a conversion.
-#include <string>
-#include <vector>
-
+// confirming and learning, the ways out of a conversion and the purge
+// prompt, in hiragana, katakana and abbreviation input.
 #include "ConversionFixture.h"
 
 using namespace nuv_test;
 
-namespace {
-
-typedef std::vector<std::string> Words;
-
-}	// namespace
-
 
 TEST_F(ConversionTest, KanjiSpaceEnterConfirmsAndEnterReachesTheStateBelow)
 {
-	EXPECT_EQ(driver.Press('K').preedit, "▽k");
-	EXPECT_EQ(driver.Press('a').preedit, "▽か");
-	EXPECT_EQ(driver.Press('n').preedit, "▽かn");
-	EXPECT_EQ(driver.Press('j').preedit, "▽かんj");
-	EXPECT_EQ(driver.Press('i').preedit, "▽かんじ");
-
+	Walk({{"K", "▽k"}, {"a", "▽か"}, {"n", "▽かn"}, {"j", "▽かんj"},
+		{"i", "▽かんじ"}});
 	KeyStep step = driver.Press(' ');
 	EXPECT_EQ(step.preedit, "▼漢字");
 	EXPECT_EQ(step.confirmed, "");
@@ -44,8 +32,7 @@ TEST_F(ConversionTest, KanjiSpaceEnterConfirmsAndEnterReachesTheStateBelow)
 
 TEST_F(ConversionTest, OkuriganaLooksUpAsSoonAsItsKanaIsComplete)
 {
-	EXPECT_EQ(driver.Type("Oo").preedit, "▽おお");
-	EXPECT_EQ(driver.Press('K').preedit, "▽おお*k");
+	Walk({{"Oo", "▽おお"}, {"K", "▽おお*k"}});
 	controler.TakeCalls();
 	EXPECT_EQ(driver.Press('i').preedit, "▼大き");
 	EXPECT_EQ(controler.CallsNamed("FindCandidates"),
@@ -74,8 +61,7 @@ TEST_F(ConversionTest, KeysWithoutMeaningInAConversionAreSwallowed)
 	}
 
 	// on a page only selection and stepping keys do anything
-	driver.Press(kCancel);
-	driver.Type("\b\b\b\bJuuni     ");
+	driver.Type("\a\b\b\b\bJuuni     ");
 	controler.TakeCalls();
 	for (char key : std::string("X\n\rbq1-")) {
 		KeyStep step = driver.Press(key);
@@ -93,8 +79,7 @@ TEST_F(ConversionTest, PageShowsTheOkuriganaAndConfirmsWithIt)
 {
 	controler.SetLargeDictionary(
 		"かk /掛/欠/書/駈/掻/賭/翔/架/懸/駆/舁/描/\n");
-	driver.Type("KaKu");
-	EXPECT_EQ(driver.Type("    ").preedit, "▼く");
+	EXPECT_EQ(driver.Type("KaKu    ").preedit, "▼く");
 	EXPECT_EQ(controler.ShownCandidates().size(), 7u);
 	EXPECT_EQ(controler.ShownRemaining(), 1);
 	EXPECT_EQ(driver.Press('d').confirmed, "翔く");
@@ -112,7 +97,8 @@ TEST_F(ConversionTest, PrintableKeyConfirmsThePreeditCandidateAndStartsAgain)
 	EXPECT_EQ(step.rounds, 2);
 	EXPECT_EQ(driver.Press('a').confirmed, "か");
 
-	// an upper-case letter confirms and opens the next reading
+	// an upper-case letter confirms (感じ, learned) and opens the next
+	// reading
 	driver.Type("Kanji ");
 	step = driver.Press('K');
 	EXPECT_EQ(step.confirmed, "感じ");
@@ -156,4 +142,124 @@ TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 	EXPECT_EQ(step.preedit, "▼");
 	EXPECT_EQ(step.confirmed, "");
 	EXPECT_EQ(controler.ShownCandidates(), Words({"莞爾"}));
+}
+
+
+TEST_F(ConversionTest, KatakanaModeConvertsAndReturnsToKatakana)
+{
+	driver.Press('q');
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	// candidates show as stored
+	Walk({{"Kanji", "▽カンジ"}, {" ", "▼漢字"}});
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	KeyStep step = driver.Press(kEnter);
+	EXPECT_EQ(step.confirmed, "漢字");
+	EXPECT_TRUE(step.passed);
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	EXPECT_EQ(driver.Type("ka").confirmed, "カ");
+	// q confirms a reading in the other kana, hiragana here
+	EXPECT_EQ(driver.Type("Kanaq").confirmed, "かな");
+
+	// okurigana is looked up as hiragana and shown as the dictionary has it
+	Walk({{"OoK", "▽オオ*k"}, {"i", "▼大き"}});
+	EXPECT_EQ(controler.CallsNamed("FindCandidates").back(),
+		"FindCandidates(おお*k,き)");
+	Walk({{"x", "▽オオキ"}, {"\b\b\b\b", ""}});
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	EXPECT_EQ(driver.Type("ki").confirmed, "キ");
+}
+
+
+TEST_F(ConversionTest, KatakanaModeRegistrationTypesInHiraganaAndReturns)
+{
+	driver.Type("qKiyosi ");
+	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
+	EXPECT_EQ(driver.Type("ai").preedit, "★あい|");
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+	// the nested engine has its own katakana toggle
+	driver.Press('q');
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	EXPECT_EQ(driver.Type("ka").preedit, "★あいカ|");
+	EXPECT_EQ(driver.Press(kEnter).confirmed, "あいカ");
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	EXPECT_EQ(driver.Type("Kiyosi ").preedit, "▼あいカ");
+}
+
+
+TEST_F(ConversionTest, AbbreviationConvertsLearnsAndRegisters)
+{
+	Walk({{"/", "▽"}, {"cpu", "▽cpu"}, {" ", "▼CPU"}});
+	EXPECT_EQ(controler.ShownMode(), MODE_ABBREV);
+	EXPECT_EQ(driver.Press(' ').preedit, "▼中央処理装置");
+	KeyStep step = driver.Press(kEnter);
+	EXPECT_EQ(step.confirmed, "中央処理装置");
+	EXPECT_TRUE(step.passed);
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+
+	// learned; cancelled, the buffer shows the same reading again
+	Walk({{"/cpu ", "▼中央処理装置"}, {kCancel, "▽cpu"}});
+	EXPECT_EQ(controler.ShownMode(), MODE_ABBREV);
+	driver.Type("\b\b\b\b");
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+
+	// a reading with no candidate opens registration
+	EXPECT_EQ(driver.Type("/nuv ").preedit, "★|");
+	EXPECT_EQ(controler.ShownRegisters(), Words({"nuv"}));
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+	EXPECT_EQ(driver.Type("nuu\r").confirmed, "ぬう");
+	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),
+		"InsertCandidate(nuv=ぬう)");
+	EXPECT_EQ(driver.Type("/nuv ").preedit, "▼ぬう");
+}
+
+
+TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
+{
+	// 感じ is learned, so that it comes first for かんじ; n and cancel keep
+	// it.
+	ASSERT_EQ(driver.Type("Kanji  \n").confirmed, "感じ");
+	for (char answer : {'n', kCancel, 'y'}) {
+		Walk({{"Kanji ", "▼感じ"}, {"X", "★感じ"}});
+		controler.TakeCalls();
+		EXPECT_EQ(controler.ShownPurge(), "かんじ=感じ");
+		KeyStep step = driver.Press(answer);
+		EXPECT_EQ(step.preedit, "") << int(answer);
+		EXPECT_EQ(step.confirmed, "") << int(answer);
+		EXPECT_EQ(step.result, INPUT_CONSUMED) << int(answer);
+		EXPECT_EQ(controler.ShownPurge(), "") << int(answer);
+		EXPECT_EQ(controler.CountStates(), 1);
+		EXPECT_EQ(controler.CallsNamed("RemoveCandidate"), answer == 'y'
+			? Words({"RemoveCandidate(かんじ=感じ)"}) : Words()) << int(answer);
+	}
+	// the large dictionary's order is back
+	EXPECT_EQ(driver.Type("Kanji ").preedit, "▼漢字");
+
+	// other keys leave the prompt open
+	EXPECT_EQ(driver.Type("\nOoKi X").preedit, "★多き");
+	controler.TakeCalls();
+	for (int32_t key : {0x08, 0x0a, 0x0d, 0x20, 0x61, 0x59, 0x4e, 0x8281e3}) {
+		KeyStep step = driver.Press(nuv_input(key));
+		EXPECT_EQ(step.preedit, "★多き") << key;
+		EXPECT_FALSE(step.passed) << key;
+		EXPECT_EQ(step.confirmed, "") << key;
+	}
+	EXPECT_EQ(controler.ShownPurge(), "おお*k,き=多");
+	EXPECT_TRUE(controler.CallsNamed("RemoveCandidate").empty());
+	driver.Press('y');
+	EXPECT_EQ(controler.CallsNamed("RemoveCandidate"),
+		Words({"RemoveCandidate(おお*k,き=多)"}));
+}
+
+
+TEST_F(ConversionTest, PurgeInsideARegistrationEndsOnlyTheNestedConversion)
+{
+	Walk({{"Kiyosi kaKanji ", "★か▼漢字|"}, {"X", "★か★漢字|"}});
+	EXPECT_EQ(controler.ShownPurge(), "かんじ=漢字");
+	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
+
+	EXPECT_EQ(driver.Press('y').preedit, "★か|");
+	EXPECT_EQ(controler.ShownPurge(), "");
+	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
+	EXPECT_EQ(controler.CallsNamed("RemoveCandidate").size(), 1u);
+	EXPECT_EQ(driver.Press(kEnter).confirmed, "か");
 }

@@ -12,8 +12,6 @@ using namespace nuv_test;
 
 namespace {
 
-typedef std::vector<std::string> Words;
-
 
 // Its hooks write into storage that its destructor frees, as a platform
 // controller's palettes are gone once its destructor has run. It types and
@@ -63,6 +61,17 @@ private:
 };
 
 Words FragileControler::leaving;
+
+
+// A controller whose dictionary has `count` candidates c0, c1, … for ぺーじ.
+void
+SetPages(TestControler& controler, int count)
+{
+	std::string line = "ぺーじ /";
+	for (int i = 0; i < count; i++)
+		line += "c" + std::to_string(i) + "/";
+	controler.SetLargeDictionary(line + "\n");
+}
 
 
 // Where a conversion over `count` candidates stands: a preedit candidate
@@ -150,11 +159,8 @@ TEST(ConversionLifetime, SteppingWalksThePagesOfTheCountingRuleBothWays)
 	// reach past the candidates. Every count from 1 to 26 is walked to the
 	// end and back, beside a model of the pages.
 	for (int count = 1; count <= 26; count++) {
-		std::string line = "ぺーじ /";
-		for (int i = 0; i < count; i++)
-			line += "c" + std::to_string(i) + "/";
 		TestControler controler;
-		controler.SetLargeDictionary(line + "\n");
+		SetPages(controler, count);
 		KeyDriver driver(controler);
 		driver.Type("Pe-ji");
 
@@ -187,25 +193,18 @@ TEST(ConversionLifetime, SelectionKeysPickFromThePageAndNeverBeyondIt)
 	// on each page, in either case, picks its candidate, which is learned.
 	const char* keys = "asdfjkl";
 	for (int onPage = 1; onPage <= 7; onPage++) {
-		std::string line = "ぺーじ /";
-		for (int i = 0; i < 4 + onPage; i++)
-			line += "c" + std::to_string(i) + "/";
 		TestControler controler;
-		controler.SetLargeDictionary(line + "\n");
+		SetPages(controler, 4 + onPage);
 		KeyDriver driver(controler);
 		driver.Type("Pe-ji     ");
 		for (int i = onPage; i < 7; i++) {
-			KeyStep step = driver.Press(keys[i]);
-			EXPECT_EQ(step.result, INPUT_IGNORED) << onPage << keys[i];
-			EXPECT_EQ(step.confirmed, "") << onPage << keys[i];
+			EXPECT_TRUE(Did(driver.Press(keys[i]), kSwallowed, "", "▼"))
+				<< onPage << keys[i];
 		}
 		EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
 		const std::string word = "c" + std::to_string(3 + onPage);
 		const char key = keys[onPage - 1] - (onPage % 2 ? 'a' - 'A' : 0);
-		KeyStep step = driver.Press(key);
-		EXPECT_EQ(step.confirmed, word) << key;
-		EXPECT_EQ(step.preedit, "") << key;
-		EXPECT_EQ(step.result, INPUT_CONSUMED) << key;
+		EXPECT_TRUE(Did(driver.Press(key), kConsumed, word, "")) << key;
 		EXPECT_EQ(driver.Type("Pe-ji ").preedit, "▼" + word) << key;
 	}
 }

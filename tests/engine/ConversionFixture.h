@@ -58,7 +58,8 @@ Did(const KeyStep& step, Outcome outcome, const std::string& confirmed,
 	if (had == outcome && step.confirmed == confirmed
 			&& step.preedit == preedit)
 		return testing::AssertionSuccess();
-	return testing::AssertionFailure() << "outcome " << had << " confirmed \""
+	const char* const kNames[] = {"consumed", "swallowed", "passed"};
+	return testing::AssertionFailure() << kNames[had] << ", confirmed \""
 		<< step.confirmed << "\" preedit \"" << step.preedit << "\"";
 }
 

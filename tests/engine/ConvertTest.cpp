@@ -10,19 +10,15 @@ TEST_F(ConversionTest, KanjiSpaceEnterConfirmsAndEnterReachesTheStateBelow)
 {
 	Walk({{"K", "▽k"}, {"a", "▽か"}, {"n", "▽かn"}, {"j", "▽かんj"},
 		{"i", "▽かんじ"}});
-	KeyStep step = driver.Press(' ');
-	EXPECT_EQ(step.preedit, "▼漢字");
-	EXPECT_EQ(step.confirmed, "");
+	EXPECT_TRUE(Did(driver.Press(' '), kConsumed, "", "▼漢字"));
 	EXPECT_TRUE(controler.ShownCandidates().empty());
 
 	controler.TakeCalls();
-	step = driver.Press(kEnter);
-	EXPECT_EQ(step.confirmed, "漢字");
-	EXPECT_EQ(step.preedit, "");
 	// confirmed, then the same Enter goes to the direct input state, which
 	// lets it through to the application
+	KeyStep step = driver.Press(kEnter);
+	EXPECT_TRUE(Did(step, kPassed, "漢字", ""));
 	EXPECT_EQ(step.rounds, 2);
-	EXPECT_TRUE(step.passed);
 	EXPECT_EQ(controler.CountStates(), 1);
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(かんじ=漢字)"}));
@@ -39,9 +35,7 @@ TEST_F(ConversionTest, OkuriganaLooksUpAsSoonAsItsKanaIsComplete)
 		Words({"FindCandidates(おお*k,き)"}));
 
 	EXPECT_EQ(driver.Press(' ').preedit, "▼多き");
-	KeyStep step = driver.Press(kConfirm);
-	EXPECT_EQ(step.confirmed, "多き");
-	EXPECT_FALSE(step.passed);
+	EXPECT_TRUE(Did(driver.Press(kConfirm), kConsumed, "多き", ""));
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(おお*k,き=多)"}));
 
@@ -54,20 +48,15 @@ TEST_F(ConversionTest, KeysWithoutMeaningInAConversionAreSwallowed)
 {
 	driver.Type("Kanji ");
 	for (int32_t key : {0x01, 0x09, 0x1b, 0x7f, 0x8281e3}) {
-		KeyStep step = driver.Press(nuv_input(key));
-		EXPECT_EQ(step.result, INPUT_IGNORED) << key;
-		EXPECT_FALSE(step.passed) << key;
-		EXPECT_EQ(step.preedit, "▼漢字") << key;
+		EXPECT_TRUE(Did(driver.Press(nuv_input(key)), kSwallowed, "", "▼漢字"))
+			<< key;
 	}
 
 	// on a page only selection and stepping keys do anything
 	driver.Type("\a\b\b\b\bJuuni     ");
 	controler.TakeCalls();
 	for (char key : std::string("X\n\rbq1-")) {
-		KeyStep step = driver.Press(key);
-		EXPECT_EQ(step.result, INPUT_IGNORED) << int(key);
-		EXPECT_EQ(step.confirmed, "") << int(key);
-		EXPECT_EQ(step.preedit, "▼") << int(key);
+		EXPECT_TRUE(Did(driver.Press(key), kSwallowed, "", "▼")) << int(key);
 	}
 	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
 	EXPECT_TRUE(controler.CallsNamed("ShowPurge").empty());
@@ -92,17 +81,14 @@ TEST_F(ConversionTest, PrintableKeyConfirmsThePreeditCandidateAndStartsAgain)
 {
 	driver.Type("Kanji  ");
 	KeyStep step = driver.Press('k');
-	EXPECT_EQ(step.confirmed, "感じ");
-	EXPECT_EQ(step.preedit, "k");
+	EXPECT_TRUE(Did(step, kConsumed, "感じ", "k"));
 	EXPECT_EQ(step.rounds, 2);
 	EXPECT_EQ(driver.Press('a').confirmed, "か");
 
 	// an upper-case letter confirms (感じ, learned) and opens the next
 	// reading
 	driver.Type("Kanji ");
-	step = driver.Press('K');
-	EXPECT_EQ(step.confirmed, "感じ");
-	EXPECT_EQ(step.preedit, "▽k");
+	EXPECT_TRUE(Did(driver.Press('K'), kConsumed, "感じ", "▽k"));
 }
 
 
@@ -116,9 +102,8 @@ TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 		for (int step = 0; step < i; step++)
 			driver.Press(' ');
 		controler.TakeCalls();
-		KeyStep step = driver.Press(kBackspace);
-		EXPECT_EQ(step.confirmed, shortened[i]) << i;
-		EXPECT_EQ(step.preedit, "") << i;
+		EXPECT_TRUE(Did(driver.Press(kBackspace), kConsumed, shortened[i], ""))
+			<< i;
 		EXPECT_EQ(controler.CountStates(), 1);
 		// the whole candidate is learned
 		EXPECT_EQ(controler.CallsNamed("InsertCandidate").size(), 1u);
@@ -131,16 +116,13 @@ TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 	// one-character candidate: nothing is entered, but it is learned
 	driver.Type("Ki ");
 	controler.TakeCalls();
-	KeyStep step = driver.Press(kBackspace);
-	EXPECT_EQ(step.confirmed, "");
+	EXPECT_TRUE(Did(driver.Press(kBackspace), kConsumed, "", ""));
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(き=木)"}));
 
 	// on a page backspace does nothing
 	driver.Type("Kanji     ");
-	step = driver.Press(kBackspace);
-	EXPECT_EQ(step.preedit, "▼");
-	EXPECT_EQ(step.confirmed, "");
+	EXPECT_TRUE(Did(driver.Press(kBackspace), kConsumed, "", "▼"));
 	EXPECT_EQ(controler.ShownCandidates(), Words({"莞爾"}));
 }
 
@@ -152,9 +134,7 @@ TEST_F(ConversionTest, KatakanaModeConvertsAndReturnsToKatakana)
 	// candidates show as stored
 	Walk({{"Kanji", "▽カンジ"}, {" ", "▼漢字"}});
 	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
-	KeyStep step = driver.Press(kEnter);
-	EXPECT_EQ(step.confirmed, "漢字");
-	EXPECT_TRUE(step.passed);
+	EXPECT_TRUE(Did(driver.Press(kEnter), kPassed, "漢字", ""));
 	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
 	EXPECT_EQ(driver.Type("ka").confirmed, "カ");
 	// q confirms a reading in the other kana, hiragana here
@@ -191,9 +171,7 @@ TEST_F(ConversionTest, AbbreviationConvertsLearnsAndRegisters)
 	Walk({{"/", "▽"}, {"cpu", "▽cpu"}, {" ", "▼CPU"}});
 	EXPECT_EQ(controler.ShownMode(), MODE_ABBREV);
 	EXPECT_EQ(driver.Press(' ').preedit, "▼中央処理装置");
-	KeyStep step = driver.Press(kEnter);
-	EXPECT_EQ(step.confirmed, "中央処理装置");
-	EXPECT_TRUE(step.passed);
+	EXPECT_TRUE(Did(driver.Press(kEnter), kPassed, "中央処理装置", ""));
 	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
 
 	// learned; cancelled, the buffer shows the same reading again
@@ -222,10 +200,7 @@ TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 		Walk({{"Kanji ", "▼感じ"}, {"X", "★感じ"}});
 		controler.TakeCalls();
 		EXPECT_EQ(controler.ShownPurge(), "かんじ=感じ");
-		KeyStep step = driver.Press(answer);
-		EXPECT_EQ(step.preedit, "") << int(answer);
-		EXPECT_EQ(step.confirmed, "") << int(answer);
-		EXPECT_EQ(step.result, INPUT_CONSUMED) << int(answer);
+		EXPECT_TRUE(Did(driver.Press(answer), kConsumed, "", "")) << int(answer);
 		EXPECT_EQ(controler.ShownPurge(), "") << int(answer);
 		EXPECT_EQ(controler.CountStates(), 1);
 		EXPECT_EQ(controler.CallsNamed("RemoveCandidate"), answer == 'y'
@@ -238,10 +213,8 @@ TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 	EXPECT_EQ(driver.Type("\nOoKi X").preedit, "★多き");
 	controler.TakeCalls();
 	for (int32_t key : {0x08, 0x0a, 0x0d, 0x20, 0x61, 0x59, 0x4e, 0x8281e3}) {
-		KeyStep step = driver.Press(nuv_input(key));
-		EXPECT_EQ(step.preedit, "★多き") << key;
-		EXPECT_FALSE(step.passed) << key;
-		EXPECT_EQ(step.confirmed, "") << key;
+		EXPECT_TRUE(Did(driver.Press(nuv_input(key)), kSwallowed, "", "★多き"))
+			<< key;
 	}
 	EXPECT_EQ(controler.ShownPurge(), "おお*k,き=多");
 	EXPECT_TRUE(controler.CallsNamed("RemoveCandidate").empty());

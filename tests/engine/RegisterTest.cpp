@@ -14,9 +14,7 @@ TEST_F(ConversionTest, MissingWordIsRegisteredWithConversionAndNesting)
 
 	// a conversion inside the registration
 	Walk({{"S", "★▽s|"}, {"ei", "★▽せい|"}, {" ", "★▼清|"}});
-	KeyStep step = driver.Press(kConfirm);
-	EXPECT_EQ(step.preedit, "★清|");
-	EXPECT_EQ(step.confirmed, "");
+	EXPECT_TRUE(Did(driver.Press(kConfirm), kConsumed, "", "★清|"));
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(せい=清)"}));
 
@@ -24,9 +22,7 @@ TEST_F(ConversionTest, MissingWordIsRegisteredWithConversionAndNesting)
 	Walk({{"Yosi", "★清▽よし|"}, {" ", "★|"}});
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし", "よし"}));
 	EXPECT_EQ(driver.Type("ai").preedit, "★あい|");
-	step = driver.Press(kEnter);
-	EXPECT_EQ(step.confirmed, "");
-	EXPECT_EQ(step.preedit, "★清あい|");
+	EXPECT_TRUE(Did(driver.Press(kEnter), kConsumed, "", "★清あい|"));
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),
 		"InsertCandidate(よし=あい)");
@@ -36,10 +32,7 @@ TEST_F(ConversionTest, MissingWordIsRegisteredWithConversionAndNesting)
 	Walk({{kCtrlB, "★清あ|い"}, {kCtrlB, "★清|あい"}, {kCtrlD, "★清|い"},
 		{kKill, "★清|"}, {"Si ", "★清▼志|"}});
 	controler.TakeCalls();
-	step = driver.Press(kEnter);
-	EXPECT_EQ(step.confirmed, "清志");
-	EXPECT_EQ(step.preedit, "");
-	EXPECT_FALSE(step.passed);
+	EXPECT_TRUE(Did(driver.Press(kEnter), kConsumed, "清志", ""));
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(し=志)", "InsertCandidate(きよし=清志)"}));
 	EXPECT_TRUE(controler.ShownRegisters().empty());
@@ -78,9 +71,8 @@ TEST_F(ConversionTest, KeysTheNestedEngineLeavesAreTypedAsTheyAre)
 	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
 	EXPECT_EQ(driver.Type("ki").preedit, "★か12Ab き|");
 	// control keys nobody uses type nothing
-	KeyStep step = driver.Press(nuv_input(0x1b));
-	EXPECT_EQ(step.preedit, "★か12Ab き|");
-	EXPECT_FALSE(step.passed);
+	EXPECT_TRUE(Did(driver.Press(nuv_input(0x1b)), kSwallowed, "",
+		"★か12Ab き|"));
 	EXPECT_EQ(driver.Press(kEnter).confirmed, "か12Ab き");
 }
 
@@ -95,9 +87,7 @@ TEST_F(ConversionTest, EnterRegistersWhateverTheNestedEngineHolds)
 
 	// an open reading is confirmed into the word, which is registered
 	EXPECT_EQ(driver.Type("Yosi Ai").preedit, "★▽あい|");
-	KeyStep step = driver.Press(kEnter);
-	EXPECT_EQ(step.confirmed, "あい");
-	EXPECT_EQ(step.preedit, "");
+	EXPECT_TRUE(Did(driver.Press(kEnter), kConsumed, "あい", ""));
 	EXPECT_EQ(controler.CountStates(), 1);
 }
 
@@ -106,10 +96,7 @@ TEST_F(ConversionTest, EnterOrCancelOnAnEmptyWordLeavesTheRegistration)
 {
 	driver.Type("Kiyosi ");
 	controler.TakeCalls();
-	KeyStep step = driver.Press(kEnter);
-	EXPECT_EQ(step.preedit, "▽きよし");
-	EXPECT_EQ(step.confirmed, "");
-	EXPECT_FALSE(step.passed);
+	EXPECT_TRUE(Did(driver.Press(kEnter), kConsumed, "", "▽きよし"));
 	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
 	EXPECT_EQ(controler.CallsNamed("HideRegisters").size(), 1u);
 	EXPECT_TRUE(controler.ShownRegisters().empty());

@@ -130,10 +130,8 @@ TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)
 		const char*	keys;
 		Words		leaving;
 	} kOpenings[] = {
-		{ "Kanji ", {"HideCandidates"} },
-		{ "Kanji x", {} },
-		{ "Kanji X", {"HidePurge"} },
-		{ "Kanji     ", {"HideCandidates"} },
+		{ "Kanji ", {"HideCandidates"} }, { "Kanji x", {} },
+		{ "Kanji X", {"HidePurge"} }, { "Kanji     ", {"HideCandidates"} },
 		{ "Ki  ", {"HideRegisters"} },
 		{ "Kiyosi Yosi Juuni     ", {"HideCandidates", "HideRegisters"} },
 		{ "Kiyosi Yosi Kanji X", {"HidePurge", "HideRegisters"} },

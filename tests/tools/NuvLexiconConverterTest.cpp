@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include "NuvAbbreviations.h"
-#include "NuvEdictWords.h"
 #include "NuvLexiconConverter.h"
 #include "Scratch.h"
 #include "TestText.h"
@@ -136,7 +135,7 @@ TEST(NuvLexiconConverter, EveryVerbClassAndAdjectiveGetsTheKeysOfItsForms)
 }
 
 
-TEST(NuvLexiconConverter, RowsThatGiveNoKeyAreRefused)
+TEST(NuvLexiconConverter, RowsAndMatricesThatGiveNothingAreRefused)
 {
 	NuvLexiconConverter converter;
 	EXPECT_FALSE(converter.AddRow(Row("やる", 5, "動詞", "基本形", "ヤル")));
@@ -158,6 +157,11 @@ TEST(NuvLexiconConverter, RowsThatGiveNoKeyAreRefused)
 	EXPECT_NE(std::string::npos, written.find(";; okuri-ari entries.\n"
 		";; okuri-nasi entries.\n" + Euc("う゛ぁいおりん /ヴァイオリン/\n"
 			"えー /(concat \"a\\057b漢\")/\n")));
+
+	// A connection matrix that names more ids than it declares.
+	std::istringstream broken("2 2\n0 5 1\n");
+	std::istringstream none;
+	EXPECT_FALSE(converter.ReadConnections(broken, none));
 }
 
 
@@ -205,69 +209,6 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 }
 
 
-TEST(NuvLexiconConverter, KindsOfWritingWeighAlikeAndWordsOfSeveralKindsWin)
-{
-	// 先頭 is written 90 times, all in manuals; 戦闘 12 times in each of
-	// the three other kinds. Each kind's rates count alike (the narrative
-	// table is ten times larger, so its 120 weigh as 12), and the power
-	// mean ranks 戦闘 first; the plain mean of the rates ranks 先頭 first.
-	auto table = [](int first, int second, int filler) {
-		return std::istringstream(Count("せんとう", "先頭", first)
-			+ Count("せんとう", "戦闘", second) + Count("ほか", "他", filler));
-	};
-	NuvLexiconConverter converter;
-	converter.AddRow(Row("先頭", 5000, "名詞", "*", "セントウ"));
-	converter.AddRow(Row("戦闘", 5000, "名詞", "*", "セントウ"));
-	std::istringstream manual = table(90, 0, 910);
-	std::istringstream interface = table(0, 12, 988);
-	std::istringstream help = table(0, 12, 988);
-	std::istringstream narrative = table(0, 120, 9880);
-	converter.ReadUsageCounts(manual, "manual");
-	converter.ReadUsageCounts(interface, "interface");
-	converter.ReadUsageCounts(help, "help");
-	converter.ReadUsageCounts(narrative, "narrative");
-	EXPECT_EQ("/戦闘/先頭/", Line(Written(converter), "せんとう"));
-	converter.SetKindPower(1);
-	EXPECT_EQ("/先頭/戦闘/", Line(Written(converter), "せんとう"));
-}
-
-
-TEST(NuvLexiconConverter, AffixesArePricedInTheirPlaceAndPlainReadingsOfferWholeWords)
-{
-	// 国 is a suffix: dear at the start of a sentence (5000), free after
-	// a noun (right id 1), so it goes before 酷 (5083).
-	std::istringstream matrix("4 4\n0 1 0\n0 2 0\n0 3 5000\n1 3 0\n");
-	std::istringstream particles;
-	NuvLexiconConverter converter;
-	converter.SetProductivityWeight(0);
-	ASSERT_TRUE(converter.ReadConnections(matrix, particles));
-	converter.AddRow(Euc("石,1,1,9239,名詞,一般,*,*,*,*,石,イシ,イシ"));
-	converter.AddRow(Euc("酷,2,2,5083,名詞,一般,*,*,*,*,酷,コク,コク"));
-	converter.AddRow(Euc("国,3,3,4000,名詞,接尾,一般,*,*,*,国,コク,コク"));
-	// 良い typed without its okuri finds 良い, after what the text writes
-	// without okurigana (宵), and under いい before a rare noun, as the text
-	// writes it often under よい; 晴 is 晴れ without its okurigana, so it
-	// goes after it when the text writes 晴れ more (not 値 after 値い);
-	// 良かっ is no dictionary form
-	AddRows(converter, {
-		{"良い", 842, "形容詞", "基本形", "ヨイ"},
-		{"良い", 842, "形容詞", "基本形", "イイ"}, {"謂", 300, "名詞", "*", "イイ"},
-		{"良かっ", 842, "形容詞", "連用タ接続", "ヨカッ"},
-		{"宵", 6000, "名詞", "*", "ヨイ"}, {"晴", 5632, "名詞", "*", "ハレ"},
-		{"晴れ", 5587, "名詞", "*", "ハレ"}, {"晴れ", 7302, "動詞", "連用形", "ハレ"},
-		{"値", 5000, "名詞", "*", "アタイ"}, {"値い", 5000, "名詞", "*", "アタイ"},
-	});
-	std::istringstream counts(Count("よい", "宵", 5)
-		+ Count("よい", "良い", 2) + Count("ほか", "他", 93)
-		+ Count("はれ", "晴", 1) + Count("はれ", "晴れ", 4)
-		+ Count("あたい", "値", 3));
-	converter.ReadUsageCounts(counts);
-	ExpectLines(Written(converter), {{"こく", "/国/酷/"}, {"よい", "/宵/良い/"},
-		{"いい", "/良い/謂/"}, {"はれ", "/晴れ/晴/"}, {"あたい", "/値/値い/"},
-		{"よかっ", ""}});
-}
-
-
 TEST(NuvLexiconConverter, WordsTheCountsShowTwiceAndTheLexiconLacksAreAdded)
 {
 	NuvLexiconConverter converter;
@@ -291,141 +232,15 @@ TEST(NuvLexiconConverter, WordsTheCountsShowTwiceAndTheLexiconLacksAreAdded)
 }
 
 
-TEST(NuvLexiconConverter, ConnectionCostsRankNounPhrases)
+TEST(NuvAbbreviations, LinesOfAnotherShapeAddNothing)
 {
-	// Word 1 starts a sentence cheaply but connects dearly to the case
-	// particle (left id 3); word 2 the other way round. The cheap connection
-	// of word 1 to a particle of another kind (4) does not count.
-	std::istringstream matrix("5 5\n0 1 0\n0 2 50\n1 3 100\n2 3 0\n"
-		"1 4 0\n");
-	std::istringstream particles(Euc(
-		"を,3,3,1,助詞,格助詞,一般,*,*,*,を,ヲ,ヲ\n"
-		"を,4,4,1,助詞,接続助詞,*,*,*,*,を,ヲ,ヲ\n"));
-	NuvLexiconConverter converter;
-	ASSERT_TRUE(converter.ReadConnections(matrix, particles));
-	converter.AddRow(Row("甲", 10, "名詞", "*", "コウ", 1, 1));
-	converter.AddRow(Row("乙", 20, "名詞", "*", "コウ", 2, 2));
-	EXPECT_EQ("/乙/甲/", Line(Written(converter), "こう"));
-
-	std::istringstream broken("2 2\n0 5 1\n");
-	std::istringstream none;
-	EXPECT_FALSE(converter.ReadConnections(broken, none));
-}
-
-
-TEST(NuvLexiconConverter, WordsOtherWordsAreBuiltOnRankBeforeRareOnes)
-{
-	// 幹事 is cheaper, but 漢字 is part of two other words: each counts
-	// log(1 + 2) * 600 = 659 off its cost, 5352 - 659 < 4734. Proper nouns
-	// holding 幹事 do not count, nor does a word holding itself.
-	NuvLexiconConverter converter;
-	AddRows(converter, {{"幹事", 4734, "名詞", "*", "カンジ"},
-		{"漢字", 5352, "名詞", "*", "カンジ"},
-		{"常用漢字", 6000, "名詞", "*", "ジョウヨウカンジ"},
-		{"当用漢字", 6000, "名詞", "*", "トウヨウカンジ"}});
-	for (const char* name : {"幹事会", "幹事社", "幹事長"}) {
-		converter.AddRow(Euc(std::string(name) + ",1,1,9000,名詞,固有名詞,"
-			"組織,*,*,*," + name + ",カンジチョウ,カンジチョウ"));
-	}
-	EXPECT_EQ("/漢字/幹事/", Line(Written(converter), "かんじ"));
-	converter.SetProductivityWeight(0);
-	EXPECT_EQ("/幹事/漢字/", Line(Written(converter), "かんじ"));
-
-	// An inflected word counts once, by its base form: 乙 is in one word,
-	// 1500 - 416 > 1000 (three forms counted apart would take 832 off).
-	NuvLexiconConverter inflected;
-	AddRows(inflected, {{"甲", 1000, "名詞", "*", "コウ"},
-		{"乙", 1500, "名詞", "*", "コウ"}});
-	for (const char* form : {"乙む", "乙め", "乙ま"}) {
-		inflected.AddRow(Euc(std::string(form) + ",1,1,9000,動詞,自立,*,*,"
-			"五段・マ行,未然形,乙む,コウム,コウム"));
-	}
-	EXPECT_EQ("/甲/乙/", Line(Written(inflected), "こう"));
-}
-
-
-TEST(NuvLexiconConverter, CandidatesTypedWithOkuriRankLaterWithoutIt)
-{
-	// 感じ is typed かんj /感/ plus じ, so it costs 500 more in かんじ's
-	// line: 5241 + 500 > 5352. 感じ read かんずい gets no penalty: no
-	// okuri-ari line of that reading and stem.
-	NuvLexiconConverter converter;
-	converter.SetProductivityWeight(0);
-	AddRows(converter, {{"感じ", 5241, "名詞", "*", "カンジ"},
-		{"漢字", 5352, "名詞", "*", "カンジ"}, {"感じ", 5241, "名詞", "*", "カンズイ"},
-		{"漢字", 5352, "名詞", "*", "カンズイ"}});
-	ExpectLines(Written(converter), {{"かんじ", "/漢字/感じ/"},
-		{"かんずい", "/感じ/漢字/"}, {"かんj", "/感/"}});
-}
-
-
-TEST(NuvAbbreviations, EnglishSourcesAndAcronymsOfEdictBecomeAsciiKeys)
-{
+	// What the rest of both sources gives is checked against the committed
+	// dictionary below.
 	NuvAbbreviations words;
-	const char* const kLines[] = {
-		"コンピュータ /(n) computer/(P)/",
-		"キー /(n) (on-mim) screech/squeak/",			// not the source
-		"キー /(n) key (lock, keyboard, piano)/(P)/",
-		"ドイツ /(n) Germany/(P)/",						// not the source
-		"アルバイト /(n,vs) (ger: Arbeit) part-time job/work/",
-		"サーバ /(n) (1) (comp) server/(n) (2) (cake) server/",
-		"世界保健機関 [せかいほけんきかん] /(n) World Health Organization/WHO/",
-		"シーピーユー /(n) CPU/",						// letter names
-		"パソコン /(n) personal computer/PC/",
-		"ＣＰＵ [シーピーユー] /(n) central processing unit/CPU/",
-		"broken line",
-	};
-	for (const char* line : kLines)
-		words.AddEdictLine(Euc(line));
+	words.AddEdictLine("broken line");
 	std::istringstream table("# units\nkm\tキロメートル\tキロ\nbad\n");
 	EXPECT_EQ(2u, words.ReadTable(table));
-
-	std::string got;
-	for (const NuvAbbreviations::entry& word : words.Entries()) {
-		got += word.key + " " + nuv_test::EucToUtf8(word.candidate) + " "
-			+ nuv_test::EucToUtf8(word.reading) + " "
-			+ std::to_string(word.cost) + "\n";
-	}
-	EXPECT_EQ("computer コンピュータ こんぴゅーた 0\n"
-		"key キー きー 0\n"
-		"server サーバ さーば 1000\n"
-		"WHO 世界保健機関 せかいほけんきかん 1000\n"
-		"who 世界保健機関 せかいほけんきかん 1000\n"
-		"PC パソコン ぱそこん 1000\n"
-		"pc パソコン ぱそこん 1000\n"
-		"km キロメートル  0\n"
-		"km キロ  1\n", got);
-}
-
-
-TEST(NuvEdictWords, LoanwordsAndCommonWordsTheLexiconLacksAreAdded)
-{
-	NuvEdictWords edict;
-	const char* const kLines[] = {
-		"スレッド /(n) thread/(P)/",
-		"リビジョン /(n) revision/",
-		"アイ・シー /(n) IC/",						// a middle dot
-		"閾値 [いきち] /(n) threshold/(P)/",
-		"取り扱い [とりあつかい] /(n) handling/(P)/",
-		"漢字 [かんじ] /(n) Chinese characters/(P)/",
-		"幹事長 [かんじちょう] /(n) secretary-general/",	// not common
-		"１日 [ついたち] /(n) first day of the month/(P)/",	// a digit
-		"ＣＰＵ [シーピーユー] /(n) CPU/",
-	};
-	for (const char* line : kLines)
-		edict.AddLine(Euc(line));
-	ASSERT_EQ(5u, edict.Words().size());
-
-	NuvLexiconConverter converter;
-	converter.AddRow(Row("漢字", 5000, "名詞", "*", "カンジ"));
-	size_t added = 0;
-	for (const NuvEdictWords::word& word : edict.Words())
-		added += converter.AddWord(word.reading, word.surface, word.cost);
-	EXPECT_EQ(4u, added);	// the lexicon's 漢字 stays as it was
-	ExpectLines(Written(converter), {{"すれっど", "/スレッド/"},
-		{"りびじょん", "/リビジョン/"}, {"いきち", "/閾値/"},
-		{"とりあつかい", "/取り扱い/"}, {"とりあつかi", "/取り扱/"},
-		{"かんじ", "/漢字/"}});
+	EXPECT_EQ(2u, words.Entries().size());
 }
 
 

@@ -48,32 +48,11 @@ Line(const std::string& written, const char* key)
 // katakana reading; the other columns as the lexicon fills them.
 std::string
 Row(const char* surface, int cost, const char* partOfSpeech,
-	const char* form, const char* reading, int left = 1, int right = 1)
+	const char* form, const char* reading)
 {
-	return Euc(std::string(surface) + "," + std::to_string(left) + ","
-		+ std::to_string(right) + "," + std::to_string(cost) + ","
+	return Euc(std::string(surface) + ",1,1," + std::to_string(cost) + ","
 		+ partOfSpeech + ",*,*,*,*," + form + ",*," + reading + ","
 		+ reading);
-}
-
-
-// Lexicon rows as Row() makes them.
-struct Word {
-	const char*	surface;
-	int			cost;
-	const char*	partOfSpeech;
-	const char*	form;
-	const char*	reading;
-};
-
-
-void
-AddRows(NuvLexiconConverter& converter, std::initializer_list<Word> words)
-{
-	for (const Word& word : words) {
-		converter.AddRow(Row(word.surface, word.cost, word.partOfSpeech,
-			word.form, word.reading));
-	}
 }
 
 
@@ -169,29 +148,32 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 {
 	NuvLexiconConverter converter;
 	converter.SetProductivityWeight(0);
-	AddRows(converter, {
-		// 幹事 is cheapest, but the text writes 漢字; 監事 and 完治 are
-		// unseen and keep their cost order after it
-		{"幹事", 4000, "名詞", "*", "カンジ"}, {"漢字", 5000, "名詞", "*", "カンジ"},
-		{"完治", 4600, "名詞", "*", "カンジ"}, {"監事", 4500, "名詞", "*", "カンジ"},
-		// 感じ is written more often than 漢字, but typed かんj: its count
-		// ranks that key; under かんじ the okuri penalty and a share of it
-		{"感じ", 3900, "名詞", "*", "カンジ"},
-		{"感じる", 3900, "動詞", "基本形", "カンジル"},
-		// テキ is cheapest but katakana: after the kanji, counted or not;
-		// カナ the text writes more often than 仮名, so it stays first
-		{"テキ", 1000, "名詞", "*", "テキ"}, {"的", 6000, "名詞", "*", "テキ"},
-		{"敵", 6100, "名詞", "*", "テキ"}, {"カナ", 5000, "名詞", "*", "カナ"},
-		{"仮名", 5000, "名詞", "*", "カナ"},
-		// the forms of a verb add up: 掛 is cheaper and its one form more
-		// frequent than any one of 書's, but 書 has more in all
-		{"掛け", 3000, "動詞", "連用形", "カケ"},
-		{"書か", 4000, "動詞", "未然形", "カカ"},
-		{"書き", 4000, "動詞", "連用形", "カキ"},
-		{"書く", 4000, "動詞", "基本形", "カク"},
-		// 値 is counted under ね only: as a common spelling it goes before 価
-		{"価", 5000, "名詞", "*", "アタイ"}, {"値", 5200, "名詞", "*", "アタイ"},
-	});
+	// 幹事 is cheapest, but the text writes 漢字; 監事 and 完治 are unseen
+	// and keep their cost order after it
+	converter.AddRow(Row("幹事", 4000, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("漢字", 5000, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("完治", 4600, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("監事", 4500, "名詞", "*", "カンジ"));
+	// 感じ is written more often than 漢字, but typed かんj: its count
+	// ranks that key; under かんじ the okuri penalty and a share of it
+	converter.AddRow(Row("感じ", 3900, "名詞", "*", "カンジ"));
+	converter.AddRow(Row("感じる", 3900, "動詞", "基本形", "カンジル"));
+	// テキ is cheapest but katakana: after the kanji, counted or not; カナ
+	// the text writes more often than 仮名, so it stays first
+	converter.AddRow(Row("テキ", 1000, "名詞", "*", "テキ"));
+	converter.AddRow(Row("的", 6000, "名詞", "*", "テキ"));
+	converter.AddRow(Row("敵", 6100, "名詞", "*", "テキ"));
+	converter.AddRow(Row("カナ", 5000, "名詞", "*", "カナ"));
+	converter.AddRow(Row("仮名", 5000, "名詞", "*", "カナ"));
+	// the forms of a verb add up: 掛 is cheaper and its one form more
+	// frequent than any one of 書's, but 書 has more in all
+	converter.AddRow(Row("掛け", 3000, "動詞", "連用形", "カケ"));
+	converter.AddRow(Row("書か", 4000, "動詞", "未然形", "カカ"));
+	converter.AddRow(Row("書き", 4000, "動詞", "連用形", "カキ"));
+	converter.AddRow(Row("書く", 4000, "動詞", "基本形", "カク"));
+	// 値 is counted under ね only: as a common spelling it goes before 価
+	converter.AddRow(Row("価", 5000, "名詞", "*", "アタイ"));
+	converter.AddRow(Row("値", 5200, "名詞", "*", "アタイ"));
 	std::istringstream counts(Count("ね", "値", 1000)
 		+ Count("かんじ", "漢字", 80)
 		+ Count("かんじ", "幹事", 3, "base")	// kind base is not counted
@@ -202,33 +184,11 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 		+ Count("かき", "書き", 30) + Count("かく", "書く", 30)
 		+ "# comment\nbroken line\n");
 	EXPECT_EQ(11u, converter.ReadUsageCounts(counts));
+
 	// 感じ keeps a quarter of its counts here: after 漢字, before 幹事
 	ExpectLines(Written(converter), {{"かんじ", "/漢字/感じ/幹事/監事/完治/"},
 		{"かんj", "/感/"}, {"てき", "/的/敵/テキ/"}, {"かな", "/カナ/仮名/"},
 		{"かk", "/書/掛/"}, {"あたい", "/値/価/"}});
-}
-
-
-TEST(NuvLexiconConverter, WordsTheCountsShowTwiceAndTheLexiconLacksAreAdded)
-{
-	NuvLexiconConverter converter;
-	AddRows(converter, {{"行わ", 5000, "動詞", "未然形", "オコナワ"},
-		{"行お", 5000, "動詞", "未然ウ接続", "オコナオ"},
-		{"値", 5000, "名詞", "*", "アタイ"}});
-	std::istringstream counts(Count("かえりち", "返り値", 3)
-		+ Count("はりつけ", "貼り付け", 2)
-		+ Count("ふぁいるでぃすくりぷたー", "ファイルディスクリプター", 2)
-		+ Count("ぎょうすう", "行数", 1)			// once is no evidence
-		+ Count("いっ", "一", 9)					// one character
-		+ Count("おこなおう", "行おう", 5)			// おこなo /行/ has it
-		+ Count("あたい", "値", 9)					// the lexicon has it
-		+ Count("a", "値a", 9));					// not all kana and kanji
-	converter.ReadUsageCounts(counts);
-	EXPECT_EQ(3u, converter.AddCountedWords());
-	ExpectLines(Written(converter), {{"かえりち", "/返り値/"},
-		{"はりつk", "/貼り付/"},
-		{"ふぁいるでぃすくりぷたー", "/ファイルディスクリプター/"},
-		{"おこなおう", ""}});
 }
 
 

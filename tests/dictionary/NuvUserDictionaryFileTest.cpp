@@ -133,8 +133,7 @@ TEST_F(NuvUserDictionaryFileTest, Utf8FileIsReadAndSavedInEucJp)
 	WriteFile(fPath, "あい /愛/\n");
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
 	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /漢字/\n"));
-	ASSERT_EQ(fNotices.size(), 1u);
-	EXPECT_THAT(fNotices[0], HasSubstr("was read as UTF-8"));
+	EXPECT_THAT(fNotices, ElementsAre(HasSubstr("was read as UTF-8")));
 }
 
 
@@ -166,8 +165,7 @@ TEST_F(NuvUserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
 		make();
 		fNotices.clear();
 		Load();
-		ASSERT_EQ(fNotices.size(), 1u);
-		EXPECT_THAT(fNotices[0], HasSubstr("new words are saved in"));
+		EXPECT_THAT(fNotices, ElementsAre(HasSubstr("new words are saved in")));
 
 		EXPECT_TRUE(Save({}));
 		EXPECT_FALSE(fs::exists(beside)) << "nothing to keep, nothing made";
@@ -286,6 +284,5 @@ TEST_F(NuvUserDictionaryFileTest, FailedSaveKeepsTheFormerFileAndSaysSo)
 		EXPECT_THAT(entry.path().filename().string(),
 			AnyOf(".nuv-jisyo", ".nuv-jisyo.lock")) << "the temporary is left";
 	}
-	ASSERT_EQ(fNotices.size(), 1u);
-	EXPECT_THAT(fNotices[0], HasSubstr("could not be saved to .nuv-jisyo"));
+	EXPECT_THAT(fNotices, ElementsAre(HasSubstr("could not be saved to .nuv-jisyo")));
 }

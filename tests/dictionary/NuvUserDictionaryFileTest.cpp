@@ -184,12 +184,32 @@ TEST_F(NuvUserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
 // Fault: a new file took its mode from the umask, readable by anyone under
 // a permissive one. New files, the lock and every temporary are 0600; an
 // existing file keeps its mode; a dangling link's target is created.
-TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndExistingOnesKeepTheirMode)
+//
+// A save cut off leaves its temporary; a later save removes it once it is a
+// minute old, and leaves a younger one (a save still writing) alone. Fault:
+// the clean-up took any ".nuv-jisyo." and six letters for a temporary, and
+// removed the user's own ".nuv-jisyo.backup"-like files with them.
+TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndOnlyStaleTemporariesGo)
 {
+	const std::string saving = fPath + ".nuvim-saving-";
+	const struct timeval old[2] = {{time(NULL) - 120, 0},
+		{time(NULL) - 120, 0}};
+	for (const std::string& name : {saving + "a1B2c3.tmp",
+			saving + "d4E5f6.tmp", fPath + ".backup", fPath + ".a1B2c3",
+			saving + "a1B2c3.tmp~"}) {
+		WriteFile(name, "words");
+		if (name != saving + "d4E5f6.tmp") {
+			ASSERT_EQ(0, utimes(name.c_str(), old));
+		}
+	}
 	const mode_t saved = umask(0);
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
 	EXPECT_EQ(ModeOf(fPath), 0600u);
 	EXPECT_EQ(ModeOf(fPath + ".lock"), 0600u);
+	EXPECT_FALSE(fs::exists(saving + "a1B2c3.tmp"));
+	for (const std::string& name : {saving + "d4E5f6.tmp", fPath + ".backup",
+			fPath + ".a1B2c3", saving + "a1B2c3.tmp~"})
+		EXPECT_TRUE(fs::exists(name)) << name;
 
 	chmod(fPath.c_str(), 0640);
 	ASSERT_TRUE(Save({Learned("あい", "愛")}));
@@ -205,31 +225,6 @@ TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndExistingOnesKeepTheirMode
 		kHeaders + Euc("かんじ /漢字/\n"));
 	EXPECT_EQ(ModeOf(fScratch.File("elsewhere/words")), 0600u);
 	EXPECT_TRUE(fs::exists(fScratch.File("elsewhere/words.lock")));
-}
-
-
-// A save cut off leaves its temporary; a later save removes it once it is a
-// minute old, and leaves a younger one (a save still writing) alone. Fault:
-// the clean-up took any ".nuv-jisyo." and six letters for a temporary, and
-// removed the user's own ".nuv-jisyo.backup"-like files with them.
-TEST_F(NuvUserDictionaryFileTest, OnlyStaleTemporariesGo)
-{
-	const std::string saving = fPath + ".nuvim-saving-";
-	const struct timeval old[2] = {{time(NULL) - 120, 0},
-		{time(NULL) - 120, 0}};
-	for (const std::string& name : {saving + "a1B2c3.tmp",
-			saving + "d4E5f6.tmp", fPath + ".backup", fPath + ".a1B2c3",
-			saving + "a1B2c3.tmp~"}) {
-		WriteFile(name, "words");
-		if (name != saving + "d4E5f6.tmp") {
-			ASSERT_EQ(0, utimes(name.c_str(), old));
-		}
-	}
-	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
-	EXPECT_FALSE(fs::exists(saving + "a1B2c3.tmp"));
-	for (const std::string& name : {saving + "d4E5f6.tmp", fPath + ".backup",
-			fPath + ".a1B2c3", saving + "a1B2c3.tmp~"})
-		EXPECT_TRUE(fs::exists(name)) << name;
 }
 
 

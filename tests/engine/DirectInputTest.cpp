@@ -127,24 +127,19 @@ TEST_F(DirectInput, KeysAfterPendingLettersActOnThemFlushThemOrPassOn)
 }
 
 
-TEST_F(DirectInput, CapitalsBeforeTheReadingAndAfterTheOkuriPointAreLetters)
+TEST_F(DirectInput, OkuriPointTakesCapitalsAndBackspaceStepsBackOverIt)
 {
 	// "Y" on an empty reading is part of the reading; the third capital
-	// continues the okurigana: って.
-	Walk({{"KY", "▽ky"}, {"\aTaT", "▽た*t"}, {"T", "▽た*っt"}});
-	EXPECT_TRUE(Lookups().empty());
-	driver.Press('E');
-	EXPECT_EQ(Lookups(), Words({"FindCandidates(た*t,って)"}));
-}
-
-
-TEST_F(DirectInput, BackspaceStepsBackOverLettersKanaAndTheOkuriPoint)
-{
-	// The pending okuri letter goes together with the asterisk.
-	Walk({{"TaTT\b", "▽た*っ"}, {"\b", "▽た"}, {"K", "▽た*k"}, {"\b", "▽た"},
+	// continues the okurigana: って. The pending okuri letter goes together
+	// with the asterisk.
+	Walk({{"KY", "▽ky"}, {"\aTaT", "▽た*t"}, {"T", "▽た*っt"},
+		{"\b", "▽た*っ"}, {"\b", "▽た"}, {"K", "▽た*k"}, {"\b", "▽た"},
 		{"\b", "▽"}});
 	EXPECT_TRUE(Did(driver.Press('\b'), kConsumed, "", ""));
 	EXPECT_EQ(controler.CountStates(), 1);
+	EXPECT_TRUE(Lookups().empty());
+	driver.Type("TaTTE");
+	EXPECT_EQ(Lookups(), Words({"FindCandidates(た*t,って)"}));
 }
 
 

@@ -116,42 +116,33 @@ TEST(NuvDynamicDictionary, HandEditedLinesWhoseMeaningIsPlainAreReadAsMeant)
 }
 
 
-TEST(NuvDynamicDictionary, KeysThatCannotBeReadBackAreLeftOut)
+TEST(NuvDynamicDictionary, KeysThatCannotBeReadBackAreLeftOutAndSemicolonsEscaped)
 {
-	// Fault: the line of a key holding a blank-slash or a line feed read
-	// back as another key and added its words there.
+	// Faults: the line of a key holding a blank-slash or a line feed read
+	// back as another key and added its words there; a word learned under
+	// the abbreviation reading ";q" was left out of the file (its line
+	// would read as a comment). Such a key text is written with one more
+	// backslash before it; other backslashes and comments read as before.
 	NuvDynamicDictionary dictionary;
 	for (const std::string& reading : {std::string("a /b"),
 			std::string("x\nb"), std::string(""),
 			Euc("か") + "1", std::string("a\0b", 3), std::string("good"),
 			std::string("a\t/b"), std::string("trailing "),
-			Euc("か") + "\x8f"})	// a cut character takes in the " /"
-		dictionary.InsertCandidate(Candidate(reading, "", "", "w"));
-	EXPECT_EQ(kAri + kNasi + "good /w/\n", Written(dictionary));
-	EXPECT_EQ(9u, dictionary.CountEntries());	// still offered meanwhile
-	EXPECT_EQ(8u, dictionary.CountLeftOut());
-}
-
-
-TEST(NuvDynamicDictionary, ReadingsBeginningWithASemicolonAreEscaped)
-{
-	// Fault: a word learned under the abbreviation reading ";q" was left
-	// out of the file (its line would read as a comment). Such a key text
-	// is written with one more backslash before it; other backslashes and
-	// comments read as before.
-	NuvDynamicDictionary dictionary;
-	for (const char* reading : {";q", "\\;q", "\\x", ";"})
+			Euc("か") + "\x8f",	// a cut character takes in the " /"
+			std::string(";q"), std::string("\\;q"), std::string("\\x"),
+			std::string(";")})
 		dictionary.InsertCandidate(Candidate(reading, "", "", "w"));
 	const std::string written = Written(dictionary);
-	EXPECT_EQ(kAri + kNasi + "\\; /w/\n\\;q /w/\n\\\\;q /w/\n\\x /w/\n",
-		written);
-	EXPECT_EQ(0u, dictionary.CountLeftOut());
+	EXPECT_EQ(kAri + kNasi + "\\; /w/\n\\;q /w/\n\\\\;q /w/\n\\x /w/\n"
+		"good /w/\n", written);
+	EXPECT_EQ(13u, dictionary.CountEntries());	// still offered meanwhile
+	EXPECT_EQ(8u, dictionary.CountLeftOut());
 
 	NuvDynamicDictionary back;
 	Load(back, written + ";q /comment/\n");
 	EXPECT_EQ(written + NuvDynamicDictionary::kKeptLinesHeader
 		+ "\n;q /comment/\n", Written(back)) << "a comment stays";
-	EXPECT_EQ(4u, back.CountEntries());
+	EXPECT_EQ(5u, back.CountEntries());
 	EXPECT_EQ(1u, back.FindEntry(Candidate(";q", "", "", "")).stems.size());
 }
 

@@ -61,7 +61,34 @@ private:
 
 TEST(Controler, StackChangesDisableAnnounceAndActivateInOrder)
 {
+	// An empty stack announces nothing until the default state is needed.
 	LoggingControler controler;
+	EXPECT_EQ(controler.CountStates(), 0);
+	EXPECT_TRUE(controler.IsEmpty());
+	EXPECT_NE(dynamic_cast<NuvKanaInputState*>(controler.State()), nullptr);
+	EXPECT_EQ(controler.log, Log{"SetMode MODE_HIRAKANA"});
+
+	controler.PushState(new LoggingState(&controler, "2", MODE_ZENEI));
+	controler.log.clear();
+	controler.ClearState(0);
+	EXPECT_EQ(controler.log, (Log{"Disabled 2", "~2"}));
+	EXPECT_EQ(controler.CountStates(), 0);
+
+	controler.log.clear();
+	EXPECT_EQ(controler.Pending(), "");
+	EXPECT_EQ(controler.log, Log{"SetMode MODE_HIRAKANA"});
+
+	// Fault: a pop of the only state went on to announce and activate the
+	// state below it, which does not exist.
+	controler.ClearState(0);
+	controler.PushState(new LoggingState(&controler, "only"));
+	controler.log.clear();
+	controler.PopState();
+	controler.PopState();
+	EXPECT_EQ(controler.log, (Log{"Disabled only", "~only"}));
+	EXPECT_EQ(controler.CountStates(), 0);
+
+	// From an empty stack again: pushes, pops and clears.
 	controler.PushState(new LoggingState(&controler, "1", MODE_ASCII));
 	controler.PushState(new LoggingState(&controler, "2"));
 	controler.log.clear();
@@ -91,36 +118,6 @@ TEST(Controler, StackChangesDisableAnnounceAndActivateInOrder)
 	EXPECT_EQ(controler.log, (Log{"Disabled 1", "~1", "SetMode MODE_TUT",
 		"Activated new"}));
 	EXPECT_EQ(controler.CountStates(), 1);
-}
-
-
-TEST(Controler, EmptyStackAnnouncesNothingUntilTheDefaultStateIsNeeded)
-{
-	LoggingControler controler;
-	EXPECT_EQ(controler.CountStates(), 0);
-	EXPECT_TRUE(controler.IsEmpty());
-	EXPECT_NE(dynamic_cast<NuvKanaInputState*>(controler.State()), nullptr);
-	EXPECT_EQ(controler.log, Log{"SetMode MODE_HIRAKANA"});
-
-	controler.PushState(new LoggingState(&controler, "2", MODE_ZENEI));
-	controler.log.clear();
-	controler.ClearState(0);
-	EXPECT_EQ(controler.log, (Log{"Disabled 2", "~2"}));
-	EXPECT_EQ(controler.CountStates(), 0);
-
-	controler.log.clear();
-	EXPECT_EQ(controler.Pending(), "");
-	EXPECT_EQ(controler.log, Log{"SetMode MODE_HIRAKANA"});
-
-	// Fault: a pop of the only state went on to announce and activate the
-	// state below it, which does not exist.
-	controler.ClearState(0);
-	controler.PushState(new LoggingState(&controler, "only"));
-	controler.log.clear();
-	controler.PopState();
-	controler.PopState();
-	EXPECT_EQ(controler.log, (Log{"Disabled only", "~only"}));
-	EXPECT_EQ(controler.CountStates(), 0);
 }
 
 

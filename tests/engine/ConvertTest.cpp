@@ -127,7 +127,7 @@ TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 }
 
 
-TEST_F(ConversionTest, KatakanaModeConvertsAndReturnsToKatakana)
+TEST_F(ConversionTest, KatakanaModeConvertsAndRegistersAndReturnsToKatakana)
 {
 	driver.Press('q');
 	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
@@ -147,12 +147,9 @@ TEST_F(ConversionTest, KatakanaModeConvertsAndReturnsToKatakana)
 	Walk({{"x", "▽オオキ"}, {"\b\b\b\b", ""}});
 	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
 	EXPECT_EQ(driver.Type("ki").confirmed, "キ");
-}
 
-
-TEST_F(ConversionTest, KatakanaModeRegistrationTypesInHiraganaAndReturns)
-{
-	driver.Type("qKiyosi ");
+	// a registration types in hiragana and returns to katakana
+	driver.Type("Kiyosi ");
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
 	EXPECT_EQ(driver.Type("ai").preedit, "★あい|");
 	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
@@ -221,11 +218,8 @@ TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 	driver.Press('y');
 	EXPECT_EQ(controler.CallsNamed("RemoveCandidate"),
 		Words({"RemoveCandidate(おお*k,き=多)"}));
-}
 
-
-TEST_F(ConversionTest, PurgeInsideARegistrationEndsOnlyTheNestedConversion)
-{
+	// inside a registration only the nested conversion ends
 	Walk({{"Kiyosi kaKanji ", "★か▼漢字|"}, {"X", "★か★漢字|"}});
 	EXPECT_EQ(controler.ShownPurge(), "かんじ=漢字");
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
@@ -233,6 +227,6 @@ TEST_F(ConversionTest, PurgeInsideARegistrationEndsOnlyTheNestedConversion)
 	EXPECT_EQ(driver.Press('y').preedit, "★か|");
 	EXPECT_EQ(controler.ShownPurge(), "");
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
-	EXPECT_EQ(controler.CallsNamed("RemoveCandidate").size(), 1u);
+	EXPECT_EQ(controler.CallsNamed("RemoveCandidate").size(), 2u);
 	EXPECT_EQ(driver.Press(kEnter).confirmed, "か");
 }

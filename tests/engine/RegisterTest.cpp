@@ -92,7 +92,7 @@ TEST_F(ConversionTest, EnterRegistersWhateverTheNestedEngineHolds)
 }
 
 
-TEST_F(ConversionTest, EnterOrCancelOnAnEmptyWordLeavesTheRegistration)
+TEST_F(ConversionTest, EmptyWordLeavesTheRegistrationAndOkuriganaIsLearnedApart)
 {
 	driver.Type("Kiyosi ");
 	controler.TakeCalls();
@@ -107,12 +107,9 @@ TEST_F(ConversionTest, EnterOrCancelOnAnEmptyWordLeavesTheRegistration)
 		{kCancel, "▽きよし"}, {"\b\b\b\bKiyoSi", "★|"}});
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよ*s,し"}));
 	EXPECT_EQ(driver.Press(kCancel).preedit, "▽きよし");
-}
 
-
-TEST_F(ConversionTest, RegisteredWordWithOkuriganaIsLearnedUnderItsOkuriKey)
-{
-	Walk({{"KiyoSi", "★|"}, {"Sei", "★▽せい|"}});
+	// a word registered with okurigana is learned under its okuri key
+	Walk({{"\b\b\b\bKiyoSi", "★|"}, {"Sei", "★▽せい|"}});
 	driver.Type(" \n");
 	EXPECT_EQ(driver.Press(kEnter).confirmed, "清し");
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),

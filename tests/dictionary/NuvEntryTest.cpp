@@ -61,7 +61,7 @@ TEST(NuvKey, KeyTextSplitsIntoReadingAndOkuriAndSortsOkuriAriFirst)
 }
 
 
-TEST(NuvEntry, WritesBlocksInOkuriganaByteOrder)
+TEST(NuvEntry, WritesBlocksInOkuriganaByteOrderAndKeepsFirstOccurrences)
 {
 	NuvEntry entry;
 	entry.stems = {Euc("書"), Euc("描")};
@@ -69,19 +69,14 @@ TEST(NuvEntry, WritesBlocksInOkuriganaByteOrder)
 	entry.okuri_blocks[Euc("く")] = {Euc("書")};
 	EXPECT_EQ(Euc("/書/描/[く/書/]/[け/描/]/"), Written(entry));
 	EXPECT_EQ("/", Written(NuvEntry()));
-}
 
-
-TEST(NuvEntry, ListsTooLongForALinearSearchKeepTheFirstOccurrences)
-{
-	// They go another way than short lists, and must keep the same first
-	// occurrences in the same order.
+	// Lists too long for a linear search go another way than short lists,
+	// and must keep the same first occurrences in the same order.
 	Words repeated, firsts;
 	for (int i = 0; i < 60; i++)
 		repeated.push_back(std::to_string(i % 40));
 	for (int i = 0; i < 40; i++)
 		firsts.push_back(std::to_string(i));
-	NuvEntry entry;
 	entry.stems = repeated;
 	entry.RemoveDuplicates();
 	EXPECT_EQ(firsts, entry.stems);

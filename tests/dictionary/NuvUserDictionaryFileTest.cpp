@@ -106,9 +106,10 @@ protected:
 }	// namespace
 
 
-// Two sessions each merge their own changes into the file as it is: neither
-// loses the other's words, the one saved later wins a word both touched, and
-// each is offered what the other added.
+// Two sessions each merge their own changes into the file as it is, in
+// whichever encoding it was written: neither loses the other's words, the
+// one saved later wins a word both touched, and each is offered what the
+// other added.
 TEST_F(NuvUserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
 {
 	WriteFile(fPath, kHeaders + Euc("あい /愛/\n"));
@@ -123,13 +124,10 @@ TEST_F(NuvUserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
 	EXPECT_THAT(Words(merged, "かんじ"), ElementsAre("感じ", "漢字"));
 	EXPECT_TRUE(fNotices.empty());
 	EXPECT_THAT(Words(*Load(), "あい"), ElementsAre("愛"));
-}
 
-
-// Fault: a UTF-8 file was never offered and the next save made it valid in
-// neither encoding. It is read, saved in EUC-JP, and the user is told once.
-TEST_F(NuvUserDictionaryFileTest, Utf8FileIsReadAndSavedInEucJp)
-{
+	// Fault: a UTF-8 file was never offered and the next save made it valid
+	// in neither encoding. It is read, saved in EUC-JP, and the user is told
+	// once.
 	WriteFile(fPath, "あい /愛/\n");
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
 	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /漢字/\n"));

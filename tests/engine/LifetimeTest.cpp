@@ -15,13 +15,13 @@ namespace {
 
 // Its hooks write into storage that its destructor frees, as a platform
 // controller's palettes are gone once its destructor has run. It types and
-// looks up through an inner test controller whose hooks it never uses.
-class FragileControler : public NuvControler {
+// looks up as the test controller does.
+class FragileControler : public TestControler {
 public:
 	explicit FragileControler(bool clearFirst)
 		: fLog(new Words), fClearFirst(clearFirst)
 	{
-		fInner.SetLargeDictionary(ConversionDictionary());
+		SetLargeDictionary(ConversionDictionary());
 	}
 
 	virtual ~FragileControler()
@@ -43,13 +43,6 @@ public:
 	virtual void ShowPurge(const nuv_candidate&)
 		{ fLog->push_back("ShowPurge"); }
 	virtual void HidePurge() { fLog->push_back("HidePurge"); }
-	virtual NuvInteractiveConverter* Converter(nuv_mode mode)
-		{ return fInner.Converter(mode); }
-	virtual void FindCandidates(const nuv_candidate& query,
-		NuvCandidateList& out)
-		{ fInner.FindCandidates(query, out); }
-	virtual void InsertCandidate(const nuv_candidate&) {}
-	virtual void RemoveCandidate(const nuv_candidate&) {}
 
 	// The hooks called by the subclass's own ClearState(0).
 	static Words leaving;
@@ -57,7 +50,6 @@ public:
 private:
 	std::unique_ptr<Words> fLog;
 	bool fClearFirst;
-	TestControler fInner;
 };
 
 Words FragileControler::leaving;

@@ -26,7 +26,7 @@ TEST_F(ConversionTest, KanjiSpaceEnterConfirmsAndEnterReachesTheStateBelow)
 }
 
 
-TEST_F(ConversionTest, OkuriganaLooksUpAsSoonAsItsKanaIsComplete)
+TEST_F(ConversionTest, OkuriganaLooksUpOnceCompleteAndIsConfirmedWithTheWord)
 {
 	Walk({{"Oo", "▽おお"}, {"K", "▽おお*k"}});
 	controler.TakeCalls();
@@ -41,6 +41,17 @@ TEST_F(ConversionTest, OkuriganaLooksUpAsSoonAsItsKanaIsComplete)
 
 	// learned under the okurigana: first next time
 	EXPECT_EQ(driver.Type("OoKi").preedit, "▼多き");
+
+	// a page shows the okurigana and confirms with it
+	driver.Press(kConfirm);
+	controler.SetLargeDictionary(
+		"かk /掛/欠/書/駈/掻/賭/翔/架/懸/駆/舁/描/\n");
+	EXPECT_EQ(driver.Type("KaKu    ").preedit, "▼く");
+	EXPECT_EQ(controler.ShownCandidates().size(), 7u);
+	EXPECT_EQ(controler.ShownRemaining(), 1);
+	EXPECT_EQ(driver.Press('d').confirmed, "翔く");
+	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),
+		"InsertCandidate(か*k,く=翔)");
 }
 
 
@@ -61,19 +72,6 @@ TEST_F(ConversionTest, KeysWithoutMeaningInAConversionAreSwallowed)
 	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
 	EXPECT_TRUE(controler.CallsNamed("ShowPurge").empty());
 	EXPECT_EQ(controler.ShownRemaining(), 1);
-}
-
-
-TEST_F(ConversionTest, PageShowsTheOkuriganaAndConfirmsWithIt)
-{
-	controler.SetLargeDictionary(
-		"かk /掛/欠/書/駈/掻/賭/翔/架/懸/駆/舁/描/\n");
-	EXPECT_EQ(driver.Type("KaKu    ").preedit, "▼く");
-	EXPECT_EQ(controler.ShownCandidates().size(), 7u);
-	EXPECT_EQ(controler.ShownRemaining(), 1);
-	EXPECT_EQ(driver.Press('d').confirmed, "翔く");
-	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),
-		"InsertCandidate(か*k,く=翔)");
 }
 
 

@@ -6,7 +6,7 @@
 using namespace nuv_test;
 
 
-TEST_F(ConversionTest, KanjiSpaceEnterConfirmsAndEnterReachesTheStateBelow)
+TEST_F(ConversionTest, EnterOrAPrintableKeyConfirmsAndThenReachesTheStateBelow)
 {
 	Walk({{"K", "▽k"}, {"a", "▽か"}, {"n", "▽かn"}, {"j", "▽かんj"},
 		{"i", "▽かんじ"}});
@@ -23,6 +23,18 @@ TEST_F(ConversionTest, KanjiSpaceEnterConfirmsAndEnterReachesTheStateBelow)
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(かんじ=漢字)"}));
 	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+
+	// a printable key confirms the preedit candidate and starts again
+	driver.Type("Kanji  ");
+	step = driver.Press('k');
+	EXPECT_TRUE(Did(step, kConsumed, "感じ", "k"));
+	EXPECT_EQ(step.rounds, 2);
+	EXPECT_EQ(driver.Press('a').confirmed, "か");
+
+	// an upper-case letter confirms (感じ, learned) and opens the next
+	// reading
+	driver.Type("Kanji ");
+	EXPECT_TRUE(Did(driver.Press('K'), kConsumed, "感じ", "▽k"));
 }
 
 
@@ -72,21 +84,6 @@ TEST_F(ConversionTest, KeysWithoutMeaningInAConversionAreSwallowed)
 	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
 	EXPECT_TRUE(controler.CallsNamed("ShowPurge").empty());
 	EXPECT_EQ(controler.ShownRemaining(), 1);
-}
-
-
-TEST_F(ConversionTest, PrintableKeyConfirmsThePreeditCandidateAndStartsAgain)
-{
-	driver.Type("Kanji  ");
-	KeyStep step = driver.Press('k');
-	EXPECT_TRUE(Did(step, kConsumed, "感じ", "k"));
-	EXPECT_EQ(step.rounds, 2);
-	EXPECT_EQ(driver.Press('a').confirmed, "か");
-
-	// an upper-case letter confirms (感じ, learned) and opens the next
-	// reading
-	driver.Type("Kanji ");
-	EXPECT_TRUE(Did(driver.Press('K'), kConsumed, "感じ", "▽k"));
 }
 
 

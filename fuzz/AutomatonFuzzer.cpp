@@ -7,12 +7,12 @@
 // with bits set above the low byte.
 //
 // Checked after every step: result, Pending() and confirmed text equal the
-// model's; Pending() is a path of the trie (a fresh automaton takes its
-// bytes producing nothing); IsEmpty() exactly when nothing is pending; no
-// ASCII letter is ever confirmed. Carried-over letters running in a circle
-// must not hang a key (libFuzzer's time limit).
+// model's; IsEmpty() exactly when nothing is pending. Carried-over letters
+// running in a circle must not hang a key (libFuzzer's time limit).
+#include <cctype>
 #include <cstddef>
 #include <cstdint>
+#include <locale>
 #include <map>
 #include <set>
 #include <sstream>
@@ -26,53 +26,24 @@
 
 namespace {
 
-bool
-IsTableSpace(char c)
-{
-	return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v'
-		|| c == '\f';
-}
-
-
-bool
-IsAsciiLetter(char c)
-{
-	return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z');
-}
-
-
-// The table as the documented format reads: white-space separated tokens
-// in key-value pairs, each decoded; a pair with an empty key, a key longer
-// than kMaxKeyLength after decoding, or a token longer than kMaxTokenLength
-// before decoding is skipped; a later pair replaces an earlier one.
+// The table as the documented format reads: tokens between white space (as
+// operator>> cuts them in the classic locale) in key-value pairs, each
+// decoded; a pair with an empty key, a key longer than kMaxKeyLength after
+// decoding, or a token longer than kMaxTokenLength before decoding is
+// skipped; a later pair replaces an earlier one.
 class ModelAutomaton {
 public:
 	explicit ModelAutomaton(const std::string& table)
 	{
+		std::istringstream in(table);
+		in.imbue(std::locale::classic());
 		std::string key;
-		bool haveKey = false;
-		size_t i = 0;
-		while (i < table.size()) {
-			if (IsTableSpace(table[i])) {
-				i++;
-				continue;
-			}
-			size_t end = i;
-			while (end < table.size() && !IsTableSpace(table[end]))
-				end++;
-			const std::string token = table.substr(i, end - i);
-			i = end;
-			if (!haveKey) {
-				key = token;
-				haveKey = true;
-				continue;
-			}
-			haveKey = false;
-			if (key.size() > NuvAutomaton::kMaxTokenLength
-				|| token.size() > NuvAutomaton::kMaxTokenLength)
-				continue;
-			_Define(NuvUtils::DecodeCString(key),
-				NuvUtils::DecodeCString(token));
+		std::string value;
+		while (in >> key >> value) {
+			if (key.size() <= NuvAutomaton::kMaxTokenLength
+				&& value.size() <= NuvAutomaton::kMaxTokenLength)
+				_Define(NuvUtils::DecodeCString(key),
+					NuvUtils::DecodeCString(value));
 		}
 	}
 
@@ -109,19 +80,12 @@ public:
 		return INPUT_CONSUMED;
 	}
 
-	int32_t Undo()
+	// Undo() drops the last pending letter, Cancel() all of them.
+	int32_t Drop(bool all)
 	{
 		if (fPending.empty())
 			return INPUT_IGNORED;
-		fPending.pop_back();
-		return INPUT_CONSUMED;
-	}
-
-	int32_t Cancel()
-	{
-		if (fPending.empty())
-			return INPUT_IGNORED;
-		fPending.clear();
+		fPending.erase(all ? 0 : fPending.size() - 1);
 		return INPUT_CONSUMED;
 	}
 
@@ -150,12 +114,12 @@ private:
 		std::string output;
 		std::string rest;
 		for (const char c : value)
-			(IsAsciiLetter(c) ? rest : output) += c;
+			(std::isalpha(static_cast<unsigned char>(c)) ? rest : output) += c;
 		fEntries[key] = {output, rest};
-		for (size_t length = 1; length <= key.size(); length++)
-			fNodes.insert(key.substr(0, length));
-		for (size_t length = 0; length < key.size(); length++)
+		for (size_t length = 0; length < key.size(); length++) {
 			fInner.insert(key.substr(0, length));
+			fNodes.insert(key.substr(0, length + 1));
+		}
 	}
 
 	std::string _Output(const std::string& path) const
@@ -173,21 +137,6 @@ private:
 };
 
 
-// `probe` holds the same table as `automaton`.
-void
-CheckIsTriePath(NuvAutomaton& automaton, NuvAutomaton& probe)
-{
-	const std::string pending = automaton.Pending();
-	NUV_FUZZ_CHECK(automaton.IsEmpty() == pending.empty());
-
-	probe.Clear();
-	for (const char byte : pending)
-		NUV_FUZZ_CHECK(probe.Input(nuv_input(
-			static_cast<unsigned char>(byte))) == INPUT_CONSUMED);
-	NUV_FUZZ_CHECK(probe.Confirmed().empty());
-	NUV_FUZZ_CHECK(probe.Pending() == pending);
-}
-
 }	// namespace
 
 
@@ -200,11 +149,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	NuvAutomaton automaton;
 	std::istringstream in(table);
 	automaton.Read(in);
-	NuvAutomaton probe;
-	std::istringstream probeIn(table);
-	probe.Read(probeIn);
 	ModelAutomaton model(table);
-	NUV_FUZZ_CHECK(automaton.IsEmpty() && automaton.Pending().empty());
 
 	while (!keys.AtEnd()) {
 		int32_t result = INPUT_CONSUMED;
@@ -217,12 +162,9 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 			const uint8_t op = keys.Byte();
 			switch (op) {
 				case 0:
-					result = automaton.Undo();
-					expected = model.Undo();
-					break;
 				case 1:
-					result = automaton.Cancel();
-					expected = model.Cancel();
+					result = op == 0 ? automaton.Undo() : automaton.Cancel();
+					expected = model.Drop(op == 1);
 					break;
 				case 2:
 					automaton.Clear();
@@ -241,11 +183,8 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		}
 		NUV_FUZZ_CHECK(result == expected);
 		NUV_FUZZ_CHECK(automaton.Pending() == model.Pending());
-		const std::string confirmed = automaton.Confirmed();
-		NUV_FUZZ_CHECK(confirmed == model.TakeConfirmed());
-		for (const char c : confirmed)
-			NUV_FUZZ_CHECK(!IsAsciiLetter(c));
-		CheckIsTriePath(automaton, probe);
+		NUV_FUZZ_CHECK(automaton.IsEmpty() == model.Pending().empty());
+		NUV_FUZZ_CHECK(automaton.Confirmed() == model.TakeConfirmed());
 	}
 	return 0;
 }

@@ -1,19 +1,14 @@
-// Fuzzes the EUC-JP helpers and candidate codecs of NuvUtils with the input
-// as one byte string t:
-//	- both codecs decode their encoding of t back to t, NUL bytes included,
-//	  and encode no byte that would break a dictionary line or table token;
-//	- decoding never grows text, and leaves text not in its shape alone;
-//	- ConvertToPrintable leaves no control byte;
-//	- SplitEucString, JoinEucString, PopBackEuc and EucTokenizer cut t at
-//	  the same character boundaries (a high byte takes the next byte);
-//	- the kana conversions keep those boundaries and undo each other where
-//	  the conversion is one to one.
+// Fuzzes the text helpers with the input as one byte string: the candidate
+// codecs, EUC-JP character helpers and kana conversions of NuvUtils, and the
+// EUC-JP <-> UTF-8 conversions of the platform boundary (BeNuvUtils), each
+// against the properties stated with its checks.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "BeNuvUtils.h"
 #include "FuzzCheck.h"
 #include "NuvUtils.h"
 
@@ -21,6 +16,8 @@
 namespace {
 
 const size_t kMaxPops = 64;
+
+const char kSubstitute = 0x1A;
 
 
 // The byte offsets where the characters of `text` start, as every helper
@@ -50,13 +47,6 @@ HasCodeIn(const std::string& text, int32_t first, int32_t last)
 }
 
 
-bool
-IsAwkwardInLine(unsigned char byte)
-{
-	return byte < 0x20 || byte == 0x7F || byte == '/';
-}
-
-
 void
 CheckCodecs(const std::string& text)
 {
@@ -65,29 +55,20 @@ CheckCodecs(const std::string& text)
 	// field separator into the line.
 	const std::string elisp = NuvUtils::EncodeElisp(text);
 	NUV_FUZZ_CHECK(NuvUtils::DecodeElisp(elisp) == text);
-	for (const char c : elisp)
-		NUV_FUZZ_CHECK(!IsAwkwardInLine(c));
+	NUV_FUZZ_CHECK(nuv_fuzz::IsPrintable(elisp));
+	NUV_FUZZ_CHECK(elisp.find('/') == std::string::npos);
 	if (!text.empty()) {
 		// a field that opened or closed an okurigana block would be misread
 		NUV_FUZZ_CHECK(elisp[0] != '[');
 		NUV_FUZZ_CHECK(elisp != "]");
 	}
-	if (elisp == text) {
-		for (const char c : text)
-			NUV_FUZZ_CHECK(c != '"' && c != '\\');
-	}
+	if (elisp == text)
+		NUV_FUZZ_CHECK(text.find_first_of("\"\\") == std::string::npos);
 
 	const std::string quoted = NuvUtils::EncodeCString(text);
-	NUV_FUZZ_CHECK(quoted.size() >= text.size() + 2);
 	NUV_FUZZ_CHECK(quoted.front() == '"' && quoted.back() == '"');
 	NUV_FUZZ_CHECK(NuvUtils::DecodeCString(quoted) == text);
-	for (const char c : quoted) {
-		const unsigned char byte = c;
-		NUV_FUZZ_CHECK(byte >= 0x20 && byte != 0x7F);
-	}
-	const std::string slashFree = NuvUtils::EncodeCString(text, "/");
-	NUV_FUZZ_CHECK(slashFree.find('/') == std::string::npos);
-	NUV_FUZZ_CHECK(NuvUtils::DecodeCString(slashFree) == text);
+	NUV_FUZZ_CHECK(nuv_fuzz::IsPrintable(quoted));
 
 	// The text itself taken as encoded input: the decoders read any bytes,
 	// never produce more than they were given, and leave text that is not
@@ -107,14 +88,10 @@ CheckCodecs(const std::string& text)
 		NUV_FUZZ_CHECK(decodedElisp == text);
 
 	const std::string printable = NuvUtils::ConvertToPrintable(text);
-	size_t controls = 0;
-	for (const char c : text)
-		controls += static_cast<unsigned char>(c) < 0x20;
+	const size_t controls = std::count_if(text.begin(), text.end(),
+		[](unsigned char byte) { return byte < 0x20; });
 	NUV_FUZZ_CHECK(printable.size() == text.size() + controls);
-	for (const char c : printable) {
-		const unsigned char byte = c;
-		NUV_FUZZ_CHECK(byte >= 0x20 && byte != 0x7F);
-	}
+	NUV_FUZZ_CHECK(nuv_fuzz::IsPrintable(printable));
 }
 
 
@@ -132,12 +109,8 @@ CheckCharacters(const std::string& text)
 	NUV_FUZZ_CHECK(codes.size() == starts.size() - (loneLast ? 1 : 0));
 	for (size_t i = 0; i < codes.size(); i++) {
 		const unsigned char lead = text[starts[i]];
-		if (lead < 0x80)
-			NUV_FUZZ_CHECK(codes[i] == lead);
-		else {
-			NUV_FUZZ_CHECK(codes[i] == (lead << 8
-				| static_cast<unsigned char>(text[starts[i] + 1])));
-		}
+		NUV_FUZZ_CHECK(codes[i] == (lead < 0x80 ? lead : lead << 8
+			| static_cast<unsigned char>(text[starts[i] + 1])));
 	}
 	const std::string joined = NuvUtils::JoinEucString(codes);
 	NUV_FUZZ_CHECK(joined == text.substr(0, loneLast ? text.size() - 1
@@ -206,6 +179,34 @@ CheckKana(const std::string& text)
 	}
 }
 
+// Both conversions end whatever the bytes and give well-formed text, a run
+// that cannot be converted becoming kSubstitute.
+void
+CheckUtf8(const std::string& text)
+{
+	// The engine's text on its way to the screen.
+	const std::string utf8 = BeNuvUtils::ConvertEucToUtf8(text);
+	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedUtf8(utf8));
+	NUV_FUZZ_CHECK(text.empty() == utf8.empty());
+	if (text.find(kSubstitute) == std::string::npos
+		&& utf8.find(kSubstitute) == std::string::npos)
+		NUV_FUZZ_CHECK(BeNuvUtils::ConvertUtf8ToEuc(utf8) == text);
+
+	// A key's or a palette's text on its way into the engine.
+	const std::string euc = BeNuvUtils::ConvertUtf8ToEuc(text);
+	// C1 controls (U+0080-U+009F) become single bytes 0x80-0x9F, as the
+	// encoding defines them; no text in the system comes this way today.
+	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(euc, true));
+	NUV_FUZZ_CHECK(text.empty() == euc.empty());
+	// Several characters may share one EUC-JP form (full-width and plain
+	// forms of a sign, say), so the text need not come back; the EUC-JP
+	// form must.
+	if (euc.find(kSubstitute) == std::string::npos) {
+		NUV_FUZZ_CHECK(BeNuvUtils::ConvertUtf8ToEuc(
+			BeNuvUtils::ConvertEucToUtf8(euc)) == euc);
+	}
+}
+
 }	// namespace
 
 
@@ -216,5 +217,6 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 	CheckCodecs(text);
 	CheckCharacters(text);
 	CheckKana(text);
+	CheckUtf8(text);
 	return 0;
 }

@@ -5,6 +5,7 @@
 #define NUV_FUZZ_CHECK_H
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -25,35 +26,23 @@ Fail(const char* condition, const char* file, int line)
 inline bool
 IsWellFormedEuc(const std::string& text, bool allowC1 = false)
 {
-	const size_t size = text.size();
-	auto isRowByte = [](unsigned char byte) {
-		return byte >= 0xA1 && byte <= 0xFE;
+	auto in = [&text](size_t i, unsigned first, unsigned last) {
+		return i < text.size() && static_cast<unsigned char>(text[i]) >= first
+			&& static_cast<unsigned char>(text[i]) <= last;
 	};
-	for (size_t i = 0; i < size;) {
+	for (size_t i = 0; i < text.size();) {
 		const unsigned char lead = text[i];
-		if (lead < 0x80) {
-			i++;
-			continue;
-		}
-		if (allowC1 && lead <= 0x9F && lead != 0x8E && lead != 0x8F) {
-			i++;
-			continue;
-		}
-		if (lead == 0x8E) {
-			if (i + 1 >= size || static_cast<unsigned char>(text[i + 1]) < 0xA1
-				|| static_cast<unsigned char>(text[i + 1]) > 0xDF)
-				return false;
+		if (lead < 0x80 || (allowC1 && lead <= 0x9F && lead != 0x8E
+				&& lead != 0x8F))
+			i += 1;
+		else if (lead == 0x8E && in(i + 1, 0xA1, 0xDF))
 			i += 2;
-		} else if (lead == 0x8F) {
-			if (i + 2 >= size || !isRowByte(text[i + 1])
-				|| !isRowByte(text[i + 2]))
-				return false;
+		else if (lead == 0x8F && in(i + 1, 0xA1, 0xFE) && in(i + 2, 0xA1, 0xFE))
 			i += 3;
-		} else {
-			if (!isRowByte(lead) || i + 1 >= size || !isRowByte(text[i + 1]))
-				return false;
+		else if (in(i, 0xA1, 0xFE) && in(i + 1, 0xA1, 0xFE))
 			i += 2;
-		}
+		else
+			return false;
 	}
 	return true;
 }
@@ -71,37 +60,35 @@ IsContinuationByte(unsigned char byte)
 inline bool
 IsWellFormedUtf8(const std::string& text)
 {
+	static const uint32_t kMinimum[] = {0, 0, 0x80, 0x800, 0x10000};
 	for (size_t i = 0; i < text.size();) {
 		const unsigned char lead = text[i];
-		size_t length;
-		uint32_t minimum;
-		if (lead < 0x80) {
-			i++;
-			continue;
-		} else if (lead >= 0xC0 && lead <= 0xDF) {
-			length = 2;
-			minimum = 0x80;
-		} else if (lead >= 0xE0 && lead <= 0xEF) {
-			length = 3;
-			minimum = 0x800;
-		} else if (lead >= 0xF0 && lead <= 0xF7) {
-			length = 4;
-			minimum = 0x10000;
-		} else
+		const size_t length = lead < 0x80 ? 1 : lead < 0xC0 ? 0
+			: lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : lead < 0xF8 ? 4 : 0;
+		if (length == 0 || i + length > text.size())
 			return false;
-		if (i + length > text.size())
-			return false;
-		uint32_t code = lead & (0xFF >> (length + 1));
+		uint32_t code = length == 1 ? lead : lead & (0x7F >> length);
 		for (size_t k = 1; k < length; k++) {
-			const unsigned char byte = text[i + k];
-			if (!IsContinuationByte(byte))
+			if (!IsContinuationByte(text[i + k]))
 				return false;
-			code = code << 6 | (byte & 0x3F);
+			code = code << 6 | (text[i + k] & 0x3F);
 		}
-		if (code < minimum || code > 0x10FFFF
+		if (code < kMinimum[length] || code > 0x10FFFF
 			|| (code >= 0xD800 && code <= 0xDFFF))
 			return false;
 		i += length;
+	}
+	return true;
+}
+
+
+// No control byte (below 0x20 or 0x7F).
+inline bool
+IsPrintable(const std::string& text)
+{
+	for (const unsigned char byte : text) {
+		if (byte < 0x20 || byte == 0x7F)
+			return false;
 	}
 	return true;
 }

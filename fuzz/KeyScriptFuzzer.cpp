@@ -6,9 +6,11 @@
 //	- a script that fails leaves no steps and describes its error on one
 //	  printable line, at a position, line and column that belong together
 //	  and before which the script parses.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "FuzzCheck.h"
@@ -20,15 +22,13 @@ namespace {
 bool
 SameSteps(const std::vector<KeyStep>& a, const std::vector<KeyStep>& b)
 {
-	if (a.size() != b.size())
-		return false;
-	for (size_t i = 0; i < a.size(); i++) {
-		if (a[i].kind != b[i].kind || a[i].token != b[i].token
-			|| a[i].bytes != b[i].bytes || a[i].key != b[i].key
-			|| a[i].modifiers != b[i].modifiers)
-			return false;
-	}
-	return true;
+	auto fields = [](const KeyStep& s) {
+		return std::tie(s.kind, s.token, s.bytes, s.key, s.modifiers);
+	};
+	return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+		[&](const KeyStep& x, const KeyStep& y) {
+			return fields(x) == fields(y);
+		});
 }
 
 
@@ -43,11 +43,10 @@ Parses(const std::string& script, std::vector<KeyStep>& steps)
 void
 CheckParsed(const std::string& script, const std::vector<KeyStep>& steps)
 {
-	std::string withoutBreaks;
-	for (const char c : script) {
-		if (c != '\n' && c != '\r')
-			withoutBreaks += c;
-	}
+	std::string withoutBreaks = script;
+	withoutBreaks.erase(std::remove_if(withoutBreaks.begin(),
+		withoutBreaks.end(), [](char c) { return c == '\n' || c == '\r'; }),
+		withoutBreaks.end());
 	std::string tokens;
 	std::string tokenLines;
 	for (const KeyStep& step : steps) {
@@ -81,10 +80,7 @@ CheckFailed(const std::string& script, const std::vector<KeyStep>& steps,
 	for (const bool withLine : {false, true}) {
 		const std::string line = error.Describe(withLine);
 		NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedUtf8(line));
-		for (const char c : line) {
-			const unsigned char byte = c;
-			NUV_FUZZ_CHECK(byte >= 0x20 && byte != 0x7F);
-		}
+		NUV_FUZZ_CHECK(nuv_fuzz::IsPrintable(line));
 	}
 
 	// Positions count characters: every byte that does not continue a

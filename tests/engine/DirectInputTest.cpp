@@ -20,7 +20,7 @@ protected:
 };
 
 
-TEST_F(DirectInput, RomajiConfirmsHiraganaOrKatakanaUntilToggledBack)
+TEST_F(DirectInput, RomajiConfirmsKanaUntilAModeKeyFlushesAndSwitches)
 {
 	Walk({{"k", "k"}, {"y", "ky"}});
 	EXPECT_EQ(driver.Press('a').confirmed, "きゃ");
@@ -34,11 +34,8 @@ TEST_F(DirectInput, RomajiConfirmsHiraganaOrKatakanaUntilToggledBack)
 	EXPECT_EQ(driver.Type("qka").confirmed, "か");
 	EXPECT_EQ(controler.CallsNamed("SetMode"), Words({"SetMode(MODE_HIRAKANA)",
 		"SetMode(MODE_KATAKANA)", "SetMode(MODE_HIRAKANA)"}));
-}
 
-
-TEST_F(DirectInput, LatinKeyFlushesPendingNAndControlJComesBackInHiragana)
-{
+	// The Latin key flushes a pending n; control-J comes back in hiragana.
 	EXPECT_EQ(driver.Type("qnl").confirmed, "ン");
 	EXPECT_EQ(controler.CountStates(), 1);
 	EXPECT_EQ(controler.ShownMode(), MODE_ASCII);

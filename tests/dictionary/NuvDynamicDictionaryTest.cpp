@@ -65,7 +65,7 @@ TEST(NuvDynamicDictionary, WritesBothHeadersAroundTheirSections)
 }
 
 
-TEST(NuvDynamicDictionary, ReadingMergesLinesAndKeepsUnreadableOnesVerbatim)
+TEST(NuvDynamicDictionary, ReadingMergesLinesReadsPlainEditsAndKeepsTheRestVerbatim)
 {
 	// Fault: lines the reader could not use were deleted at the next
 	// write-back without a word, comments too.
@@ -90,15 +90,12 @@ TEST(NuvDynamicDictionary, ReadingMergesLinesAndKeepsUnreadableOnesVerbatim)
 	NuvDynamicDictionary back;
 	Load(back, written);
 	EXPECT_EQ(written, Written(back));
-}
 
-
-TEST(NuvDynamicDictionary, HandEditedLinesWhoseMeaningIsPlainAreReadAsMeant)
-{
-	// Fault: these lines were dropped at write-back, and the one with two
-	// blanks became an okuri-ari key (its second blank read as the okuri).
-	NuvDynamicDictionary dictionary;
-	Load(dictionary, Euc("さくら /桜\n"		// no final slash
+	// Hand-edited lines whose meaning is plain are read as meant. Fault:
+	// they were dropped at write-back, and the one with two blanks became
+	// an okuri-ari key (its second blank read as the okuri).
+	NuvDynamicDictionary edited;
+	Load(edited, Euc("さくら /桜\n"		// no final slash
 		"きしゃ\t/記者/\n"						// a tab
 		"つき　/月/\n"						// a full-width blank (A1 A1)
 		"たいよう  /太陽/\r\n"					// two blanks, CR LF
@@ -108,11 +105,11 @@ TEST(NuvDynamicDictionary, HandEditedLinesWhoseMeaningIsPlainAreReadAsMeant)
 		{"さくら", "桜"}, {"きしゃ", "記者"}, {"つき", "月"},
 		{"たいよう", "太陽"}, {"1/2", "半"}};
 	for (const auto& [reading, word] : offered) {
-		EXPECT_EQ(std::list<std::string>{Euc(word)}, dictionary.FindEntry(
+		EXPECT_EQ(std::list<std::string>{Euc(word)}, edited.FindEntry(
 			Candidate(Euc(reading), "", "", "")).stems) << reading;
 	}
-	EXPECT_EQ(5u, dictionary.CountEntries());
-	EXPECT_EQ(1u, dictionary.CountKeptLines());
+	EXPECT_EQ(5u, edited.CountEntries());
+	EXPECT_EQ(1u, edited.CountKeptLines());
 }
 
 

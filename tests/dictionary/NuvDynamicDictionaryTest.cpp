@@ -65,7 +65,7 @@ TEST(NuvDynamicDictionary, WritesBothHeadersAroundTheirSections)
 }
 
 
-TEST(NuvDynamicDictionary, ReadingMergesLinesReadsPlainEditsAndKeepsTheRestVerbatim)
+TEST(NuvDynamicDictionary, ReadsMergedLinesAndPlainEditsAndKeepsTheRest)
 {
 	// Fault: lines the reader could not use were deleted at the next
 	// write-back without a word, comments too.
@@ -113,7 +113,7 @@ TEST(NuvDynamicDictionary, ReadingMergesLinesReadsPlainEditsAndKeepsTheRestVerba
 }
 
 
-TEST(NuvDynamicDictionary, KeysThatCannotBeReadBackAreLeftOutAndSemicolonsEscaped)
+TEST(NuvDynamicDictionary, KeysAreWrittenOnlyAsTheyReadBack)
 {
 	// Faults: the line of a key holding a blank-slash or a line feed read
 	// back as another key and added its words there; a word learned under

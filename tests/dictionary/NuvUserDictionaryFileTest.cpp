@@ -229,7 +229,7 @@ TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndOnlyStaleTemporariesGo)
 // A save waits for another's lock and reads the file only then; a lock
 // that is never released holds it up for a bounded time, after which the
 // save goes on (the rename keeps the file whole all the same).
-TEST_F(NuvUserDictionaryFileTest, SaveWaitsForTheLockThenMergesOrGivesUp)
+TEST_F(NuvUserDictionaryFileTest, SavesWaitForTheLockAndFailuresKeepTheFile)
 {
 	WriteFile(fPath, kHeaders);
 	const int lock = open((fPath + ".lock").c_str(), O_RDWR | O_CREAT, 0600);
@@ -248,14 +248,11 @@ TEST_F(NuvUserDictionaryFileTest, SaveWaitsForTheLockThenMergesOrGivesUp)
 	ASSERT_TRUE(Save({Learned("かんじ", "感じ")}));
 	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /感じ/漢字/\n"));
 	close(lock);
-}
 
-
-// A save that cannot write the whole file (here a file size limit, as a
-// full disk or a directory that refuses writes would) keeps the former file
-// whole and removes its temporary; it says it failed, once, naming the file.
-TEST_F(NuvUserDictionaryFileTest, FailedSaveKeepsTheFormerFileAndSaysSo)
-{
+	// A save that cannot write the whole file (here a file size limit, as
+	// a full disk or a directory that refuses writes would) keeps the
+	// former file whole and removes its temporary; it says it failed, once,
+	// naming the file.
 	const std::string before = kHeaders + Euc("あい /愛/\n");
 	WriteFile(fPath, before);
 	struct rlimit saved;
@@ -277,5 +274,6 @@ TEST_F(NuvUserDictionaryFileTest, FailedSaveKeepsTheFormerFileAndSaysSo)
 		EXPECT_THAT(entry.path().filename().string(),
 			AnyOf(".nuv-jisyo", ".nuv-jisyo.lock")) << "the temporary is left";
 	}
-	EXPECT_THAT(fNotices, ElementsAre(HasSubstr("could not be saved to .nuv-jisyo")));
+	EXPECT_THAT(fNotices,
+		ElementsAre(HasSubstr("could not be saved to .nuv-jisyo")));
 }

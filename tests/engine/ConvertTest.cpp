@@ -192,7 +192,8 @@ TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 		Walk({{"Kanji ", "▼感じ"}, {"X", "★感じ"}});
 		controler.TakeCalls();
 		EXPECT_EQ(controler.ShownPurge(), "かんじ=感じ");
-		EXPECT_TRUE(Did(driver.Press(answer), kConsumed, "", "")) << int(answer);
+		EXPECT_TRUE(Did(driver.Press(answer), kConsumed, "", ""))
+			<< int(answer);
 		EXPECT_EQ(controler.ShownPurge(), "") << int(answer);
 		EXPECT_EQ(controler.CountStates(), 1);
 		EXPECT_EQ(controler.CallsNamed("RemoveCandidate"), answer == 'y'

@@ -143,7 +143,7 @@ TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)
 }
 
 
-TEST(ConversionLifetime, SteppingWalksThePagesOfTheCountingRuleBothWays)
+TEST(ConversionLifetime, PagesAreSteppedAndPickedFromWithinTheCandidates)
 {
 	// Fault mended: paging at the edges and short last pages must never
 	// reach past the candidates. Every count from 1 to 26 is walked to the
@@ -173,11 +173,7 @@ TEST(ConversionLifetime, SteppingWalksThePagesOfTheCountingRuleBothWays)
 		EXPECT_EQ(backward, Words(model.rbegin(), model.rend())) << count;
 		EXPECT_TRUE(controler.ShownCandidates().empty()) << count;
 	}
-}
 
-
-TEST(ConversionLifetime, SelectionKeysPickFromThePageAndNeverBeyondIt)
-{
 	// Fault mended: a selection key past the last candidate of a short page
 	// must not pick a record beyond the end of the candidates. The last key
 	// on each page, in either case, picks its candidate, which is learned.

@@ -1,17 +1,50 @@
+// The automaton on small tables of its own, then the default tables in
+// settings/ read the way the shared resources fill them.
 #include "NuvAutomaton.h"
 
+#include <fstream>
+#include <set>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include <gtest/gtest.h>
 
-#include "AutomatonTestSupport.h"
+#include "TestText.h"
 
 
 namespace {
 
-
 const std::string kDataDir = NUV_TEST_DATA_DIR "/automaton/";
+const std::string kSettingsDir = NUV_SETTINGS_SOURCE_DIR "/";
+
+
+// The EUC-JP bytes of a UTF-8 literal, so that expectations stay readable.
+constexpr auto Euc = &nuv_test::Utf8ToEuc;
+
+
+// Reads the table file `path` into `automaton`; fails the test when the file
+// is missing, since a missing file would read as an empty table.
+void
+ReadTable(NuvAutomaton& automaton, const std::string& path)
+{
+	std::ifstream in(path, std::ios::binary);
+	ASSERT_TRUE(in.is_open()) << path;
+	automaton.Read(in);
+}
+
+
+// Feeds every byte of `keys`; each must be taken. Returns what was confirmed.
+std::string
+Type(NuvAutomaton& automaton, const std::string& keys)
+{
+	for (char key : keys) {
+		EXPECT_EQ(INPUT_CONSUMED,
+			automaton.Input(nuv_input(static_cast<unsigned char>(key))))
+			<< "key '" << key << "' of " << keys;
+	}
+	return automaton.Confirmed();
+}
 
 
 int32_t
@@ -31,6 +64,22 @@ protected:
 	NuvAutomaton fAutomaton;
 };
 
+
+class DefaultTablesTest : public testing::Test {
+protected:
+	void SetUp() override
+	{
+		ReadTable(fKana, kSettingsDir + "roman_kana.table");
+		ReadTable(fKana, kSettingsDir + "control_key.table");
+		ReadTable(fZenei, kSettingsDir + "roman_zennei.table");
+		ReadTable(fZenei, kSettingsDir + "control_key.table");
+		ReadTable(fControl, kSettingsDir + "control_key.table");
+	}
+
+	NuvAutomaton fKana;
+	NuvAutomaton fZenei;
+	NuvAutomaton fControl;
+};
 
 }	// namespace
 
@@ -79,17 +128,7 @@ TEST_F(AutomatonTest, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
 }
 
 
-TEST_F(AutomatonTest, ClearDropsPendingLettersButNotConfirmedText)
-{
-	for (char key : {'k', 'a', 'n'})
-		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
-	fAutomaton.Clear();
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
-}
-
-
-TEST_F(AutomatonTest, MissingFileAddsNothingAndInitEmpties)
+TEST_F(AutomatonTest, MissingFileAddsNothingClearAndInitEmpty)
 {
 	std::ifstream missing(kDataDir + "no-such.table");
 	fAutomaton.Read(missing);
@@ -97,14 +136,18 @@ TEST_F(AutomatonTest, MissingFileAddsNothingAndInitEmpties)
 
 	// An automaton with no table takes no key and has nothing to undo.
 	NuvAutomaton empty;
-	std::ifstream alsoMissing(kDataDir + "no-such.table");
-	empty.Read(alsoMissing);
 	for (int32_t c : {0x00, 0x07, 0x20, 0x61, 0xA4, 0x8281E3})
 		EXPECT_EQ(INPUT_IGNORED, Key(empty, c)) << c;
 	EXPECT_TRUE(empty.IsEmpty());
 	EXPECT_EQ(INPUT_IGNORED, empty.Undo());
 	EXPECT_EQ(INPUT_IGNORED, empty.Cancel());
 
+	// Clear drops pending letters but not confirmed text; Init empties.
+	for (char key : {'k', 'a', 'n'})
+		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
+	fAutomaton.Clear();
+	EXPECT_TRUE(fAutomaton.IsEmpty());
+	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
 	Type(fAutomaton, "k");
 	fAutomaton.Init();
 	EXPECT_TRUE(fAutomaton.IsEmpty());
@@ -169,4 +212,66 @@ TEST(NuvAutomaton, EucBytesNeverSplitATokenWhateverTheLocale)
 	EXPECT_EQ("\xA1\xA1", Type(automaton, "x"));
 	// y gives A0 85 and carries a and z over, which give 1
 	EXPECT_EQ("\xA0\x85" "1", Type(automaton, "y"));
+}
+
+
+TEST_F(DefaultTablesTest, KanaTableTypesSentencesInEitherSpelling)
+{
+	// small kana, doubled consonants (kk, and tc for tch), n before a vowel
+	// written n', n before a consonant, punctuation, a trailing n flushed
+	const std::pair<const char*, const char*> kTyped[] = {
+		{"watashihakin'enshanokissatendematchawonomimashita.",
+			"わたしはきんえんしゃのきっさてんでまっちゃをのみました。"},
+		{"[konnnichiha],sennen!", "「こんにちは」、せんえん！"},
+		{"xaxixuxexoxyaxyuxyoxtuxwafathidhivu",
+			"ぁぃぅぇぉゃゅょっゎふぁてぃでぃう゛"},
+		{"shisicichitifuhutsutujizishasyajazyajyachatyacyan'nnxnxtuxtsu",
+			"しししちちふふつつじじしゃしゃじゃじゃじゃちゃちゃちゃんんんっっ"},
+	};
+	for (const auto& [keys, kana] : kTyped) {
+		const std::string typed = Type(fKana, keys);
+		fKana.ForceConfirm();
+		EXPECT_EQ(Euc(kana), typed + fKana.Confirmed()) << keys;
+	}
+	EXPECT_TRUE(fKana.IsEmpty());
+}
+
+
+TEST_F(DefaultTablesTest, EngineKeysAreNotTakenByAnyAutomaton)
+{
+	// The automaton is asked before the engine's own keys: a table entry for
+	// one of them would swallow it (l would never switch to Latin input).
+	std::string engineKeys = "lq/ \x08\x07\x0A\x0D\x11\x1B\x7F";
+	for (char c = 'A'; c <= 'Z'; c++)
+		engineKeys += c;
+	for (char key : engineKeys) {
+		EXPECT_EQ(INPUT_IGNORED, fKana.Input(nuv_input(key)))
+			<< "kana " << int(key);
+		EXPECT_TRUE(fKana.IsEmpty());
+		if (key < 0x20 || key == 0x7F) {
+			EXPECT_EQ(INPUT_IGNORED, fZenei.Input(nuv_input(key)))
+				<< "full-width " << int(key);
+		}
+	}
+	// Latin input passes every key on to the application
+	for (int key = 0; key < 256; key++)
+		EXPECT_EQ(INPUT_IGNORED, fControl.Input(nuv_input(key))) << key;
+}
+
+
+TEST_F(DefaultTablesTest, ZeneiTableGivesEachPrintableCharacterItsOwnWideForm)
+{
+	std::set<std::string> seen;
+	for (int key = 0x20; key < 0x7F; key++) {
+		ASSERT_EQ(INPUT_CONSUMED, fZenei.Input(nuv_input(key))) << key;
+		const std::string wide = fZenei.Confirmed();
+		ASSERT_EQ(2u, wide.size()) << key;
+		EXPECT_GE(static_cast<unsigned char>(wide[0]), 0xA1) << key;
+		EXPECT_GE(static_cast<unsigned char>(wide[1]), 0xA1) << key;
+		EXPECT_TRUE(seen.insert(wide).second) << "duplicate for " << key;
+		EXPECT_TRUE(fZenei.IsEmpty());
+	}
+	EXPECT_EQ("\xA1\xA1", Type(fZenei, " "));
+	EXPECT_EQ("\xA3\xC1\xA3\xE1\xA3\xB0", Type(fZenei, "Aa0"));
+	EXPECT_EQ(Euc("＼”"), Type(fZenei, "\\\""));
 }

@@ -1,6 +1,7 @@
 // Keys, entries and the line format.
 #include <gtest/gtest.h>
 
+#include <iterator>
 #include <list>
 #include <sstream>
 #include <string>
@@ -30,40 +31,37 @@ Written(const NuvEntry& entry)
 
 TEST(NuvKey, KeyTextSplitsIntoReadingAndOkuriAndSortsOkuriAriFirst)
 {
-	NuvKey okuriAri(Euc("かk").c_str());
-	EXPECT_EQ("\xA4\xAB", okuriAri.reading);	// か is A4 AB
-	EXPECT_EQ("k", okuriAri.okuri);
-
-	NuvKey ascii("abc");
-	EXPECT_EQ("abc", ascii.reading);
-	EXPECT_EQ("", ascii.okuri);
-
-	NuvKey mixed(Euc("あaい").c_str());
-	EXPECT_EQ(Euc("あい"), mixed.reading);
-	EXPECT_EQ("a", mixed.okuri);
-
+	// The ASCII letter of a kana key is its okuri, wherever it stands; an
+	// ASCII key is all reading.
+	const char* const kTexts[][3] = {
+		{"かk", "か", "k"}, {"abc", "abc", ""}, {"あaい", "あい", "a"},
+	};
+	for (const auto& [text, reading, okuri] : kTexts) {
+		NuvKey key(Euc(text).c_str());
+		EXPECT_EQ(Euc(reading), key.reading) << text;
+		EXPECT_EQ(okuri, key.okuri) << text;
+	}
 	EXPECT_FALSE(NuvKey(""));
 	std::ostringstream out;
-	out << okuriAri;
-	EXPECT_EQ("\xA4\xAB" "k", out.str());
+	out << NuvKey(Euc("かk").c_str());
+	EXPECT_EQ(Euc("かk"), out.str());
 
-	// The order puts okuri-ari keys first, then compares reading and okuri.
-	const NuvKey& ka = okuriAri;
-	NuvKey kt(Euc("かt").c_str());
-	NuvKey a(Euc("あ").c_str());
-	NuvKey ai(Euc("あい").c_str());
-	EXPECT_TRUE(ka < a);
-	EXPECT_FALSE(a < ka);
-	EXPECT_TRUE(a < ai);
-	EXPECT_TRUE(ka < kt);
-	EXPECT_FALSE(a < a);
-	// bytes compare unsigned: ASCII before EUC-JP
-	EXPECT_TRUE(ascii < a);
-	EXPECT_TRUE(NuvKey(Euc("あk").c_str()) < ka);
+	// Okuri-ari keys first, then by reading and okuri, bytes compared
+	// unsigned: ASCII before EUC-JP.
+	const char* const kOrder[] = {"あk", "かk", "かt", "abc", "あ", "あい"};
+	for (size_t i = 0; i < std::size(kOrder); i++) {
+		const NuvKey key(Euc(kOrder[i]).c_str());
+		EXPECT_FALSE(key < key) << kOrder[i];
+		for (size_t j = i + 1; j < std::size(kOrder); j++) {
+			const NuvKey later(Euc(kOrder[j]).c_str());
+			EXPECT_TRUE(key < later) << kOrder[i] << " " << kOrder[j];
+			EXPECT_FALSE(later < key) << kOrder[i] << " " << kOrder[j];
+		}
+	}
 }
 
 
-TEST(NuvEntry, WritesBlocksInOkuriganaByteOrder)
+TEST(NuvEntry, WritesBlocksInOkuriganaByteOrderAndKeepsFirstOccurrences)
 {
 	NuvEntry entry;
 	entry.stems = {Euc("書"), Euc("描")};
@@ -71,19 +69,14 @@ TEST(NuvEntry, WritesBlocksInOkuriganaByteOrder)
 	entry.okuri_blocks[Euc("く")] = {Euc("書")};
 	EXPECT_EQ(Euc("/書/描/[く/書/]/[け/描/]/"), Written(entry));
 	EXPECT_EQ("/", Written(NuvEntry()));
-}
 
-
-TEST(NuvEntry, ListsTooLongForALinearSearchKeepTheFirstOccurrences)
-{
-	// They go another way than short lists, and must keep the same first
-	// occurrences in the same order.
+	// Lists too long for a linear search go another way than short lists,
+	// and must keep the same first occurrences in the same order.
 	Words repeated, firsts;
 	for (int i = 0; i < 60; i++)
 		repeated.push_back(std::to_string(i % 40));
 	for (int i = 0; i < 40; i++)
 		firsts.push_back(std::to_string(i));
-	NuvEntry entry;
 	entry.stems = repeated;
 	entry.RemoveDuplicates();
 	EXPECT_EQ(firsts, entry.stems);

@@ -16,11 +16,10 @@
 namespace {
 
 nuv_candidate
-Query(const std::string& reading, const std::string& okuri = "")
+Query(const std::string& reading)
 {
 	nuv_candidate query;
 	query.reading = reading;
-	query.okuri = okuri;
 	return query;
 }
 
@@ -30,14 +29,6 @@ Load(NuvStaticDictionary& dictionary, const std::string& text)
 {
 	std::istringstream in(text);
 	dictionary.Read(in);
-}
-
-
-std::list<std::string>
-Stems(NuvStaticDictionary& dictionary, const std::string& reading,
-	const std::string& okuri = "")
-{
-	return dictionary.FindEntry(Query(reading, okuri)).stems;
 }
 
 
@@ -74,7 +65,8 @@ TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 	NoSeekBuffer pipe("d /4/\ne /5/\n");
 	std::istream in(&pipe);
 	dictionary.Read(in);
-	EXPECT_EQ(std::list<std::string>({"5"}), Stems(dictionary, "e"));
+	EXPECT_EQ(std::list<std::string>({"5"}),
+		dictionary.FindEntry(Query("e")).stems);
 	EXPECT_FALSE(dictionary.FindEntry(Query("c")));
 }
 

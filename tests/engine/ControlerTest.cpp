@@ -61,7 +61,34 @@ private:
 
 TEST(Controler, StackChangesDisableAnnounceAndActivateInOrder)
 {
+	// An empty stack announces nothing until the default state is needed.
 	LoggingControler controler;
+	EXPECT_EQ(controler.CountStates(), 0);
+	EXPECT_TRUE(controler.IsEmpty());
+	EXPECT_NE(dynamic_cast<NuvKanaInputState*>(controler.State()), nullptr);
+	EXPECT_EQ(controler.log, Log{"SetMode MODE_HIRAKANA"});
+
+	controler.PushState(new LoggingState(&controler, "2", MODE_ZENEI));
+	controler.log.clear();
+	controler.ClearState(0);
+	EXPECT_EQ(controler.log, (Log{"Disabled 2", "~2"}));
+	EXPECT_EQ(controler.CountStates(), 0);
+
+	controler.log.clear();
+	EXPECT_EQ(controler.Pending(), "");
+	EXPECT_EQ(controler.log, Log{"SetMode MODE_HIRAKANA"});
+
+	// Fault: a pop of the only state went on to announce and activate the
+	// state below it, which does not exist.
+	controler.ClearState(0);
+	controler.PushState(new LoggingState(&controler, "only"));
+	controler.log.clear();
+	controler.PopState();
+	controler.PopState();
+	EXPECT_EQ(controler.log, (Log{"Disabled only", "~only"}));
+	EXPECT_EQ(controler.CountStates(), 0);
+
+	// From an empty stack again: pushes, pops and clears.
 	controler.PushState(new LoggingState(&controler, "1", MODE_ASCII));
 	controler.PushState(new LoggingState(&controler, "2"));
 	controler.log.clear();
@@ -94,73 +121,36 @@ TEST(Controler, StackChangesDisableAnnounceAndActivateInOrder)
 }
 
 
-TEST(Controler, EmptyStackAnnouncesNothingUntilTheDefaultStateIsNeeded)
+TEST(Controler, StatesWithoutAModeTakeTheTopOnesAndOnlyTheTopAnnounces)
 {
-	LoggingControler controler;
-	EXPECT_EQ(controler.CountStates(), 0);
-	EXPECT_TRUE(controler.IsEmpty());
-	EXPECT_NE(dynamic_cast<NuvKanaInputState*>(controler.State()), nullptr);
-	EXPECT_EQ(controler.log, Log{"SetMode MODE_HIRAKANA"});
-
-	controler.PushState(new LoggingState(&controler, "2", MODE_ZENEI));
-	controler.log.clear();
-	controler.ClearState(0);
-	EXPECT_EQ(controler.log, (Log{"Disabled 2", "~2"}));
-	EXPECT_EQ(controler.CountStates(), 0);
-
-	controler.log.clear();
-	EXPECT_EQ(controler.Pending(), "");
-	EXPECT_EQ(controler.log, Log{"SetMode MODE_HIRAKANA"});
-
-	// Fault: a pop of the only state went on to announce and activate the
-	// state below it, which does not exist.
-	controler.ClearState(0);
-	controler.PushState(new LoggingState(&controler, "only"));
-	controler.log.clear();
-	controler.PopState();
-	controler.PopState();
-	EXPECT_EQ(controler.log, (Log{"Disabled only", "~only"}));
-	EXPECT_EQ(controler.CountStates(), 0);
-}
-
-
-TEST(Controler, StateWithoutModeTakesTheModeOfTheTopState)
-{
-	LoggingControler controler;
-	LoggingState* first = new LoggingState(&controler, "first", MODE_NONE);
-	// No state yet: the default hiragana state was created for the mode.
-	EXPECT_EQ(first->Mode(), MODE_HIRAKANA);
-	EXPECT_EQ(controler.CountStates(), 1);
-	delete first;
-
-	controler.Input(nuv_input('q'));
-	controler.log.clear();
-	controler.PushState(new LoggingState(&controler, "s", MODE_NONE));
-	EXPECT_EQ(controler.log, (Log{"SetMode MODE_KATAKANA", "Activated s"}));
-}
-
-
-TEST(Controler, StateAnnouncesItsModeOnlyWhileOnTop)
-{
-	LoggingControler controler;
-	LoggingState* lower = new LoggingState(&controler, "lower");
-	LoggingState* upper = new LoggingState(&controler, "upper");
-	controler.PushState(lower);
-	controler.PushState(upper);
-	controler.log.clear();
-
-	lower->SetMode(MODE_ZENEI);
-	EXPECT_EQ(lower->Mode(), MODE_ZENEI);
-	EXPECT_TRUE(controler.log.empty());
-	upper->SetMode(MODE_ABBREV);
-	EXPECT_EQ(controler.log, Log{"SetMode MODE_ABBREV"});
-
-	// Nor does a state not yet pushed, which must not create one either.
+	// A state not yet pushed announces nothing and creates no state.
 	LoggingControler empty;
 	LoggingState loose(&empty, "loose");
 	loose.SetMode(MODE_ZENEI);
 	EXPECT_TRUE(empty.log.empty());
 	EXPECT_EQ(empty.CountStates(), 0);
+
+	// With no state yet, the default hiragana state is created for the
+	// mode.
+	LoggingControler controler;
+	LoggingState* first = new LoggingState(&controler, "first", MODE_NONE);
+	EXPECT_EQ(first->Mode(), MODE_HIRAKANA);
+	EXPECT_EQ(controler.CountStates(), 1);
+	delete first;
+
+	controler.Input(nuv_input('q'));
+	LoggingState* lower = new LoggingState(&controler, "lower", MODE_NONE);
+	controler.log.clear();
+	controler.PushState(lower);
+	EXPECT_EQ(controler.log, (Log{"SetMode MODE_KATAKANA", "Activated lower"}));
+	LoggingState* upper = new LoggingState(&controler, "upper");
+	controler.PushState(upper);
+	controler.log.clear();
+	lower->SetMode(MODE_ZENEI);
+	EXPECT_EQ(lower->Mode(), MODE_ZENEI);
+	EXPECT_TRUE(controler.log.empty());
+	upper->SetMode(MODE_ABBREV);
+	EXPECT_EQ(controler.log, Log{"SetMode MODE_ABBREV"});
 }
 
 

@@ -1,100 +1,64 @@
 // Candidate selection: the preedit candidates, the pages of the palette,
-// confirming and learning, and the ways out of a conversion.
-#include <string>
-#include <vector>
-
+// confirming and learning, the ways out of a conversion and the purge
+// prompt, in hiragana, katakana and abbreviation input.
 #include "ConversionFixture.h"
 
 using namespace nuv_test;
 
-namespace {
 
-typedef std::vector<std::string> Words;
-
-}	// namespace
-
-
-TEST_F(ConversionTest, KanjiSpaceEnterConfirmsAndEnterReachesTheStateBelow)
+TEST_F(ConversionTest, EnterOrAPrintableKeyConfirmsAndThenReachesTheStateBelow)
 {
-	EXPECT_EQ(driver.Press('K').preedit, "▽k");
-	EXPECT_EQ(driver.Press('a').preedit, "▽か");
-	EXPECT_EQ(driver.Press('n').preedit, "▽かn");
-	EXPECT_EQ(driver.Press('j').preedit, "▽かんj");
-	EXPECT_EQ(driver.Press('i').preedit, "▽かんじ");
-
-	KeyStep step = driver.Press(' ');
-	EXPECT_EQ(step.preedit, "▼漢字");
-	EXPECT_EQ(step.confirmed, "");
+	Walk({{"K", "▽k"}, {"a", "▽か"}, {"n", "▽かn"}, {"j", "▽かんj"},
+		{"i", "▽かんじ"}});
+	EXPECT_TRUE(Did(driver.Press(' '), kConsumed, "", "▼漢字"));
 	EXPECT_TRUE(controler.ShownCandidates().empty());
 
 	controler.TakeCalls();
-	step = driver.Press(kEnter);
-	EXPECT_EQ(step.confirmed, "漢字");
-	EXPECT_EQ(step.preedit, "");
 	// confirmed, then the same Enter goes to the direct input state, which
 	// lets it through to the application
+	KeyStep step = driver.Press(kEnter);
+	EXPECT_TRUE(Did(step, kPassed, "漢字", ""));
 	EXPECT_EQ(step.rounds, 2);
-	EXPECT_TRUE(step.passed);
 	EXPECT_EQ(controler.CountStates(), 1);
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(かんじ=漢字)"}));
 	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+
+	// a printable key confirms the preedit candidate and starts again
+	driver.Type("Kanji  ");
+	step = driver.Press('k');
+	EXPECT_TRUE(Did(step, kConsumed, "感じ", "k"));
+	EXPECT_EQ(step.rounds, 2);
+	EXPECT_EQ(driver.Press('a').confirmed, "か");
+
+	// an upper-case letter confirms (感じ, learned) and opens the next
+	// reading
+	driver.Type("Kanji ");
+	EXPECT_TRUE(Did(driver.Press('K'), kConsumed, "感じ", "▽k"));
 }
 
 
-TEST_F(ConversionTest, OkuriganaLooksUpAsSoonAsItsKanaIsComplete)
+TEST_F(ConversionTest, OkuriganaLooksUpOnceCompleteAndIsConfirmedWithTheWord)
 {
-	EXPECT_EQ(driver.Type("Oo").preedit, "▽おお");
-	EXPECT_EQ(driver.Press('K').preedit, "▽おお*k");
+	Walk({{"Oo", "▽おお"}, {"K", "▽おお*k"}});
 	controler.TakeCalls();
 	EXPECT_EQ(driver.Press('i').preedit, "▼大き");
 	EXPECT_EQ(controler.CallsNamed("FindCandidates"),
 		Words({"FindCandidates(おお*k,き)"}));
 
 	EXPECT_EQ(driver.Press(' ').preedit, "▼多き");
-	KeyStep step = driver.Press(kConfirm);
-	EXPECT_EQ(step.confirmed, "多き");
-	EXPECT_FALSE(step.passed);
+	EXPECT_TRUE(Did(driver.Press(kConfirm), kConsumed, "多き", ""));
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(おお*k,き=多)"}));
 
 	// learned under the okurigana: first next time
 	EXPECT_EQ(driver.Type("OoKi").preedit, "▼多き");
-}
 
-
-TEST_F(ConversionTest, KeysWithoutMeaningInAConversionAreSwallowed)
-{
-	driver.Type("Kanji ");
-	for (int32_t key : {0x01, 0x09, 0x1b, 0x7f, 0x8281e3}) {
-		KeyStep step = driver.Press(nuv_input(key));
-		EXPECT_EQ(step.result, INPUT_IGNORED) << key;
-		EXPECT_FALSE(step.passed) << key;
-		EXPECT_EQ(step.preedit, "▼漢字") << key;
-	}
-
-	// on a page only selection and stepping keys do anything
-	driver.Press(kCancel);
-	driver.Type("\b\b\b\bJuuni     ");
-	controler.TakeCalls();
-	for (char key : std::string("X\n\rbq1-")) {
-		KeyStep step = driver.Press(key);
-		EXPECT_EQ(step.result, INPUT_IGNORED) << int(key);
-		EXPECT_EQ(step.confirmed, "") << int(key);
-		EXPECT_EQ(step.preedit, "▼") << int(key);
-	}
-	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
-	EXPECT_TRUE(controler.CallsNamed("ShowPurge").empty());
-	EXPECT_EQ(controler.ShownRemaining(), 1);
-}
-
-
-TEST_F(ConversionTest, PageShowsTheOkuriganaAndConfirmsWithIt)
-{
+	// a page shows the okurigana and confirms with it
+	driver.Press(kConfirm);
 	controler.SetLargeDictionary(
 		"かk /掛/欠/書/駈/掻/賭/翔/架/懸/駆/舁/描/\n");
-	driver.Type("KaKu");
-	EXPECT_EQ(driver.Type("    ").preedit, "▼く");
+	EXPECT_EQ(driver.Type("KaKu    ").preedit, "▼く");
 	EXPECT_EQ(controler.ShownCandidates().size(), 7u);
 	EXPECT_EQ(controler.ShownRemaining(), 1);
 	EXPECT_EQ(driver.Press('d').confirmed, "翔く");
@@ -103,20 +67,23 @@ TEST_F(ConversionTest, PageShowsTheOkuriganaAndConfirmsWithIt)
 }
 
 
-TEST_F(ConversionTest, PrintableKeyConfirmsThePreeditCandidateAndStartsAgain)
+TEST_F(ConversionTest, KeysWithoutMeaningInAConversionAreSwallowed)
 {
-	driver.Type("Kanji  ");
-	KeyStep step = driver.Press('k');
-	EXPECT_EQ(step.confirmed, "感じ");
-	EXPECT_EQ(step.preedit, "k");
-	EXPECT_EQ(step.rounds, 2);
-	EXPECT_EQ(driver.Press('a').confirmed, "か");
-
-	// an upper-case letter confirms and opens the next reading
 	driver.Type("Kanji ");
-	step = driver.Press('K');
-	EXPECT_EQ(step.confirmed, "感じ");
-	EXPECT_EQ(step.preedit, "▽k");
+	for (int32_t key : {0x01, 0x09, 0x1b, 0x7f, 0x8281e3}) {
+		EXPECT_TRUE(Did(driver.Press(nuv_input(key)), kSwallowed, "", "▼漢字"))
+			<< key;
+	}
+
+	// on a page only selection and stepping keys do anything
+	driver.Type("\a\b\b\b\bJuuni     ");
+	controler.TakeCalls();
+	for (char key : std::string("X\n\rbq1-")) {
+		EXPECT_TRUE(Did(driver.Press(key), kSwallowed, "", "▼")) << int(key);
+	}
+	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
+	EXPECT_TRUE(controler.CallsNamed("ShowPurge").empty());
+	EXPECT_EQ(controler.ShownRemaining(), 1);
 }
 
 
@@ -130,9 +97,8 @@ TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 		for (int step = 0; step < i; step++)
 			driver.Press(' ');
 		controler.TakeCalls();
-		KeyStep step = driver.Press(kBackspace);
-		EXPECT_EQ(step.confirmed, shortened[i]) << i;
-		EXPECT_EQ(step.preedit, "") << i;
+		EXPECT_TRUE(Did(driver.Press(kBackspace), kConsumed, shortened[i], ""))
+			<< i;
 		EXPECT_EQ(controler.CountStates(), 1);
 		// the whole candidate is learned
 		EXPECT_EQ(controler.CallsNamed("InsertCandidate").size(), 1u);
@@ -145,15 +111,118 @@ TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 	// one-character candidate: nothing is entered, but it is learned
 	driver.Type("Ki ");
 	controler.TakeCalls();
-	KeyStep step = driver.Press(kBackspace);
-	EXPECT_EQ(step.confirmed, "");
+	EXPECT_TRUE(Did(driver.Press(kBackspace), kConsumed, "", ""));
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(き=木)"}));
 
 	// on a page backspace does nothing
 	driver.Type("Kanji     ");
-	step = driver.Press(kBackspace);
-	EXPECT_EQ(step.preedit, "▼");
-	EXPECT_EQ(step.confirmed, "");
+	EXPECT_TRUE(Did(driver.Press(kBackspace), kConsumed, "", "▼"));
 	EXPECT_EQ(controler.ShownCandidates(), Words({"莞爾"}));
+}
+
+
+TEST_F(ConversionTest, KatakanaModeConvertsAndRegistersAndReturnsToKatakana)
+{
+	driver.Press('q');
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	// candidates show as stored
+	Walk({{"Kanji", "▽カンジ"}, {" ", "▼漢字"}});
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	EXPECT_TRUE(Did(driver.Press(kEnter), kPassed, "漢字", ""));
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	EXPECT_EQ(driver.Type("ka").confirmed, "カ");
+	// q confirms a reading in the other kana, hiragana here
+	EXPECT_EQ(driver.Type("Kanaq").confirmed, "かな");
+
+	// okurigana is looked up as hiragana and shown as the dictionary has it
+	Walk({{"OoK", "▽オオ*k"}, {"i", "▼大き"}});
+	EXPECT_EQ(controler.CallsNamed("FindCandidates").back(),
+		"FindCandidates(おお*k,き)");
+	Walk({{"x", "▽オオキ"}, {"\b\b\b\b", ""}});
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	EXPECT_EQ(driver.Type("ki").confirmed, "キ");
+
+	// a registration types in hiragana and returns to katakana
+	driver.Type("Kiyosi ");
+	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
+	EXPECT_EQ(driver.Type("ai").preedit, "★あい|");
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+	// the nested engine has its own katakana toggle
+	driver.Press('q');
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	EXPECT_EQ(driver.Type("ka").preedit, "★あいカ|");
+	EXPECT_EQ(driver.Press(kEnter).confirmed, "あいカ");
+	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
+	EXPECT_EQ(driver.Type("Kiyosi ").preedit, "▼あいカ");
+}
+
+
+TEST_F(ConversionTest, AbbreviationConvertsLearnsAndRegisters)
+{
+	Walk({{"/", "▽"}, {"cpu", "▽cpu"}, {" ", "▼CPU"}});
+	EXPECT_EQ(controler.ShownMode(), MODE_ABBREV);
+	EXPECT_EQ(driver.Press(' ').preedit, "▼中央処理装置");
+	EXPECT_TRUE(Did(driver.Press(kEnter), kPassed, "中央処理装置", ""));
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+
+	// learned; cancelled, the buffer shows the same reading again
+	Walk({{"/cpu ", "▼中央処理装置"}, {kCancel, "▽cpu"}});
+	EXPECT_EQ(controler.ShownMode(), MODE_ABBREV);
+	driver.Type("\b\b\b\b");
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+
+	// a reading with no candidate opens registration
+	EXPECT_EQ(driver.Type("/nuv ").preedit, "★|");
+	EXPECT_EQ(controler.ShownRegisters(), Words({"nuv"}));
+	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
+	EXPECT_EQ(driver.Type("nuu\r").confirmed, "ぬう");
+	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),
+		"InsertCandidate(nuv=ぬう)");
+	EXPECT_EQ(driver.Type("/nuv ").preedit, "▼ぬう");
+}
+
+
+TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
+{
+	// 感じ is learned, so that it comes first for かんじ; n and cancel keep
+	// it.
+	ASSERT_EQ(driver.Type("Kanji  \n").confirmed, "感じ");
+	for (char answer : {'n', kCancel, 'y'}) {
+		Walk({{"Kanji ", "▼感じ"}, {"X", "★感じ"}});
+		controler.TakeCalls();
+		EXPECT_EQ(controler.ShownPurge(), "かんじ=感じ");
+		EXPECT_TRUE(Did(driver.Press(answer), kConsumed, "", ""))
+			<< int(answer);
+		EXPECT_EQ(controler.ShownPurge(), "") << int(answer);
+		EXPECT_EQ(controler.CountStates(), 1);
+		EXPECT_EQ(controler.CallsNamed("RemoveCandidate"), answer == 'y'
+			? Words({"RemoveCandidate(かんじ=感じ)"}) : Words()) << int(answer);
+	}
+	// the large dictionary's order is back
+	EXPECT_EQ(driver.Type("Kanji ").preedit, "▼漢字");
+
+	// other keys leave the prompt open
+	EXPECT_EQ(driver.Type("\nOoKi X").preedit, "★多き");
+	controler.TakeCalls();
+	for (int32_t key : {0x08, 0x0a, 0x0d, 0x20, 0x61, 0x59, 0x4e, 0x8281e3}) {
+		EXPECT_TRUE(Did(driver.Press(nuv_input(key)), kSwallowed, "", "★多き"))
+			<< key;
+	}
+	EXPECT_EQ(controler.ShownPurge(), "おお*k,き=多");
+	EXPECT_TRUE(controler.CallsNamed("RemoveCandidate").empty());
+	driver.Press('y');
+	EXPECT_EQ(controler.CallsNamed("RemoveCandidate"),
+		Words({"RemoveCandidate(おお*k,き=多)"}));
+
+	// inside a registration only the nested conversion ends
+	Walk({{"Kiyosi kaKanji ", "★か▼漢字|"}, {"X", "★か★漢字|"}});
+	EXPECT_EQ(controler.ShownPurge(), "かんじ=漢字");
+	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
+
+	EXPECT_EQ(driver.Press('y').preedit, "★か|");
+	EXPECT_EQ(controler.ShownPurge(), "");
+	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
+	EXPECT_EQ(controler.CallsNamed("RemoveCandidate").size(), 2u);
+	EXPECT_EQ(driver.Press(kEnter).confirmed, "か");
 }

@@ -12,18 +12,16 @@ using namespace nuv_test;
 
 namespace {
 
-typedef std::vector<std::string> Words;
-
 
 // Its hooks write into storage that its destructor frees, as a platform
 // controller's palettes are gone once its destructor has run. It types and
-// looks up through an inner test controller whose hooks it never uses.
-class FragileControler : public NuvControler {
+// looks up as the test controller does.
+class FragileControler : public TestControler {
 public:
 	explicit FragileControler(bool clearFirst)
 		: fLog(new Words), fClearFirst(clearFirst)
 	{
-		fInner.SetLargeDictionary(ConversionDictionary());
+		SetLargeDictionary(ConversionDictionary());
 	}
 
 	virtual ~FragileControler()
@@ -45,13 +43,6 @@ public:
 	virtual void ShowPurge(const nuv_candidate&)
 		{ fLog->push_back("ShowPurge"); }
 	virtual void HidePurge() { fLog->push_back("HidePurge"); }
-	virtual NuvInteractiveConverter* Converter(nuv_mode mode)
-		{ return fInner.Converter(mode); }
-	virtual void FindCandidates(const nuv_candidate& query,
-		NuvCandidateList& out)
-		{ fInner.FindCandidates(query, out); }
-	virtual void InsertCandidate(const nuv_candidate&) {}
-	virtual void RemoveCandidate(const nuv_candidate&) {}
 
 	// The hooks called by the subclass's own ClearState(0).
 	static Words leaving;
@@ -59,10 +50,20 @@ public:
 private:
 	std::unique_ptr<Words> fLog;
 	bool fClearFirst;
-	TestControler fInner;
 };
 
 Words FragileControler::leaving;
+
+
+// A controller whose dictionary has `count` candidates c0, c1, … for ぺーじ.
+void
+SetPages(TestControler& controler, int count)
+{
+	std::string line = "ぺーじ /";
+	for (int i = 0; i < count; i++)
+		line += "c" + std::to_string(i) + "/";
+	controler.SetLargeDictionary(line + "\n");
+}
 
 
 // Where a conversion over `count` candidates stands: a preedit candidate
@@ -121,10 +122,8 @@ TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)
 		const char*	keys;
 		Words		leaving;
 	} kOpenings[] = {
-		{ "Kanji ", {"HideCandidates"} },
-		{ "Kanji x", {} },
-		{ "Kanji X", {"HidePurge"} },
-		{ "Kanji     ", {"HideCandidates"} },
+		{ "Kanji ", {"HideCandidates"} }, { "Kanji x", {} },
+		{ "Kanji X", {"HidePurge"} }, { "Kanji     ", {"HideCandidates"} },
 		{ "Ki  ", {"HideRegisters"} },
 		{ "Kiyosi Yosi Juuni     ", {"HideCandidates", "HideRegisters"} },
 		{ "Kiyosi Yosi Kanji X", {"HidePurge", "HideRegisters"} },
@@ -144,17 +143,14 @@ TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)
 }
 
 
-TEST(ConversionLifetime, SteppingWalksThePagesOfTheCountingRuleBothWays)
+TEST(ConversionLifetime, PagesAreSteppedAndPickedFromWithinTheCandidates)
 {
 	// Fault mended: paging at the edges and short last pages must never
 	// reach past the candidates. Every count from 1 to 26 is walked to the
 	// end and back, beside a model of the pages.
 	for (int count = 1; count <= 26; count++) {
-		std::string line = "ぺーじ /";
-		for (int i = 0; i < count; i++)
-			line += "c" + std::to_string(i) + "/";
 		TestControler controler;
-		controler.SetLargeDictionary(line + "\n");
+		SetPages(controler, count);
 		KeyDriver driver(controler);
 		driver.Type("Pe-ji");
 
@@ -177,35 +173,24 @@ TEST(ConversionLifetime, SteppingWalksThePagesOfTheCountingRuleBothWays)
 		EXPECT_EQ(backward, Words(model.rbegin(), model.rend())) << count;
 		EXPECT_TRUE(controler.ShownCandidates().empty()) << count;
 	}
-}
 
-
-TEST(ConversionLifetime, SelectionKeysPickFromThePageAndNeverBeyondIt)
-{
 	// Fault mended: a selection key past the last candidate of a short page
 	// must not pick a record beyond the end of the candidates. The last key
 	// on each page, in either case, picks its candidate, which is learned.
 	const char* keys = "asdfjkl";
 	for (int onPage = 1; onPage <= 7; onPage++) {
-		std::string line = "ぺーじ /";
-		for (int i = 0; i < 4 + onPage; i++)
-			line += "c" + std::to_string(i) + "/";
 		TestControler controler;
-		controler.SetLargeDictionary(line + "\n");
+		SetPages(controler, 4 + onPage);
 		KeyDriver driver(controler);
 		driver.Type("Pe-ji     ");
 		for (int i = onPage; i < 7; i++) {
-			KeyStep step = driver.Press(keys[i]);
-			EXPECT_EQ(step.result, INPUT_IGNORED) << onPage << keys[i];
-			EXPECT_EQ(step.confirmed, "") << onPage << keys[i];
+			EXPECT_TRUE(Did(driver.Press(keys[i]), kSwallowed, "", "▼"))
+				<< onPage << keys[i];
 		}
 		EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
 		const std::string word = "c" + std::to_string(3 + onPage);
 		const char key = keys[onPage - 1] - (onPage % 2 ? 'a' - 'A' : 0);
-		KeyStep step = driver.Press(key);
-		EXPECT_EQ(step.confirmed, word) << key;
-		EXPECT_EQ(step.preedit, "") << key;
-		EXPECT_EQ(step.result, INPUT_CONSUMED) << key;
+		EXPECT_TRUE(Did(driver.Press(key), kConsumed, word, "")) << key;
 		EXPECT_EQ(driver.Type("Pe-ji ").preedit, "▼" + word) << key;
 	}
 }

@@ -41,8 +41,8 @@ TEST(CandidatePage, LineHasTheLabelsInOrderAndTheRemainingCount)
 
 // Whatever the add-on shows, converted to UTF-8 as its palette converts it,
 // the host reads back: a changed label, page size or count format on one
-// side fails here.
-TEST(CandidatePage, EveryPageTheAddOnFormatsParsesBack)
+// side fails here. Lines of another shape are no page.
+TEST(CandidatePage, EveryPageTheAddOnFormatsParsesBackAndNothingElseDoes)
 {
 	const Words pages[] = {Words(), {"漢字"}, {"a b", "  c", "A:", "L"},
 		{"1", "2", "3", "4", "5", "6", "7"}};
@@ -62,11 +62,6 @@ TEST(CandidatePage, EveryPageTheAddOnFormatsParsesBack)
 				NuvCandidatePage::UTF_8), NuvCandidatePage::UTF_8), page);
 		}
 	}
-}
-
-
-TEST(CandidatePage, LinesOfAnotherShapeAreNoPage)
-{
 	for (const char* line : {"", "registering \"かんじ\"", "A:x  [残り ]",
 			"A:x  [残り 1x]", "S:x  [残り 1]", "A:x[残り 1]",
 			"A:x  [残り 99999999999]", "A:x  [\xBB\xC4\xA4\xEA 1]"}) {

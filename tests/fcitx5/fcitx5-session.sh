@@ -4,11 +4,11 @@
 # session bus without service folders (so that nothing else is started on
 # it), the fcitx5 daemon or ibus-daemon, and for Wayland a headless sway.
 #
-#	fcitx5-session.sh BUILD_DIR client|wayland-fcitx5|wayland-ibus
+#	fcitx5-session.sh BUILD_DIR wayland-fcitx5|wayland-ibus
 #
-#   client          a D-Bus client types through the real fcitx5 daemon
 #   wayland-fcitx5  a native Wayland GTK 3 text view, typed with wtype
-#                   through fcitx5's Wayland front end, receives a sentence
+#                   through fcitx5's Wayland front end, receives a sentence;
+#                   the word converted is saved when fcitx5 ends
 #   wayland-ibus    the same through ibus-daemon and GTK's IBus module
 #
 # Exit status 77 (skipped) when a tool is missing.
@@ -22,7 +22,6 @@ addons=/usr/lib/x86_64-linux-gnu/fcitx5
 if [ "${NUV_FCITX5_INSIDE:-}" != 1 ]; then
 	tools=(dbus-daemon "$python")
 	case $mode in
-	client) tools+=(fcitx5) ;;
 	wayland-fcitx5) tools+=(fcitx5 sway wtype setpriv) ;;
 	wayland-ibus) tools+=(ibus-daemon ibus sway wtype setpriv) ;;
 	esac
@@ -36,7 +35,7 @@ if [ "${NUV_FCITX5_INSIDE:-}" != 1 ]; then
 		echo "SKIP: fcitx5's Wayland front end is not installed"
 		exit 77
 	fi
-	if [ "$mode" != client ] && ! "$python" -c \
+	if ! "$python" -c \
 			"import gi; gi.require_version('Gtk', '3.0')" 2> /dev/null; then
 		echo "SKIP: python3-gi with Gtk 3.0 is not installed"
 		exit 77
@@ -157,10 +156,11 @@ start_sway() {
 	export WAYLAND_DISPLAY=$socket
 }
 
-# The GTK 3 text view, native on Wayland; writes its text to $work/text.
+# The GTK 3 text view, native on Wayland (the desktop matrix's program);
+# writes its text to $work/text.
 start_text_view() {
-	GDK_BACKEND=wayland "$python" "$here/../ibus/gtk_text_view.py" \
-		"$work/text" > "$work/app.log" 2>&1 &
+	GDK_BACKEND=wayland "$python" "$here/../ibus/desktop_app.py" gtk3 \
+		"$work" > "$work/app.log" 2>&1 &
 	pids+=($!)
 	wait_for 30 test -e "$work/text" \
 		|| { echo "FAILED: the GTK application did not show"; cat "$work/app.log"; exit 1; }
@@ -183,20 +183,15 @@ type_sentence() {
 }
 
 case $mode in
-client)
-	start_fcitx5 ""
-	"$python" "$here/fcitx5_client.py"
-	stop_fcitx5
-	wait_for 20 dictionary_has "漢字" \
-		|| { echo "FAILED: 漢字 is not in .nuv-jisyo after fcitx5 ended"; exit 1; }
-	echo "ok: 漢字 saved to .nuv-jisyo when fcitx5 ended"
-	;;
 wayland-fcitx5)
 	start_sway
 	start_fcitx5 ",wayland,waylandim"
 	start_text_view
 	type_sentence "fcitx5 on Wayland"
 	stop_fcitx5
+	wait_for 20 dictionary_has "漢字" \
+		|| { echo "FAILED: 漢字 is not in .nuv-jisyo after fcitx5 ended"; exit 1; }
+	echo "ok: 漢字 saved to .nuv-jisyo when fcitx5 ended"
 	;;
 wayland-ibus)
 	start_sway

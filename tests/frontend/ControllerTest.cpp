@@ -1,5 +1,6 @@
-// The front-end controller's hooks: key tests, palette texts and stacking,
-// and the dictionaries behind look-ups and learning.
+// The front-end controller's hooks: palette texts and stacking, and the
+// dictionaries behind look-ups and learning. (Its key tests show in the
+// looper's key path, LooperTest.cpp.)
 #include "MethodFixture.h"
 
 #include <AppDefs.h>
@@ -39,44 +40,7 @@ Window(const char* title)
 class ControllerTest : public MethodFixture {
 protected:
 	BeNuvControler* Controler() { return Looper()->Controler(); }
-
-	// The application's answer for a caret at (x, y), one line 15 high.
-	void ReportCaret(float x, float y)
-	{
-		BMessage reply(B_INPUT_METHOD_EVENT);
-		reply.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
-		reply.AddPoint("be:location_reply", BPoint(x, y));
-		reply.AddFloat("be:height_reply", 15);
-		BMessenger(Looper()).SendMessage(&reply);
-		ASSERT_TRUE(fHost->Settle());
-	}
 };
-
-
-TEST_F(ControllerTest, PlatformKeysAreToldApartByKeyCode)
-{
-	// Enter and keypad Enter, control-J, Escape; then the base table:
-	// control-G, control-M, a capital.
-	const struct {
-		nuv_input	input;
-		nuv_key		key;
-		bool		is;
-	} kKeys[] = {
-		{ {0x0A, 0x47}, KEY_ENTER, true }, { {0x0A, 0x5B}, KEY_ENTER, true },
-		{ {0x0A, 0x47}, KEY_CONFIRM, false }, { {0x0A, 0x47}, KEY_KANA, false },
-		{ {0x0A, 0x42}, KEY_CONFIRM, true }, { {0x0A, 0x42}, KEY_KANA, true },
-		{ {0x0A, 0x42}, KEY_ENTER, false }, { {0x1B, 0x01}, KEY_CANCEL, true },
-		{ {0x1B, 0x01}, KEY_CONFIRM, false },
-		{ {0x07, 0x40}, KEY_CANCEL, true }, { {0x0D, 0x44}, KEY_ENTER, true },
-		{ {'A', 0x3C}, KEY_SELECT_A, true },
-	};
-	BAutolock lock(Looper());
-	for (const auto& row : kKeys) {
-		EXPECT_EQ(row.is, Controler()->IsKey(row.input, row.key))
-			<< row.input.character << " " << row.input.key_code << " "
-			<< row.key;
-	}
-}
 
 
 TEST_F(ControllerTest, PaletteLinesAreFormattedFromTheRecords)
@@ -110,7 +74,8 @@ TEST_F(ControllerTest, PaletteLinesAreFormattedFromTheRecords)
 }
 
 
-// Visible palettes stack below the caret in order. Fault: placing a
+// Visible palettes stack below the caret, the first composed character's
+// location of the application's last answer, in order. Fault: placing a
 // palette before the application had reported a caret read the first
 // stored location when none was stored; the palettes stand at the last
 // caret they were placed against, or at the screen's top-left before any.
@@ -124,9 +89,23 @@ TEST_F(ControllerTest, VisiblePalettesStackBelowTheLastCaretInOrder)
 		EXPECT_EQ(BPoint(0, 8), Window(kCandidates).frame.LeftTop());
 	}
 
-	ReportCaret(100, 200);
+	// Three characters from (100, 200), the later ones taller.
+	BMessage reply(B_INPUT_METHOD_EVENT);
+	reply.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
+	for (int i = 0; i < 3; i++) {
+		reply.AddPoint("be:location_reply", BPoint(100 + 14 * i, 200));
+		reply.AddFloat("be:height_reply", 15 + i);
+	}
+	BMessenger(Looper()).SendMessage(&reply);
+	ASSERT_TRUE(fHost->Settle());
 	{
 		BAutolock lock(Looper());
+		ASSERT_EQ(3, Looper()->CountTargetLocations());
+		EXPECT_EQ(BPoint(128, 200), Looper()->TargetLocation(2));
+		EXPECT_EQ(17, Looper()->TargetHeight(2));
+		// Out of range reads a defined zero.
+		EXPECT_EQ(BPoint(0, 0), Looper()->TargetLocation(3));
+		EXPECT_EQ(0, Looper()->TargetHeight(-1));
 		Controler()->ShowCandidates(page, page + 1, 0);
 		const headless_window_info candidates = Window(kCandidates);
 		EXPECT_FALSE(candidates.hidden);
@@ -196,7 +175,7 @@ TEST_F(ControllerTest, UnloadingWithPromptsOpenTouchesNoClosedPalette)
 	};
 	for (const char* script : scripts) {
 		Type(script);
-		Unload();
+		fHost->Unload();
 		EXPECT_TRUE(HeadlessDisplay::Windows().empty()) << script;
 		Load();
 	}

@@ -11,6 +11,7 @@
 #include <Messenger.h>
 
 #include "BeNuvLooper.h"
+#include "KeyScript.h"
 
 
 using testing::ElementsAre;
@@ -66,7 +67,9 @@ class LooperTest : public MethodFixture {
 // cancelled composition is removed with an empty confirmed CHANGED; keys
 // the method does not use reach the application only when nothing is
 // composed, command and option keys always, unseen by the engine; the Enter
-// that confirms a conversion comes after the events.
+// (or keypad Enter) that confirms a conversion comes after the events;
+// Escape cancels, control-J confirms, and neither they nor Enter are taken
+// for one another, in Latin mode either.
 TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 {
 	const struct {
@@ -89,12 +92,16 @@ TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 		{"a", {"CHANGED(か,true)", "STOPPED"}, false},
 		{"@", {"STARTED", "CHANGED(あ,true)", "CHANGED(k,false)",
 			"LOCATION_REQUEST"}, true},
-		{"<C-g>", {"CHANGED(,true)", "STOPPED"}, false},
+		{"<esc>", {"CHANGED(,true)", "STOPPED"}, false},
 		{"<bs><enter><tab>", {"PASSED(\\x08,0x1E,0x0)",
 			"PASSED(\\x0A,0x47,0x0)", "PASSED(\\x09,0x26,0x0)"}, false},
 		{"Kanji ", {}, true},
 		{"<enter>", {"CHANGED(漢字,true)", "STOPPED",
 			"PASSED(\\x0A,0x47,0x0)"}, false},
+		{"l<enter><C-j>", {"PASSED(\\x0A,0x47,0x0)"}, false},
+		{"Kanji ", {}, true},
+		{"<kp-enter>", {"CHANGED(漢字,true)", "STOPPED",
+			"PASSED(\\x0A,0x5B,0x0)"}, false},
 	};
 	for (const auto& key : kKeys) {
 		SCOPED_TRACE(key.keys);
@@ -104,7 +111,7 @@ TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 			EXPECT_EQ(key.events, received);
 		EXPECT_EQ(key.open, Looper()->IsTransactionOpen());
 	}
-	EXPECT_EQ("abかあっか\n\t漢字\n", fApplication.Document());
+	EXPECT_EQ("abかあっか\n\t漢字\n\n漢字\n", fApplication.Document());
 	EXPECT_EQ("", fApplication.Composing());
 }
 
@@ -114,18 +121,14 @@ TEST_F(LooperTest, EachKeySendsItsEventsAndKeepsTheTransactionAsComposed)
 // together, read ▽あ followed by an okuri point instead of ▽か.
 TEST_F(LooperTest, AgainKeysKeepTheirPlaceAmongKeysTypedMeanwhile)
 {
-	KeyStep upperK;
-	upperK.bytes = "K";
-	upperK.key = 0x43;
-	upperK.modifiers = B_SHIFT_KEY;
-	KeyStep lowerA;
-	lowerA.bytes = "a";
-	lowerA.key = 0x3C;
+	std::vector<KeyStep> keys;
+	KeyScriptError error;
+	ASSERT_TRUE(KeyScript::Parse("Ka", keys, error));
 	{
 		// Both keys wait in the queue before the first is handled.
 		BAutolock lock(Looper());
-		fHost->SendKey(MethodHost::MakeKeyMessage(upperK));
-		fHost->SendKey(MethodHost::MakeKeyMessage(lowerA));
+		fHost->SendKey(MethodHost::MakeKeyMessage(keys[0]));
+		fHost->SendKey(MethodHost::MakeKeyMessage(keys[1]));
 	}
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_EQ("▽か", fApplication.Composing());
@@ -168,15 +171,21 @@ TEST_F(LooperTest, EventsCarryTheirFieldsInOrder)
 }
 
 
-TEST_F(LooperTest, ApplicationStopRequestClearsTheEngine)
+// A stop the application asks for, and deactivation, withdraw the
+// composition and drop the reading; deactivation also withdraws the menu
+// and hides the mode palette, the engine back in hiragana. With nothing
+// open, neither sends anything; other opcodes do nothing.
+TEST_F(LooperTest, StopRequestAndDeactivationWithdrawTheComposition)
 {
 	Type("Ka");
 	Received();
 	fHost->RequestStop();
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_THAT(Received(), ElementsAre("CHANGED(,true)", "STOPPED"));
+	Type("a");
+	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(あ,true)",
+		"STOPPED"));
 
-	// Other opcodes, and a stop with nothing open, do nothing.
 	Type("Ka");
 	Received();
 	for (int32 opcode : {B_INPUT_METHOD_STARTED, B_INPUT_METHOD_CHANGED}) {
@@ -192,35 +201,22 @@ TEST_F(LooperTest, ApplicationStopRequestClearsTheEngine)
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_THAT(Received(), IsEmpty());
 
-	// The reading was dropped: a fresh key starts from direct input.
-	Type("a");
-	EXPECT_THAT(Received(), ElementsAre("STARTED", "CHANGED(あ,true)",
-		"STOPPED"));
-}
-
-
-TEST_F(LooperTest, DeactivationWithdrawsTheMenuTheCompositionAndTheMode)
-{
 	EXPECT_TRUE(MenuShowsHelp(*fHost));
 	EXPECT_THAT(ModePalette().texts, ElementsAre("かな"));
 	EXPECT_FALSE(ModePalette().hidden);
 	Type("l");
 	EXPECT_THAT(ModePalette().texts, ElementsAre("NUV"));
-	Type("<C-j>q");
+	Type("<C-j>qKa");
 	EXPECT_THAT(ModePalette().texts, ElementsAre("カナ"));
-
-	Type("Ka");
 	Received();
 	fHost->Activate(false);
 	ASSERT_TRUE(fHost->Settle());
 	EXPECT_THAT(Received(), ElementsAre("CHANGED(,true)", "STOPPED"));
 	EXPECT_FALSE(fHost->HasMenu());
 	EXPECT_TRUE(ModePalette().hidden);
-	// The engine is back in hiragana.
 	EXPECT_THAT(ModePalette().texts, ElementsAre("かな"));
 
-	// With nothing open, deactivating again sends nothing; one activation
-	// shows the palette after any number of deactivations.
+	// One activation shows the palette after any number of deactivations.
 	fHost->Activate(false);
 	fHost->Activate(true);
 	ASSERT_TRUE(fHost->Settle());
@@ -262,29 +258,6 @@ TEST_F(LooperTest, FilterDivertsKeyDownsOnly)
 		"WHAT(" + std::to_string(B_MODIFIERS_CHANGED) + ")", "STARTED",
 		"CHANGED(あ,true)", "STOPPED"));
 }
-
-
-TEST_F(LooperTest, LocationRepliesReplaceTheStoredCaret)
-{
-	BMessage reply(B_INPUT_METHOD_EVENT);
-	reply.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
-	for (int i = 0; i < 3; i++) {
-		reply.AddPoint("be:location_reply", BPoint(100 + 14 * i, 200));
-		reply.AddFloat("be:height_reply", 15 + i);
-	}
-	BMessenger(Looper()).SendMessage(&reply);
-	ASSERT_TRUE(fHost->Settle());
-	BAutolock lock(Looper());
-	ASSERT_EQ(3, Looper()->CountTargetLocations());
-	EXPECT_EQ(BPoint(128, 200), Looper()->TargetLocation(2));
-	EXPECT_EQ(17, Looper()->TargetHeight(2));
-	// Out of range reads a defined zero.
-	EXPECT_EQ(BPoint(0, 0), Looper()->TargetLocation(3));
-	EXPECT_EQ(0, Looper()->TargetHeight(-1));
-}
-
-
-
 
 
 TEST_F(LooperTest, HostKeepsNoMessageUnlessAsked)

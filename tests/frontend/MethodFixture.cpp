@@ -30,13 +30,6 @@ SettingsDirectory::~SettingsDirectory()
 
 
 std::string
-FrontendSettings()
-{
-	return NUV_TEST_DATA_DIR "/frontend/settings";
-}
-
-
-std::string
 Euc(const std::string& utf8)
 {
 	return BeNuvUtils::ConvertUtf8ToEuc(utf8);
@@ -106,7 +99,7 @@ DescribeDelivered(const BMessage& message)
 
 MethodFixture::MethodFixture()
 	:
-	fSettings(FrontendSettings()),
+	fSettings(kTestSettings),
 	fApplication(20, 20, 15, [](const std::string& text) {
 		return be_plain_font->StringWidth(text.c_str());
 	}),
@@ -140,13 +133,6 @@ MethodFixture::Load()
 	fHost->Activate(true);
 	ASSERT_TRUE(fHost->Settle());
 	fHost->ClearDelivered();
-}
-
-
-void
-MethodFixture::Unload()
-{
-	fHost->Unload();
 }
 
 

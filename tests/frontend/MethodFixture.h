@@ -40,9 +40,6 @@ private:
 			std::string			fPath;
 };
 
-// The front-end settings of tests/data/frontend/settings.
-std::string FrontendSettings();
-
 // `utf8` in EUC-JP.
 std::string Euc(const std::string& utf8);
 // A record of `reading` (UTF-8), `word` (UTF-8) and okuri letter `okuri`.
@@ -64,8 +61,6 @@ protected:
 
 	// Loads the method (linked into the test) and activates it.
 			void				Load();
-	// Deletes the method; it writes its user dictionary.
-			void				Unload();
 
 	// Plays `script` (KeyScript syntax), settling after each step.
 			void				Type(const std::string& script);

@@ -32,22 +32,13 @@ Convert(NuvInteractiveConverter* automaton, const std::string& keys)
 }
 
 
-// Replaces `name` by a named pipe: the loader blocks on it until the test
-// writes the file's contents with FeedPipe().
+// Replaces NUV-JISYO.L by a named pipe: the loader blocks on it until the
+// test writes the dictionary into it.
 void
-MakePipe(const SettingsDirectory& settings, const std::string& name)
+MakePipe(const SettingsDirectory& settings)
 {
-	unlink(settings.File(name).c_str());
-	ASSERT_EQ(0, mkfifo(settings.File(name).c_str(), 0600));
-}
-
-
-void
-FeedPipe(const SettingsDirectory& settings, const std::string& name,
-	const std::string& bytes)
-{
-	std::ofstream pipe(settings.File(name), std::ios::binary);
-	pipe << bytes;
+	unlink(settings.File("NUV-JISYO.L").c_str());
+	ASSERT_EQ(0, mkfifo(settings.File("NUV-JISYO.L").c_str(), 0600));
 }
 
 
@@ -85,50 +76,38 @@ Pause()
 
 
 // The control-key table reaches all three automata, each time after the
-// automaton's own table, so that its bindings win.
-TEST(Resources, ControlKeyTableIsReadIntoEveryAutomatonAfterItsOwnTable)
+// automaton's own table, so that its bindings win. Tables and NUV-JISYO.L
+// saved as UTF-8 put 0x1A and C1 control bytes into the document, and the
+// dictionary offered nothing, without a word. Such a file is converted as
+// it is read and named once in a notice window, which goes when the
+// resources go; a file in neither encoding is read as it stands and named
+// too. The control-key table, read into all three automata, is named once.
+TEST(Resources, TablesAreReadInOrderAndUtf8FilesConvertedAndNamedOnce)
 {
-	SettingsDirectory settings(FrontendSettings());
-	settings.WriteFile("roman_kana.table", Euc("a あ\nzq の\n"));
+	SettingsDirectory settings(kTestSettings);
+	settings.WriteFile("roman_kana.table", "a あ\nka か\nzq ほげ\n");
 	settings.WriteFile("roman_zennei.table", Euc("a ａ\nzq ＿\n"));
-	settings.WriteFile("control_key.table", "zq #\n");
-
-	BeNuvResources resources;
-	EXPECT_EQ("あ#", Convert(resources.Converter(MODE_HIRAKANA), "azq"));
-	EXPECT_EQ("ａ#", Convert(resources.Converter(MODE_ZENEI), "azq"));
-	EXPECT_EQ("#", Convert(resources.Converter(MODE_ASCII), "azq"));
-}
-
-
-// Tables and NUV-JISYO.L saved as UTF-8 put 0x1A and C1 control bytes into
-// the document, and the dictionary offered nothing, without a word. Such a
-// file is converted as it is read and named once in a notice window, which
-// goes when the resources go; a file in neither encoding is read as it
-// stands and named too. The control-key table, read into all three
-// automata, is named once.
-TEST(Resources, SettingsFilesInUtf8AreConvertedAndNamedOnce)
-{
-	SettingsDirectory settings(FrontendSettings());
-	settings.WriteFile("roman_kana.table", "ka か\nzq ほげ\n");
-	settings.WriteFile("control_key.table", "zz \xFF\n");
+	settings.WriteFile("control_key.table", "zq #\nzz \xFF\n");
 	settings.WriteFile("NUV-JISYO.L", "かんじ /漢字/\n");
 
 	std::vector<std::string> notices;
 	{
 		BeNuvResources resources;
-		EXPECT_EQ("かほげ", Convert(resources.Converter(MODE_HIRAKANA),
-			"kazq"));
+		EXPECT_EQ("かあ#", Convert(resources.Converter(MODE_HIRAKANA),
+			"kaazq"));
+		EXPECT_EQ("ａ#", Convert(resources.Converter(MODE_ZENEI), "azq"));
+		NuvAutomaton* control = resources.Converter(MODE_ASCII);
+		EXPECT_EQ("#", Convert(control, "azq"));
+		// the bytes as they stand
+		control->Input(nuv_input('z'));
+		control->Input(nuv_input('z'));
+		EXPECT_EQ("\xFF", control->Confirmed());
 		nuv_candidate query = Candidate("かんじ", "");
 		EXPECT_EQ(Euc("/漢字/"), [&] {
 			std::ostringstream text;
 			text << resources.Dictionary()->FindEntry(query);
 			return text.str();
 		}());
-		// the bytes as they stand
-		NuvAutomaton* control = resources.Converter(MODE_ASCII);
-		control->Input(nuv_input('z'));
-		control->Input(nuv_input('z'));
-		EXPECT_EQ("\xFF", control->Confirmed());
 
 		for (const headless_window_info& window : HeadlessDisplay::Windows()) {
 			if (window.title != "nuv wake up!" && !window.hidden)
@@ -145,8 +124,8 @@ TEST(Resources, SettingsFilesInUtf8AreConvertedAndNamedOnce)
 
 TEST(Resources, AccessorDuringTheLoadReturnsOnlyAfterIt)
 {
-	SettingsDirectory settings(FrontendSettings());
-	MakePipe(settings, "NUV-JISYO.L");
+	SettingsDirectory settings(kTestSettings);
+	MakePipe(settings);
 
 	BeNuvResources* resources = new BeNuvResources();
 	std::atomic<bool> returned(false);
@@ -162,7 +141,8 @@ TEST(Resources, AccessorDuringTheLoadReturnsOnlyAfterIt)
 	EXPECT_TRUE(LoaderIsRunning());
 	EXPECT_TRUE(NoticeIsShown());
 
-	FeedPipe(settings, "NUV-JISYO.L", Euc("あ /亜/\nい /伊/\nう /宇/\n"));
+	std::ofstream(settings.File("NUV-JISYO.L"))
+		<< Euc("あ /亜/\nい /伊/\nう /宇/\n");
 	reader.join();
 	EXPECT_EQ(3u, items);
 	EXPECT_FALSE(NoticeIsShown());
@@ -175,8 +155,8 @@ TEST(Resources, DestructionDuringTheLoadFinishesItThenWrites)
 {
 	// The load is held at the large dictionary (the user dictionary is
 	// never read from a FIFO).
-	SettingsDirectory settings(FrontendSettings());
-	MakePipe(settings, "NUV-JISYO.L");
+	SettingsDirectory settings(kTestSettings);
+	MakePipe(settings);
 	settings.WriteFile(".nuv-jisyo", Euc("かんじ /漢字/\n"));
 
 	BeNuvResources* resources = new BeNuvResources();
@@ -190,7 +170,7 @@ TEST(Resources, DestructionDuringTheLoadFinishesItThenWrites)
 	EXPECT_FALSE(destroyed);
 	EXPECT_EQ(Euc("かんじ /漢字/\n"), settings.ReadFile(".nuv-jisyo"));
 
-	FeedPipe(settings, "NUV-JISYO.L", Euc("あ /亜/\n"));
+	std::ofstream(settings.File("NUV-JISYO.L")) << Euc("あ /亜/\n");
 	destroyer.join();
 	EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"),
 		settings.ReadFile(".nuv-jisyo"));

@@ -13,9 +13,6 @@
 
 namespace {
 
-const uint32_t kShift = DesktopKeys::kShiftMask;
-const uint32_t kLock = DesktopKeys::kLockMask;
-const uint32_t kControl = DesktopKeys::kControlMask;
 
 
 // One word per action: "commit:text", "preedit:text", "hide" or
@@ -91,23 +88,22 @@ protected:
 		return described;
 	}
 
-	// Types `keys` (ASCII; capitals with Shift unless `state` has Caps
-	// Lock, line feed as control-J, carriage return as Enter) with `state`
-	// added; what the last key did, described.
-	std::string Type(const std::string& keys, uint32_t state = 0)
+	// Types `keys` (ASCII; capitals with Shift, line feed as control-J,
+	// carriage return as Enter); what the last key did, described.
+	std::string Type(const std::string& keys)
 	{
 		std::string last;
 		for (char c : keys) {
 			KeyStep step;
 			uint32_t keyval = static_cast<unsigned char>(c);
-			uint32_t with = state;
+			uint32_t with = 0;
 			if (c == '\n') {
 				keyval = 'j';
-				with |= kControl;
+				with = DesktopKeys::kControlMask;
 			} else if (c == '\r')
 				keyval = 0xFF0D;
-			else if (c >= 'A' && c <= 'Z' && (state & kLock) == 0)
-				with |= kShift;
+			else if (c >= 'A' && c <= 'Z')
+				with = DesktopKeys::kShiftMask;
 			EXPECT_TRUE(DesktopKeys::Translate(keyval, with, step));
 			last = Take(fSession.HandleKey(step));
 		}
@@ -124,18 +120,6 @@ protected:
 };
 
 }	// namespace
-
-
-// A framework shows the actions in their order and sends the key on last:
-// the composed text must be gone before the word arrives, and the Enter
-// must not overtake the word.
-TEST_F(LoadedSession, KeyThatCommitsAndPassesOnHidesThenCommitsThenForwards)
-{
-	EXPECT_EQ(Type("Kanji "), " preedit:▼漢字");
-	EXPECT_EQ(Type("\r"), " hide commit:漢字 forward");
-	// A key that only passes is handed back, with nothing to show.
-	EXPECT_EQ(Type("\r"), " handed-back");
-}
 
 
 TEST_F(LoadedSession, CandidatePickedByIndexIsCommittedFromThePage)
@@ -200,25 +184,6 @@ TEST_F(LoadedSession, FocusOutCommitsTheCompositionWithoutMarkers)
 }
 
 
-// Firefox resets the input context in the middle of typing; the romaji of
-// the next kana were lost with it (にほんご gave にほんお). Caps Lock made
-// every letter open a reading.
-TEST_F(LoadedSession, ResetKeepsRomajiAndCapsLockLeavesCaseToShift)
-{
-	Type("nihong");
-	Take(fSession.Reset());
-	Type("o");
-	EXPECT_EQ(fDocument, "にほんご");
-	EXPECT_FALSE(fPreedit.visible);
-
-	fDocument.clear();
-	Type("KANA", kLock);
-	EXPECT_EQ(fDocument, "かな");
-	Type("k", kLock | kShift);
-	EXPECT_EQ(fPreedit.text, "▽k");
-}
-
-
 // Keys that come back before the method has settled still give every
 // action, in order, once Poll() has collected the rest. A reading with a
 // great many learned words keeps the method busy after its space.
@@ -254,31 +219,15 @@ TEST_F(LoadedSession, PollCollectsWhatUnsettledKeysLeftInOrder)
 }
 
 
-TEST_F(LoadedSession, ModeLabelFollowsEveryModeKey)
+// A framework shows the actions in their order and sends the key on last:
+// the composed text must be gone before the word arrives, and the Enter
+// must not overtake the word. Unloading saves what was learned.
+TEST_F(LoadedSession, EnterHidesCommitsForwardsAndUnloadSavesTheWord)
 {
-	const struct {
-		const char* keys;
-		const char* mode;
-	} steps[] = {
-		{"", "かな"}, {"q", "カナ"}, {"q", "かな"}, {"l", "NUV"},
-		{"\n", "かな"}, {"L", "全英"}, {"\n", "かな"}, {"/", "aあ"},
-		{"\a", "かな"},
-	};
-	for (const auto& step : steps) {
-		if (std::string(step.keys) == "\a") {
-			KeyStep cancel;
-			ASSERT_TRUE(DesktopKeys::Translate('g', kControl, cancel));
-			Take(fSession.HandleKey(cancel));
-		} else
-			Type(step.keys);
-		EXPECT_EQ(fSession.Palettes().mode, step.mode) << step.keys;
-	}
-}
-
-
-TEST_F(LoadedSession, UnloadTellsWhetherTheUserDictionaryWasSaved)
-{
-	Type("Kanji \n");
+	EXPECT_EQ(Type("Kanji "), " preedit:▼漢字");
+	EXPECT_EQ(Type("\r"), " hide commit:漢字 forward");
+	// A key that only passes is handed back, with nothing to show.
+	EXPECT_EQ(Type("\r"), " handed-back");
 	EXPECT_TRUE(fSession.Unload());
 	EXPECT_FALSE(fSession.Unload());
 	EXPECT_NE(ReadFile(fSettings + "/.nuv-jisyo").find(

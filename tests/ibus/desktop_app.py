@@ -3,10 +3,9 @@
     desktop_app.py gtk3|gtk4|qt5|qt6 WORKDIR
 
 Shows the window "nuvIM main" with the text field under test and a second
-field, and the window "nuvIM other" with a field of its own (somewhere for
-the focus to go). Writes the main field's whole text to WORKDIR/text
-whenever it changes, and WORKDIR/ready once it takes commands. Reads one
-command a line from the FIFO WORKDIR/commands:
+field. Writes the main field's whole text to WORKDIR/text whenever it
+changes, and WORKDIR/ready once it takes commands. Reads one command a line
+from the FIFO WORKDIR/commands:
 
     clear   empties the main field and gives it the focus
     other   gives the focus to the second field of the same window
@@ -58,14 +57,11 @@ def run_gtk(major):
                                                   css, 800)
     box = Gtk.Box(orientation=Gtk.Orientation.VERTICAL)
     view, second = Gtk.TextView(vexpand=True), Gtk.Entry()
-    windows = []
-    for title, child in (("nuvIM other", Gtk.Entry()), ("nuvIM main", box)):
-        windows.append(Gtk.Window(title=title, default_width=520,
-                                  default_height=200))
-        (windows[-1].add if major == 3 else windows[-1].set_child)(child)
+    main = Gtk.Window(title="nuvIM main", default_width=520,
+                      default_height=200)
+    (main.add if major == 3 else main.set_child)(box)
     for child in (view, second):
         (box.add if major == 3 else box.append)(child)
-    main = windows[-1]
     buffer = view.get_buffer()
 
     def caret():
@@ -102,8 +98,7 @@ def run_gtk(major):
 
     buffer.connect("changed", save)
     GLib.timeout_add(20, poll, act)
-    for window in windows:
-        window.show_all() if major == 3 else window.present()
+    main.show_all() if major == 3 else main.present()
     view.grab_focus()
     save()
     write("ready", "")
@@ -125,8 +120,6 @@ def run_qt(major):
     view.setAcceptRichText(False)
     layout.addWidget(view)
     layout.addWidget(second)
-    other = QtWidgets.QLineEdit(windowTitle="nuvIM other")
-    other.resize(300, 40)
 
     def act(command):
         if command == "clear":
@@ -145,7 +138,6 @@ def run_qt(major):
     timer = QtCore.QTimer()
     timer.timeout.connect(lambda: poll(act))
     timer.start(20)
-    other.show()
     main.show()
     view.setFocus()
     write("text", "")

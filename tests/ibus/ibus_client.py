@@ -3,7 +3,8 @@
 Run by ibus-session.sh inside a private session bus with a daemon of its
 own. Each check names the behaviour it pins; the first failure ends the run
 with status 1. Writes the word it taught the method to argv[1], for the
-check of the user dictionary after the daemon has gone.
+check of the user dictionary after the daemon has gone. Leaving the focus
+is typed in every toolkit by the desktop matrix.
 """
 import sys
 import time
@@ -28,11 +29,11 @@ class Client:
         # would in the candidate window.
         self.bus.request_name(IBus.SERVICE_PANEL, 0)
         self.panel = IBus.PanelService.new(self.bus.get_connection())
-        self.context = self.bus.create_input_context("nuvim-test")
+        self.context = c = self.bus.create_input_context("nuvim-test")
         self.events = []
         self.properties = {}
-        c = self.context
-        def add(event):
+
+        def add(event):  # to the list of the moment: take() replaces it
             self.events.append(event)
 
         c.connect("commit-text", lambda _c, t: add(("commit", t.get_text())))
@@ -129,29 +130,24 @@ def check(condition, what, detail=None):
 
 
 def main():
-    learned_path = sys.argv[1]
     t = Client()
+    t.take()
 
     # Commits and preedit: a reading, its conversion with the candidate
-    # highlighted, and Enter that commits before the key goes on.
-    t.take()
+    # highlighted, and Enter that commits before the key goes on. The
+    # application shows the composed text without the method's marks, as
+    # it would put it into the document when its focus moves.
     t.type("Kanji")
-    events = t.take()
-    # The application shows the composed text without the method's marks,
-    # as it would put it into the document when its focus moves.
-    check(t.last("preedit", events)[1:3] == ("かんじ", 3),
-          "the reading shows as preedit with the cursor at its end",
-          events)
+    preedit = t.last("preedit", t.take())
+    check(preedit[1:3] == ("かんじ", 3),
+          "the reading shows as preedit with the cursor at its end", preedit)
     t.key(ord(" "))
     preedit = t.last("preedit", t.take())
-    check(preedit[1:3] == ("漢字", 0),
-          "space shows the first candidate, the cursor at its start",
-          preedit)
-    attributes = preedit[3]
-    check((IBus.AttrType.UNDERLINE, 0, 2) in attributes
-          and (IBus.AttrType.BACKGROUND, 0, 2) in attributes,
-          "the clause is underlined and the candidate highlighted",
-          attributes)
+    check(preedit[1:3] == ("漢字", 0)
+          and (IBus.AttrType.UNDERLINE, 0, 2) in preedit[3]
+          and (IBus.AttrType.BACKGROUND, 0, 2) in preedit[3],
+          "space shows the first candidate, the cursor at its start, the"
+          " clause underlined and the candidate highlighted", preedit)
     handled = t.key(IBus.KEY_Return)
     events = [e for e in t.take() if e[0] in ("preedit", "commit", "forward")]
     check(handled and events == [("preedit", None, 0, []),
@@ -162,9 +158,7 @@ def main():
 
     # Candidate pages in the lookup table, picked with the mouse, and
     # learned: the picked word comes first next time.
-    t.type("Kanji")
-    for _ in range(5):
-        t.key(ord(" "))
+    t.type("Kanji     ")
     events = t.take()
     table = t.last("table", events)[1]
     check(table is not None and len(table["candidates"]) == 7
@@ -185,21 +179,20 @@ def main():
     t.type("Kanji ")
     check(t.last("preedit", t.take())[1] == picked,
           "a picked candidate is learned and offered first")
-    t.key(IBus.KEY_Escape)
-    t.key(IBus.KEY_Escape)
-    with open(learned_path, "w", encoding="utf-8") as out:
+    with open(sys.argv[1], "w", encoding="utf-8") as out:
         out.write(picked)
 
     # Registration: a reading without candidates prompts in the auxiliary
-    # text; cancelling leaves nothing behind.
+    # text; cancelling it, then the conversion, leaves nothing behind.
+    t.key(IBus.KEY_Escape)
+    t.key(IBus.KEY_Escape)
     t.type("Nununu ")
     aux = t.last("aux", t.take())
     check(aux is not None and aux[1] is not None
           and aux[1].startswith("registering"),
           "a reading without candidates prompts for registration", aux)
-    t.key(ord("g"), CONTROL)
-    t.key(ord("g"), CONTROL)
-    t.key(ord("g"), CONTROL)
+    for _ in range(3):
+        t.key(ord("g"), CONTROL)
     events = t.take()
     check(t.last("aux", events) == ("aux", None)
           and t.last("preedit", events)[1] is None,
@@ -216,7 +209,7 @@ def main():
         check(not t.context.process_key_event(keyval, 0, state),
               what + " goes to the application")
     t.pump()
-    check(not [e for e in t.take() if e[0] == "commit"],
+    check(t.last("commit", t.take()) is None,
           "keys handed on commit nothing")
 
     # The mode property follows the mode; Latin mode hands keys on.
@@ -231,25 +224,13 @@ def main():
     check("Help" in t.properties, "a Help property is registered")
     t.context.property_activate("Help", IBus.PropState.UNCHECKED)
 
-    # Focus: leaving puts the composition into the document as shown,
-    # romaji not yet kana left out (shown apart, in the auxiliary text),
-    # and typing then starts afresh.
+    # Romaji not yet kana stay out of the preedit, shown apart.
     t.take()
     t.type("Kanj")
     events = t.take()
     check(t.last("preedit", events)[1] == "かん"
           and t.last("aux", events)[1] == "j",
           "romaji pending after kana stay out of the preedit", events)
-    t.context.focus_out()
-    t.wait_for(lambda: t.last("preedit", t.events)[1] is None,
-               "focus out hides the preedit")
-    t.context.focus_in()
-    t.type("a")
-    events = t.take()
-    check([e for e in events if e[0] == "commit"] == [("commit", "かん"),
-                                                      ("commit", "あ")],
-          "focus out commits the reading without romaji; typing then"
-          " starts afresh", events)
     print("ok")
 
 

@@ -26,10 +26,9 @@ protected:
 		HeadlessDisplay::ClearTextSizes();
 	}
 
+	// SetUp resets the screen and text sizes for whichever test comes next.
 	void TearDown() override
 	{
-		HeadlessDisplay::ClearTextSizes();
-		HeadlessDisplay::SetScreenSize(1024, 768);
 		ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
 	}
 
@@ -74,13 +73,11 @@ TEST_F(PaletteTest, TextPaletteStacksItsLinesInAHiddenFloatingWindow)
 	EXPECT_EQ(B_ALL_WORKSPACES, info.workspaces);
 	EXPECT_TRUE(info.hidden);
 	EXPECT_TRUE(info.views.empty());
-	EXPECT_EQ(8, palette->Padding());
-	EXPECT_EQ(BRect(0, 0, 0, 0), palette->TargetFrame());
 
+	// Placed below the initial target, (0, 0, 0, 0), with the padding of 8.
 	palette->SetText({"first", "second"});
 	info = Settled(kCandidates);
-	EXPECT_EQ(43, info.frame.Width());
-	EXPECT_EQ(32, info.frame.Height());
+	EXPECT_EQ(BRect(0, 8, 43, 40), info.frame);
 	ASSERT_EQ(2u, info.views.size());
 	EXPECT_EQ(BRect(2, 2, 42, 14), info.views[0].frame);
 	EXPECT_EQ(BRect(2, 16, 32, 30), info.views[1].frame);
@@ -99,8 +96,7 @@ TEST_F(PaletteTest, TextPaletteStacksItsLinesInAHiddenFloatingWindow)
 	palette->SetText({});
 	info = Settled(kCandidates);
 	EXPECT_TRUE(info.views.empty());
-	EXPECT_EQ(3, info.frame.Width());
-	EXPECT_EQ(2, info.frame.Height());
+	EXPECT_EQ(BRect(0, 8, 3, 10), info.frame);
 	Close(palette);
 }
 
@@ -151,11 +147,24 @@ TEST_F(PaletteTest, CaretPaletteStandsBelowTheTargetOrAboveItNearTheBottom)
 
 	HeadlessDisplay::SetScreenSize(800, 600);
 	EXPECT_EQ(779, Settled(kCandidates).frame.right);
+
+	// Fault: a palette wider than the screen got a negative left edge, and
+	// one put above a target near the top of the screen went above its top
+	// (the padding is still 0).
+	HeadlessDisplay::SetScreenSize(200, 100);	// usable 20..179, 20..79
+	HeadlessDisplay::SetTextSize("tall", 40, 50);
+	palette->SetText({"wide"});
+	palette->SetTargetFrame(BRect(50, 10, 50, 25));
+	EXPECT_EQ(BRect(0, 25, 203, 41), palette->Frame());
+	// 54 high: neither below (to 99) nor above (from -24) fits.
+	palette->SetText({"tall"});
+	palette->SetTargetFrame(BRect(50, 30, 50, 45));
+	EXPECT_EQ(BRect(50, 0, 93, 54), Settled(kCandidates).frame);
 	Close(palette);
 }
 
 
-TEST_F(PaletteTest, ModePaletteShowsTheLabelOfEachMode)
+TEST_F(PaletteTest, ModePaletteShowsEachModesLabelInTheCorner)
 {
 	BeNuvModePalette* palette = Running(new BeNuvModePalette);
 	headless_window_info info = Settled(kModePalette);
@@ -191,13 +200,9 @@ TEST_F(PaletteTest, ModePaletteShowsTheLabelOfEachMode)
 	EXPECT_EQ(3, info.frame.Width());
 	EXPECT_EQ(21, info.frame.Height());
 	Close(palette);
-}
 
-
-TEST_F(PaletteTest, ModePaletteGoesToTheBottomRightCornerAndStaysInside)
-{
-	BeNuvModePalette* palette = Running(new BeNuvModePalette);
-
+	// A new one goes to the bottom right corner and stays inside the screen.
+	palette = Running(new BeNuvModePalette);
 	// "NUV" in the bold font is 27 x 18; the window 30 x 21.
 	palette->SetMode(MODE_ASCII);
 	EXPECT_EQ(BRect(973, 726, 1003, 747), palette->Frame());
@@ -229,28 +234,7 @@ TEST_F(PaletteTest, ModePaletteGoesToTheBottomRightCornerAndStaysInside)
 }
 
 
-// Fault: a palette wider than the screen got a negative left edge, and one
-// put above a target near the top of the screen went above its top.
-TEST_F(PaletteTest, CaretPaletteNeverStartsAboveOrLeftOfTheScreen)
-{
-	HeadlessDisplay::SetScreenSize(200, 100);	// usable 20..179, 20..79
-	HeadlessDisplay::SetTextSize("wide", 300, 12);
-	HeadlessDisplay::SetTextSize("tall", 40, 50);
-	BeNuvTextPalette* palette = Running(new BeNuvTextPalette(kCandidates));
-
-	palette->SetText({"wide"});
-	palette->SetTargetFrame(BRect(50, 10, 50, 25));
-	EXPECT_EQ(BRect(0, 33, 303, 49), palette->Frame());
-
-	// 54 high: neither below (to 107) nor above (from -32) fits.
-	palette->SetText({"tall"});
-	palette->SetTargetFrame(BRect(50, 30, 50, 45));
-	EXPECT_EQ(BRect(50, 0, 93, 54), Settled(kCandidates).frame);
-	Close(palette);
-}
-
-
-TEST_F(PaletteTest, NoticeWindowCentresItsTextInAPanelBox)
+TEST_F(PaletteTest, NoticeWindowCentresItsTextAndALoaderThreadCanRunIt)
 {
 	HeadlessDisplay::SetTextSize("nuv wake up!", 100, 20);
 	BeNuvNoticeWindow* notice = new BeNuvNoticeWindow("nuv wake up!",
@@ -273,11 +257,7 @@ TEST_F(PaletteTest, NoticeWindowCentresItsTextInAPanelBox)
 	EXPECT_EQ("nuv wake up!", text.text);
 	EXPECT_TRUE(text.boldFont);
 	Close(notice);
-}
 
-
-TEST_F(PaletteTest, ALoaderThreadCanShowAndCloseTheNotice)
-{
 	// As the resources' loader does: create and show on one thread, close
 	// there later, while other threads look at the screen. Without a font
 	// the plain one is kept: 7 x 15 a character, plus 10 on each side.

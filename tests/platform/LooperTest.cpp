@@ -5,82 +5,17 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <mutex>
 #include <thread>
 #include <vector>
 
 #include <AppDefs.h>
-#include <Autolock.h>
 #include <HeadlessDisplay.h>
 #include <Locker.h>
 #include <Message.h>
 #include <Messenger.h>
 #include <OS.h>
 
-
-namespace {
-
-// What a recording looper saw; outlives the looper.
-struct Record {
-	std::mutex				lock;
-	std::vector<int32>		values;
-	std::vector<thread_id>	threads;
-	bool					allLocked = true;
-	thread_id				destroyedOn = -1;
-	std::atomic<bool>		destroyed{false};
-
-	std::vector<int32> Values()
-	{
-		std::lock_guard<std::mutex> guard(lock);
-		return values;
-	}
-};
-
-
-class RecordingLooper : public BLooper {
-public:
-	RecordingLooper(Record* record, int32 capacity = 500)
-		: BLooper("recorder", B_NORMAL_PRIORITY, capacity), fRecord(record) {}
-
-	~RecordingLooper()
-	{
-		fRecord->destroyedOn = find_thread(NULL);
-		fRecord->destroyed = true;
-	}
-
-	virtual void MessageReceived(BMessage* message)
-	{
-		std::lock_guard<std::mutex> guard(fRecord->lock);
-		fRecord->values.push_back(message->FindInt32("value"));
-		fRecord->threads.push_back(find_thread(NULL));
-		if (!IsLocked())
-			fRecord->allLocked = false;
-		if (message->FindBool("sleep"))
-			snooze(20000);
-	}
-
-private:
-	Record*	fRecord;
-};
-
-
-status_t
-Post(BLooper* looper, int32 value)
-{
-	BMessage message(1);
-	message.AddInt32("value", value);
-	return looper->PostMessage(&message);
-}
-
-
-void
-QuitLooper(BLooper* looper)
-{
-	if (looper->Lock())
-		looper->Quit();
-}
-
-}	// namespace
+#include "PlatformTestSupport.h"
 
 
 // Posted before Run, they wait for it; a post queues a copy; posts from
@@ -88,12 +23,12 @@ QuitLooper(BLooper* looper)
 TEST(Looper, PostsAreDispatchedInOrderOnTheLoopThreadWithTheLockHeld)
 {
 	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record, 5000);
+	TestLooper* looper = new TestLooper(&record, {}, 5000);
 	BMessage message(1);
 	message.AddInt32("value", -1);
 	ASSERT_EQ(B_OK, looper->PostMessage(&message));
 	message.ReplaceInt32("value", -2);
-	thread_id thread = looper->Run();
+	looper->Run();
 
 	const int kThreads = 4;
 	const int kPosts = 250;
@@ -117,9 +52,7 @@ TEST(Looper, PostsAreDispatchedInOrderOnTheLoopThreadWithTheLockHeld)
 		EXPECT_EQ(next[t], values[i] % 1000);
 		next[t] = values[i] % 1000 + 1;
 	}
-	for (thread_id dispatcher : record.threads)
-		EXPECT_EQ(thread, dispatcher);
-	EXPECT_TRUE(record.allLocked);
+	EXPECT_TRUE(record.onLoopLocked);
 	QuitLooper(looper);
 }
 
@@ -127,7 +60,7 @@ TEST(Looper, PostsAreDispatchedInOrderOnTheLoopThreadWithTheLockHeld)
 TEST(Looper, AFullQueueRefusesWithoutBlocking)
 {
 	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record, 3);
+	TestLooper* looper = new TestLooper(&record, {}, 3);
 	for (int32 i = 0; i < 3; i++)
 		EXPECT_EQ(B_OK, Post(looper, i));
 	EXPECT_EQ(B_WOULD_BLOCK, Post(looper, 3));
@@ -150,7 +83,7 @@ TEST(Looper, AFullQueueRefusesWithoutBlocking)
 TEST(Looper, TheLockIsTheCreatorsUntilRunThenRecursiveAndKeepsTheLoopOut)
 {
 	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record);
+	TestLooper* looper = new TestLooper(&record);
 	EXPECT_EQ(1, looper->CountLocks());
 	EXPECT_EQ(find_thread(NULL), looper->LockingThread());
 	EXPECT_EQ(-1, looper->Thread());
@@ -187,43 +120,29 @@ TEST(Looper, TheLockIsTheCreatorsUntilRunThenRecursiveAndKeepsTheLoopOut)
 }
 
 
-namespace {
-
-class DetachingLooper : public BLooper {
-public:
-	DetachingLooper() : BLooper("detacher"), detached(NULL),
-		afterDetach(NULL), sawCurrent(false) {}
-
-	virtual void MessageReceived(BMessage* message)
-	{
-		sawCurrent = CurrentMessage() == message;
-		detached = DetachCurrentMessage();
-		afterDetach = CurrentMessage();
-	}
-
-	BMessage*	detached;
-	BMessage*	afterDetach;
-	bool		sawCurrent;
-};
-
-}	// namespace
-
-
 TEST(Looper, DetachCurrentMessageHandsItOver)
 {
-	DetachingLooper* looper = new DetachingLooper;
+	BMessage* detached = NULL;
+	BMessage* afterDetach = NULL;
+	bool sawCurrent = false;
+	TestLooper* looper = NULL;
+	looper = new TestLooper(NULL, [&](BMessage* message) {
+		sawCurrent = looper->CurrentMessage() == message;
+		detached = looper->DetachCurrentMessage();
+		afterDetach = looper->CurrentMessage();
+	});
 	looper->Run();
 	looper->PostMessage(7);
 	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
 
 	ASSERT_TRUE(looper->Lock());
-	EXPECT_TRUE(looper->sawCurrent);
-	EXPECT_EQ(NULL, looper->afterDetach);
-	ASSERT_NE(nullptr, looper->detached);
+	EXPECT_TRUE(sawCurrent);
+	EXPECT_EQ(NULL, afterDetach);
+	ASSERT_NE(nullptr, detached);
 	// Still ours after the dispatch (a use after free would show under the
 	// sanitizers); the loop did not delete it.
-	EXPECT_EQ(7u, looper->detached->what);
-	delete looper->detached;
+	EXPECT_EQ(7u, detached->what);
+	delete detached;
 	// Not the looper's thread: no current message.
 	EXPECT_EQ(NULL, looper->CurrentMessage());
 	looper->Quit();
@@ -233,23 +152,20 @@ TEST(Looper, DetachCurrentMessageHandsItOver)
 TEST(Looper, QuitFromAnotherThreadDispatchesTheQueueThenDestroysOnTheLoop)
 {
 	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record);
+	TestLooper* looper = new TestLooper(&record, [](BMessage*) {
+		snooze(20000);
+	});
 	thread_id thread = looper->Run();
 	BMessenger messenger(looper);
 
 	ASSERT_TRUE(looper->Lock());
 	ASSERT_TRUE(looper->Lock());
-	for (int32 i = 0; i < 5; i++) {
-		BMessage message(1);
-		message.AddInt32("value", i);
-		message.AddBool("sleep", true);
-		looper->PostMessage(&message);
-	}
+	for (int32 i = 0; i < 5; i++)
+		Post(looper, i);
 	// Quit drops both holds, lets the queue drain and returns when the
 	// looper is gone.
 	looper->Quit();
 
-	EXPECT_TRUE(record.destroyed);
 	EXPECT_EQ(thread, record.destroyedOn);
 	EXPECT_EQ(std::vector<int32>({0, 1, 2, 3, 4}), record.Values());
 	EXPECT_FALSE(messenger.IsValid());
@@ -261,37 +177,31 @@ TEST(Looper, QuitFromAnotherThreadDispatchesTheQueueThenDestroysOnTheLoop)
 }
 
 
-TEST(Looper, QuitRequestedMessageEndsTheLoopOnItsOwnThread)
+TEST(Looper, QuitBeforeRunOrByRequestDestroysOnTheRightThread)
 {
-	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record);
+	// Never run: deleted at once, on the caller's thread, its queue dropped.
+	Record unrun;
+	TestLooper* looper = new TestLooper(&unrun);
+	Post(looper, 1);
+	looper->Quit();
+	EXPECT_EQ(find_thread(NULL), unrun.destroyedOn);
+	EXPECT_TRUE(unrun.Values().empty());
+
+	// B_QUIT_REQUESTED ends the loop on its own thread.
+	Record requested;
+	looper = new TestLooper(&requested);
 	thread_id thread = looper->Run();
 	looper->PostMessage(B_QUIT_REQUESTED);
-
 	status_t result = -5;
 	EXPECT_EQ(B_OK, wait_for_thread(thread, &result));
 	EXPECT_EQ(B_OK, result);
-	EXPECT_TRUE(record.destroyed);
-	EXPECT_EQ(thread, record.destroyedOn);
-}
-
-
-TEST(Looper, QuitBeforeRunDeletesAtOnceAndDropsTheQueue)
-{
-	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record);
-	Post(looper, 1);
-	looper->Quit();
-	EXPECT_TRUE(record.destroyed);
-	EXPECT_EQ(find_thread(NULL), record.destroyedOn);
-	EXPECT_TRUE(record.Values().empty());
+	EXPECT_EQ(thread, requested.destroyedOn);
 }
 
 
 TEST(Looper, LockWaitersLearnThatTheLooperIsGone)
 {
-	Record record;
-	RecordingLooper* looper = new RecordingLooper(&record);
+	TestLooper* looper = new TestLooper(NULL);
 	looper->Run();
 	BMessenger messenger(looper);
 
@@ -331,16 +241,13 @@ TEST(Threads, SpawnedThreadsWaitForResumeAndReportTheirResult)
 	snooze(10000);
 	EXPECT_FALSE(ran);
 
-	bool found = false;
+	int found = 0;
 	for (const headless_thread_info& info : HeadlessDisplay::Threads()) {
-		if (info.id != thread)
-			continue;
-		found = true;
-		EXPECT_EQ("a thread with a name longer tha", info.name);
-		EXPECT_EQ(B_LOW_PRIORITY, info.priority);
-		EXPECT_FALSE(info.started);
+		found += info.id == thread
+			&& info.name == "a thread with a name longer tha"
+			&& info.priority == B_LOW_PRIORITY && !info.started;
 	}
-	EXPECT_TRUE(found);
+	EXPECT_EQ(1, found);
 
 	EXPECT_EQ(B_OK, resume_thread(thread));
 	EXPECT_EQ(B_BAD_THREAD_STATE, resume_thread(thread));
@@ -368,11 +275,9 @@ TEST(Threads, LockerIsRecursivePerThread)
 	std::thread([&] { other = locker.LockWithTimeout(10000); }).join();
 	EXPECT_EQ(B_TIMED_OUT, other);
 
+	// Taken by a thread that ends, released here, as the kits allow.
 	locker.Unlock();
-	std::thread([&] {
-		other = locker.LockWithTimeout(1000000);
-		// Released by another thread than its holder, as the kits allow.
-	}).join();
+	std::thread([&] { other = locker.LockWithTimeout(1000000); }).join();
 	EXPECT_EQ(B_OK, other);
 	EXPECT_FALSE(locker.IsLocked());
 	locker.Unlock();
@@ -381,31 +286,15 @@ TEST(Threads, LockerIsRecursivePerThread)
 }
 
 
-namespace {
-
-class RelayLooper : public BLooper {
-public:
-	RelayLooper(BLooper* next) : BLooper("relay"), fNext(next) {}
-
-	virtual void MessageReceived(BMessage* message)
-	{
-		snooze(20000);
-		fNext->PostMessage(message);
-	}
-
-private:
-	BLooper*	fNext;
-};
-
-}	// namespace
-
-
 TEST(Quiescence, WaitForIdleCoversWorkThatHandlersQueue)
 {
 	Record record;
-	RecordingLooper* last = new RecordingLooper(&record);
+	TestLooper* last = new TestLooper(&record);
 	last->Run();
-	RelayLooper* first = new RelayLooper(last);
+	TestLooper* first = new TestLooper(NULL, [last](BMessage* message) {
+		snooze(20000);
+		last->PostMessage(message);
+	});
 	first->Run();
 
 	for (int32 i = 0; i < 3; i++)

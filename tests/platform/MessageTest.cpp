@@ -55,7 +55,7 @@ TEST(Message, FieldsAndItemsKeepTheirOrder)
 }
 
 
-TEST(Message, MissingOrMistypedFieldsReadAsZero)
+TEST(Message, MissingOrMistypedFieldsReadAsZeroAndItemsCanBeEdited)
 {
 	BMessage message;
 	message.AddInt32("number", 7);
@@ -90,10 +90,25 @@ TEST(Message, MissingOrMistypedFieldsReadAsZero)
 	// A name keeps the type of its first item.
 	EXPECT_EQ(B_BAD_TYPE, message.AddBool("number", true));
 	EXPECT_EQ(1, message.CountNames(B_INT32_TYPE));
+
+	// Replacing and removing items.
+	message.AddInt32("n", 1);
+	message.AddInt32("n", 2);
+
+	EXPECT_EQ(B_OK, message.ReplaceInt32("n", 1, 20));
+	EXPECT_EQ(B_BAD_INDEX, message.ReplaceInt32("n", 2, 0));
+	EXPECT_EQ(B_OK, message.RemoveData("n", 0));
+	EXPECT_EQ(20, message.FindInt32("n"));
+	EXPECT_EQ(B_OK, message.RemoveData("n", 0));
+	EXPECT_FALSE(message.HasInt32("n"));
+	EXPECT_EQ(B_NAME_NOT_FOUND, message.RemoveName("n"));
+	message.AddInt32("m", 3);
+	message.MakeEmpty();
+	EXPECT_TRUE(message.IsEmpty());
 }
 
 
-TEST(Message, CopiesAreDeepAndStringsKeepTheirTerminator)
+TEST(Message, CopiesAndNestingAreDeepAndStringsKeepTheirTerminator)
 {
 	BMessage original(42);
 	original.AddString("be:string", "\xE3\x81\x82");
@@ -112,11 +127,8 @@ TEST(Message, CopiesAreDeepAndStringsKeepTheirTerminator)
 		&size));
 	EXPECT_EQ(4, size);
 	EXPECT_EQ('\0', static_cast<const char*>(data)[3]);
-}
 
-
-TEST(Message, NestedMessagesAndMessengersSurviveFlattening)
-{
+	// Nested messages and messengers survive flattening.
 	BLooper* looper = new BLooper("target");
 	BMessage inner(B_INPUT_METHOD_EVENT);
 	inner.AddMessenger("be:reply_to", BMessenger(looper));
@@ -136,25 +148,6 @@ TEST(Message, NestedMessagesAndMessengersSurviveFlattening)
 
 	looper->Quit();
 	EXPECT_FALSE(messenger.IsValid());
-}
-
-
-TEST(Message, RemovingAndReplacingItems)
-{
-	BMessage message;
-	message.AddInt32("n", 1);
-	message.AddInt32("n", 2);
-
-	EXPECT_EQ(B_OK, message.ReplaceInt32("n", 1, 20));
-	EXPECT_EQ(B_BAD_INDEX, message.ReplaceInt32("n", 2, 0));
-	EXPECT_EQ(B_OK, message.RemoveData("n", 0));
-	EXPECT_EQ(20, message.FindInt32("n"));
-	EXPECT_EQ(B_OK, message.RemoveData("n", 0));
-	EXPECT_FALSE(message.HasInt32("n"));
-	EXPECT_EQ(B_NAME_NOT_FOUND, message.RemoveName("n"));
-	message.AddInt32("m", 3);
-	message.MakeEmpty();
-	EXPECT_TRUE(message.IsEmpty());
 }
 
 

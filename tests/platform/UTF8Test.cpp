@@ -81,39 +81,37 @@ TEST(Utf8Conversion, CutBadAndUnmappableInputAndFullBuffers)
 		bool		toUtf8;
 		uint32		encoding;
 		std::string	source;
-		int32		room;
-		char		substitute;
 		status_t	status;
 		int32		consumed;
 		std::string	output;
+		int32		room = 1024;
+		char		substitute = 0x1A;
 	} kCases[] = {
 		// a character cut off by the end is left unconsumed
-		{true, B_EUC_CONVERSION, kEucAiu + "\xA4", 1024, 0x1A, B_OK, 6,
-			kUtf8Aiu},
-		{true, B_EUC_CONVERSION, "\x8F\xB0", 1024, 0x1A, B_OK, 0, ""},
-		{false, B_EUC_CONVERSION, "a\xE3\x81", 1024, 0x1A, B_OK, 1, "a"},
+		{true, B_EUC_CONVERSION, kEucAiu + "\xA4", B_OK, 6, kUtf8Aiu},
+		{true, B_EUC_CONVERSION, "\x8F\xB0", B_OK, 0, ""},
+		{false, B_EUC_CONVERSION, "a\xE3\x81", B_OK, 1, "a"},
 		// FF is no character; A4 41 is a lead byte without its trail (only
 		// the lead is skipped); A9 A1 is well formed but unassigned
-		{true, B_EUC_CONVERSION, "\xFF\xA4" "A\xA9\xA1z", 1024, 0x1A, B_OK, 6,
+		{true, B_EUC_CONVERSION, "\xFF\xA4" "A\xA9\xA1z", B_OK, 6,
 			"\x1A\x1A" "A\x1Az"},
-		{true, B_EUC_CONVERSION, "\xFFx", 1024, '?', B_OK, 2, "?x"},
+		{true, B_EUC_CONVERSION, "\xFFx", B_OK, 2, "?x", 1024, '?'},
 		// an emoji has no EUC-JP form; C0 80 (overlong) and a lone
 		// continuation byte are invalid UTF-8
-		{false, B_EUC_CONVERSION, "\xF0\x9F\x98\x80" "a\xC0\x80" "b\x80" "c",
-			1024, 0x1A, B_OK, 10, "\x1A" "a\x1A\x1A" "b\x1A" "c"},
+		{false, B_EUC_CONVERSION, "\xF0\x9F\x98\x80" "a\xC0\x80" "b\x80"
+			"c", B_OK, 10, "\x1A" "a\x1A\x1A" "b\x1A" "c"},
 		// in UCS-2 the substitute is a whole two-byte character
-		{false, B_UNICODE_CONVERSION, "\xF0\x9F\x98\x80", 1024, 0x1A, B_OK, 4,
+		{false, B_UNICODE_CONVERSION, "\xF0\x9F\x98\x80", B_OK, 4,
 			std::string("\x00\x1A", 2)},
 		// a full destination stops before a whole character, or before the
 		// substitute
-		{true, B_EUC_CONVERSION, kEucAiu, 7, 0x1A, B_OK, 4,
-			kUtf8Aiu.substr(0, 6)},
-		{true, B_EUC_CONVERSION, kEucAiu, 2, 0x1A, B_OK, 0, ""},
-		{true, B_EUC_CONVERSION, "a\xFF", 1, 0x1A, B_OK, 1, "a"},
-		{true, B_EUC_CONVERSION, "", 1024, 0x1A, B_OK, 0, ""},
+		{true, B_EUC_CONVERSION, kEucAiu, B_OK, 4, kUtf8Aiu.substr(0, 6), 7},
+		{true, B_EUC_CONVERSION, kEucAiu, B_OK, 0, "", 2},
+		{true, B_EUC_CONVERSION, "a\xFF", B_OK, 1, "a", 1},
+		{true, B_EUC_CONVERSION, "", B_OK, 0, ""},
 		// unknown encodings
-		{true, 99, "a", 1024, 0x1A, B_ERROR, 0, ""},
-		{false, 24, "a", 1024, 0x1A, B_ERROR, 0, ""},
+		{true, 99, "a", B_ERROR, 0, ""},
+		{false, 24, "a", B_ERROR, 0, ""},
 	};
 	for (const auto& c : kCases) {
 		SCOPED_TRACE(c.source);

@@ -12,17 +12,21 @@
 #include <Autolock.h>
 #include <Box.h>
 #include <HeadlessDisplay.h>
+#include <InterfaceDefs.h>
 #include <Looper.h>
 #include <Message.h>
 #include <Screen.h>
 #include <StringView.h>
 
+#include "PlatformTestSupport.h"
+
 
 namespace {
 
-struct ResizeCall {
-	float		width;
-	float		height;
+// What FrameResized (the new size as a frame at 0, 0) or ScreenChanged got.
+struct HookCall {
+	BRect		frame;
+	color_space	mode;
 	thread_id	thread;
 	bool		locked;
 };
@@ -30,44 +34,41 @@ struct ResizeCall {
 
 class HookWindow : public BWindow {
 public:
-	HookWindow(const char* title = "hooks")
+	HookWindow(const char* title = "hooks", bool slow = false)
 		: BWindow(BRect(10, 20, 110, 70), title, B_TITLED_WINDOW_LOOK,
-			B_NORMAL_WINDOW_FEEL, B_NOT_ZOOMABLE) {}
+			B_NORMAL_WINDOW_FEEL, B_NOT_ZOOMABLE), fSlow(slow) {}
 
 	virtual void FrameResized(float width, float height)
 	{
-		std::lock_guard<std::mutex> guard(fLock);
-		fResizes.push_back(ResizeCall{width, height, find_thread(NULL),
-			IsLocked()});
+		if (fSlow) {
+			// Long enough for a looper to wait for this window's lock.
+			snooze(2000);
+			MoveTo(width, height);
+		}
+		Note(BRect(0, 0, width, height), B_NO_COLOR_SPACE);
 	}
 
 	virtual void ScreenChanged(BRect frame, color_space mode)
 	{
-		std::lock_guard<std::mutex> guard(fLock);
-		fScreens.push_back(frame);
-		fScreenThread = find_thread(NULL);
-		fMode = mode;
+		Note(frame, mode);
 	}
 
-	std::vector<ResizeCall> Resizes()
+	std::vector<HookCall> Calls()
 	{
 		std::lock_guard<std::mutex> guard(fLock);
-		return fResizes;
+		return fCalls;
 	}
-
-	std::vector<BRect> Screens()
-	{
-		std::lock_guard<std::mutex> guard(fLock);
-		return fScreens;
-	}
-
-	thread_id		fScreenThread = -1;
-	color_space		fMode = B_NO_COLOR_SPACE;
 
 private:
-	std::mutex					fLock;
-	std::vector<ResizeCall>		fResizes;
-	std::vector<BRect>			fScreens;
+	void Note(BRect frame, color_space mode)
+	{
+		std::lock_guard<std::mutex> guard(fLock);
+		fCalls.push_back(HookCall{frame, mode, find_thread(NULL), IsLocked()});
+	}
+
+	bool					fSlow;
+	std::mutex				fLock;
+	std::vector<HookCall>	fCalls;
 };
 
 
@@ -82,48 +83,49 @@ private:
 	std::atomic<int>*	fDeleted;
 };
 
-
-void
-QuitWindow(BWindow* window)
-{
-	if (window->Lock())
-		window->Quit();
-}
-
-
-void
-QuitLooper(BLooper* looper)
-{
-	if (looper->Lock())
-		looper->Quit();
-}
-
 }	// namespace
 
 
-TEST(Window, IsCreatedHiddenAndShowAndHideCount)
+// Created hidden and held by its creator, a window is left out of other
+// threads' snapshots; the first Show runs it and releases the lock; Show
+// and Hide count. Snapshots list windows in creation order with their
+// parameters and texts, and changes are counted and announced.
+TEST(Window, ShowLevelSnapshotsAndChanges)
 {
-	BWindow* window = new BWindow(BRect(1.5f, 2, 101.5f, 52), "plain",
+	BWindow* first = new BWindow(BRect(0, 0, 10, 10), "snap one",
+		B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0);
+	first->Run();
+	BWindow* window = new BWindow(BRect(1.5f, 2, 101.5f, 52), "snap two",
 		B_BORDERED_WINDOW_LOOK, B_FLOATING_ALL_WINDOW_FEEL, 0x60E3,
 		B_ALL_WORKSPACES);
 	EXPECT_TRUE(window->IsHidden());
 	EXPECT_TRUE(window->IsLocked());
 	EXPECT_EQ(BRect(1.5f, 2, 101.5f, 52), window->Frame());
 	EXPECT_EQ(BRect(0, 0, 100, 50), window->Bounds());
+	bool listed = true;
+	std::thread([&listed] {
+		listed = HeadlessDisplay::FindWindow("snap two", NULL);
+	}).join();
+	EXPECT_FALSE(listed);
+	EXPECT_TRUE(HeadlessDisplay::FindWindow("snap two", NULL));
 
-	// The first Show runs the window and releases the creator's lock.
+	BBox* box = new BBox(BRect(0, 0, 2, 2), "box");
+	box->SetBorder(B_PLAIN_BORDER);
+	BStringView* inner = new BStringView(BRect(1, 1, 1, 1), "in", "inner");
+	box->AddChild(inner);
+	window->AddChild(new BStringView(BRect(0, 0, 1, 1), "top", "top"));
+	window->AddChild(box);
+	window->AddChild(new BStringView(BRect(0, 0, 1, 1), "last", "last"));
 	window->Show();
 	EXPECT_FALSE(window->IsHidden());
 	EXPECT_GT(window->Thread(), 0);
 	EXPECT_FALSE(window->IsLocked());
-	bool named = false;
+	int named = 0;
 	for (const headless_thread_info& info : HeadlessDisplay::Threads()) {
-		if (info.id == window->Thread()) {
-			named = info.name == "w>plain" && info.priority == 15;
-		}
+		named += info.id == window->Thread() && info.name == "w>snap two"
+			&& info.priority == 15;
 	}
-	EXPECT_TRUE(named);
-
+	EXPECT_EQ(1, named);
 	window->Show();
 	window->Hide();
 	EXPECT_FALSE(window->IsHidden());
@@ -132,11 +134,60 @@ TEST(Window, IsCreatedHiddenAndShowAndHideCount)
 	window->Hide();
 	window->Show();
 	EXPECT_TRUE(window->IsHidden());
-	QuitWindow(window);
+
+	uint64 seen = HeadlessDisplay::ChangeCount();
+	{
+		BAutolock lock(window);
+		inner->SetText("changed");
+	}
+	EXPECT_GT(HeadlessDisplay::ChangeCount(), seen);
+	std::atomic<int> hookCalls(0);
+	HeadlessDisplay::SetChangeHook([](void* calls) {
+		(*static_cast<std::atomic<int>*>(calls))++;
+	}, &hookCalls);
+	seen = HeadlessDisplay::ChangeCount();
+	std::thread mover([window] {
+		snooze(5000);
+		window->MoveTo(3, 4);
+	});
+	EXPECT_NE(seen, HeadlessDisplay::WaitForChange(seen, 5000000));
+	mover.join();
+	EXPECT_GT(hookCalls.load(), 0);
+	HeadlessDisplay::SetChangeHook(NULL, NULL);
+	seen = HeadlessDisplay::ChangeCount();
+	EXPECT_EQ(seen, HeadlessDisplay::WaitForChange(seen, 1000));
+
+	std::vector<std::string> titles;
+	for (const headless_window_info& info : HeadlessDisplay::Windows())
+		titles.push_back(info.title);
+	EXPECT_EQ(std::vector<std::string>({"snap one", "snap two"}), titles);
+	headless_window_info info;
+	ASSERT_TRUE(HeadlessDisplay::FindWindow("snap two", &info));
+	EXPECT_EQ(B_BORDERED_WINDOW_LOOK, info.look);
+	EXPECT_EQ(B_FLOATING_ALL_WINDOW_FEEL, info.feel);
+	EXPECT_EQ(0x60E3u, info.flags);
+	EXPECT_EQ(B_ALL_WORKSPACES, info.workspaces);
+	EXPECT_EQ(BRect(3, 4, 103, 54), info.frame);
+	EXPECT_TRUE(info.hidden);
+	EXPECT_EQ(1, info.showLevel);
+	EXPECT_TRUE(info.running);
+	EXPECT_EQ(std::vector<std::string>({"top", "changed", "last"}),
+		info.texts);
+	ASSERT_EQ(3u, info.views.size());
+	EXPECT_EQ("BBox", info.views[1].className);
+	EXPECT_EQ((int32)B_PLAIN_BORDER, info.views[1].border);
+	ASSERT_EQ(1u, info.views[1].children.size());
+	EXPECT_EQ("BStringView", info.views[1].children[0].className);
+	EXPECT_EQ("in", info.views[1].children[0].name);
+	EXPECT_FALSE(info.views[1].hasText);
+
+	QuitLooper(first);
+	QuitLooper(window);
+	EXPECT_FALSE(HeadlessDisplay::FindWindow("snap two", NULL));
 }
 
 
-TEST(Window, FrameResizedRunsLaterOnTheWindowThreadWithTheLock)
+TEST(Window, ResizeAndScreenHooksRunLaterOnTheWindowThreadWithTheLock)
 {
 	HookWindow* window = new HookWindow;
 	thread_id thread = window->Run();
@@ -144,10 +195,9 @@ TEST(Window, FrameResizedRunsLaterOnTheWindowThreadWithTheLock)
 	window->ResizeTo(200, 80);
 	EXPECT_EQ(BRect(10, 20, 210, 100), window->Frame());
 	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
-	std::vector<ResizeCall> calls = window->Resizes();
+	std::vector<HookCall> calls = window->Calls();
 	ASSERT_EQ(1u, calls.size());
-	EXPECT_EQ(200, calls[0].width);
-	EXPECT_EQ(80, calls[0].height);
+	EXPECT_EQ(BRect(0, 0, 200, 80), calls[0].frame);
 	EXPECT_EQ(thread, calls[0].thread);
 	EXPECT_TRUE(calls[0].locked);
 
@@ -158,51 +208,53 @@ TEST(Window, FrameResizedRunsLaterOnTheWindowThreadWithTheLock)
 		BAutolock lock(window);
 		window->ResizeTo(10, 10);
 		window->ResizeTo(20, 30);
-		EXPECT_EQ(1u, window->Resizes().size());
+		EXPECT_EQ(1u, window->Calls().size());
 	}
 	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
-	calls = window->Resizes();
+	calls = window->Calls();
 	ASSERT_EQ(2u, calls.size());
-	EXPECT_EQ(20, calls[1].width);
-	EXPECT_EQ(30, calls[1].height);
-	window->MoveTo(451.5f, 363.5f);
-	window->ResizeTo(-5, 40000);
-	EXPECT_EQ(BRect(451.5f, 363.5f, 451.5f, 33131.5f), window->Frame());
-	QuitWindow(window);
-}
+	EXPECT_EQ(BRect(0, 0, 20, 30), calls[1].frame);
 
-
-TEST(Window, ScreenChangesReachRunningWindowsOnTheirThreads)
-{
-	HookWindow* window = new HookWindow;
-	thread_id thread = window->Run();
-
+	// Screen changes reach it on its thread too.
 	HeadlessDisplay::SetScreenSize(800, 600);
 	EXPECT_EQ(BRect(0, 0, 799, 599), BScreen(B_MAIN_SCREEN_ID).Frame());
 	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
 	HeadlessDisplay::SetScreenSize(1024, 768);
 	ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
-
-	std::vector<BRect> screens = window->Screens();
-	ASSERT_EQ(2u, screens.size());
-	EXPECT_EQ(BRect(0, 0, 799, 599), screens[0]);
-	EXPECT_EQ(BRect(0, 0, 1023, 767), screens[1]);
-	EXPECT_EQ(thread, window->fScreenThread);
-	EXPECT_EQ(B_RGB32, window->fMode);
+	calls = window->Calls();
+	ASSERT_EQ(4u, calls.size());
+	EXPECT_EQ(BRect(0, 0, 799, 599), calls[2].frame);
+	EXPECT_EQ(BRect(0, 0, 1023, 767), calls[3].frame);
+	EXPECT_EQ(thread, calls[3].thread);
+	EXPECT_EQ(B_RGB32, calls[3].mode);
 	EXPECT_FALSE(BScreen(screen_id{1}).IsValid());
-	QuitWindow(window);
+
+	window->MoveTo(451.5f, 363.5f);
+	window->ResizeTo(-5, 40000);
+	EXPECT_EQ(BRect(451.5f, 363.5f, 451.5f, 33131.5f), window->Frame());
+	QuitLooper(window);
 }
 
 
-TEST(Window, QuittingALockedWindowFromAnotherThreadDeletesItsViewsOnly)
+TEST(Window, ViewsBelongToTheirParentsAndGoWithAWindowQuitFromElsewhere)
 {
 	std::atomic<int> deleted(0);
 	HookWindow* window = new HookWindow("quitter");
 	window->AddChild(new CountedView(&deleted));
-	BView* box = new BBox(BRect(0, 0, 50, 50));
-	box->AddChild(new CountedView(&deleted));
+	BBox* box = new BBox(BRect(0, 0, 50, 50));
+	EXPECT_EQ(B_FANCY_BORDER, box->Border());
+	CountedView* counted = new CountedView(&deleted);
+	box->AddChild(counted);
+	BStringView* first = new BStringView(BRect(), "first", "1");
+	box->AddChild(first, counted);
+	EXPECT_EQ(first, box->ChildAt(0));
+	EXPECT_EQ(box, counted->Parent());
+	EXPECT_EQ(counted, box->FindView("counted"));
 	window->AddChild(box);
 	// A view removed again is the caller's.
+	EXPECT_TRUE(box->RemoveChild(first));
+	EXPECT_EQ(NULL, first->Parent());
+	delete first;
 	CountedView* removed = new CountedView(&deleted);
 	window->AddChild(removed);
 	EXPECT_EQ(window, removed->Window());
@@ -210,6 +262,7 @@ TEST(Window, QuittingALockedWindowFromAnotherThreadDeletesItsViewsOnly)
 	EXPECT_TRUE(window->RemoveChild(removed));
 	EXPECT_EQ(NULL, removed->Window());
 	EXPECT_FALSE(window->RemoveChild(removed));
+	EXPECT_EQ(ui_color(B_PANEL_BACKGROUND_COLOR), make_color(216, 216, 216));
 	window->Run();
 	BMessenger messenger(window);
 
@@ -226,120 +279,7 @@ TEST(Window, QuittingALockedWindowFromAnotherThreadDeletesItsViewsOnly)
 }
 
 
-TEST(HeadlessDisplay, SnapshotsListWindowsInCreationOrderWithTheirTexts)
-{
-	BWindow* first = new BWindow(BRect(0, 0, 10, 10), "snap one",
-		B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0);
-	BWindow* second = new BWindow(BRect(5, 6, 7, 8), "snap two",
-		B_BORDERED_WINDOW_LOOK, B_FLOATING_ALL_WINDOW_FEEL, 0x60E3,
-		B_ALL_WORKSPACES);
-	BBox* box = new BBox(BRect(0, 0, 2, 2), "box");
-	box->SetBorder(B_PLAIN_BORDER);
-	BStringView* inner = new BStringView(BRect(1, 1, 1, 1), "in", "inner");
-	box->AddChild(inner);
-	second->AddChild(new BStringView(BRect(0, 0, 1, 1), "top", "top"));
-	second->AddChild(box);
-	second->AddChild(new BStringView(BRect(0, 0, 1, 1), "last", "last"));
-	first->Run();
-	second->Run();
-
-	uint64 before = HeadlessDisplay::ChangeCount();
-	{
-		BAutolock lock(second);
-		inner->SetText("changed");
-	}
-	EXPECT_GT(HeadlessDisplay::ChangeCount(), before);
-
-	std::vector<headless_window_info> windows = HeadlessDisplay::Windows();
-	int firstIndex = -1;
-	int secondIndex = -1;
-	for (size_t i = 0; i < windows.size(); i++) {
-		if (windows[i].title == "snap one")
-			firstIndex = (int)i;
-		if (windows[i].title == "snap two")
-			secondIndex = (int)i;
-	}
-	ASSERT_GE(firstIndex, 0);
-	ASSERT_GT(secondIndex, firstIndex);
-
-	const headless_window_info& info = windows[secondIndex];
-	EXPECT_EQ(B_BORDERED_WINDOW_LOOK, info.look);
-	EXPECT_EQ(B_FLOATING_ALL_WINDOW_FEEL, info.feel);
-	EXPECT_EQ(0x60E3u, info.flags);
-	EXPECT_EQ(B_ALL_WORKSPACES, info.workspaces);
-	EXPECT_EQ(BRect(5, 6, 7, 8), info.frame);
-	EXPECT_TRUE(info.hidden);
-	EXPECT_EQ(1, info.showLevel);
-	EXPECT_TRUE(info.running);
-	EXPECT_EQ(std::vector<std::string>({"top", "changed", "last"}),
-		info.texts);
-	ASSERT_EQ(3u, info.views.size());
-	EXPECT_EQ("BBox", info.views[1].className);
-	EXPECT_EQ((int32)B_PLAIN_BORDER, info.views[1].border);
-	ASSERT_EQ(1u, info.views[1].children.size());
-	EXPECT_EQ("BStringView", info.views[1].children[0].className);
-	EXPECT_EQ("in", info.views[1].children[0].name);
-	EXPECT_FALSE(info.views[1].hasText);
-
-	QuitWindow(first);
-	QuitWindow(second);
-	EXPECT_FALSE(HeadlessDisplay::FindWindow("snap two", NULL));
-}
-
-
-TEST(HeadlessDisplay, AWindowItsCreatorStillHoldsIsLeftOutNotWaitedFor)
-{
-	BWindow* unfinished = new BWindow(BRect(0, 0, 1, 1), "unfinished",
-		B_TITLED_WINDOW_LOOK, B_NORMAL_WINDOW_FEEL, 0);
-	bool listed = true;
-	std::thread([&listed] {
-		listed = HeadlessDisplay::FindWindow("unfinished", NULL);
-	}).join();
-	EXPECT_FALSE(listed);
-	// Its creator sees it.
-	EXPECT_TRUE(HeadlessDisplay::FindWindow("unfinished", NULL));
-	unfinished->Quit();
-}
-
-
-namespace {
-
-std::atomic<int> sHookCalls(0);
-
-void
-CountHookCall(void* cookie)
-{
-	sHookCalls++;
-	EXPECT_EQ(&sHookCalls, cookie);
-}
-
-}	// namespace
-
-
-TEST(HeadlessDisplay, ChangesAreCountedAndAnnounced)
-{
-	BWindow* window = new HookWindow("announced");
-	window->Run();
-	HeadlessDisplay::SetChangeHook(CountHookCall, &sHookCalls);
-	uint64 seen = HeadlessDisplay::ChangeCount();
-	int calls = sHookCalls;
-
-	std::thread mover([window] {
-		snooze(5000);
-		window->MoveTo(3, 4);
-	});
-	EXPECT_NE(seen, HeadlessDisplay::WaitForChange(seen, 5000000));
-	mover.join();
-	EXPECT_GT(sHookCalls.load(), calls);
-
-	HeadlessDisplay::SetChangeHook(NULL, NULL);
-	seen = HeadlessDisplay::ChangeCount();
-	EXPECT_EQ(seen, HeadlessDisplay::WaitForChange(seen, 1000));
-	QuitWindow(window);
-}
-
-
-TEST(HeadlessDisplay, SnapshotsWhileWindowsComeAndGoAreSafe)
+TEST(Window, SnapshotsWhileWindowsComeAndGoAreSafe)
 {
 	// Every snapshot, however it falls between a window's creation and its
 	// deletion, lists whole windows in creation order.
@@ -364,7 +304,7 @@ TEST(HeadlessDisplay, SnapshotsWhileWindowsComeAndGoAreSafe)
 		window->AddChild(new BStringView(BRect(0, 0, 1, 1), NULL, "x"));
 		window->Run();
 		window->ResizeTo(i, i);
-		QuitWindow(window);
+		QuitLooper(window);
 	}
 	stop = true;
 	reader.join();
@@ -372,65 +312,29 @@ TEST(HeadlessDisplay, SnapshotsWhileWindowsComeAndGoAreSafe)
 }
 
 
-namespace {
-
-// Drives a window the way the front end's looper drives its palettes: with
-// its own lock held, it locks the window, changes its size and text, and
-// finally quits it.
-class DrivingLooper : public BLooper {
-public:
-	DrivingLooper(BWindow* window) : BLooper("driver"), fWindow(window) {}
-
-	virtual void MessageReceived(BMessage* message)
-	{
-		if (message->what == 'q') {
-			fWindow->Lock();
-			fWindow->Quit();
-			fWindow = NULL;
-			return;
-		}
-		BAutolock lock(fWindow);
-		fWindow->ResizeTo(message->FindInt32("size"), 20);
-		fWindow->Show();
-		fWindow->Hide();
-	}
-
-private:
-	BWindow*	fWindow;
-};
-
-
-class SlowHookWindow : public HookWindow {
-public:
-	SlowHookWindow() : HookWindow("slow") {}
-
-	virtual void FrameResized(float width, float height)
-	{
-		// Long enough for the looper to wait for this window's lock.
-		snooze(2000);
-		MoveTo(width, height);
-		HookWindow::FrameResized(width, height);
-	}
-};
-
-}	// namespace
-
-
 TEST(Window, ALooperHoldingItsLockCanDriveAndQuitWindows)
 {
 	// Fault: a window thread that waited for a looper would deadlock
 	// against a looper thread that holds its own lock while it locks,
 	// resizes and quits the window (the lock order is looper, then window).
-	SlowHookWindow* window = new SlowHookWindow;
+	// The looper drives the window as the front end's drives its palettes.
+	HookWindow* window = new HookWindow("slow", true);
 	window->Run();
-	DrivingLooper* looper = new DrivingLooper(window);
+	TestLooper* looper = new TestLooper(NULL, [window](BMessage* message) {
+		if (message->what == 'q') {
+			window->Lock();
+			window->Quit();
+			return;
+		}
+		BAutolock lock(window);
+		window->ResizeTo(message->FindInt32("value"), 20);
+		window->Show();
+		window->Hide();
+	});
 	looper->Run();
 
-	for (int32 i = 1; i <= 30; i++) {
-		BMessage message(1);
-		message.AddInt32("size", i);
-		looper->PostMessage(&message);
-	}
+	for (int32 i = 1; i <= 30; i++)
+		Post(looper, i);
 	looper->PostMessage('q');
 	std::string report;
 	EXPECT_EQ(B_OK, HeadlessDisplay::WaitForIdle(10000000, &report)) << report;

@@ -20,7 +20,7 @@ Repeat(const string& piece, int count)
 }	// namespace
 
 
-TEST(BeNuvUtils, ConvertsBothWaysAcrossPassBoundaries)
+TEST(BeNuvUtils, ConvertsBothWaysAcrossPassBoundariesAndPastBadBytes)
 {
 	// a, あ (A4 A2), 漢 (B4 C1), ー (A1 BC)
 	const string euc = "a\xA4\xA2\xB4\xC1\xA1\xBC";
@@ -36,12 +36,9 @@ TEST(BeNuvUtils, ConvertsBothWaysAcrossPassBoundaries)
 	const string longUtf8 = "a" + Repeat("\xE3\x81\x82", 300) + "z";
 	EXPECT_EQ(longUtf8, BeNuvUtils::ConvertEucToUtf8(longEuc));
 	EXPECT_EQ(longEuc, BeNuvUtils::ConvertUtf8ToEuc(longUtf8));
-}
 
-
-TEST(BeNuvUtils, BadCharactersBecomeOneSubstituteEach)
-{
-	// Fault: a pass that consumed nothing was repeated without end.
+	// Each bad character becomes one substitute. Fault: a pass that consumed
+	// nothing was repeated without end.
 	EXPECT_EQ("\xE3\x81\x82\x1A", BeNuvUtils::ConvertEucToUtf8("\xA4\xA2\xA4"));
 	EXPECT_EQ("\xA4\xA2\x1A", BeNuvUtils::ConvertUtf8ToEuc(
 		"\xE3\x81\x82\xE3\x81"));

@@ -32,11 +32,7 @@ TEST(NuvCodecs, EncodeCStringWritesEachEscape)
 	EXPECT_EQ(Quoted("\\0\\a\\b\\t\\n\\v\\f\\r\\\"\\\\\\001\\033\\037\\177"
 		"\\057a\xA4\xA2 ;"), NuvUtils::EncodeCString(text, "/"));
 	EXPECT_EQ(Quoted("/"), NuvUtils::EncodeCString("/", nullptr));
-}
 
-
-TEST(NuvCodecs, EncodeCStringSpellsOutNulBeforeAnOctalDigit)
-{
 	// Fault: NUL written as "\0" before "1" made "\01", which reads back as
 	// the byte 0x01.
 	EXPECT_EQ(Quoted("\\0001\\0007"),

@@ -284,13 +284,8 @@ const TypingCase kTyping[] = {
 	{"nihongo", {"commit:にほんご"}, true},
 	// a reading converted and confirmed with control-J
 	{"Kanji<space><Control+j>", {"commit:漢字"}, true},
-	// okurigana: the look-up starts once き is complete
-	{"OoKi<Control+j>", {"commit:大き"}, true},
 	// Enter confirms the reading, then reaches the application after it
 	{"Kanji<Return>", {"commit:かんじ", "key:Return"}, true},
-	{"Kanji<space><Return>", {"commit:漢字", "key:Return"}, true},
-	// the next letter confirms a conversion, then acts
-	{"Kanji<space>a", {"commit:漢字あ"}, true},
 	// keys with Alt are the application's, untouched
 	{"<Alt+x>", {"key:Alt+x"}, false},
 	// Latin input: keys go to the application; control-J comes back

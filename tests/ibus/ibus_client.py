@@ -156,8 +156,7 @@ def main():
           "Enter on a candidate hides the preedit, commits, then forwards"
           " Enter, and is taken", (handled, events))
 
-    # Candidate pages in the lookup table, picked with the mouse, and
-    # learned: the picked word comes first next time.
+    # Candidate pages in the lookup table, picked with the mouse.
     t.type("Kanji     ")
     events = t.take()
     table = t.last("table", events)[1]
@@ -176,16 +175,12 @@ def main():
     t.wait_for(lambda: ("table", None) in t.events,
                "the lookup table hides after the pick")
     t.take()
-    t.type("Kanji ")
-    check(t.last("preedit", t.take())[1] == picked,
-          "a picked candidate is learned and offered first")
+    # Learned: ibus-session.sh finds it in .nuv-jisyo once the bus exits.
     with open(sys.argv[1], "w", encoding="utf-8") as out:
         out.write(picked)
 
     # Registration: a reading without candidates prompts in the auxiliary
     # text; cancelling it, then the conversion, leaves nothing behind.
-    t.key(IBus.KEY_Escape)
-    t.key(IBus.KEY_Escape)
     t.type("Nununu ")
     aux = t.last("aux", t.take())
     check(aux is not None and aux[1] is not None

@@ -229,7 +229,7 @@ TEST(Nuvim, ScriptsFromStandardInputAndActionsReachTheMethod)
 	ScratchDirectory scratch;
 	NuvimOptions options;
 	options.input = ReadFile(NUV_TEST_DATA_DIR "/host/kanji.keys")
-		+ "Ka<deactivate><activate><help>Ka<stop>";
+		+ "Ka<deactivate><activate>Ka<stop>";
 	options.environment = {"TMPDIR=" + scratch.File("missing")};
 	NuvimProcess run({"--settings", scratch.Settings("settings",
 		kTestSettings), "--json", "--script", "-"}, options);
@@ -247,7 +247,6 @@ TEST(Nuvim, ScriptsFromStandardInputAndActionsReachTheMethod)
 	EXPECT_THAT(after["<deactivate>"], ElementsAre("menu null",
 		"changed  confirmed", "stopped"));
 	EXPECT_THAT(after["<activate>"], ElementsAre("menu"));
-	EXPECT_THAT(after["<help>"], ElementsAre("launch"));
 	EXPECT_THAT(after["<stop>"], ElementsAre("changed  confirmed", "stopped",
 		"text 漢字を\n感じ\n", "unloaded"));
 }
@@ -261,8 +260,6 @@ TEST(Nuvim, ComposedTextGoesIntoTheDocumentWithoutItsMarkers)
 	ScratchDirectory scratch;
 	const std::string settings = scratch.Settings("settings", kDefaultSettings);
 	const std::pair<std::string, std::string> cases[] = {
-		{"Kanji", "かんじ"},				// ▽かんじ
-		{"OoKi", "大き"},					// ▼大き
 		{"Zuzuzu niHon", "にほn"},			// ★に▽ほn|
 		{"Zuzuzu niHon ", "に本"},		// ★に▼本|
 		{"Zuzuzu ab<left>", "あ"},			// ★|あ

@@ -194,12 +194,11 @@ def main():
           "cancelling the registration hides its prompt and the preedit",
           events)
 
-    # Keys handed on: the engine gives back what it does not use.
+    # Keys handed on: the engine gives back what it does not use (which
+    # keys DesktopKeys leaves untranslated is DesktopKeysTest.cpp's).
     for keyval, state, what in (
             (IBus.KEY_Return, 0, "Enter with nothing composed"),
-            (IBus.KEY_BackSpace, 0, "BackSpace with nothing composed"),
             (ord("x"), ALT, "Alt-x"),
-            (IBus.KEY_Shift_L, 0, "a modifier alone"),
             (ord("a"), RELEASE, "a key release")):
         check(not t.context.process_key_event(keyval, 0, state),
               what + " goes to the application")

@@ -4,14 +4,11 @@
 
 Shows the window "nuvIM main" with the text field under test and a second
 field. Writes the main field's whole text to WORKDIR/text whenever it
-changes, and WORKDIR/ready once it takes commands. Reads one command a line
-from the FIFO WORKDIR/commands:
-
-    clear   empties the main field and gives it the focus
-    other   gives the focus to the second field of the same window
-    main    gives the focus back to the main field, caret at the end
-    caret   writes the main field's caret rectangle, "x y width height" in
-            root window pixels, to WORKDIR/caret
+changes, and WORKDIR/ready once it takes commands from the FIFO
+WORKDIR/commands, one a line: clear (empties the main field and focuses
+it), other (focuses the second field), main (focuses the main field, caret
+at the end), caret (writes the main field's caret, "x y width height" in
+root window pixels, to WORKDIR/caret).
 """
 import os
 import sys

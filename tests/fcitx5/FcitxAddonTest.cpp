@@ -80,7 +80,29 @@ protected:
 			group.setDefaultInputMethod("");
 			fInstance->inputMethodManager().setGroup(group);
 			fContexts.push_back(NewContext());
-			_Watch();
+			fWatchers.push_back(fInstance->watchEvent(
+				fcitx::EventType::InputContextCommitString,
+				fcitx::EventWatcherPhase::Default, [this](fcitx::Event& event) {
+					// A commit right after another is logged with it.
+					auto& commit
+						= static_cast<fcitx::CommitStringEvent&>(event);
+					const std::string what
+						= Tag(commit.inputContext()) + "commit:";
+					if (!fLog.empty() && fLog.back().rfind(what, 0) == 0)
+						fLog.back() += commit.text();
+					else
+						fLog.push_back(what + commit.text());
+				}));
+			fWatchers.push_back(fInstance->watchEvent(
+				fcitx::EventType::InputContextForwardKey,
+				fcitx::EventWatcherPhase::Default, [this](fcitx::Event& event) {
+					auto& forward
+						= static_cast<fcitx::ForwardKeyEvent&>(event);
+					if (!forward.isRelease()) {
+						fLog.push_back(Tag(forward.inputContext()) + "forward:"
+							+ forward.rawKey().toString());
+					}
+				}));
 			return true;
 		}};
 		all.insert(all.end(), steps.begin(), steps.end());
@@ -102,7 +124,7 @@ protected:
 			});
 		fInstance->exec();
 		EXPECT_EQ(at, all.size()) << "stuck at step " << at << "; received: "
-			<< ::testing::PrintToString(Merged());
+			<< ::testing::PrintToString(fLog);
 		fWatchers.clear();
 		timer.reset();
 		// A load still waiting on the pipe ends at its end of file.
@@ -154,12 +176,11 @@ protected:
 		};
 	}
 
-	// Waits until the log, consecutive commits joined, is `expected`; then
-	// empties it.
+	// Waits until the log is `expected`; then empties it.
 	Step Expect(std::vector<std::string> expected)
 	{
 		return [this, expected] {
-			if (Merged() != expected)
+			if (fLog != expected)
 				return false;
 			fLog.clear();
 			return true;
@@ -172,21 +193,6 @@ protected:
 			action();
 			return true;
 		};
-	}
-
-	std::vector<std::string> Merged() const
-	{
-		std::vector<std::string> merged;
-		for (const std::string& entry : fLog) {
-			const size_t commit = entry.find("commit:");
-			if (commit != std::string::npos && !merged.empty()
-				&& merged.back().compare(0, commit + 7, entry, 0,
-					commit + 7) == 0)
-				merged.back() += entry.substr(commit + 7);
-			else
-				merged.push_back(entry);
-		}
-		return merged;
 	}
 
 	// Context 0 is the log's default; others are named by their index.
@@ -204,35 +210,9 @@ protected:
 		return fContexts[index]->inputPanel().clientPreedit().toString();
 	}
 
-	std::string ModeLabel()
-	{
-		return fInstance->userInterfaceManager().lookupAction("nuvim-mode")
-			->shortText(fContexts[0]);
-	}
-
 	fcitx::CandidateList* Candidates()
 	{
 		return fContexts[0]->inputPanel().candidateList().get();
-	}
-
-	void _Watch()
-	{
-		fWatchers.push_back(fInstance->watchEvent(
-			fcitx::EventType::InputContextCommitString,
-			fcitx::EventWatcherPhase::Default, [this](fcitx::Event& event) {
-				auto& commit = static_cast<fcitx::CommitStringEvent&>(event);
-				fLog.push_back(Tag(commit.inputContext()) + "commit:"
-					+ commit.text());
-			}));
-		fWatchers.push_back(fInstance->watchEvent(
-			fcitx::EventType::InputContextForwardKey,
-			fcitx::EventWatcherPhase::Default, [this](fcitx::Event& event) {
-				auto& forward = static_cast<fcitx::ForwardKeyEvent&>(event);
-				if (!forward.isRelease()) {
-					fLog.push_back(Tag(forward.inputContext()) + "forward:"
-						+ forward.rawKey().toString());
-				}
-			}));
 	}
 
 	ScratchDirectory fScratch;
@@ -358,7 +338,8 @@ TEST_F(FcitxAddon, StatusActionsShowTheModeAndOpenHelp)
 		const std::string label = mode.second;
 		steps.push_back(Type(mode.first));
 		steps.push_back([this, label] {
-			return ModeLabel() == label
+			return fInstance->userInterfaceManager().lookupAction("nuvim-mode")
+					->shortText(fContexts[0]) == label
 				&& fInstance->inputMethodLabel(fContexts[0]) == label;
 		});
 	}
@@ -426,8 +407,8 @@ TEST_F(FcitxAddon, FocusLeavingOrSwitchingAwayCommitsWithoutMarkers)
 
 // The large dictionary is a pipe that the test fills only after typing: the
 // method cannot finish loading before, so every key returned without waiting
-// for it. What the keys did arrives afterwards through fcitx5's loop, in
-// the order typed, the key the method hands back last.
+// for it, taken. What the keys did arrives afterwards through fcitx5's loop,
+// in the order typed, the key the method passes on last.
 TEST_F(FcitxAddon, KeysDuringASlowLoadAreQueuedAndDeliveredInOrder)
 {
 	fPipe = fWork + "/config/nuvim/NUV-JISYO.L";
@@ -435,7 +416,7 @@ TEST_F(FcitxAddon, KeysDuringASlowLoadAreQueuedAndDeliveredInOrder)
 	Run({
 		Type("Kanji<space><Control+j><Alt+x>"),
 		Do([this] {
-			EXPECT_TRUE(fLog.empty()) << ::testing::PrintToString(Merged());
+			EXPECT_TRUE(fLog.empty()) << ::testing::PrintToString(fLog);
 			std::ofstream(fPipe, std::ios::binary)
 				<< ReadFile(NUV_SETTINGS_SOURCE_DIR "/NUV-JISYO.L");
 		}),

@@ -7,6 +7,7 @@ with xdotool and compares the exact document; a toolkit that is not
 installed is skipped with a message. Prints the matrix (toolkit x check)
 and exits 1 when a check failed.
 """
+import contextlib
 import http.server
 import os
 import shutil
@@ -62,26 +63,23 @@ class Oracle:
     """The text core and fast expect: what nuvim in batch mode makes of
     every key sent so far (the engine learns as it goes), less what it made
     before the check."""
-    history = ""
-
-    def document(self, keys):
-        with tempfile.TemporaryDirectory(dir=WORK) as settings:
-            shutil.copytree(SETTINGS, settings + "/s")
-            result = run(os.path.join(BUILD, "bin", "nuvim"), "--settings",
-                         settings + "/s", "--keys", keys)
-        if result.returncode != 0:
-            raise RuntimeError("nuvim: " + result.stderr)
-        return result.stdout[:-1]  # its own final line feed
+    history = before = ""
 
     def expect(self, keys):
-        before = self.document(self.history) if self.history else ""
         for piece in keys:
             self.history += {"ctrl+j": "<C-j>"}[piece[1]] \
                 if isinstance(piece, tuple) else \
                 piece.replace("<", "<lt>").replace("\n", "<enter>")
-        after = self.document(self.history)
-        assert after.startswith(before), (before, after)
-        return after[len(before):]
+        with tempfile.TemporaryDirectory(dir=WORK) as settings:
+            shutil.copytree(SETTINGS, settings + "/s")
+            result = run(os.path.join(BUILD, "bin", "nuvim"), "--settings",
+                         settings + "/s", "--keys", self.history)
+        if result.returncode != 0:
+            raise RuntimeError("nuvim: " + result.stderr)
+        after = result.stdout[:-1]  # its own final line feed
+        assert after.startswith(self.before), (self.before, after)
+        after, self.before = after[len(self.before):], after
+        return after
 
 
 def wait(predicate, limit, process=None):
@@ -106,12 +104,6 @@ def wait_file(path, limit, process=None):
     return wait(lambda: os.path.exists(path), limit, process)
 
 
-def find_window(*search):
-    found = run("xdotool", "search", "--sync", "--all", "--onlyvisible",
-                *search).stdout.split()
-    return found[-1]
-
-
 def window_origin(window):
     values = dict(line.strip().split(":", 1)
                   for line in run("xwininfo", "-id", window).stdout
@@ -131,6 +123,7 @@ class Target:
         self.dir = os.path.join(WORK, name)
         self.process = None
         self.programs = programs
+        os.makedirs(self.dir, exist_ok=True)
 
     def available(self):
         self.program = next(filter(shutil.which, self.programs), None)
@@ -138,11 +131,9 @@ class Target:
             "installed"
 
     def text(self):
-        try:
-            with open(self.dir + "/text", encoding="utf-8") as f:
-                return f.read()
-        except FileNotFoundError:
-            return None
+        with contextlib.suppress(FileNotFoundError), \
+                open(self.dir + "/text", encoding="utf-8") as f:
+            return f.read()
 
     def launch(self, args, env, ready):
         """Starts the program in a process group of its own, ended whole (a
@@ -155,21 +146,18 @@ class Target:
             raise RuntimeError("did not start: " + open(self.dir + "/log")
                                .read())
         pid = ["--pid", str(self.process.pid)] if self.by_pid else []
-        self.window = find_window(*pid, "--name", "^nuvIM main")
+        self.window = run("xdotool", "search", "--sync", "--all",
+                          "--onlyvisible", *pid, "--name", "^nuvIM main"
+                          ).stdout.split()[-1]
         self.focus_main()
         time.sleep(1.0)
 
     def stop(self):
-        if not self.process:
-            return
-        try:
-            os.killpg(self.process.pid, 15)
-            self.process.wait(10)
-        except ProcessLookupError:
-            self.process.wait()
-        except subprocess.TimeoutExpired:
-            os.killpg(self.process.pid, 9)
-            self.process.wait()
+        for signal in (15, 9) if self.process else ():
+            with contextlib.suppress(ProcessLookupError):
+                os.killpg(self.process.pid, signal)
+            with contextlib.suppress(subprocess.TimeoutExpired):
+                return self.process.wait(10)
 
     def focus_main(self):
         run("xdotool", "windowfocus", "--sync", self.window)
@@ -190,7 +178,6 @@ class ToolkitApp(Target):
             == 0 else "the Python bindings are not installed"
 
     def start(self):
-        os.makedirs(self.dir, exist_ok=True)
         self.launch([PYTHON, os.path.join(HERE, "desktop_app.py"),
                      self.name, self.dir],
                     {"GTK_IM_MODULE": "ibus", "QT_IM_MODULE": "ibus"}, "ready")
@@ -218,7 +205,6 @@ class Xterm(Target):
     other_field = False
 
     def start(self):
-        os.makedirs(self.dir, exist_ok=True)
         self.clear()
         self.launch(["xterm", "-title", "nuvIM main", "-fa", "IPAGothic",
                      "-fs", "14", "-xrm", "XTerm*preeditType: Root", "-e",
@@ -322,8 +308,7 @@ class Browser(Target):
         # Clicks within the window: the other field at its foot; the text
         # area's lower right (caret at the end). Clear selects all and
         # deletes, keys the method hands back with nothing composed.
-        height = int(run("xdotool", "getwindowgeometry", self.window)
-                     .stdout.split("x")[-1].split()[0])
+        height = int(window_origin(self.window)[2]["Height"])
         y = height - 20 if line == "other" else height - 90
         run("xdotool", "mousemove", "--window", self.window, "100" if
             line == "other" else "600", str(y), "click", "1")
@@ -336,14 +321,11 @@ def candidate_window():
     """The panel's candidate window: (x, y, width, height), or None."""
     shown = None
     for line in run("xwininfo", "-root", "-tree").stdout.splitlines():
-        if '"ibus-ui-gtk3"' not in line or "(has no name)" in line:
-            continue
-        size = [w for w in line.split() if "x" in w and "+" in w][-1]
-        width, height = (int(v) for v in size.split("+")[0].split("x"))
-        wid = line.split()[0]
-        if height >= 40 and width >= 60:
-            x, y, values = window_origin(wid)
-            if values["Map State"].strip() == "IsViewable":
+        if '"ibus-ui-gtk3"' in line and "(has no name)" not in line:
+            x, y, values = window_origin(line.split()[0])
+            width, height = int(values["Width"]), int(values["Height"])
+            if height >= 40 and width >= 60 and \
+                    values["Map State"].strip() == "IsViewable":
                 shown = (x, y, width, height)
     return shown
 
@@ -404,8 +386,7 @@ def check_caret(target, oracle, index):
     run("xdotool", "key", "Escape", "Escape", "Escape", "Escape")
     if window is None:
         return False, "no candidate window shown"
-    x, y, w, h = window
-    cx, cy, cw, ch = caret
+    (x, y, w, h), (cx, cy, _, ch) = window, caret
     # Under the caret: its top at the caret's bottom (give or take the
     # panel's margin), its left edge near the caret's x.
     ok = abs(x - cx) <= 40 and 0 <= y - (cy + ch) <= 40

@@ -12,11 +12,7 @@ import gi
 gi.require_version("IBus", "1.0")
 from gi.repository import GLib, IBus  # noqa: E402
 
-SHIFT = IBus.ModifierType.SHIFT_MASK
-CONTROL = IBus.ModifierType.CONTROL_MASK
-ALT = IBus.ModifierType.MOD1_MASK
-RELEASE = IBus.ModifierType.RELEASE_MASK
-WAIT = 10.0  # seconds; generous for a loaded machine
+MASK = IBus.ModifierType
 
 
 class Client:
@@ -31,10 +27,7 @@ class Client:
         self.context = c = self.bus.create_input_context("nuvim-test")
         self.events = []
         self.properties = {}
-
-        def add(event):  # to the list of the moment: take() replaces it
-            self.events.append(event)
-
+        add = self.events.append
         c.connect("commit-text", lambda _c, t: add(("commit", t.get_text())))
         c.connect("update-preedit-text",
                   lambda _c, t, cur, v: self._preedit(t, cur, v))
@@ -67,14 +60,11 @@ class Client:
                             cursor, attributes))
 
     def _table(self, _c, table, visible):
-        n = table.get_number_of_candidates()
-        self.events.append(("table", {
-            "candidates": [table.get_candidate(i).get_text()
-                           for i in range(n)],
-            "labels": [table.get_label(i).get_text() for i in range(n)],
-            "page_size": table.get_page_size(),
-            "cursor_visible": table.is_cursor_visible(),
-        } if visible else None))
+        n = range(table.get_number_of_candidates())
+        self.events.append(("table", (
+            [table.get_label(i).get_text() for i in n], table.get_page_size(),
+            table.is_cursor_visible(), [table.get_candidate(i).get_text()
+                                        for i in n]) if visible else None))
 
     def _property(self, p):
         self.properties[p.get_key()] = p.get_label().get_text()
@@ -88,7 +78,7 @@ class Client:
             time.sleep(0.005)
 
     def wait_for(self, predicate, what):
-        end = time.monotonic() + WAIT
+        end = time.monotonic() + 10  # seconds: a loaded machine
         while time.monotonic() < end:
             self.pump()
             if predicate():
@@ -97,7 +87,7 @@ class Client:
 
     def key(self, keyval, state=0):
         handled = self.context.process_key_event(keyval, 0, state)
-        self.context.process_key_event(keyval, 0, state | RELEASE)
+        self.context.process_key_event(keyval, 0, state | MASK.RELEASE_MASK)
         self.pump()
         return handled
 
@@ -105,12 +95,13 @@ class Client:
         """Types `text`, each key taken; what it brought."""
         for ch in text:
             shifted = ch.isupper() or ch in '~!@#$%^&*()_+{}|:"<>?'
-            if not self.key(ord(ch), SHIFT if shifted else 0):
+            if not self.key(ord(ch), MASK.SHIFT_MASK if shifted else 0):
                 fail("the engine takes %r in kana mode" % ch)
         return self.take()
 
     def take(self):
-        events, self.events = self.events, []
+        events = self.events[:]
+        self.events.clear()
         return events
 
     def last(self, kind, events):
@@ -156,15 +147,13 @@ def main():
     # Candidate pages in the lookup table, picked with the mouse.
     events = t.type("Kanji     ")
     table = t.last("table", events)[1]
-    check(table is not None and len(table["candidates"]) == 7
-          and table["labels"] == list("ASDFJKL")
-          and table["page_size"] == 7 and not table["cursor_visible"],
+    check(table is not None and table[:3] == (list("ASDFJKL"), 7, False),
           "after four candidates inline, space shows a page of seven"
           " labelled A-L", table)
     aux = t.last("aux", events)[1]
     check(aux is not None and aux.startswith("[残り ") and aux.endswith("]"),
           "the auxiliary text holds the remaining count", aux)
-    picked = table["candidates"][1]
+    picked = table[3][1]
     t.panel.candidate_clicked(1, 1, 0)
     t.wait_for(lambda: ("commit", picked) in t.events,
                "a clicked candidate is committed")
@@ -181,7 +170,7 @@ def main():
     check(aux and (aux[1] or "").startswith("registering"),
           "a reading without candidates prompts for registration", aux)
     for _ in range(3):
-        t.key(ord("g"), CONTROL)
+        t.key(ord("g"), MASK.CONTROL_MASK)
     events = t.take()
     check(t.last("aux", events) == ("aux", None)
           and t.last("preedit", events)[1] is None,
@@ -192,8 +181,8 @@ def main():
     # keys DesktopKeys leaves untranslated is DesktopKeysTest.cpp's).
     for keyval, state, what in (
             (IBus.KEY_Return, 0, "Enter with nothing composed"),
-            (ord("x"), ALT, "Alt-x"),
-            (ord("a"), RELEASE, "a key release")):
+            (ord("x"), MASK.MOD1_MASK, "Alt-x"),
+            (ord("a"), MASK.RELEASE_MASK, "a key release")):
         check(not t.context.process_key_event(keyval, 0, state),
               what + " goes to the application")
     t.pump()
@@ -206,7 +195,7 @@ def main():
                "l switches to Latin mode and the property says NUV")
     check(not t.context.process_key_event(ord("a"), 0, 0),
           "Latin mode hands letters to the application")
-    t.key(ord("j"), CONTROL)
+    t.key(ord("j"), MASK.CONTROL_MASK)
     t.wait_for(lambda: t.properties.get("InputMode") == "かな",
                "control-J returns to kana mode")
     # ibus-session.sh checks what it opened.

@@ -46,7 +46,6 @@ class FcitxAddon : public ::testing::Test {
 protected:
 	void SetUp() override
 	{
-		fWork = fScratch.Path();
 		fs::create_directories(fWork + "/config/nuvim");
 		setenv("XDG_CONFIG_HOME", (fWork + "/config").c_str(), 1);
 		setenv("HOME", fWork.c_str(), 1);
@@ -216,7 +215,7 @@ protected:
 	}
 
 	ScratchDirectory fScratch;
-	std::string fWork;
+	const std::string fWork = fScratch.Path();
 	std::string fPipe;
 	std::unique_ptr<fcitx::Instance> fInstance;
 	std::vector<fcitx::InputContext*> fContexts;
@@ -287,14 +286,12 @@ TEST_F(FcitxAddon, PreeditFormatsAndCandidatePagesPickedByLabelOrClick)
 		[this] { return Candidates() != nullptr; },
 		Do([this] {
 			fcitx::CandidateList* list = Candidates();
-			const char* words[] = {"監事", "莞爾", "換字", "神路", "完二",
-				"寛治", "幹治"};
-			ASSERT_EQ(list->size(), 7);
+			std::string page;
 			for (int i = 0; i < list->size(); i++) {
-				EXPECT_EQ(list->label(i).toString(), std::string(1,
-					"ASDFJKL"[i]) + ":");
-				EXPECT_EQ(list->candidate(i).text().toString(), words[i]);
+				page += list->label(i).toString()
+					+ list->candidate(i).text().toString() + " ";
 			}
+			EXPECT_EQ(page, "A:監事 S:莞爾 D:換字 F:神路 J:完二 K:寛治 L:幹治 ");
 			const std::string aux
 				= fContexts[0]->inputPanel().auxUp().toString();
 			EXPECT_EQ(aux.rfind("[残り ", 0), 0u) << aux;

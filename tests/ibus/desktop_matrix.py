@@ -1,11 +1,9 @@
 """The desktop matrix: every toolkit typed through the nuvim engine.
 
-Run by ibus-session.sh (mode matrix) inside a private session bus, with an
-X server, ibus-daemon (XIM and the panel) and the engine set. Types each
-check (core, fast, focus, caret: docs/desktop-matrix.md) into each toolkit
-with xdotool and compares the exact document; a toolkit that is not
-installed is skipped with a message. Prints the matrix (toolkit x check)
-and exits 1 when a check failed.
+Run by ibus-session.sh (matrix) with its own X server, session bus and
+ibus-daemon (XIM and the panel). Types each check (docs/desktop-matrix.md)
+into each toolkit with xdotool and compares the exact document; a toolkit
+not installed is skipped. Prints the matrix, exits 1 when a check failed.
 """
 import contextlib
 import http.server
@@ -100,10 +98,6 @@ def wait_text(target, expected, limit=12.0):
     return text == expected, text
 
 
-def wait_file(path, limit, process=None):
-    return wait(lambda: os.path.exists(path), limit, process)
-
-
 def window_origin(window):
     values = dict(line.strip().split(":", 1)
                   for line in run("xwininfo", "-id", window).stdout
@@ -142,7 +136,8 @@ class Target:
         self.process = subprocess.Popen(
             args, env=dict(os.environ, **env), stdout=subprocess.DEVNULL,
             stderr=open(self.dir + "/log", "w"), start_new_session=True)
-        if not wait_file(os.path.join(self.dir, ready), 60, self.process):
+        ready = os.path.join(self.dir, ready)
+        if not wait(lambda: os.path.exists(ready), 60, self.process):
             raise RuntimeError("did not start: " + open(self.dir + "/log")
                                .read())
         pid = ["--pid", str(self.process.pid)] if self.by_pid else []
@@ -192,7 +187,7 @@ class ToolkitApp(Target):
         if os.path.exists(path):
             os.unlink(path)
         self.command("caret")
-        wait_file(path, 5)
+        wait(lambda: os.path.exists(path), 5)
         values = open(path).read().split()
         if values[0] == "surface":  # relative to the X window (GTK 4)
             x, y, _ = window_origin(self.window)
@@ -412,13 +407,6 @@ CHECKS = [("core", lambda target, oracle, index: check_typed(
           ("focus", check_focus), ("caret", check_caret)]
 
 
-def ensure_engine():
-    """Sets the engine nuvim once a client has the focus."""
-    if not wait(lambda: run("ibus", "engine", "nuvim") and run(
-            "ibus", "engine").stdout.strip() == "nuvim", 20):
-        raise RuntimeError("the engine nuvim cannot be set")
-
-
 def main():
     targets = [ToolkitApp("gtk3"), ToolkitApp("gtk4"), ToolkitApp("qt5"),
                ToolkitApp("qt6"), Xterm("xterm", ["xterm"]),
@@ -434,7 +422,10 @@ def main():
         started = time.monotonic()
         try:
             target.start()
-            ensure_engine()
+            # The engine can be set once a client has the focus.
+            if not wait(lambda: run("ibus", "engine", "nuvim") and run(
+                    "ibus", "engine").stdout.strip() == "nuvim", 20):
+                raise RuntimeError("the engine nuvim cannot be set")
         except Exception as error:  # noqa: BLE001 - reported as a failure
             log("FAILED %s: %s" % (target.name, error))
             target.stop()

@@ -29,10 +29,8 @@ class Client:
         self.properties = {}
         add = self.events.append
         c.connect("commit-text", lambda _c, t: add(("commit", t.get_text())))
-        c.connect("update-preedit-text",
-                  lambda _c, t, cur, v: self._preedit(t, cur, v))
-        c.connect("update-preedit-text-with-mode",
-                  lambda _c, t, cur, v, _m: self._preedit(t, cur, v))
+        c.connect("update-preedit-text", self._preedit)
+        c.connect("update-preedit-text-with-mode", self._preedit)
         c.connect("update-lookup-table", self._table)
         c.connect("hide-lookup-table", lambda _c: add(("table", None)))
         c.connect("update-auxiliary-text", lambda _c, t, v: add(
@@ -51,7 +49,7 @@ class Client:
         self.wait_for(lambda: self.properties.get("InputMode"),
                       "the engine registers its mode property")
 
-    def _preedit(self, text, cursor, visible):
+    def _preedit(self, _c, text, cursor, visible, _mode=None):
         attrs = text.get_attributes()
         attributes = [(a.get_attr_type(), a.get_start_index(),
                        a.get_end_index()) for a in map(attrs.get, range(16))
@@ -110,8 +108,7 @@ class Client:
 
 
 def fail(what):
-    print("FAILED: " + what, file=sys.stderr)
-    sys.exit(1)
+    sys.exit("FAILED: " + what)  # status 1
 
 
 def check(condition, what, detail=None):
@@ -138,8 +135,7 @@ def main():
           " clause underlined and the candidate highlighted", preedit)
     handled = t.key(IBus.KEY_Return)
     events = [e for e in t.take() if e[0] in ("preedit", "commit", "forward")]
-    check(handled and events == [("preedit", None, 0, []),
-                                 ("commit", "漢字"),
+    check(handled and events == [("preedit", None, 0, []), ("commit", "漢字"),
                                  ("forward", IBus.KEY_Return)],
           "Enter on a candidate hides the preedit, commits, then forwards"
           " Enter, and is taken", (handled, events))

@@ -33,8 +33,6 @@
 
 #include "Scratch.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 const uint64_t kDeadline = 30000000;	// µs, for a machine under load
@@ -46,7 +44,7 @@ class FcitxAddon : public ::testing::Test {
 protected:
 	void SetUp() override
 	{
-		fs::create_directories(fWork + "/config/nuvim");
+		std::filesystem::create_directories(fWork + "/config/nuvim");
 		setenv("XDG_CONFIG_HOME", (fWork + "/config").c_str(), 1);
 		setenv("HOME", fWork.c_str(), 1);
 		// Help opens through xdg-open: this one writes down what it got.

@@ -120,8 +120,11 @@ protected:
 				return true;
 			});
 		fInstance->exec();
+		std::string received;
+		for (const std::string& entry : fLog)
+			received += "[" + entry + "] ";
 		EXPECT_EQ(at, all.size()) << "stuck at step " << at << "; received: "
-			<< ::testing::PrintToString(fLog);
+			<< received;
 		fWatchers.clear();
 		timer.reset();
 		// A load still waiting on the pipe ends at its end of file.

@@ -151,10 +151,8 @@ def main():
           "the auxiliary text holds the remaining count", aux)
     picked = table[3][1]
     t.panel.candidate_clicked(1, 1, 0)
-    t.wait_for(lambda: ("commit", picked) in t.events,
-               "a clicked candidate is committed")
-    t.wait_for(lambda: ("table", None) in t.events,
-               "the lookup table hides after the pick")
+    t.wait_for(lambda: ("commit", picked) in t.events and ("table", None)
+               in t.events, "a clicked candidate is committed, the table hid")
     t.take()
     # Learned: ibus-session.sh finds it in .nuv-jisyo once the bus exits.
     with open(sys.argv[1], "w", encoding="utf-8") as out:

@@ -118,7 +118,6 @@ def check(condition, what, detail=None):
 
 def main():
     t = Client()
-    t.take()
 
     # Commits and preedit: a reading, its conversion with the candidate
     # highlighted, and Enter that commits before the key goes on. The

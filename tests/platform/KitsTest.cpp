@@ -2,11 +2,9 @@
 // and the misuses the kits trap.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include <Box.h>
@@ -14,7 +12,6 @@
 #include <Font.h>
 #include <HeadlessDisplay.h>
 #include <InputServerMethod.h>
-#include <InterfaceDefs.h>
 #include <Looper.h>
 #include <Menu.h>
 #include <MenuItem.h>
@@ -22,6 +19,8 @@
 #include <Roster.h>
 #include <StringView.h>
 #include <Window.h>
+
+#include "Scratch.h"
 
 
 TEST(FontMetrics, FontsAndStringViewsFollowTheMetricOrTheHostsOverride)
@@ -91,18 +90,15 @@ TEST(Directories, SettingsDirectoryDefaultsAndCanBeMoved)
 	EXPECT_EQ(B_BAD_VALUE, find_directory((directory_which)1, -1, false,
 		path, sizeof(path)));
 
-	char scratch[] = "/tmp/nuv-kits-XXXXXX";
-	ASSERT_NE(nullptr, mkdtemp(scratch));
-	std::string moved = std::string(scratch) + "/a/b";
+	ScratchDirectory scratch;
+	std::string moved = scratch.File("a/b");
 	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, moved.c_str());
 	ASSERT_EQ(B_OK, find(true, sizeof(path)));
 	EXPECT_EQ(moved, path);
-	struct stat info;
-	EXPECT_EQ(0, stat(moved.c_str(), &info));
+	EXPECT_TRUE(std::filesystem::is_directory(moved));
 	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, NULL);
 	ASSERT_EQ(B_OK, find(false, sizeof(path)));
 	EXPECT_STREQ("/boot/home/config/settings", path);
-	std::filesystem::remove_all(scratch);
 }
 
 

@@ -91,10 +91,15 @@ TEST(Looper, TheLockIsTheCreatorsUntilRunThenRecursiveAndKeepsTheLoopOut)
 	std::thread([&] { otherLock = looper->LockWithTimeout(10000); }).join();
 	EXPECT_EQ(B_TIMED_OUT, otherLock);
 
-	// The loop thread takes the lock to dispatch the post below.
 	thread_id thread = looper->Run();
 	EXPECT_EQ(thread, looper->Thread());
 	EXPECT_FALSE(looper->IsLocked());
+	std::thread([&] {
+		otherLock = looper->LockWithTimeout(1000000);
+		if (otherLock == B_OK)
+			looper->Unlock();
+	}).join();
+	EXPECT_EQ(B_OK, otherLock);
 
 	ASSERT_TRUE(looper->Lock());
 	ASSERT_TRUE(looper->Lock());

@@ -91,7 +91,6 @@ TEST(Message, MissingOrMistypedFieldsReadAsZeroAndItemsCanBeEdited)
 	EXPECT_EQ(B_BAD_TYPE, message.AddBool("number", true));
 	EXPECT_EQ(1, message.CountNames(B_INT32_TYPE));
 
-	// Replacing and removing items.
 	message.AddInt32("n", 1);
 	message.AddInt32("n", 2);
 

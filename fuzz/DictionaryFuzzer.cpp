@@ -108,9 +108,8 @@ UserModelLines(const std::string& file, size_t& others)
 	for (std::string line; std::getline(in, line);) {
 		if (line.find_first_not_of(" \t\r") == std::string::npos)
 			continue;
-		std::string bare = line;
-		if (!bare.empty() && bare.back() == '\r')
-			bare.pop_back();
+		const std::string bare = line.substr(0, line.size()
+			- (line.back() == '\r' ? 1 : 0));
 		if (bare == ";; okuri-ari entries." || bare == ";; okuri-nasi entries."
 			|| bare == NuvDynamicDictionary::kKeptLinesHeader)
 			continue;
@@ -201,16 +200,14 @@ CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
 		byKey[line.first].push_back(line.second);
 
 	NuvStaticDictionary seekable;
-	std::istringstream stream(file);
-	seekable.Read(stream);
-
 	NuvStaticDictionary piped;
+	std::istringstream stream(file);
 	PipeBuffer pipeBuffer(file);
 	std::istream pipe(&pipeBuffer);
+	seekable.Read(stream);
 	piped.Read(pipe);
-
-	NUV_FUZZ_CHECK(seekable.CountItems() == lines.size());
-	NUV_FUZZ_CHECK(piped.CountItems() == lines.size());
+	NUV_FUZZ_CHECK(seekable.CountItems() == lines.size()
+		&& piped.CountItems() == lines.size());
 
 	// Every key of a line finds its words; so do the keys next to it in
 	// byte order (one byte shorter or longer, its last byte changed), or
@@ -234,11 +231,10 @@ CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
 	};
 	for (const auto& entry : byKey) {
 		const std::string& key = entry.first;
-		check(key);
 		// a key text cannot hold a NUL, so the key and a NUL finds nothing
-		check(key + '\0');
-		check(key + '\x01');
-		check(key + '\xff');
+		for (const std::string& near : {key, key + '\0', key + '\x01',
+				key + '\xff'})
+			check(near);
 		if (key.empty())
 			continue;
 		check(key.substr(0, key.size() - 1));

@@ -86,14 +86,6 @@ RemoveFirst(Words& words, const std::string& word)
 }
 
 
-void
-MoveToFront(Words& words, const std::string& word)
-{
-	RemoveFirst(words, word);
-	words.push_front(word);
-}
-
-
 // Appends the words of `from` that `into` lacks, in their order.
 void
 MergeWords(Words& into, const Words& from)
@@ -123,9 +115,9 @@ Written(const NuvEntry& entry)
 }
 
 
-// The entry equals the model, and writing, reading back and writing again
-// changes nothing: the words come back as they were, in their order,
-// duplicates and empty words included.
+// The entry equals the model, and writing and reading back changes nothing:
+// the words come back as they were, in their order, duplicates and empty
+// words included.
 void
 Check(const NuvEntry& entry, const ModelEntry& model)
 {
@@ -136,7 +128,6 @@ Check(const NuvEntry& entry, const ModelEntry& model)
 	const NuvEntry reread(written.c_str() + 1);
 	NUV_FUZZ_CHECK(reread.stems == entry.stems);
 	NUV_FUZZ_CHECK(reread.okuri_blocks == entry.okuri_blocks);
-	NUV_FUZZ_CHECK(Written(reread) == written);
 }
 
 }	// namespace
@@ -163,9 +154,12 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		switch (op) {
 			case 0:
 				entry.Insert(c);
-				MoveToFront(model.stems, c.candidate);
-				if (!c.okurigana.empty())
-					MoveToFront(model.blocks[c.okurigana], c.candidate);
+				RemoveFirst(model.stems, c.candidate);
+				model.stems.push_front(c.candidate);
+				if (!c.okurigana.empty()) {
+					RemoveFirst(model.blocks[c.okurigana], c.candidate);
+					model.blocks[c.okurigana].push_front(c.candidate);
+				}
 				break;
 			case 1:
 			{
@@ -200,17 +194,16 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 				// words, each after the query that `out` already holds.
 				std::vector<nuv_candidate> out(1);
 				entry.Fill(c, out);
-				Words expected;
+				Words words;
 				if (block != model.blocks.end())
-					expected = block->second;
-				MergeWords(expected, model.stems);
-				NUV_FUZZ_CHECK(out.size() == expected.size() + 1);
-				size_t i = 1;
-				for (const std::string& word : expected) {
-					nuv_candidate filled = c;
-					filled.candidate = word;
-					NUV_FUZZ_CHECK(out[i++] == filled);
+					words = block->second;
+				MergeWords(words, model.stems);
+				std::vector<nuv_candidate> expected(1);
+				for (const std::string& word : words) {
+					expected.push_back(c);
+					expected.back().candidate = word;
 				}
+				NUV_FUZZ_CHECK(out == expected);
 				break;
 			}
 			case 4:

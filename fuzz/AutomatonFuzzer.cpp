@@ -6,9 +6,8 @@
 // FF 01 Cancel(), FF 02 Clear(), FF 03 ForceConfirm(), FF xx Input of xx
 // with bits set above the low byte.
 //
-// Checked after every step: result, Pending() and confirmed text equal the
-// model's; IsEmpty() exactly when nothing is pending. Carried-over letters
-// running in a circle must not hang a key (libFuzzer's time limit).
+// Checked after every step against the model; carried-over letters running
+// in a circle must not hang a key (libFuzzer's time limit).
 #include <cctype>
 #include <cstddef>
 #include <cstdint>

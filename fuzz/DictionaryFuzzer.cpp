@@ -297,31 +297,24 @@ CheckUserRead(const FuzzUserDictionary& user, const std::string& file)
 void
 ApplyOperations(FuzzUserDictionary& user, nuv_fuzz::ByteReader& ops)
 {
+	const auto& entries = user.Entries();
 	while (!ops.AtEnd()) {
 		const uint8_t op = ops.Byte() % 4;
+		if (op >= 2 && entries.empty())
+			continue;
+		const auto held = op < 2 ? entries.end()
+			: std::next(entries.begin(), ops.Byte() % entries.size());
 		nuv_candidate c;
-		if (op < 2) {
-			c.reading = ops.Field();
-			c.okuri = ops.Field(3);
+		c.reading = held == entries.end() ? ops.Field() : held->first.reading;
+		c.okuri = held == entries.end() ? ops.Field(3) : held->first.okuri;
+		if (op != 3) {
 			c.okurigana = ops.Field(7);
 			c.candidate = ops.Field();
 		} else {
-			const auto& entries = user.Entries();
-			if (entries.empty())
-				continue;
-			auto it = std::next(entries.begin(), ops.Byte() % entries.size());
-			c.reading = it->first.reading;
-			c.okuri = it->first.okuri;
-			if (op == 2) {
-				c.okurigana = ops.Field(7);
-				c.candidate = ops.Field();
-			} else {
-				const std::list<std::string>& stems = it->second.stems;
-				c.candidate = *std::next(stems.begin(),
-					ops.Byte() % stems.size());
-				if (!it->second.okuri_blocks.empty())
-					c.okurigana = it->second.okuri_blocks.begin()->first;
-			}
+			const std::list<std::string>& stems = held->second.stems;
+			c.candidate = *std::next(stems.begin(), ops.Byte() % stems.size());
+			if (!held->second.okuri_blocks.empty())
+				c.okurigana = held->second.okuri_blocks.begin()->first;
 		}
 		if (op % 2 == 0) {
 			user.InsertCandidate(c);

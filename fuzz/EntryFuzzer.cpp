@@ -55,15 +55,10 @@ ModelParse(const std::string& text)
 		}
 		// the okurigana is in the candidates' notation too
 		const std::string okurigana = NuvUtils::DecodeElisp(field.substr(1));
-		bool closed = false;
-		while (next(field)) {
-			if (field == "]") {
-				closed = true;
-				break;
-			}
+		while (next(field) && field != "]")
 			entry.blocks[okurigana].push_back(NuvUtils::DecodeElisp(field));
-		}
-		if (!closed)
+		// no slash ended a "]" field
+		if (in.eof())
 			return ModelEntry();
 	}
 	return entry;
@@ -106,15 +101,6 @@ RemoveDuplicates(Words& words)
 }
 
 
-std::string
-Written(const NuvEntry& entry)
-{
-	std::ostringstream out;
-	out << entry;
-	return out.str();
-}
-
-
 // The entry equals the model, and writing and reading back changes nothing:
 // the words come back as they were, in their order, duplicates and empty
 // words included.
@@ -123,8 +109,10 @@ Check(const NuvEntry& entry, const ModelEntry& model)
 {
 	NUV_FUZZ_CHECK(entry.stems == model.stems);
 	NUV_FUZZ_CHECK(entry.okuri_blocks == model.blocks);
-	const std::string written = Written(entry);
-	NUV_FUZZ_CHECK(!written.empty() && written[0] == '/');
+	std::ostringstream out;
+	out << entry;
+	const std::string written = out.str();
+	NUV_FUZZ_CHECK(written[0] == '/');
 	const NuvEntry reread(written.c_str() + 1);
 	NUV_FUZZ_CHECK(reread.stems == entry.stems);
 	NUV_FUZZ_CHECK(reread.okuri_blocks == entry.okuri_blocks);
@@ -170,10 +158,10 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 					if (block->second.empty())
 						model.blocks.erase(block);
 				}
-				bool inBlock = false;
-				for (const auto& other : model.blocks)
-					inBlock = inBlock || Contains(other.second, c.candidate);
-				if (!inBlock)
+				if (std::none_of(model.blocks.begin(), model.blocks.end(),
+						[&c](const auto& other) {
+							return Contains(other.second, c.candidate);
+						}))
 					RemoveFirst(model.stems, c.candidate);
 				break;
 			}

@@ -39,8 +39,6 @@ TEST(NuvCodecs, EncodeCStringWritesEachEscape)
 		NuvUtils::EncodeCString(kNul + "1" + kNul + "7"));
 	EXPECT_EQ(Quoted("\\08\\0a\\0"),
 		NuvUtils::EncodeCString(kNul + "8" + kNul + "a" + kNul));
-	EXPECT_EQ(kNul + "1",
-		NuvUtils::DecodeCString(NuvUtils::EncodeCString(kNul + "1")));
 }
 
 

@@ -60,28 +60,6 @@ UpToNul(const std::string& text)
 }
 
 
-// The lines of a dictionary file read the plain way: one that begins with
-// ";" is a comment; the key runs to the first blank-slash and the entry text
-// from after it to the end of the line, each cut at a NUL byte; a line
-// without a blank-slash is not an item.
-std::vector<ModelLine>
-ModelLines(const std::string& file)
-{
-	std::vector<ModelLine> lines;
-	std::istringstream in(file);
-	for (std::string line; std::getline(in, line);) {
-		if (!line.empty() && line[0] == ';')
-			continue;
-		const size_t separator = line.find(" /");
-		if (separator == std::string::npos)
-			continue;
-		lines.push_back({UpToNul(line.substr(0, separator)),
-			UpToNul(line.substr(separator + 2))});
-	}
-	return lines;
-}
-
-
 // Whether a user dictionary writes `text` with a backslash before it, and
 // takes one off when it reads it: it is ";" after any backslashes.
 bool
@@ -191,13 +169,25 @@ CheckMerged(const NuvEntry& found, const std::vector<std::string>& lines)
 
 
 // The static dictionary, from a seekable stream and from a pipe, loads
-// exactly the lines of `lines` and finds every key with their words.
+// exactly the lines of the file read the plain way and finds every key with
+// their words. Read the plain way, a line that begins with ";" is a comment;
+// the key runs to the first blank-slash and the entry text from after it to
+// the end of the line, each cut at a NUL byte; a line without a blank-slash
+// is not an item.
 void
-CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
+CheckStatic(const std::string& file)
 {
 	std::map<std::string, std::vector<std::string>> byKey;
-	for (const ModelLine& line : lines)
-		byKey[line.first].push_back(line.second);
+	size_t items = 0;
+	std::istringstream in(file);
+	for (std::string line; std::getline(in, line);) {
+		const size_t separator = line.find(" /");
+		if (line[0] == ';' || separator == std::string::npos)
+			continue;
+		byKey[UpToNul(line.substr(0, separator))].push_back(
+			UpToNul(line.substr(separator + 2)));
+		items++;
+	}
 
 	NuvStaticDictionary seekable;
 	NuvStaticDictionary piped;
@@ -206,8 +196,8 @@ CheckStatic(const std::string& file, const std::vector<ModelLine>& lines)
 	std::istream pipe(&pipeBuffer);
 	seekable.Read(stream);
 	piped.Read(pipe);
-	NUV_FUZZ_CHECK(seekable.CountItems() == lines.size()
-		&& piped.CountItems() == lines.size());
+	NUV_FUZZ_CHECK(seekable.CountItems() == items
+		&& piped.CountItems() == items);
 
 	// Every key of a line finds its words; so do the keys next to it in
 	// byte order (one byte shorter or longer, its last byte changed), or
@@ -367,7 +357,7 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
 	nuv_fuzz::ByteReader ops(data, size);
 	const std::string file = ops.SplitAt(std::string("\0OPS", 4));
-	CheckStatic(file, ModelLines(file));
+	CheckStatic(file);
 
 	FuzzUserDictionary user;
 	std::istringstream in(file);

@@ -20,6 +20,7 @@
 #include "NuvDynamicDictionary.h"
 #include "NuvEntry.h"
 #include "NuvStaticDictionary.h"
+#include "NuvUtils.h"
 
 
 namespace {
@@ -87,7 +88,7 @@ CheckRecords(const nuv_candidate* first, const nuv_candidate* last)
 {
 	NUV_FUZZ_CHECK(first != nullptr && first < last);
 	for (const nuv_candidate* c = first; c != last; c++) {
-		NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(c->reading + "/"
+		NUV_FUZZ_CHECK(NuvUtils::IsValidEuc(c->reading + "/"
 			+ c->okurigana + "/" + c->okuri + "/" + c->candidate));
 	}
 }
@@ -188,7 +189,7 @@ CheckText(FuzzControler& controler)
 {
 	const std::string confirmed = controler.Confirmed();
 	const std::string pending = controler.Pending();
-	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(confirmed + "/" + pending));
+	NUV_FUZZ_CHECK(NuvUtils::IsValidEuc(confirmed + "/" + pending));
 	NUV_FUZZ_CHECK(!controler.IsEmpty() || pending.empty());
 	return pending.size();
 }

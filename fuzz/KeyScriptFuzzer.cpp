@@ -15,6 +15,7 @@
 
 #include "FuzzCheck.h"
 #include "KeyScript.h"
+#include "NuvUtils.h"
 
 
 namespace {

@@ -183,11 +183,9 @@ CheckUtf8(const std::string& text)
 	// Taken as ASCII, which stands alone too, such a byte that cuts a
 	// character still fails.
 	std::string c1AsAscii = euc;
-	for (char& byte : c1AsAscii) {
-		const unsigned char b = byte;
-		if (b >= 0x80 && b <= 0x9F && b != 0x8E && b != 0x8F)
-			byte = ' ';
-	}
+	std::replace_if(c1AsAscii.begin(), c1AsAscii.end(), [](unsigned char b) {
+		return b >= 0x80 && b <= 0x9F && b != 0x8E && b != 0x8F;
+	}, ' ');
 	NUV_FUZZ_CHECK(NuvUtils::IsValidEuc(c1AsAscii));
 	NUV_FUZZ_CHECK(text.empty() == euc.empty());
 	// Several characters may share one EUC-JP form (full-width and plain

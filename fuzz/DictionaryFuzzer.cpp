@@ -91,32 +91,28 @@ UserModelLines(const std::string& file, size_t& others)
 		if (bare == ";; okuri-ari entries." || bare == ";; okuri-nasi entries."
 			|| bare == NuvDynamicDictionary::kKeptLinesHeader)
 			continue;
-		size_t at = 0;
+		// a comment or a line with a NUL is walked no further
+		size_t at = line[0] == ';' || line.find('\0') != std::string::npos
+			? line.size() : 0;
 		size_t keyEnd = 0;
-		size_t slash = std::string::npos;
 		bool blank = false;
-		while (line[0] != ';' && line.find('\0') == std::string::npos
-			&& at < line.size()) {
+		while (at < line.size() && (line[at] != '/' || !blank)) {
 			const unsigned char c = line[at];
-			if (c == '/' && blank) {
-				slash = at;
-				break;
-			}
-			if (c == ' ' || c == '\t' || (c == 0xA1 && at + 1 < line.size()
-					&& static_cast<unsigned char>(line[at + 1]) == 0xA1)) {
+			blank = c == ' ' || c == '\t' || (c == 0xA1 && at + 1 < line.size()
+				&& static_cast<unsigned char>(line[at + 1]) == 0xA1);
+			if (blank) {
 				at += c == 0xA1 ? 2 : 1;
-				blank = true;
-				continue;
+			} else {
+				at = std::min(line.size(),
+					at + (c < 0x80 ? 1 : c == 0x8F ? 3 : 2));
+				keyEnd = at;
 			}
-			at = std::min(line.size(), at + (c < 0x80 ? 1 : c == 0x8F ? 3 : 2));
-			keyEnd = at;
-			blank = false;
 		}
-		if (slash == std::string::npos) {
+		if (at >= line.size()) {
 			others++;
 			continue;
 		}
-		std::string entry = line.substr(slash + 1);
+		std::string entry = line.substr(at + 1);
 		entry.erase(entry.find_last_not_of(" \t\r") + 1);
 		if (!entry.empty() && entry.back() != '/')
 			entry += '/';

@@ -47,13 +47,6 @@ Type(NuvAutomaton& automaton, const std::string& keys)
 }
 
 
-int32_t
-Key(NuvAutomaton& automaton, int32_t character)
-{
-	return automaton.Input(nuv_input(character));
-}
-
-
 class AutomatonTest : public testing::Test {
 protected:
 	void SetUp() override
@@ -136,21 +129,21 @@ TEST_F(AutomatonTest, MissingFileAddsNothingClearAndInitEmpty)
 	// An automaton with no table takes no key and has nothing to undo.
 	NuvAutomaton empty;
 	for (int32_t c : {0x00, 0x07, 0x20, 0x61, 0xA4, 0x8281E3})
-		EXPECT_EQ(INPUT_IGNORED, Key(empty, c)) << c;
+		EXPECT_EQ(INPUT_IGNORED, empty.Input(nuv_input(c))) << c;
 	EXPECT_TRUE(empty.IsEmpty());
 	EXPECT_EQ(INPUT_IGNORED, empty.Undo());
 	EXPECT_EQ(INPUT_IGNORED, empty.Cancel());
 
 	// Clear drops pending letters but not confirmed text; Init empties.
 	for (char key : {'k', 'a', 'n'})
-		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
+		EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Input(nuv_input(key)));
 	fAutomaton.Clear();
 	EXPECT_TRUE(fAutomaton.IsEmpty());
 	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
 	Type(fAutomaton, "k");
 	fAutomaton.Init();
 	EXPECT_TRUE(fAutomaton.IsEmpty());
-	EXPECT_EQ(INPUT_IGNORED, Key(fAutomaton, 'k'));
+	EXPECT_EQ(INPUT_IGNORED, fAutomaton.Input(nuv_input('k')));
 }
 
 
@@ -168,12 +161,12 @@ TEST(NuvAutomaton, MalformedTableGivesDefinedEntries)
 	// a quoted key; its value lacks the closing quote and stays as written
 	EXPECT_EQ("\"\\101\\", Type(automaton, "A"));
 	// bytes that are no EUC-JP are kept as they are
-	EXPECT_EQ(INPUT_CONSUMED, Key(automaton, 0xA4));
+	EXPECT_EQ(INPUT_CONSUMED, automaton.Input(nuv_input(0xA4)));
 	EXPECT_EQ("\xFF\x80", automaton.Confirmed());
 	// tab, vertical tab and form feed separate tokens like blanks
 	EXPECT_EQ(Euc("み"), Type(automaton, "mi"));
 	// a key without a value at the end is ignored
-	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'd'));
+	EXPECT_EQ(INPUT_IGNORED, automaton.Input(nuv_input('d')));
 }
 
 
@@ -191,11 +184,11 @@ TEST(NuvAutomaton, OverlongTokensAndKeysSkipTheirPairOnly)
 	NuvAutomaton automaton;
 	automaton.Read(in);
 
-	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'h'));
-	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'v'));
+	EXPECT_EQ(INPUT_IGNORED, automaton.Input(nuv_input('h')));
+	EXPECT_EQ(INPUT_IGNORED, automaton.Input(nuv_input('v')));
 	EXPECT_EQ(Euc("き"), Type(automaton, "ki"));
 	Type(automaton, "k");
-	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'a'));
+	EXPECT_EQ(INPUT_IGNORED, automaton.Input(nuv_input('a')));
 	automaton.Clear();
 	EXPECT_EQ(Euc("わ"), Type(automaton, longestKey));
 }

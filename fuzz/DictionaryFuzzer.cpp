@@ -53,22 +53,13 @@ public:
 typedef std::pair<std::string, std::string> ModelLine;
 
 
-std::string
-UpToNul(const std::string& text)
-{
-	return text.substr(0, text.find('\0'));
-}
-
-
 // Whether a user dictionary writes `text` with a backslash before it, and
 // takes one off when it reads it: it is ";" after any backslashes.
 bool
 Escaped(const std::string& text)
 {
-	size_t at = 0;
-	while (at < text.size() && text[at] == '\\')
-		at++;
-	return at < text.size() && text[at] == ';';
+	const size_t at = text.find_first_not_of('\\');
+	return at != std::string::npos && text[at] == ';';
 }
 
 
@@ -180,8 +171,8 @@ CheckStatic(const std::string& file)
 		const size_t separator = line.find(" /");
 		if (line[0] == ';' || separator == std::string::npos)
 			continue;
-		byKey[UpToNul(line.substr(0, separator))].push_back(
-			UpToNul(line.substr(separator + 2)));
+		byKey[std::string(line.c_str()).substr(0, separator)].push_back(
+			line.c_str() + separator + 2);
 		items++;
 	}
 

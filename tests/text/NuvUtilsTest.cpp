@@ -23,30 +23,28 @@ const string kVu = "\xA5\xF4";		// ヴ
 
 TEST(NuvUtilsKana, HiraganaToKatakanaJoinsVoicedU)
 {
-	const struct { string in, out; } cases[] = {
+	// Towards katakana unless `back`.
+	const struct { bool back; string in, out; } cases[] = {
 		// きゃっと -> キャット
-		{ "\xA4\xAD\xA4\xE3\xA4\xC3\xA4\xC8",
+		{ false, "\xA4\xAD\xA4\xE3\xA4\xC3\xA4\xC8",
 			"\xA5\xAD\xA5\xE3\xA5\xC3\xA5\xC8" },
-		{ kU + kVoiced + "\xA4\xA1", kVu + "\xA5\xA1" },	// う゛ぁ -> ヴァ
-		{ kU + kVoiced + kU + kVoiced, kVu + kVu },
-		{ kU + kU + kVoiced, kKataU + kVu },
+		{ false, kU + kVoiced + "\xA4\xA1", kVu + "\xA5\xA1" },	// う゛ぁ -> ヴァ
+		{ false, kU + kVoiced + kU + kVoiced, kVu + kVu },
+		{ false, kU + kU + kVoiced, kKataU + kVu },
 		// ゛ alone, kanji, ー, ASCII and a trailing lone byte pass unchanged
-		{ kVoiced + "\xB4\xC1\xA1\xBC" "abc\xA4",
+		{ false, kVoiced + "\xB4\xC1\xA1\xBC" "abc\xA4",
 			kVoiced + "\xB4\xC1\xA1\xBC" "abc\xA4" },
-		{ kA + string(1, '\0') + kA, "\xA5\xA2" },
-		{ "", "" },
+		{ false, kA + string(1, '\0') + kA, "\xA5\xA2" },
+		{ false, "", "" },
+		// ヴァ -> う゛ぁ; ヵヶ stay; カー -> かー
+		{ true, kVu + "\xA5\xA1", kU + kVoiced + "\xA4\xA1" },
+		{ true, "\xA5\xF5\xA5\xF6", "\xA5\xF5\xA5\xF6" },
+		{ true, "\xA5\xAB\xA1\xBC", "\xA4\xAB\xA1\xBC" },
 	};
-	for (const auto& c : cases)
-		EXPECT_EQ(c.out, NuvUtils::ConvertEucHirakanaToKatakana(c.in)) << c.in;
-
-	// ヴァ -> う゛ぁ; ヵヶ stay; カー -> かー
-	const struct { string in, out; } back[] = {
-		{ kVu + "\xA5\xA1", kU + kVoiced + "\xA4\xA1" },
-		{ "\xA5\xF5\xA5\xF6", "\xA5\xF5\xA5\xF6" },
-		{ "\xA5\xAB\xA1\xBC", "\xA4\xAB\xA1\xBC" },
-	};
-	for (const auto& c : back)
-		EXPECT_EQ(c.out, NuvUtils::ConvertEucKatakanaToHirakana(c.in)) << c.in;
+	for (const auto& c : cases) {
+		EXPECT_EQ(c.out, c.back ? NuvUtils::ConvertEucKatakanaToHirakana(c.in)
+			: NuvUtils::ConvertEucHirakanaToKatakana(c.in)) << c.in;
+	}
 }
 
 

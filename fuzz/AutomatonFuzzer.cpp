@@ -39,10 +39,22 @@ public:
 		std::string key;
 		std::string value;
 		while (in >> key >> value) {
-			if (key.size() <= NuvAutomaton::kMaxTokenLength
-				&& value.size() <= NuvAutomaton::kMaxTokenLength)
-				_Define(NuvUtils::DecodeCString(key),
-					NuvUtils::DecodeCString(value));
+			if (key.size() > NuvAutomaton::kMaxTokenLength
+				|| value.size() > NuvAutomaton::kMaxTokenLength)
+				continue;
+			key = NuvUtils::DecodeCString(key);
+			if (key.empty() || key.size() > NuvAutomaton::kMaxKeyLength)
+				continue;
+			// letters in the output are carried over
+			std::string output;
+			std::string rest;
+			for (const unsigned char c : NuvUtils::DecodeCString(value))
+				(std::isalpha(c) ? rest : output) += c;
+			fEntries[key] = {output, rest};
+			for (size_t length = 0; length < key.size(); length++) {
+				fInner.insert(key.substr(0, length));
+				fNodes.insert(key.substr(0, length + 1));
+			}
 		}
 	}
 
@@ -99,21 +111,6 @@ public:
 	std::string confirmed;
 
 private:
-	void _Define(const std::string& key, const std::string& value)
-	{
-		if (key.empty() || key.size() > NuvAutomaton::kMaxKeyLength)
-			return;
-		std::string output;
-		std::string rest;
-		for (const char c : value)
-			(std::isalpha(static_cast<unsigned char>(c)) ? rest : output) += c;
-		fEntries[key] = {output, rest};
-		for (size_t length = 0; length < key.size(); length++) {
-			fInner.insert(key.substr(0, length));
-			fNodes.insert(key.substr(0, length + 1));
-		}
-	}
-
 	std::string _Output(const std::string& path) const
 	{
 		auto found = fEntries.find(path);

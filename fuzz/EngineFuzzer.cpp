@@ -51,29 +51,24 @@ struct SharedResources {
 };
 
 
-template<typename Reader>
-void
-ReadSettingsFile(const char* name, Reader& reader)
-{
-	std::ifstream file(std::string(NUV_SETTINGS_SOURCE_DIR) + "/" + name,
-		std::ios::binary);
-	NUV_FUZZ_CHECK(file.is_open());
-	reader.Read(file);
-}
-
-
 // Built on first use and kept until the process ends: a fuzz run makes
 // millions of controllers, and the large dictionary takes a while to load.
 SharedResources&
 Resources()
 {
 	static SharedResources* resources = [] {
+		auto read = [](const char* name, auto& reader) {
+			std::ifstream file(std::string(NUV_SETTINGS_SOURCE_DIR) + "/"
+				+ name, std::ios::binary);
+			NUV_FUZZ_CHECK(file.is_open());
+			reader.Read(file);
+		};
 		SharedResources* shared = new SharedResources;
-		ReadSettingsFile("roman_kana.table", shared->automata[0]);
-		ReadSettingsFile("roman_zennei.table", shared->automata[1]);
+		read("roman_kana.table", shared->automata[0]);
+		read("roman_zennei.table", shared->automata[1]);
 		for (NuvAutomaton& automaton : shared->automata)
-			ReadSettingsFile("control_key.table", automaton);
-		ReadSettingsFile("NUV-JISYO.L", shared->large);
+			read("control_key.table", automaton);
+		read("NUV-JISYO.L", shared->large);
 		NUV_FUZZ_CHECK(shared->large.CountItems() > 0);
 		return shared;
 	}();

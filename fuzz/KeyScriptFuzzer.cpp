@@ -65,10 +65,8 @@ CheckParsed(const std::string& script, const std::vector<KeyStep>& steps)
 	NUV_FUZZ_CHECK(tokens == withoutBreaks);
 
 	std::vector<KeyStep> again;
-	NUV_FUZZ_CHECK(Parses(tokens, again));
-	NUV_FUZZ_CHECK(SameSteps(again, steps));
-	NUV_FUZZ_CHECK(Parses(tokenLines, again));
-	NUV_FUZZ_CHECK(SameSteps(again, steps));
+	for (const std::string& text : {tokens, tokenLines})
+		NUV_FUZZ_CHECK(Parses(text, again) && SameSteps(again, steps));
 }
 
 

@@ -65,13 +65,6 @@ ModelParse(const std::string& text)
 }
 
 
-bool
-Contains(const Words& words, const std::string& word)
-{
-	return std::find(words.begin(), words.end(), word) != words.end();
-}
-
-
 void
 RemoveFirst(Words& words, const std::string& word)
 {
@@ -86,7 +79,7 @@ void
 MergeWords(Words& into, const Words& from)
 {
 	for (const std::string& word : from) {
-		if (!Contains(into, word))
+		if (std::find(into.begin(), into.end(), word) == into.end())
 			into.push_back(word);
 	}
 }
@@ -160,7 +153,8 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 				}
 				if (std::none_of(model.blocks.begin(), model.blocks.end(),
 						[&c](const auto& other) {
-							return Contains(other.second, c.candidate);
+							return std::count(other.second.begin(),
+								other.second.end(), c.candidate) != 0;
 						}))
 					RemoveFirst(model.stems, c.candidate);
 				break;

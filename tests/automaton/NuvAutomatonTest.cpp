@@ -47,17 +47,6 @@ Type(NuvAutomaton& automaton, const std::string& keys)
 }
 
 
-class AutomatonTest : public testing::Test {
-protected:
-	void SetUp() override
-	{
-		ReadTable(fAutomaton, kDataDir + "basic.table");
-	}
-
-	NuvAutomaton fAutomaton;
-};
-
-
 class DefaultTablesTest : public testing::Test {
 protected:
 	void SetUp() override
@@ -76,8 +65,10 @@ protected:
 }	// namespace
 
 
-TEST_F(AutomatonTest, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
+TEST(NuvAutomaton, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
 {
+	NuvAutomaton automaton;
+	ReadTable(automaton, kDataDir + "basic.table");
 	// Typed one after another into the same automaton.
 	const struct {
 		const char*	keys;
@@ -104,27 +95,29 @@ TEST_F(AutomatonTest, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
 		{ "a", "な", "" },
 	};
 	for (const auto& step : kSteps) {
-		EXPECT_EQ(Euc(step.confirmed), Type(fAutomaton, step.keys))
+		EXPECT_EQ(Euc(step.confirmed), Type(automaton, step.keys))
 			<< step.keys;
-		EXPECT_EQ(step.pending, fAutomaton.Pending()) << step.keys;
-		EXPECT_EQ(step.pending[0] == '\0', fAutomaton.IsEmpty());
+		EXPECT_EQ(step.pending, automaton.Pending()) << step.keys;
+		EXPECT_EQ(step.pending[0] == '\0', automaton.IsEmpty());
 	}
 
-	Type(fAutomaton, "n");
-	fAutomaton.ForceConfirm();
-	EXPECT_EQ(Euc("ん"), fAutomaton.Confirmed());
-	Type(fAutomaton, "ky");
-	fAutomaton.ForceConfirm();
-	EXPECT_EQ("", fAutomaton.Confirmed());
-	EXPECT_TRUE(fAutomaton.IsEmpty());
+	Type(automaton, "n");
+	automaton.ForceConfirm();
+	EXPECT_EQ(Euc("ん"), automaton.Confirmed());
+	Type(automaton, "ky");
+	automaton.ForceConfirm();
+	EXPECT_EQ("", automaton.Confirmed());
+	EXPECT_TRUE(automaton.IsEmpty());
 }
 
 
-TEST_F(AutomatonTest, MissingFileAddsNothingClearAndInitEmpty)
+TEST(NuvAutomaton, MissingFileAddsNothingClearAndInitEmpty)
 {
+	NuvAutomaton automaton;
+	ReadTable(automaton, kDataDir + "basic.table");
 	std::ifstream missing(kDataDir + "no-such.table");
-	fAutomaton.Read(missing);
-	EXPECT_EQ(Euc("か"), Type(fAutomaton, "ka"));
+	automaton.Read(missing);
+	EXPECT_EQ(Euc("か"), Type(automaton, "ka"));
 
 	// An automaton with no table takes no key and has nothing to undo.
 	NuvAutomaton empty;
@@ -136,14 +129,14 @@ TEST_F(AutomatonTest, MissingFileAddsNothingClearAndInitEmpty)
 
 	// Clear drops pending letters but not confirmed text; Init empties.
 	for (char key : {'k', 'a', 'n'})
-		EXPECT_EQ(INPUT_CONSUMED, fAutomaton.Input(nuv_input(key)));
-	fAutomaton.Clear();
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
-	Type(fAutomaton, "k");
-	fAutomaton.Init();
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-	EXPECT_EQ(INPUT_IGNORED, fAutomaton.Input(nuv_input('k')));
+		EXPECT_EQ(INPUT_CONSUMED, automaton.Input(nuv_input(key)));
+	automaton.Clear();
+	EXPECT_TRUE(automaton.IsEmpty());
+	EXPECT_EQ(Euc("か"), automaton.Confirmed());
+	Type(automaton, "k");
+	automaton.Init();
+	EXPECT_TRUE(automaton.IsEmpty());
+	EXPECT_EQ(INPUT_IGNORED, automaton.Input(nuv_input('k')));
 }
 
 

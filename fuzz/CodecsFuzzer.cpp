@@ -95,9 +95,8 @@ CheckCharacters(const std::string& text)
 		NUV_FUZZ_CHECK(codes[i] == (lead < 0x80 ? lead : lead << 8
 			| static_cast<unsigned char>(text[starts[i] + 1])));
 	}
-	const std::string joined = NuvUtils::JoinEucString(codes);
-	NUV_FUZZ_CHECK(joined == text.substr(0, loneLast ? text.size() - 1
-		: text.size()));
+	NUV_FUZZ_CHECK(NuvUtils::JoinEucString(codes)
+		== text.substr(0, loneLast ? text.size() - 1 : text.size()));
 
 	// PopBackEuc removes exactly the last character; popping repeatedly
 	// visits the character starts in reverse (each pop walks the text from

@@ -6,10 +6,6 @@
 //	1 RemoveCandidate(reading, okuri, okurigana, candidate)
 //	2 InsertCandidate on the n-th key held (n, okurigana, candidate)
 //	3 RemoveCandidate on the n-th key held, for a word it holds (n, m)
-//
-// Checked: the static dictionary against a plain reading of the file
-// (CheckStatic), the user dictionary against a lenient one (CheckUserRead)
-// and, after the operations, its Write and Read (CheckRoundTrip).
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>

@@ -6,9 +6,6 @@
 // ASCII packed as the front end packs UTF-8 (あ, ー, é, €, ａ, ｶ, a four-byte
 // character cut to three bytes and with all four, negative); 88 the front
 // end clears the engine; 89-FF that byte alone, as from a Latin-1 keyboard.
-//
-// Checked after every round of a key (Press), in every hook the engine calls
-// (FuzzControler) and, at the end, after clearing.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>

@@ -26,9 +26,7 @@ TEST(NuvStaticDictionary, ThreadsLookUpAtOnceWithTheSameResults)
 		size_t separator = line.find(" /");
 		if (n % 97 != 0 || line[0] == ';' || separator == std::string::npos)
 			continue;
-		nuv_candidate query;
-		query.reading = line.substr(0, separator);
-		queries.push_back(query);
+		queries.push_back({line.substr(0, separator), "", "", ""});
 	}
 	std::vector<size_t> expected;
 	for (const nuv_candidate& query : queries)

@@ -17,19 +17,6 @@ const std::string kAri = ";; okuri-ari entries.\n";
 const std::string kNasi = ";; okuri-nasi entries.\n";
 
 
-nuv_candidate
-Candidate(const std::string& reading, const std::string& okurigana,
-	const std::string& okuri, const std::string& word)
-{
-	nuv_candidate c;
-	c.reading = reading;
-	c.okurigana = okurigana;
-	c.okuri = okuri;
-	c.candidate = word;
-	return c;
-}
-
-
 std::string
 Written(NuvDynamicDictionary& dictionary)
 {
@@ -53,15 +40,14 @@ TEST(NuvDynamicDictionary, WritesBothHeadersAroundTheirSections)
 {
 	NuvDynamicDictionary dictionary;
 	EXPECT_EQ(kAri + kNasi, Written(dictionary));
+	dictionary.InsertCandidate({Euc("か"), Euc("く"), "k", Euc("書")});
+	const std::string ari = kAri + Euc("かk /書/[く/書/]/\n");
+	EXPECT_EQ(ari + kNasi, Written(dictionary));
 
-	dictionary.InsertCandidate(Candidate(Euc("かんじ"), "", "", Euc("漢字")));
-	dictionary.InsertCandidate(Candidate("abc", "", "", "ABC"));
-	EXPECT_EQ(kAri + kNasi + "abc /ABC/\n" + Euc("かんじ /漢字/\n"),
+	dictionary.InsertCandidate({Euc("かんじ"), "", "", Euc("漢字")});
+	dictionary.InsertCandidate({"abc", "", "", "ABC"});
+	EXPECT_EQ(ari + kNasi + "abc /ABC/\n" + Euc("かんじ /漢字/\n"),
 		Written(dictionary));
-
-	NuvDynamicDictionary okuriOnly;
-	okuriOnly.InsertCandidate(Candidate(Euc("か"), Euc("く"), "k", Euc("書")));
-	EXPECT_EQ(kAri + Euc("かk /書/[く/書/]/\n") + kNasi, Written(okuriOnly));
 }
 
 
@@ -70,7 +56,7 @@ TEST(NuvDynamicDictionary, ReadsMergedLinesAndPlainEditsAndKeepsTheRest)
 	// Fault: lines the reader could not use were deleted at the next
 	// write-back without a word, comments too.
 	NuvDynamicDictionary dictionary;
-	dictionary.InsertCandidate(Candidate("a", "", "", "old"));
+	dictionary.InsertCandidate({"a", "", "", "old"});
 	const std::string unusable =
 		"c /[x/y/]/\n"			// only a block: no main word
 		"d //e/\n"				// an empty field
@@ -106,7 +92,7 @@ TEST(NuvDynamicDictionary, ReadsMergedLinesAndPlainEditsAndKeepsTheRest)
 		{"たいよう", "太陽"}, {"1/2", "半"}};
 	for (const auto& [reading, word] : offered) {
 		EXPECT_EQ(std::list<std::string>{Euc(word)}, edited.FindEntry(
-			Candidate(Euc(reading), "", "", "")).stems) << reading;
+			{Euc(reading), "", "", ""}).stems) << reading;
 	}
 	EXPECT_EQ(5u, edited.CountEntries());
 	EXPECT_EQ(1u, edited.CountKeptLines());
@@ -128,7 +114,7 @@ TEST(NuvDynamicDictionary, KeysAreWrittenOnlyAsTheyReadBack)
 			Euc("か") + "\x8f",	// a cut character takes in the " /"
 			std::string(";q"), std::string("\\;q"), std::string("\\x"),
 			std::string(";")})
-		dictionary.InsertCandidate(Candidate(reading, "", "", "w"));
+		dictionary.InsertCandidate({reading, "", "", "w"});
 	const std::string written = Written(dictionary);
 	EXPECT_EQ(kAri + kNasi + "\\; /w/\n\\;q /w/\n\\\\;q /w/\n\\x /w/\n"
 		"good /w/\n", written);
@@ -140,7 +126,7 @@ TEST(NuvDynamicDictionary, KeysAreWrittenOnlyAsTheyReadBack)
 	EXPECT_EQ(written + NuvDynamicDictionary::kKeptLinesHeader
 		+ "\n;q /comment/\n", Written(back)) << "a comment stays";
 	EXPECT_EQ(5u, back.CountEntries());
-	EXPECT_EQ(1u, back.FindEntry(Candidate(";q", "", "", "")).stems.size());
+	EXPECT_EQ(1u, back.FindEntry({";q", "", "", ""}).stems.size());
 }
 
 
@@ -148,12 +134,12 @@ TEST(NuvDynamicDictionary, RecordedChangesAppliedToAnotherFileKeepBothSessionsWo
 {
 	NuvDynamicDictionary session;
 	Load(session, kAri + kNasi + "k /old/\nz /gone/\n");
-	session.InsertCandidate(Candidate("unrecorded", "", "", "u"));
+	session.InsertCandidate({"unrecorded", "", "", "u"});
 	session.RecordChanges(true);
-	session.InsertCandidate(Candidate("k", "", "", "mine"));
-	session.RemoveCandidate(Candidate("z", "", "", "gone"));
+	session.InsertCandidate({"k", "", "", "mine"});
+	session.RemoveCandidate({"z", "", "", "gone"});
 	// a purge of a word this session never saw still counts
-	session.RemoveCandidate(Candidate("w", "", "", "purged"));
+	session.RemoveCandidate({"w", "", "", "purged"});
 	NuvDynamicDictionary::ChangeList changes;
 	session.TakeChanges(changes);
 	ASSERT_EQ(3u, changes.size());
@@ -170,7 +156,7 @@ TEST(NuvDynamicDictionary, RecordedChangesAppliedToAnotherFileKeepBothSessionsWo
 		Written(merged));
 
 	// the session offers the merged words, with a later change on top
-	session.InsertCandidate(Candidate("later", "", "", "l"));
+	session.InsertCandidate({"later", "", "", "l"});
 	session.SwapContent(merged);
 	session.TakeChanges(changes);
 	session.Apply(changes.back());

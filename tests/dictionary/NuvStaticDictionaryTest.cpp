@@ -15,15 +15,6 @@
 
 namespace {
 
-nuv_candidate
-Query(const std::string& reading)
-{
-	nuv_candidate query;
-	query.reading = reading;
-	return query;
-}
-
-
 void
 Load(NuvStaticDictionary& dictionary, const std::string& text)
 {
@@ -55,7 +46,7 @@ TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 
 	Load(dictionary, "c /3/\n");
 	EXPECT_EQ(1u, dictionary.CountItems());
-	EXPECT_FALSE(dictionary.FindEntry(Query("a")));
+	EXPECT_FALSE(dictionary.FindEntry({"a", "", "", ""}));
 
 	// a directory opens, but its size is no size and reading it fails
 	std::ifstream directory(NUV_TEST_DATA_DIR, std::ios::binary);
@@ -66,8 +57,8 @@ TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 	std::istream in(&pipe);
 	dictionary.Read(in);
 	EXPECT_EQ(std::list<std::string>({"5"}),
-		dictionary.FindEntry(Query("e")).stems);
-	EXPECT_FALSE(dictionary.FindEntry(Query("c")));
+		dictionary.FindEntry({"e", "", "", ""}).stems);
+	EXPECT_FALSE(dictionary.FindEntry({"c", "", "", ""}));
 }
 
 
@@ -107,8 +98,8 @@ TEST(NuvStaticDictionary, LongLinesAndManyRunsLoadAsWritten)
 		EXPECT_EQ(keys.size(), dictionary.CountItems());
 		keys.push_back(std::string(200, 'a'));
 		for (const std::string& key : keys) {
-			ASSERT_EQ(expected[key].stems,
-				dictionary.FindEntry(Query(key)).stems) << runs << " " << key;
+			ASSERT_EQ(expected[key].stems, dictionary.FindEntry(
+				{key, "", "", ""}).stems) << runs << " " << key;
 		}
 	}
 }
@@ -142,8 +133,7 @@ TEST(NuvStaticDictionary, CandidatesReadInPlaceAreThoseOfMergingThenFilling)
 		const NuvEntry user(userText.c_str() + 1);
 
 		for (const char* okurigana : {"", "x", "y", "z"}) {
-			nuv_candidate query = Query("k");
-			query.okurigana = okurigana;
+			const nuv_candidate query{"k", okurigana, "", ""};
 			NuvEntry merged;
 			merged.Merge(user);
 			merged.Merge(dictionary.FindEntry(query));

@@ -13,7 +13,6 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include "NuvUserDictionaryFile.h"
@@ -41,8 +40,7 @@ NuvDynamicDictionary::Change
 Learned(const std::string& reading, const std::string& word, bool add = true)
 {
 	NuvDynamicDictionary::Change change;
-	change.candidate.reading = Euc(reading);
-	change.candidate.candidate = Euc(word);
+	change.candidate = {Euc(reading), "", "", Euc(word)};
 	change.learned = add;
 	return change;
 }
@@ -52,20 +50,11 @@ Learned(const std::string& reading, const std::string& word, bool add = true)
 std::vector<std::string>
 Words(NuvDynamicDictionary& dictionary, const std::string& reading)
 {
-	nuv_candidate query;
-	query.reading = Euc(reading);
 	std::vector<std::string> words;
-	for (const std::string& word : dictionary.FindEntry(query).stems)
+	for (const std::string& word
+			: dictionary.FindEntry({Euc(reading), "", "", ""}).stems)
 		words.push_back(nuv_test::EucToUtf8(word));
 	return words;
-}
-
-
-mode_t
-ModeOf(const std::string& path)
-{
-	struct stat status;
-	return stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
 
@@ -190,20 +179,18 @@ TEST_F(NuvUserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
 TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndOnlyStaleTemporariesGo)
 {
 	const std::string saving = fPath + ".nuvim-saving-";
-	const struct timeval old[2] = {{time(NULL) - 120, 0},
-		{time(NULL) - 120, 0}};
+	const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
 	for (const std::string& name : {saving + "a1B2c3.tmp",
 			saving + "d4E5f6.tmp", fPath + ".backup", fPath + ".a1B2c3",
 			saving + "a1B2c3.tmp~"}) {
 		WriteFile(name, "words");
-		if (name != saving + "d4E5f6.tmp") {
-			ASSERT_EQ(0, utimes(name.c_str(), old));
-		}
+		if (name != saving + "d4E5f6.tmp")
+			fs::last_write_time(name, old);
 	}
 	const mode_t saved = umask(0);
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
-	EXPECT_EQ(ModeOf(fPath), 0600u);
-	EXPECT_EQ(ModeOf(fPath + ".lock"), 0600u);
+	EXPECT_EQ(fs::status(fPath).permissions(), fs::perms(0600));
+	EXPECT_EQ(fs::status(fPath + ".lock").permissions(), fs::perms(0600));
 	EXPECT_FALSE(fs::exists(saving + "a1B2c3.tmp"));
 	for (const std::string& name : {saving + "d4E5f6.tmp", fPath + ".backup",
 			fPath + ".a1B2c3", saving + "a1B2c3.tmp~"})
@@ -211,7 +198,7 @@ TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndOnlyStaleTemporariesGo)
 
 	chmod(fPath.c_str(), 0640);
 	ASSERT_TRUE(Save({Learned("あい", "愛")}));
-	EXPECT_EQ(ModeOf(fPath), 0640u);
+	EXPECT_EQ(fs::status(fPath).permissions(), fs::perms(0640));
 
 	fs::remove(fPath);
 	fs::create_directory(fScratch.File("elsewhere"));
@@ -221,7 +208,8 @@ TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndOnlyStaleTemporariesGo)
 	EXPECT_TRUE(fs::is_symlink(fPath));
 	EXPECT_EQ(ReadFile(fScratch.File("elsewhere/words")),
 		kHeaders + Euc("かんじ /漢字/\n"));
-	EXPECT_EQ(ModeOf(fScratch.File("elsewhere/words")), 0600u);
+	EXPECT_EQ(fs::status(fScratch.File("elsewhere/words")).permissions(),
+		fs::perms(0600));
 	EXPECT_TRUE(fs::exists(fScratch.File("elsewhere/words.lock")));
 }
 

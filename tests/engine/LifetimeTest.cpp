@@ -67,18 +67,14 @@ SetPages(TestControler& controler, int count)
 
 
 // Where a conversion over `count` candidates stands: a preedit candidate
-// ("c2", with no page shown) or a page ("c4..c10;1", first word, last word,
-// count left).
+// ("▼c2", with no page shown) or a page ("c4..c10;1", first word, last
+// word, count left).
 std::string
 Position(const std::string& preedit, const TestControler& controler)
 {
-	if (preedit.compare(0, 3, "▼") != 0)
-		return preedit;
-	if (preedit.size() > 3) {
-		return preedit.substr(3) + (controler.ShownCandidates().empty()
-			? "" : " and a page");
-	}
 	const Words& page = controler.ShownCandidates();
+	if (preedit != "▼")
+		return preedit + (page.empty() ? "" : " and a page");
 	if (page.empty())
 		return "empty page";
 	return page.front() + ".." + page.back() + ";"
@@ -93,7 +89,7 @@ ModelPositions(int count)
 {
 	std::vector<std::string> positions;
 	for (int i = 0; i < count && i < 4; i++)
-		positions.push_back("c" + std::to_string(i));
+		positions.push_back("▼c" + std::to_string(i));
 	for (int start = 4; start < count; start += 7) {
 		const int last = std::min(start + 7, count) - 1;
 		positions.push_back("c" + std::to_string(start) + "..c"

@@ -76,22 +76,6 @@ TEST_F(DirectInput, FullWidthKeySwitchesInsteadOfOpeningAReading)
 }
 
 
-TEST_F(DirectInput, CapitalOpensAReadingAfterFlushing)
-{
-	driver.Press('k');
-	KeyStep step = driver.Press('K');
-	EXPECT_EQ(step.rounds, 2);
-	EXPECT_TRUE(Did(step, kConsumed, "", "▽k"));
-
-	// A pending n is confirmed in the first round, before the reading.
-	controler.Clear();
-	controler.Input(nuv_input('n'));
-	EXPECT_EQ(controler.Input(nuv_input('K')), INPUT_AGAIN);
-	EXPECT_EQ(EucToUtf8(controler.Confirmed()), "ん");
-	EXPECT_TRUE(OnTop<NuvKanaBufferState>());
-}
-
-
 TEST_F(DirectInput, KeysAfterPendingLettersActOnThemFlushThemOrPassOn)
 {
 	// Backspace and cancel act on pending letters, else pass on.
@@ -114,6 +98,19 @@ TEST_F(DirectInput, KeysAfterPendingLettersActOnThemFlushThemOrPassOn)
 	driver.Type("Kak\a");
 	EXPECT_EQ(controler.Pending(), "");
 	EXPECT_EQ(driver.Press('a').confirmed, "あ");
+
+	// A capital drops a pending letter and opens a reading.
+	driver.Press('k');
+	KeyStep step = driver.Press('K');
+	EXPECT_EQ(step.rounds, 2);
+	EXPECT_TRUE(Did(step, kConsumed, "", "▽k"));
+
+	// A pending n is confirmed in the first round, before the reading.
+	controler.Clear();
+	controler.Input(nuv_input('n'));
+	EXPECT_EQ(controler.Input(nuv_input('K')), INPUT_AGAIN);
+	EXPECT_EQ(EucToUtf8(controler.Confirmed()), "ん");
+	EXPECT_TRUE(OnTop<NuvKanaBufferState>());
 }
 
 

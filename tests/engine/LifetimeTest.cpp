@@ -150,23 +150,20 @@ TEST(ConversionLifetime, PagesAreSteppedAndPickedFromWithinTheCandidates)
 		KeyDriver driver(controler);
 		driver.Type("Pe-ji");
 
-		std::vector<std::string> forward;
-		KeyStep step = driver.Press(' ');
-		while (step.preedit != "★|" && forward.size() < 40) {
-			forward.push_back(Position(step.preedit, controler));
-			step = driver.Press(' ');
-		}
-		EXPECT_EQ(forward, ModelPositions(count)) << count;
+		// The positions from `step` on, `key` after `key`, up to `end`.
+		auto walk = [&](KeyStep step, char key, const std::string& end) {
+			Words positions;
+			while (step.preedit != end && positions.size() < 40) {
+				positions.push_back(Position(step.preedit, controler));
+				step = driver.Press(key);
+			}
+			return positions;
+		};
+		const Words model = ModelPositions(count);
+		EXPECT_EQ(walk(driver.Press(' '), ' ', "★|"), model) << count;
 		EXPECT_EQ(controler.ShownRegisters(), Words({"ぺーじ=c0"}));
-
-		std::vector<std::string> backward;
-		step = driver.Press(kCancel);
-		while (step.preedit != "▽ぺーじ" && backward.size() < 40) {
-			backward.push_back(Position(step.preedit, controler));
-			step = driver.Press('x');
-		}
-		std::vector<std::string> model = ModelPositions(count);
-		EXPECT_EQ(backward, Words(model.rbegin(), model.rend())) << count;
+		EXPECT_EQ(walk(driver.Press(kCancel), 'x', "▽ぺーじ"),
+			Words(model.rbegin(), model.rend())) << count;
 		EXPECT_TRUE(controler.ShownCandidates().empty()) << count;
 	}
 

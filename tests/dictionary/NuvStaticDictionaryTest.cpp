@@ -72,16 +72,13 @@ TEST(NuvStaticDictionary, LongLinesAndManyRunsLoadAsWritten)
 	for (int runs : {16, 17}) {
 		std::vector<std::string> keys;
 		for (int run = 0; run < runs; run++) {
-			std::vector<std::string> part;
 			for (int i = 0; i < 12; i++) {
-				std::string key(1 + random() % 150, 'a');
-				key.back() = static_cast<char>('a' + random() % 3);
-				part.push_back(key);
+				keys.emplace_back(1 + random() % 150, 'a');
+				keys.back().back() = static_cast<char>('a' + random() % 3);
 			}
 			// each run starts below the last one's end
-			part.push_back("a");
-			std::sort(part.begin(), part.end());
-			keys.insert(keys.end(), part.begin(), part.end());
+			keys.push_back("a");
+			std::sort(keys.end() - 13, keys.end());
 		}
 		// A key's look-up gives its lines merged in file order.
 		std::string text = ";" + std::string(100, 'c') + " /x/\n";

@@ -62,27 +62,7 @@ TEST_F(ConversionTest, OkuriganaLooksUpOnceCompleteAndIsConfirmedWithTheWord)
 }
 
 
-TEST_F(ConversionTest, KeysWithoutMeaningInAConversionAreSwallowed)
-{
-	driver.Type("Kanji ");
-	for (int32_t key : {0x01, 0x09, 0x1b, 0x7f, 0x8281e3}) {
-		EXPECT_TRUE(Did(driver.Press(nuv_input(key)), kSwallowed, "", "▼漢字"))
-			<< key;
-	}
-
-	// on a page only selection and stepping keys do anything
-	driver.Type("\a\b\b\b\bJuuni     ");
-	controler.TakeCalls();
-	for (char key : std::string("X\n\rbq1-")) {
-		EXPECT_TRUE(Did(driver.Press(key), kSwallowed, "", "▼")) << int(key);
-	}
-	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
-	EXPECT_TRUE(controler.CallsNamed("ShowPurge").empty());
-	EXPECT_EQ(controler.ShownRemaining(), 1);
-}
-
-
-TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
+TEST_F(ConversionTest, BackspaceEntersTheCandidateLessItsLastCharOtherKeysAreSwallowed)
 {
 	// Fault mended: backspace must shorten only the candidate it confirms,
 	// at every preedit position, and must not read past the candidates.
@@ -109,10 +89,22 @@ TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(き=木)"}));
 
-	// on a page backspace does nothing
-	driver.Type("Kanji     ");
+	// keys without meaning are swallowed; on a page backspace does nothing,
+	// and only selection and stepping keys do anything
+	driver.Type("Juuni ");
+	for (int32_t key : {0x01, 0x09, 0x1b, 0x7f, 0x8281e3}) {
+		EXPECT_TRUE(Did(driver.Press(nuv_input(key)), kSwallowed, "", "▼子"))
+			<< key;
+	}
+	driver.Type("    ");
+	controler.TakeCalls();
 	EXPECT_TRUE(Did(driver.Press(kBackspace), kConsumed, "", "▼"));
-	EXPECT_EQ(controler.ShownCandidates(), Words({"莞爾"}));
+	for (char key : std::string("X\n\rbq1-")) {
+		EXPECT_TRUE(Did(driver.Press(key), kSwallowed, "", "▼")) << int(key);
+	}
+	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
+	EXPECT_TRUE(controler.CallsNamed("ShowPurge").empty());
+	EXPECT_EQ(controler.ShownRemaining(), 1);
 }
 
 

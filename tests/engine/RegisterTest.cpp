@@ -7,11 +7,8 @@ using namespace nuv_test;
 
 TEST_F(ConversionTest, MissingWordIsRegisteredWithConversionAndNesting)
 {
-	driver.Type("Kiyosi");
-	controler.TakeCalls();
-	EXPECT_EQ(driver.Press(' ').preedit, "★|");
+	Walk({{"Kiyosi ", "★|"}});
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
-
 	Walk({{"S", "★▽s|"}, {"ei", "★▽せい|"}, {" ", "★▼清|"}});
 	EXPECT_TRUE(Did(driver.Press(kConfirm), kConsumed, "", "★清|"));
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),

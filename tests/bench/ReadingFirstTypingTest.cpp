@@ -30,48 +30,39 @@ TEST(ReadingFirstTyping, WordsAreKeyedByStemReadingAndOkuriLetterOrTypedDirectly
 {
 	const ReadingFirstTyping kunrei(KanaTable());
 	const ReadingFirstTyping hepburn(KanaTable(), true);
-	// The word the first token becomes, the tokens after it following.
+	// The word the first token becomes, the tokens after it following:
+	// candidate|key|okurigana|keys.
 	const struct {
 		const ReadingFirstTyping&				typing;
 		std::vector<ReadingFirstTyping::Token>	tokens;
-		const char*	candidate;
-		const char*	key;
-		const char*	okurigana;
-		const char*	keys;
+		const char*								word;
 	} kWords[] = {
-		{kunrei, {{"食べる", "タベル", true}}, "食", "たb", "べ", "TaBe"},
+		{kunrei, {{"食べる", "タベル", true}}, "食|たb|べ|TaBe"},
 		// The okurigana っ is finished only by the kana after it, in the
 		// next token; 出来 ends in its kanji, so the okurigana is the next
 		// token's.
-		{kunrei, {{"使っ", "ツカッ", true}, {"て", "テ", false}}, "使", "つかt",
-			"って", "TukaTte"},
-		{kunrei, {{"読ん", "ヨン", true}, {"だ", "ダ", true}}, "読", "よn", "ん",
-			"YoNn"},
-		{kunrei, {{"出来", "デキ", true}, {"ます", "マス", true}}, "出来",
-			"できm", "ま", "DekiMa"},
-		{kunrei, {{"強く", "ツヨク", true}}, "強", "つよk", "く", "TuyoKu"},
+		{kunrei, {{"使っ", "ツカッ", true}, {"て", "テ", false}},
+			"使|つかt|って|TukaTte"},
+		{kunrei, {{"読ん", "ヨン", true}, {"だ", "ダ", true}}, "読|よn|ん|YoNn"},
+		{kunrei, {{"出来", "デキ", true}, {"ます", "マス", true}},
+			"出来|できm|ま|DekiMa"},
+		{kunrei, {{"強く", "ツヨク", true}}, "強|つよk|く|TuyoKu"},
 		// The key letter follows the spelling typed.
-		{kunrei, {{"待ち", "マチ", true}}, "待", "まt", "ち", "MaTi"},
-		{hepburn, {{"待ち", "マチ", true}}, "待", "まc", "ち", "MaChi"},
+		{kunrei, {{"待ち", "マチ", true}}, "待|まt|ち|MaTi"},
+		{hepburn, {{"待ち", "マチ", true}}, "待|まc|ち|MaChi"},
 		// 新しい's し is typed si, not ci, which the table also accepts.
-		{kunrei, {{"新しい", "アタラシイ", true}}, "新", "あたらs", "し",
-			"AtaraSi"},
-		{kunrei, {{"参照", "サンショウ", false}}, "参照", "さんしょう", "",
-			"Sannsyou"},
+		{kunrei, {{"新しい", "アタラシイ", true}}, "新|あたらs|し|AtaraSi"},
+		{kunrei, {{"参照", "サンショウ", false}}, "参照|さんしょう||Sannsyou"},
 		// An unknown katakana word reads as written.
-		{kunrei, {{"ファイル", "", false}}, "ファイル", "ふぁいる", "", "Fairu"},
+		{kunrei, {{"ファイル", "", false}}, "ファイル|ふぁいる||Fairu"},
 		// An inflected word with no kana after it has no okurigana to type.
-		{kunrei, {{"来", "キ", true}, {"。", "", false}}, "来", "き", "", "Ki"},
+		{kunrei, {{"来", "キ", true}, {"。", "", false}}, "来|き||Ki"},
 	};
-	for (const auto& expected : kWords) {
-		const ReadingFirstTyping::Word word
-			= expected.typing.Split(expected.tokens).at(0);
-		SCOPED_TRACE(word.surface);
-		EXPECT_EQ(word.kind, ReadingFirstTyping::kConvert);
-		EXPECT_EQ(word.candidate, expected.candidate);
-		EXPECT_EQ(word.reading + word.okuri, expected.key);
-		EXPECT_EQ(word.okurigana, expected.okurigana);
-		EXPECT_EQ(word.keys, expected.keys);
+	for (const auto& [typing, tokens, expected] : kWords) {
+		const ReadingFirstTyping::Word word = typing.Split(tokens).at(0);
+		EXPECT_EQ(word.kind, ReadingFirstTyping::kConvert) << word.surface;
+		EXPECT_EQ(word.candidate + "|" + word.reading + word.okuri + "|"
+			+ word.okurigana + "|" + word.keys, expected);
 	}
 
 	const std::pair<ReadingFirstTyping::Token, ReadingFirstTyping::Kind>

@@ -93,7 +93,6 @@ TEST_F(ConversionTest, EnterAndUndoLeaveWhateverTheNestedEngineHoldsInTheWord)
 TEST_F(ConversionTest, EmptyWordLeavesTheRegistrationAndOkuriganaIsLearnedApart)
 {
 	driver.Type("Kiyosi ");
-	controler.TakeCalls();
 	EXPECT_TRUE(Did(driver.Press(kEnter), kConsumed, "", "▽きよし"));
 	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
 	EXPECT_EQ(controler.CallsNamed("HideRegisters").size(), 1u);

@@ -11,9 +11,8 @@
 
 namespace {
 
-// The default table, not a fixture: the benchmark types with it, and its
-// spare spellings (ci beside si, fu beside hu) are what the choice of
-// spelling has to get right.
+// The default table, which the benchmark types with: its spare spellings
+// (ci beside si, fu beside hu) are what the choice of spelling must handle.
 std::string
 KanaTable()
 {
@@ -38,9 +37,8 @@ TEST(ReadingFirstTyping, WordsAreKeyedByStemReadingAndOkuriLetterOrTypedDirectly
 		const char*								word;
 	} kWords[] = {
 		{kunrei, {{"食べる", "タベル", true}}, "食|たb|べ|TaBe"},
-		// The okurigana っ is finished only by the kana after it, in the
-		// next token; 出来 ends in its kanji, so the okurigana is the next
-		// token's.
+		// っ is finished only by the next token's kana; 出来 ends in its
+		// kanji, so its okurigana is the next token's.
 		{kunrei, {{"使っ", "ツカッ", true}, {"て", "テ", false}},
 			"使|つかt|って|TukaTte"},
 		{kunrei, {{"読ん", "ヨン", true}, {"だ", "ダ", true}}, "読|よn|ん|YoNn"},

@@ -34,9 +34,8 @@ TEST(DefaultDictionary, CommonWordsComeFirstAndFormsAndAbbreviationsAreKeyed)
 		{"たいしょう", "対象", 1}, {"でんわ", "電話", 1}, {"せかい", "世界", 1},
 		{"じかん", "時間", 1}, {"かいしゃ", "会社", 1}, {"しごと", "仕事", 1},
 		{"けんとう", "検討", 1}, {"いどう", "移動", 1},
-		// where several words are common, they come before the rare ones;
-		// the counts of manuals and interfaces write 仮定 and 過程 more
-		// often than 家庭
+		// where several words are common, they come before the rare ones
+		// (manuals write 仮定 and 過程 more often than 家庭)
 		{"はし", "橋", 3}, {"はし", "箸", 3}, {"きかい", "機械", 2},
 		{"きかい", "機会", 2}, {"かてい", "家庭", 3}, {"ばん", "版", 2},
 		// katakana spellings and rare homophones used to come first

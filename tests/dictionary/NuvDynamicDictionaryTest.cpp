@@ -101,11 +101,10 @@ TEST(NuvDynamicDictionary, ReadsMergedLinesAndPlainEditsAndKeepsTheRest)
 
 TEST(NuvDynamicDictionary, KeysAreWrittenOnlyAsTheyReadBack)
 {
-	// Faults: the line of a key holding a blank-slash or a line feed read
-	// back as another key and added its words there; a word learned under
-	// the abbreviation reading ";q" was left out of the file (its line
-	// would read as a comment). Such a key text is written with one more
-	// backslash before it; other backslashes and comments read as before.
+	// Faults: a key holding a blank-slash or a line feed read back as
+	// another key; a word learned under ";q" was left out (its line reads
+	// as a comment). Such a key is written with one more backslash before
+	// it; other backslashes and comments read as before.
 	NuvDynamicDictionary dictionary;
 	for (const std::string& reading : {std::string("a /b"),
 			std::string("x\nb"), std::string(""),

@@ -55,8 +55,7 @@ TEST(NuvEntry, WritesBlocksInOkuriganaByteOrderAndKeepsFirstOccurrences)
 	EXPECT_EQ(Euc("/書/描/[く/書/]/[け/描/]/"), Written(entry));
 	EXPECT_EQ("/", Written(NuvEntry()));
 
-	// Lists too long for a linear search go another way than short lists,
-	// and must keep the same first occurrences in the same order.
+	// Lists too long for a linear search take another way, to the same end.
 	Words repeated, firsts;
 	for (int i = 0; i < 60; i++)
 		repeated.push_back(std::to_string(i % 40));

@@ -1,5 +1,4 @@
-// The one-buffer loader and its binary search, beside a linear scan of the
-// same text.
+// The one-buffer loader and its binary search, beside a plain reading.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -64,10 +63,9 @@ TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 
 TEST(NuvStaticDictionary, LongLinesAndManyRunsLoadAsWritten)
 {
-	// Keys and entries from one byte to a few hundred, so that keys,
-	// blank-slashes and line feeds fall on every side of the loader's
-	// 64-byte blocks; files of 16 and 17 descending runs, on either side of
-	// searching run by run and sorting into one.
+	// Keys and entries of 1 to a few hundred bytes put keys, blank-slashes
+	// and line feeds on every side of the loader's 64-byte blocks; 16 and
+	// 17 runs lie either side of searching run by run and sorting into one.
 	std::mt19937 random(5);
 	for (int runs : {16, 17}) {
 		std::vector<std::string> keys;
@@ -104,12 +102,10 @@ TEST(NuvStaticDictionary, LongLinesAndManyRunsLoadAsWritten)
 
 TEST(NuvStaticDictionary, CandidatesReadInPlaceAreThoseOfMergingThenFilling)
 {
-	// A key with a million candidates froze every conversion for seconds
-	// and hundreds of MB: its words went through three lists and a vector
-	// of records. They are now read in place from the loaded lines; the
-	// words and their order must be exactly what merging the user's entry
-	// with FindEntry() and filling gave, malformed lines, repeated words,
-	// blocks, "(concat" fields and keys on several lines included.
+	// A key with a million candidates froze conversions: its words went
+	// through three lists. Read in place, they must be exactly what merging
+	// the user's entry with FindEntry() and filling gives, malformed lines,
+	// repeated words, blocks, "(concat" fields and split keys included.
 	std::mt19937 random(17);
 	const std::vector<std::string> fields = {"w1", "w2", "w3",
 		"(concat \"w\\0571\")", "[x", "[y", "[", "]", "", "w1"};

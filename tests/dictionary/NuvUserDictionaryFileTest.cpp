@@ -115,8 +115,7 @@ TEST_F(NuvUserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
 	EXPECT_THAT(Words(*Load(), "あい"), ElementsAre("愛"));
 
 	// Fault: a UTF-8 file was never offered and the next save made it valid
-	// in neither encoding. It is read, saved in EUC-JP, and the user is told
-	// once.
+	// in neither encoding. It is read, saved in EUC-JP, and the user told.
 	WriteFile(fPath, "あい /愛/\n");
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
 	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /漢字/\n"));
@@ -237,10 +236,9 @@ TEST_F(NuvUserDictionaryFileTest, SavesWaitForTheLockAndFailuresKeepTheFile)
 	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /感じ/漢字/\n"));
 	close(lock);
 
-	// A save that cannot write the whole file (here a file size limit, as
-	// a full disk or a directory that refuses writes would) keeps the
-	// former file whole and removes its temporary; it says it failed, once,
-	// naming the file.
+	// A save that cannot write the whole file (a size limit here, as a full
+	// disk would) keeps the file whole, removes its temporary and says it
+	// failed, once, naming the file.
 	const std::string before = kHeaders + Euc("あい /愛/\n");
 	WriteFile(fPath, before);
 	struct rlimit saved;

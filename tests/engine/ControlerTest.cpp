@@ -129,8 +129,7 @@ TEST(Controler, StatesWithoutAModeTakeTheTopOnesAndOnlyTheTopAnnounces)
 	EXPECT_TRUE(empty.log.empty());
 	EXPECT_EQ(empty.CountStates(), 0);
 
-	// With no state yet, the default hiragana state is created for the
-	// mode.
+	// With no state yet, the default hiragana state is made for the mode.
 	LoggingControler controler;
 	LoggingState* first = new LoggingState(&controler, "first", MODE_NONE);
 	EXPECT_EQ(first->Mode(), MODE_HIRAKANA);

@@ -11,8 +11,7 @@ TEST_F(ConversionTest, EnterOrAPrintableKeyConfirmsAndThenReachesTheStateBelow)
 	Walk({{"Ka", "▽か"}, {"n", "▽かn"}, {"j", "▽かんj"}, {"i", "▽かんじ"}});
 	EXPECT_TRUE(Did(driver.Press(' '), kConsumed, "", "▼漢字"));
 
-	// confirmed, then the same Enter goes to the direct input state, which
-	// lets it through to the application
+	// confirmed, then the same Enter passes on to the application
 	KeyStep step = driver.Press(kEnter);
 	EXPECT_TRUE(Did(step, kPassed, "漢字", ""));
 	EXPECT_EQ(step.rounds, 2);
@@ -26,8 +25,7 @@ TEST_F(ConversionTest, EnterOrAPrintableKeyConfirmsAndThenReachesTheStateBelow)
 	EXPECT_EQ(step.rounds, 2);
 	EXPECT_EQ(driver.Press('a').confirmed, "か");
 
-	// an upper-case letter confirms (感じ, learned) and opens the next
-	// reading
+	// a capital confirms (感じ, learned) and opens the next reading
 	driver.Type("Kanji ");
 	EXPECT_TRUE(Did(driver.Press('K'), kConsumed, "感じ", "▽k"));
 }
@@ -62,8 +60,8 @@ TEST_F(ConversionTest, OkuriganaLooksUpOnceCompleteAndIsConfirmedWithTheWord)
 
 TEST_F(ConversionTest, BackspaceEntersTheCandidateLessItsLastCharOtherKeysAreSwallowed)
 {
-	// Fault mended: backspace must shorten only the candidate it confirms,
-	// at every preedit position, and must not read past the candidates.
+	// Fault mended: backspace shortened more than the candidate, or read
+	// past the candidates.
 	const Words shortened({"漢", "感", "幹", "監"});
 	for (int i = 0; i < 4; i++) {
 		driver.Type("Kanji ");
@@ -170,8 +168,7 @@ TEST_F(ConversionTest, AbbreviationConvertsLearnsAndRegisters)
 
 TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 {
-	// 感じ is learned, so that it comes first for かんじ; n and cancel keep
-	// it.
+	// 感じ is learned to come first for かんじ; n and cancel keep it.
 	ASSERT_EQ(driver.Type("Kanji  \n").confirmed, "感じ");
 	for (char answer : {'n', kCancel, 'y'}) {
 		Walk({{"Kanji ", "▼感じ"}, {"X", "★感じ"}});

@@ -1,8 +1,6 @@
-// Direct input over the default tables: romaji to kana, the mode keys and
-// the keys left to the application; the reading buffers: the kana reading
-// with its okuri point and look-up, the abbreviation reading, editing and
-// confirming them unchanged. The full conversion journeys are in
-// ConvertTest.cpp and RegisterTest.cpp.
+// Direct input over the default tables: romaji, the mode keys and the keys
+// left to the application; the kana reading with its okuri point and the
+// abbreviation reading, edited and confirmed unchanged.
 #include <sstream>
 
 #include "ConversionFixture.h"
@@ -39,8 +37,7 @@ TEST_F(DirectInput, RomajiConfirmsKanaUntilAModeKeyFlushesAndSwitches)
 	EXPECT_EQ(controler.CountStates(), 1);
 	EXPECT_EQ(controler.ShownMode(), MODE_ASCII);
 
-	// Letters, Backspace and control-G with nothing pending reach the
-	// application.
+	// With nothing pending, keys reach the application.
 	for (char key : {'a', 'K', '\b', '\a'})
 		EXPECT_TRUE(Did(driver.Press(key), kPassed, "", "")) << key;
 
@@ -84,8 +81,8 @@ TEST_F(DirectInput, KeysAfterPendingLettersActOnThemFlushThemOrPassOn)
 	EXPECT_TRUE(Did(driver.Press('\b'), kPassed, "", ""));
 	EXPECT_TRUE(Did(driver.Press('\a'), kPassed, "", ""));
 
-	// Keys no table defines drop a pending letter and flush n: space,
-	// Enter, control-J and a packed multi-byte character ("あ").
+	// Keys no table defines (space, Enter, control-J, a packed "あ") drop a
+	// pending letter and flush n.
 	EXPECT_TRUE(Did(driver.Type("k1"), kPassed, "", ""));
 	for (int32_t character : {0x20, 0x0D, 0x0A, 0x8281E3}) {
 		driver.Press('n');
@@ -93,8 +90,7 @@ TEST_F(DirectInput, KeysAfterPendingLettersActOnThemFlushThemOrPassOn)
 		EXPECT_EQ(controler.CountStates(), 1);
 	}
 
-	// The reading buffer leaves k pending in the shared kana automaton,
-	// dropped when direct input comes back.
+	// A k left pending by the reading is dropped back in direct input.
 	driver.Type("Kak\a");
 	EXPECT_EQ(controler.Pending(), "");
 	EXPECT_EQ(driver.Press('a').confirmed, "あ");
@@ -125,9 +121,8 @@ TEST_F(DirectInput, OkuriPointTakesCapitalsAndBackspaceStepsBackOverIt)
 	EXPECT_TRUE(Did(driver.Press('\b'), kConsumed, "", ""));
 	EXPECT_EQ(controler.CountStates(), 1);
 
-	// Fault: a pending n after the okuri point was flushed into the reading
-	// (よん*), so space looked up the key よんn, which no dictionary holds,
-	// instead of よn with the okurigana ん.
+	// Fault: a pending n after the okuri point went into the reading (よん*),
+	// so space looked up よんn instead of よn with the okurigana ん.
 	Walk({{"YoN", "▽よ*n"}, {" ", "▼読ん"}, {"\n", ""},
 		{"TaTTE", "★|"}});
 	EXPECT_EQ(Lookups(), Words({"FindCandidates(よ*n,ん)",
@@ -137,13 +132,11 @@ TEST_F(DirectInput, OkuriPointTakesCapitalsAndBackspaceStepsBackOverIt)
 
 TEST_F(DirectInput, ReadingsCloseOrConfirmUnchangedWithWhatTheyShow)
 {
-	// An empty reading closes on space, Backspace and cancel (q is no
-	// romaji letter: Q opens a kana reading that stays empty). Control-J
-	// confirms; Enter confirms and then reaches the state below, which
-	// passes it on; q confirms in the other kana and control-Q the
-	// abbreviation in full width, leaving the mode alone. A pending n is
-	// flushed first. Fault: the kana typed after the okuri point, which the
-	// preedit showed, were lost.
+	// An empty reading closes on space, Backspace and cancel (Q opens one
+	// that stays empty). Control-J confirms; Enter confirms and passes on;
+	// q confirms in the other kana and control-Q the abbreviation in full
+	// width, the mode unchanged. A pending n is flushed first. Fault: the
+	// kana typed after the okuri point, which the preedit showed, were lost.
 	const struct {
 		const char*	keys;
 		Outcome		outcome;
@@ -169,8 +162,7 @@ TEST_F(DirectInput, ReadingsCloseOrConfirmUnchangedWithWhatTheyShow)
 
 TEST_F(DirectInput, KeysOfNoMeaningInAReadingAreSwallowed)
 {
-	// Tab, Escape's code, a digit, and packed multi-byte characters, which
-	// are never taken for capitals.
+	// Tab, Escape, a digit and packed characters, never taken for capitals.
 	driver.Type("Ka");
 	for (int32_t character : {0x09, 0x1B, 0x31, 0x8281E3, 0x8182E3}) {
 		EXPECT_TRUE(Did(driver.Press(nuv_input(character)), kSwallowed, "",

@@ -14,8 +14,7 @@ namespace {
 
 
 // Its hooks write into storage that its destructor frees, as a platform
-// controller's palettes are gone once its destructor has run. It types and
-// looks up as the test controller does.
+// controller's palettes are gone once its destructor has run.
 class FragileControler : public TestControler {
 public:
 	explicit FragileControler(bool clearFirst)
@@ -55,9 +54,8 @@ private:
 Words FragileControler::leaving;
 
 
-// Where a conversion over `count` candidates stands: a preedit candidate
-// ("▼c2", with no page shown) or a page ("c4..c10;1", first word, last
-// word, count left).
+// Where a conversion stands: a preedit candidate ("▼c2", no page shown) or
+// a page ("c4..c10;1": first word, last word, count left).
 std::string
 Position(const std::string& preedit, const TestControler& controler)
 {
@@ -93,16 +91,13 @@ ModelPositions(int count)
 
 TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)
 {
-	// Fault mended: the base destructor deleted the states after the
-	// subclass was gone, and their hook calls (the top state's Disabled(),
-	// the destructors of the registration and purge states, the nested
-	// controller's fresh state asking for its automaton) reached pure
-	// virtual functions and freed storage; a nested registration must
-	// forward its teardown outwards through the controller its state stands
-	// on at that moment, never a stale copy.
-	//
-	// A subclass that clears its own stack first sees its palettes hidden,
-	// the chain once rather than shown shorter first.
+	// Fault mended: the base destructor deleted the states once the
+	// subclass was gone, so their hooks (Disabled(), the registration and
+	// purge states' destructors, a nested controller's fresh state) reached
+	// pure virtual functions and freed storage; a nested registration tears
+	// down through its current controller, never a stale copy. A subclass
+	// that clears its own stack first sees its palettes hidden, the chain
+	// once rather than shown shorter first.
 	const struct {
 		const char*	keys;
 		Words		leaving;
@@ -130,9 +125,8 @@ TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)
 
 TEST(ConversionLifetime, PagesAreSteppedAndPickedFromWithinTheCandidates)
 {
-	// Fault mended: paging at the edges and short last pages must never
-	// reach past the candidates. Every count from 1 to 26 is walked to the
-	// end and back, beside a model of the pages.
+	// Fault mended: paging reached past the candidates. Every count from 1
+	// to 26 is walked to the end and back, beside a model of the pages.
 	for (int count = 1; count <= 26; count++) {
 		// The candidates c0, c1, … for ぺーじ.
 		std::string line = "ぺーじ /";
@@ -159,10 +153,9 @@ TEST(ConversionLifetime, PagesAreSteppedAndPickedFromWithinTheCandidates)
 			Words(model.rbegin(), model.rend())) << count;
 		EXPECT_TRUE(controler.ShownCandidates().empty()) << count;
 
-		// Fault mended: a selection key past the last candidate of a short
-		// page must not pick a record beyond the end of the candidates. The
-		// last key on the first page, in either case, picks its candidate,
-		// which is learned.
+		// Fault mended: a key past the last candidate of a short page picked
+		// a record beyond them. The page's last key (either case) picks and
+		// learns its candidate.
 		const int onPage = std::min(count - 4, 7);
 		if (onPage < 1)
 			continue;

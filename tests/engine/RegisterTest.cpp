@@ -22,8 +22,7 @@ TEST_F(ConversionTest, MissingWordIsRegisteredWithConversionAndNesting)
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),
 		"InsertCandidate(よし=あい)");
 
-	// cursor editing, then Enter on the nested conversion enters its word
-	// and registers at once
+	// Enter on a nested conversion enters its word and registers at once
 	Walk({{kCtrlB, "★清あ|い"}, {kCtrlB, "★清|あい"}, {kCtrlD, "★清|い"},
 		{kKill, "★清|"}, {"Si ", "★清▼志|"}});
 	controler.TakeCalls();
@@ -52,9 +51,8 @@ TEST_F(ConversionTest, CursorKeysMoveTheBarAndKeysAreTypedAtIt)
 		{kBackspace, "★うこ|"}, {kCtrlA, "★|うこ"}, {kBackspace, "★|うこ"},
 		{kKill, "★|"}, {kBackspace, "★|"}});
 
-	// Keys the nested engine leaves are typed as they are: digits are not
-	// in the kana table; in Latin input every letter is typed as it is;
-	// control-J returns the nested engine to kana input.
+	// Keys the nested engine leaves (digits; every letter in Latin input)
+	// are typed as they are; control-J returns it to kana input.
 	Walk({{"ka12", "★か12|"}, {"l", "★か12|"}});
 	EXPECT_EQ(controler.ShownMode(), MODE_ASCII);
 	Walk({{"Ab ", "★か12Ab |"}, {kConfirm, "★か12Ab |"}});
@@ -79,10 +77,8 @@ TEST_F(ConversionTest, EnterAndUndoLeaveWhateverTheNestedEngineHoldsInTheWord)
 	EXPECT_EQ(driver.Type("Yosi Ai").preedit, "★▽あい|");
 	EXPECT_TRUE(Did(driver.Press(kEnter), kConsumed, "あい", ""));
 
-	// Fault mended: a conversion in the nested engine confirms its candidate
-	// when undone; reached through the controller's Undo() rather than a
-	// key, that text stayed in the nested engine, missing from the preedit
-	// until the next key.
+	// Fault mended: a nested conversion undone through the controller's
+	// Undo() left its confirmed text out of the preedit until the next key.
 	EXPECT_EQ(driver.Type("Nura kaKanji ").preedit, "★か▼漢字|");
 	EXPECT_EQ(controler.Undo(), INPUT_CONSUMED);
 	EXPECT_EQ(EucToUtf8(controler.Pending()), "★か漢|");

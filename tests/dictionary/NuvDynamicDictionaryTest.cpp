@@ -8,6 +8,8 @@
 #include "NuvDynamicDictionary.h"
 #include "TestText.h"
 
+using namespace std::string_literals;
+
 namespace {
 
 // EUC-JP text from the UTF-8 literals of this file.
@@ -106,13 +108,9 @@ TEST(NuvDynamicDictionary, KeysAreWrittenOnlyAsTheyReadBack)
 	// as a comment). Such a key is written with one more backslash before
 	// it; other backslashes and comments read as before.
 	NuvDynamicDictionary dictionary;
-	for (const std::string& reading : {std::string("a /b"),
-			std::string("x\nb"), std::string(""),
-			Euc("か") + "1", std::string("a\0b", 3), std::string("good"),
-			std::string("a\t/b"), std::string("trailing "),
-			Euc("か") + "\x8f",	// a cut character takes in the " /"
-			std::string(";q"), std::string("\\;q"), std::string("\\x"),
-			std::string(";")})
+	for (const std::string& reading : {"a /b"s, "x\nb"s, ""s, Euc("か") + "1",
+			"a\0b"s, "good"s, "a\t/b"s, "trailing "s, ";q"s, "\\;q"s, "\\x"s,
+			";"s, Euc("か") + "\x8f"})	// a cut character takes in the " /"
 		dictionary.InsertCandidate({reading, "", "", "w"});
 	const std::string written = Written(dictionary);
 	EXPECT_EQ(kAri + kNasi + "\\; /w/\n\\;q /w/\n\\\\;q /w/\n\\x /w/\n"

@@ -60,14 +60,6 @@ Words(NuvDynamicDictionary& dictionary, const std::string& reading)
 
 class NuvUserDictionaryFileTest : public testing::Test {
 protected:
-	NuvUserDictionaryFileTest()
-		:
-		fDirectory(fScratch.Path() + "/"),
-		fPath(fScratch.File(".nuv-jisyo")),
-		fFile(fDirectory, nuv_test::Utf8ToEuc)
-	{
-	}
-
 	// A save of `changes` by the session; what it offers afterwards is
 	// kept in fMerged.
 	bool Save(const NuvDynamicDictionary::ChangeList& changes)
@@ -85,9 +77,9 @@ protected:
 	}
 
 	ScratchDirectory	fScratch;
-	std::string			fDirectory;
-	std::string			fPath;
-	NuvUserDictionaryFile fFile;
+	std::string			fDirectory = fScratch.Path() + "/";
+	std::string			fPath = fScratch.File(".nuv-jisyo");
+	NuvUserDictionaryFile fFile{fDirectory, nuv_test::Utf8ToEuc};
 	std::unique_ptr<NuvDynamicDictionary> fMerged;
 	std::vector<std::string> fNotices;
 };

@@ -33,8 +33,7 @@ TEST_F(ConversionTest, EnterOrAPrintableKeyConfirmsAndThenReachesTheStateBelow)
 
 TEST_F(ConversionTest, OkuriganaLooksUpOnceCompleteAndIsConfirmedWithTheWord)
 {
-	Walk({{"Oo", "▽おお"}, {"K", "▽おお*k"}});
-	EXPECT_EQ(driver.Press('i').preedit, "▼大き");
+	Walk({{"Oo", "▽おお"}, {"K", "▽おお*k"}, {"i", "▼大き"}});
 	EXPECT_EQ(controler.CallsNamed("FindCandidates"),
 		Words({"FindCandidates(おお*k,き)"}));
 
@@ -50,8 +49,6 @@ TEST_F(ConversionTest, OkuriganaLooksUpOnceCompleteAndIsConfirmedWithTheWord)
 	controler.SetLargeDictionary(
 		"かk /掛/欠/書/駈/掻/賭/翔/架/懸/駆/舁/描/\n");
 	EXPECT_EQ(driver.Type("KaKu    ").preedit, "▼く");
-	EXPECT_EQ(controler.ShownCandidates().size(), 7u);
-	EXPECT_EQ(controler.ShownRemaining(), 1);
 	EXPECT_EQ(driver.Press('d').confirmed, "翔く");
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),
 		"InsertCandidate(か*k,く=翔)");
@@ -190,7 +187,6 @@ TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 			<< key;
 	}
 	EXPECT_EQ(controler.ShownPurge(), "おお*k,き=多");
-	EXPECT_TRUE(controler.CallsNamed("RemoveCandidate").empty());
 	driver.Press('y');
 	EXPECT_EQ(controler.CallsNamed("RemoveCandidate"),
 		Words({"RemoveCandidate(おお*k,き=多)"}));
@@ -198,8 +194,6 @@ TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 	// inside a registration only the nested conversion ends
 	Walk({{"Kiyosi kaKanji ", "★か▼漢字|"}, {"X", "★か★漢字|"}});
 	EXPECT_EQ(controler.ShownPurge(), "かんじ=漢字");
-	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
-
 	EXPECT_EQ(driver.Press('y').preedit, "★か|");
 	EXPECT_EQ(controler.ShownPurge(), "");
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));

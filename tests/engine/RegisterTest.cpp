@@ -33,9 +33,7 @@ TEST_F(ConversionTest, MissingWordIsRegisteredWithConversionAndNesting)
 	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
 
 	// both new words come first next time
-	EXPECT_EQ(driver.Type("Kiyosi ").preedit, "▼清志");
-	EXPECT_EQ(driver.Press(kConfirm).confirmed, "清志");
-	EXPECT_EQ(driver.Type("Yosi ").preedit, "▼あい");
+	Walk({{"Kiyosi ", "▼清志"}, {"\nYosi ", "▼あい"}});
 }
 
 

@@ -5,7 +5,6 @@
 
 #include "ConversionFixture.h"
 #include "NuvKanaBufferState.h"
-#include "NuvKanaInputState.h"
 
 using namespace nuv_test;
 
@@ -42,7 +41,6 @@ TEST_F(DirectInput, RomajiConfirmsKanaUntilAModeKeyFlushesAndSwitches)
 		EXPECT_TRUE(Did(driver.Press(key), kPassed, "", "")) << key;
 
 	EXPECT_TRUE(Did(driver.Press('\n'), kConsumed, "", ""));
-	EXPECT_TRUE(OnTop<NuvKanaInputState>());
 	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
 	EXPECT_EQ(driver.Type("na").confirmed, "な");
 }

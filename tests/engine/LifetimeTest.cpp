@@ -17,11 +17,8 @@ namespace {
 // controller's palettes are gone once its destructor has run.
 class FragileControler : public TestControler {
 public:
-	explicit FragileControler(bool clearFirst)
-		: fLog(new Words), fClearFirst(clearFirst)
-	{
-		SetLargeDictionary(ConversionDictionary());
-	}
+	explicit FragileControler(bool clearFirst) : fClearFirst(clearFirst)
+		{ SetLargeDictionary(ConversionDictionary()); }
 
 	virtual ~FragileControler()
 	{
@@ -44,14 +41,12 @@ public:
 	virtual void HidePurge() { fLog->push_back("HidePurge"); }
 
 	// The hooks called by the subclass's own ClearState(0).
-	static Words leaving;
+	static inline Words leaving;
 
 private:
-	std::unique_ptr<Words> fLog;
+	std::unique_ptr<Words> fLog = std::make_unique<Words>();
 	bool fClearFirst;
 };
-
-Words FragileControler::leaving;
 
 
 // Where a conversion stands: a preedit candidate ("▼c2", no page shown) or

@@ -1,7 +1,6 @@
 // The learning user dictionary and its two-section file.
 #include <gtest/gtest.h>
 
-#include <list>
 #include <sstream>
 #include <string>
 
@@ -89,15 +88,9 @@ TEST(NuvDynamicDictionary, ReadsMergedLinesAndPlainEditsAndKeepsTheRest)
 		"たいよう  /太陽/\r\n"					// two blanks, CR LF
 		"1/2 /半/\n"								// a slash inside the key
 		"かんじ/漢字/\n"));						// no blank: kept, not read
-	const std::pair<const char*, const char*> offered[] = {
-		{"さくら", "桜"}, {"きしゃ", "記者"}, {"つき", "月"},
-		{"たいよう", "太陽"}, {"1/2", "半"}};
-	for (const auto& [reading, word] : offered) {
-		EXPECT_EQ(std::list<std::string>{Euc(word)}, edited.FindEntry(
-			{Euc(reading), "", "", ""}).stems) << reading;
-	}
-	EXPECT_EQ(5u, edited.CountEntries());
-	EXPECT_EQ(1u, edited.CountKeptLines());
+	EXPECT_EQ(Euc("かんじ/漢字/\n") + kAri + kNasi + Euc("1/2 /半/\n"
+		"きしゃ /記者/\nさくら /桜/\nたいよう /太陽/\nつき /月/\n"),
+		Written(edited));
 }
 
 

@@ -87,10 +87,9 @@ protected:
 }	// namespace
 
 
-// Two sessions each merge their own changes into the file as it is, in
-// whichever encoding it was written: neither loses the other's words, the
-// one saved later wins a word both touched, and each is offered what the
-// other added.
+// Two sessions each merge their changes into the file as it is now, in
+// either encoding: neither loses the other's words, the later save wins a
+// word both touched, and each is offered what the other added.
 TEST_F(NuvUserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
 {
 	WriteFile(fPath, kHeaders + Euc("あい /愛/\n"));
@@ -159,14 +158,11 @@ TEST_F(NuvUserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
 }
 
 
-// Fault: a new file took its mode from the umask, readable by anyone under
-// a permissive one. New files, the lock and every temporary are 0600; an
-// existing file keeps its mode; a dangling link's target is created.
-//
-// A save cut off leaves its temporary; a later save removes it once it is a
-// minute old, and leaves a younger one (a save still writing) alone. Fault:
-// the clean-up took any ".nuv-jisyo." and six letters for a temporary, and
-// removed the user's own ".nuv-jisyo.backup"-like files with them.
+// Fault: a new file took its mode from the umask. New files, the lock and
+// every temporary are 0600; an existing file keeps its mode; a dangling
+// link's target is created. A temporary a cut-off save left is removed once
+// a minute old; a younger one (a save still writing) stays. Fault: the
+// clean-up also took the user's own ".nuv-jisyo.backup"-like files.
 TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndOnlyStaleTemporariesGo)
 {
 	const std::string saving = fPath + ".nuvim-saving-";

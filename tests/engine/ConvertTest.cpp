@@ -1,6 +1,5 @@
-// Candidate selection: the preedit candidates, the pages of the palette,
-// confirming and learning, the ways out of a conversion and the purge
-// prompt, in hiragana, katakana and abbreviation input.
+// Conversions: preedit candidates, pages, confirming and learning, the ways
+// out and the purge prompt, in hiragana, katakana and abbreviation input.
 #include "ConversionFixture.h"
 
 using namespace nuv_test;

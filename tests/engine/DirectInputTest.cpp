@@ -10,10 +10,7 @@ using namespace nuv_test;
 
 namespace {
 
-class DirectInput : public ConversionTest {
-protected:
-	Words Lookups() { return controler.CallsNamed("FindCandidates"); }
-};
+class DirectInput : public ConversionTest {};
 
 
 TEST_F(DirectInput, RomajiConfirmsKanaUntilAModeKeyFlushesAndSwitches)
@@ -121,8 +118,8 @@ TEST_F(DirectInput, OkuriPointTakesCapitalsAndBackspaceStepsBackOverIt)
 	// so space looked up よんn instead of よn with the okurigana ん.
 	Walk({{"YoN", "▽よ*n"}, {" ", "▼読ん"}, {"\n", ""},
 		{"TaTTE", "★|"}});
-	EXPECT_EQ(Lookups(), Words({"FindCandidates(よ*n,ん)",
-		"FindCandidates(た*t,って)"}));
+	EXPECT_EQ(controler.CallsNamed("FindCandidates"),
+		Words({"FindCandidates(よ*n,ん)", "FindCandidates(た*t,って)"}));
 }
 
 
@@ -152,7 +149,7 @@ TEST_F(DirectInput, ReadingsCloseOrConfirmUnchangedWithWhatTheyShow)
 		EXPECT_EQ(controler.CountStates(), 1) << ending.keys;
 		EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA) << ending.keys;
 	}
-	EXPECT_TRUE(Lookups().empty());
+	EXPECT_TRUE(controler.CallsNamed("FindCandidates").empty());
 }
 
 

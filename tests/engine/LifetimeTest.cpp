@@ -75,8 +75,7 @@ ModelPositions(int count)
 	for (int start = 4; start < count; start += 7) {
 		const int last = std::min(start + 7, count) - 1;
 		positions.push_back("c" + std::to_string(start) + "..c"
-			+ std::to_string(last) + ";"
-			+ std::to_string(count - last - 1));
+			+ std::to_string(last) + ";" + std::to_string(count - last - 1));
 	}
 	return positions;
 }

@@ -1,6 +1,5 @@
 // The accuracy benchmark measures the right thing only if it types each word
-// the way the reading-first style does: these pin the key, the candidate and
-// the keys typed for the word shapes that decide it.
+// as the reading-first style does, for the word shapes that decide it.
 #include <fstream>
 #include <iterator>
 

@@ -1,6 +1,5 @@
-// The user dictionary's file, directly: merges, lines kept as they were,
-// encodings, modes, links, the lock, and the file beside it when the file
-// itself must be left alone.
+// The user dictionary's file: merges, encodings, modes, links, the lock, and
+// the file beside it when the file itself must be left alone.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

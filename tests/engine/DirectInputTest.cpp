@@ -105,9 +105,8 @@ TEST_F(DirectInput, KeysAfterPendingLettersActOnThemFlushThemOrPassOn)
 
 TEST_F(DirectInput, OkuriPointTakesCapitalsAndBackspaceStepsBackOverIt)
 {
-	// "Y" on an empty reading is part of the reading; the third capital
-	// continues the okurigana: って. The pending okuri letter goes together
-	// with the asterisk.
+	// "Y" on an empty reading is part of it; a third capital continues the
+	// okurigana (って); the pending okuri letter goes with the asterisk.
 	Walk({{"KY", "▽ky"}, {"\aTaT", "▽た*t"}, {"T", "▽た*っt"},
 		{"\b", "▽た*っ"}, {"\b", "▽た"}, {"K", "▽た*k"}, {"\b", "▽た"},
 		{"\b", "▽"}});

@@ -1,5 +1,4 @@
-// Word registration: typing the word with the nested engine, editing it,
-// nesting, and learning it.
+// Word registration: typing, editing, nesting and learning the word.
 #include "ConversionFixture.h"
 
 using namespace nuv_test;

@@ -10,6 +10,8 @@
 
 namespace {
 
+using Typing = ReadingFirstTyping;
+
 // The default table, which the benchmark types with: its spare spellings
 // (ci beside si, fu beside hu) are what the choice of spelling must handle.
 std::string
@@ -26,14 +28,14 @@ KanaTable()
 
 TEST(ReadingFirstTyping, WordsAreKeyedByStemReadingAndOkuriLetterOrTypedDirectly)
 {
-	const ReadingFirstTyping kunrei(KanaTable());
-	const ReadingFirstTyping hepburn(KanaTable(), true);
+	const Typing kunrei(KanaTable());
+	const Typing hepburn(KanaTable(), true);
 	// The word the first token becomes, the tokens after it following:
 	// candidate|key|okurigana|keys.
 	const struct {
-		const ReadingFirstTyping&				typing;
-		std::vector<ReadingFirstTyping::Token>	tokens;
-		const char*								word;
+		const Typing&				typing;
+		std::vector<Typing::Token>	tokens;
+		const char*					word;
 	} kWords[] = {
 		{kunrei, {{"食べる", "タベル", true}}, "食|たb|べ|TaBe"},
 		// っ is finished only by the next token's kana; 出来 ends in its
@@ -56,17 +58,16 @@ TEST(ReadingFirstTyping, WordsAreKeyedByStemReadingAndOkuriLetterOrTypedDirectly
 		{kunrei, {{"来", "キ", true}, {"。", "", false}}, "来|き||Ki"},
 	};
 	for (const auto& [typing, tokens, expected] : kWords) {
-		const ReadingFirstTyping::Word word = typing.Split(tokens).at(0);
-		EXPECT_EQ(word.kind, ReadingFirstTyping::kConvert) << word.surface;
+		const Typing::Word word = typing.Split(tokens).at(0);
+		EXPECT_EQ(word.kind, Typing::kConvert) << word.surface;
 		EXPECT_EQ(word.candidate + "|" + word.reading + word.okuri + "|"
 			+ word.okurigana + "|" + word.keys, expected);
 	}
 
-	const std::pair<ReadingFirstTyping::Token, ReadingFirstTyping::Kind>
-		kOthers[] = {
-		{{"する", "スル", true}, ReadingFirstTyping::kDirect},
-		{{"ABC", "", false}, ReadingFirstTyping::kDirect},
-		{{"漢字", "", false}, ReadingFirstTyping::kUnreadable},
+	const std::pair<Typing::Token, Typing::Kind> kOthers[] = {
+		{{"する", "スル", true}, Typing::kDirect},
+		{{"ABC", "", false}, Typing::kDirect},
+		{{"漢字", "", false}, Typing::kUnreadable},
 	};
 	for (const auto& [token, kind] : kOthers)
 		EXPECT_EQ(kunrei.Split({token}).at(0).kind, kind) << token.surface;

@@ -16,7 +16,6 @@ TEST_F(ConversionTest, EnterOrAPrintableKeyConfirmsAndThenReachesTheStateBelow)
 	EXPECT_EQ(step.rounds, 2);
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(かんじ=漢字)"}));
-	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
 
 	driver.Type("Kanji  ");
 	step = driver.Press('k');

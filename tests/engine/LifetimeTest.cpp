@@ -98,10 +98,9 @@ TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)
 	} kOpenings[] = {
 		{ "Kanji ", {"HideCandidates"} }, { "Kanji x", {} },
 		{ "Kanji X", {"HidePurge"} }, { "Kanji     ", {"HideCandidates"} },
-		{ "Ki  ", {"HideRegisters"} },
 		{ "Kiyosi Yosi Juuni     ", {"HideCandidates", "HideRegisters"} },
 		{ "Kiyosi Yosi Kanji X", {"HidePurge", "HideRegisters"} },
-		{ "Kiyosi Yosi Ho ab", {"HideRegisters"} },
+		{ "Ki  ", {"HideRegisters"} }, { "Kiyosi Yosi Ho ab", {"HideRegisters"} },
 	};
 	for (const auto& opening : kOpenings) {
 		for (bool clearFirst : {false, true}) {

@@ -29,7 +29,6 @@ TEST_F(ConversionTest, MissingWordIsRegisteredWithConversionAndNesting)
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(し=志)", "InsertCandidate(きよし=清志)"}));
 	EXPECT_TRUE(controler.ShownRegisters().empty());
-	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
 
 	// both new words come first next time
 	Walk({{"Kiyosi ", "▼清志"}, {"\nYosi ", "▼あい"}});

@@ -199,6 +199,18 @@ def main():
     check(t.last("preedit", events)[1] == "かん"
           and t.last("aux", events)[1] == "j",
           "romaji pending after kana stay out of the preedit", events)
+
+    # A GTK program (named so on focus in): a key handed back that types a
+    # character is committed as that character, in order with the text
+    # before it; GTK's module would queue the key behind later text.
+    gtk, got = t.bus.create_input_context("gtk3-im:nuvim-test"), []
+    gtk.connect("commit-text", lambda _c, text: got.append(text.get_text()))
+    gtk.set_capabilities(IBus.Capabilite.PREEDIT_TEXT
+                         | IBus.Capabilite.FOCUS | 1 << 7)  # in order
+    gtk.focus_in()
+    taken = [gtk.process_key_event(k, 0, 0) for k in (ord("a"), ord(" "))]
+    t.wait_for(lambda: got == ["あ", " "] and taken == [True, True],
+               "a blank after kana goes to a GTK program as text, in order")
     print("ok")
 
 

@@ -3,6 +3,7 @@
 #ifndef METHOD_FIXTURE_H
 #define METHOD_FIXTURE_H
 
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -29,11 +30,6 @@ public:
 			const std::string&	Path() const { return fPath; }
 			std::string			File(const std::string& name) const
 									{ return fPath + name; }
-			std::string			ReadFile(const std::string& name) const
-									{ return ::ReadFile(File(name)); }
-			void				WriteFile(const std::string& name,
-									const std::string& bytes) const
-									{ ::WriteFile(File(name), bytes); }
 
 private:
 			ScratchDirectory	fScratch;
@@ -57,22 +53,21 @@ protected:
 								MethodFixture();
 
 	virtual	void				SetUp();
-	virtual	void				TearDown();
 
 	// Loads the method (linked into the test) and activates it.
 			void				Load();
 
 	// Plays `script` (KeyScript syntax), settling after each step.
 			void				Type(const std::string& script);
-	// What the application received since the last call, one description
-	// per message.
+	// What the application received since the last call, once the method
+	// has settled, one description per message.
 			std::vector<std::string> Received();
 
 			BeNuvLooper*		Looper() const;
 
 			SettingsDirectory	fSettings;
 			ApplicationModel	fApplication;
-			MethodHost*			fHost;
+			std::unique_ptr<MethodHost> fHost;
 };
 
 #endif	// METHOD_FIXTURE_H

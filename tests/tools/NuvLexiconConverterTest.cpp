@@ -117,16 +117,14 @@ TEST(NuvLexiconConverter, EveryVerbClassAndAdjectiveGetsTheKeysOfItsForms)
 TEST(NuvLexiconConverter, RowsAndMatricesThatGiveNothingAreRefused)
 {
 	NuvLexiconConverter converter;
-	EXPECT_FALSE(converter.AddRow(Row("やる", 5, "動詞", "基本形", "ヤル")));
-	EXPECT_FALSE(converter.AddRow(Row("ダブる", 5, "動詞", "基本形",
-		"ダブル")));
-	EXPECT_FALSE(converter.AddRow(Row("書く", 5, "動詞", "基本形", "カコ")));
-	EXPECT_FALSE(converter.AddRow(Row("書く", 5, "動詞", "基本形", "kaku")));
-	EXPECT_FALSE(converter.AddRow(Row("かな", 1, "名詞", "*", "カナ")));
-	EXPECT_FALSE(converter.AddRow(Row("ＡＢＣ", 1, "名詞", "*", "エービーシー")
-		+ "X"));
-	EXPECT_FALSE(converter.AddRow(Row("百", 1, "名詞", "*", "、")));
-	EXPECT_FALSE(converter.AddRow("too,few,fields"));
+	for (const std::string& row : {Row("やる", 5, "動詞", "基本形", "ヤル"),
+			Row("ダブる", 5, "動詞", "基本形", "ダブル"),
+			Row("書く", 5, "動詞", "基本形", "カコ"),
+			Row("書く", 5, "動詞", "基本形", "kaku"),
+			Row("かな", 1, "名詞", "*", "カナ"),
+			Row("ＡＢＣ", 1, "名詞", "*", "エービーシー") + "X",
+			Row("百", 1, "名詞", "*", "、"), std::string("too,few,fields")})
+		EXPECT_FALSE(converter.AddRow(row)) << nuv_test::EucToUtf8(row);
 	EXPECT_TRUE(converter.AddRow(Row("ヴァイオリン", 9, "名詞", "*",
 		"ヴァイオリン")));
 	EXPECT_TRUE(converter.AddRow(Row("a/b漢", 9, "名詞", "*", "エー")));

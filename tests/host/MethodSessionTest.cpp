@@ -55,12 +55,12 @@ protected:
 		fSession.Unload();
 		// A settings directory of its own, as a user who copied the
 		// bundled files would have.
-		fSettings = fScratch.Settings("settings" + std::to_string(fStarts++),
-			source);
+		const std::string settings = fScratch.Settings("settings"
+			+ std::to_string(fStarts++), source);
 		if (!words.empty())
-			WriteFile(fSettings + "/.nuv-jisyo", words);
+			WriteFile(settings + "/.nuv-jisyo", words);
 		std::string error;
-		ASSERT_TRUE(fSession.Start(fSettings, error)) << error;
+		ASSERT_TRUE(fSession.Start(settings, error)) << error;
 		fSession.Activate(true);
 	}
 
@@ -109,9 +109,9 @@ protected:
 	}
 
 	// Types `script` (KeyScript) without waiting for the method, then polls
-	// until it is idle; what it all did, described, and how many keys were
-	// not settled when they returned.
-	std::string TypeUnwaited(const std::string& script, int& unsettled)
+	// until it is idle; what it all did, described. Counts in fUnsettled
+	// the keys not settled when they returned.
+	std::string TypeUnwaited(const std::string& script)
 	{
 		std::vector<KeyStep> steps;
 		KeyScriptError error;
@@ -119,7 +119,7 @@ protected:
 		std::string typed;
 		for (const KeyStep& step : steps) {
 			const KeyOutcome outcome = fSession.HandleKey(step, 0);
-			unsettled += !outcome.settled;
+			fUnsettled += !outcome.settled;
 			typed += Describe(outcome);
 		}
 		while (fSession.HasPendingWork())
@@ -129,7 +129,7 @@ protected:
 
 	ScratchDirectory	fScratch;
 	int					fStarts = 0;
-	std::string			fSettings;
+	int					fUnsettled = 0;
 	MethodSession		fSession;
 	std::string			fDocument;
 	Preedit				fPreedit;
@@ -201,9 +201,8 @@ TEST_F(LoadedSession, PollCollectsWhatUnsettledKeysLeftInOrder)
 	Start(kTestSettings, ";; okuri-ari entries.\n;; okuri-nasi entries.\n"
 		"\xA4\xAB\xA4\xF3\xA4\xB8 /" + words + "\n");
 
-	int unsettled = 0;
-	const std::string polled = TypeUnwaited("Kanji <enter>", unsettled);
-	EXPECT_GT(unsettled, 0);
+	const std::string polled = TypeUnwaited("Kanji <enter>");
+	EXPECT_GT(fUnsettled, 0);
 	EXPECT_NE(polled.find("commit:w0 forward"), std::string::npos) << polled;
 
 	// The same keys, each waited for.
@@ -241,8 +240,7 @@ TEST_F(LoadedSession, KeysTypedWhileStartingInBackgroundComeOutInOrder)
 	fSession.StartInBackground(fScratch.Settings("background",
 		kDefaultSettings));
 	fSession.Activate(true);
-	int unsettled = 0;
-	const std::string typed = TypeUnwaited("Kanji <enter>a", unsettled);
+	const std::string typed = TypeUnwaited("Kanji <enter>a");
 	EXPECT_TRUE(fSession.StartError().empty()) << fSession.StartError();
 	EXPECT_EQ(typed, " preedit:▽ preedit:▽k preedit:▽か preedit:▽かn"
 		" preedit:▽かんj preedit:▽かんじ preedit:▼漢字 hide commit:漢字 forward"

@@ -78,43 +78,7 @@ Count(const char* reading, const char* surface, int count,
 }	// namespace
 
 
-TEST(NuvLexiconConverter, EveryVerbClassAndAdjectiveGetsTheKeysOfItsForms)
-{
-	NuvLexiconConverter converter;
-	std::istringstream rows(Euc(ReadFile(NUV_TEST_DATA_DIR
-		"/tools/conjugations.csv")));
-	converter.AddFile(rows);
-	ExpectLines(Written(converter), {
-		// godan: base, negative, continuative, sound changes, conditional
-		{"かk", "/書/"}, {"かi", "/書/"},
-		{"いk", "/行/"}, {"いt", "/行/"}, {"ゆk", "/行/"},
-		{"よm", "/読/"}, {"よn", "/読/"},
-		{"まt", "/待/"}, {"まc", "/待/"},	// 待ち: chi and ti
-		{"おこなu", "/行/"}, {"おこなw", "/行/"}, {"おこなi", "/行/"},
-		{"おこなo", "/行/"}, {"おこなt", "/行/"}, {"おこなe", "/行/"},
-		{"はなs", "/話/"},
-		{"あそb", "/遊/"}, {"あそn", "/遊/"},
-		{"およg", "/泳/"}, {"およi", "/泳/"},
-		// ichidan: the ending's letter, ji and zi, chi and ti; a stem that
-		// ends in its kanji under each auxiliary's letter
-		{"しんj", "/信/"}, {"しんz", "/信/"}, {"おc", "/落/"}, {"おt", "/落/"},
-		{"みm", "/見/"}, {"みn", "/見/"}, {"みr", "/見/"}, {"みt", "/見/"},
-		{"みy", "/見/"}, {"できm", "/出来/"}, {"できn", "/出来/"},
-		// kahen and sahen, and a noun that takes する
-		{"こn", "/来/"}, {"きm", "/来/"}, {"くr", "/来/"}, {"こi", "/来/"},
-		{"あいs", "/愛/"}, {"べんきょうs", "/勉強/"},
-		// adjectives: い く か け and the stem's さ, and so on
-		{"つよi", "/強/"}, {"つよk", "/強/"}, {"つよs", "/強/"},
-		{"つよg", "/強/"}, {"うつくs", "/美/"},
-		// a stem that ends in its kanji is also a word of its own (見 of
-		// 見ます typed apart); other forms are not (書い is no okuri-nasi
-		// word); っ ends no form that a letter other than t continues
-		{"み", "/見/"}, {"つよ", "/強/"}, {"かい", ""}, {"いc", ""},
-	});
-}
-
-
-TEST(NuvLexiconConverter, RowsAndMatricesThatGiveNothingAreRefused)
+TEST(NuvLexiconConverter, RowsMatricesAndLinesThatGiveNothingAreRefused)
 {
 	NuvLexiconConverter converter;
 	for (const std::string& row : {Row("やる", 5, "動詞", "基本形", "ヤル"),
@@ -139,6 +103,14 @@ TEST(NuvLexiconConverter, RowsAndMatricesThatGiveNothingAreRefused)
 	std::istringstream broken("2 2\n0 5 1\n");
 	std::istringstream none;
 	EXPECT_FALSE(converter.ReadConnections(broken, none));
+
+	// What the rest of both abbreviation sources gives is checked against
+	// the committed dictionary below.
+	NuvAbbreviations words;
+	words.AddEdictLine("broken line");
+	std::istringstream table("# units\nkm\tキロメートル\tキロ\nbad\n");
+	EXPECT_EQ(2u, words.ReadTable(table));
+	EXPECT_EQ(2u, words.Entries().size());
 }
 
 
@@ -190,18 +162,7 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 }
 
 
-TEST(NuvAbbreviations, LinesOfAnotherShapeAddNothing)
-{
-	// What the rest of both sources gives is checked against the committed
-	// dictionary below.
-	NuvAbbreviations words;
-	words.AddEdictLine("broken line");
-	std::istringstream table("# units\nkm\tキロメートル\tキロ\nbad\n");
-	EXPECT_EQ(2u, words.ReadTable(table));
-	EXPECT_EQ(2u, words.Entries().size());
-}
-
-
+// Every okuri-ari key of every verb class and adjective is checked here.
 TEST(NuvLexiconConverter, RegeneratedDictionaryMatchesTheCommittedFile)
 {
 	struct stat info;

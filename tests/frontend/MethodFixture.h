@@ -26,8 +26,7 @@ public:
 								SettingsDirectory(const std::string& source);
 								~SettingsDirectory();
 
-	// The settings directory itself, ending in "/".
-			const std::string&	Path() const { return fPath; }
+	// The path of `name` in the settings directory.
 			std::string			File(const std::string& name) const
 									{ return fPath + name; }
 

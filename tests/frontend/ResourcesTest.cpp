@@ -31,16 +31,6 @@ Convert(NuvInteractiveConverter* automaton, const std::string& keys)
 }
 
 
-// Replaces NUV-JISYO.L by a named pipe: the loader blocks on it until the
-// test writes the dictionary into it.
-void
-MakePipe(const SettingsDirectory& settings)
-{
-	unlink(settings.File("NUV-JISYO.L").c_str());
-	ASSERT_EQ(0, mkfifo(settings.File("NUV-JISYO.L").c_str(), 0600));
-}
-
-
 bool
 LoaderIsRunning()
 {
@@ -103,54 +93,43 @@ TEST(Resources, TablesAreReadInOrderAndUtf8FilesConvertedAndNamedOnce)
 }
 
 
-TEST(Resources, AccessorDuringTheLoadReturnsOnlyAfterIt)
+// The load held at NUV-JISYO.L, a named pipe until the test writes the
+// dictionary into it (the user dictionary is never read from one), with the
+// notice on screen: an accessor called meanwhile returns only after the
+// load, and destruction finishes the load before it writes the user's words.
+TEST(Resources, AccessorAndDestructionDuringTheLoadWaitForIt)
 {
-	SettingsDirectory settings(kTestSettings);
-	MakePipe(settings);
+	for (bool destroy : {false, true}) {
+		SCOPED_TRACE(destroy ? "destruction" : "accessor");
+		SettingsDirectory settings(kTestSettings);
+		unlink(settings.File("NUV-JISYO.L").c_str());
+		ASSERT_EQ(0, mkfifo(settings.File("NUV-JISYO.L").c_str(), 0600));
+		WriteFile(settings.File(".nuv-jisyo"), Euc("かんじ /漢字/\n"));
 
-	BeNuvResources* resources = new BeNuvResources();
-	std::atomic<size_t> items(SIZE_MAX);	// until the accessor returns
-	std::thread reader([&] { items = resources->Dictionary()->CountItems(); });
+		BeNuvResources* resources = new BeNuvResources();
+		std::atomic<size_t> items(SIZE_MAX);	// until the other returns
+		std::thread other([&] {
+			if (destroy)
+				delete resources;
+			items = destroy ? 0 : resources->Dictionary()->CountItems();
+		});
+		std::this_thread::sleep_for(std::chrono::milliseconds(100));
+		EXPECT_EQ(SIZE_MAX, items.load());
+		EXPECT_TRUE(LoaderIsRunning());
+		EXPECT_TRUE(NoticeIsShown());
+		EXPECT_EQ(Euc("かんじ /漢字/\n"), ReadFile(settings.File(".nuv-jisyo")));
 
-	// The loader is held at the dictionary, with the notice on screen.
-	std::this_thread::sleep_for(std::chrono::milliseconds(100));
-	EXPECT_EQ(SIZE_MAX, items);
-	EXPECT_TRUE(LoaderIsRunning());
-	EXPECT_TRUE(NoticeIsShown());
-
-	std::ofstream(settings.File("NUV-JISYO.L"))
-		<< Euc("あ /亜/\nい /伊/\nう /宇/\n");
-	reader.join();
-	EXPECT_EQ(3u, items);
-	EXPECT_FALSE(NoticeIsShown());
-	delete resources;
-	EXPECT_FALSE(LoaderIsRunning());
-}
-
-
-TEST(Resources, DestructionDuringTheLoadFinishesItThenWrites)
-{
-	// The load is held at the large dictionary (the user dictionary is
-	// never read from a FIFO).
-	SettingsDirectory settings(kTestSettings);
-	MakePipe(settings);
-	WriteFile(settings.File(".nuv-jisyo"), Euc("かんじ /漢字/\n"));
-
-	BeNuvResources* resources = new BeNuvResources();
-	std::atomic<bool> destroyed(false);
-	std::thread destroyer([&] {
-		delete resources;
-		destroyed = true;
-	});
-
-	std::this_thread::sleep_for(std::chrono::milliseconds(100));
-	EXPECT_FALSE(destroyed);
-	EXPECT_EQ(Euc("かんじ /漢字/\n"), ReadFile(settings.File(".nuv-jisyo")));
-
-	std::ofstream(settings.File("NUV-JISYO.L")) << Euc("あ /亜/\n");
-	destroyer.join();
-	EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"),
-		ReadFile(settings.File(".nuv-jisyo")));
+		std::ofstream(settings.File("NUV-JISYO.L"))
+			<< Euc("あ /亜/\nい /伊/\nう /宇/\n");
+		other.join();
+		EXPECT_EQ(destroy ? 0u : 3u, items.load());
+		EXPECT_FALSE(NoticeIsShown());
+		if (!destroy)
+			delete resources;
+		EXPECT_FALSE(LoaderIsRunning());
+		EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"),
+			ReadFile(settings.File(".nuv-jisyo")));
+	}
 }
 
 

@@ -5,7 +5,6 @@
 
 #include <AppDefs.h>
 #include <Autolock.h>
-#include <HeadlessDisplay.h>
 #include <Input.h>
 #include <Message.h>
 #include <Messenger.h>
@@ -24,15 +23,6 @@ namespace {
 const char* const kCandidates = "NUV Candidates Palette";
 const char* const kRegistration = "NUV Registration Palette";
 const char* const kPurge = "NUV Purge Palette";
-
-
-headless_window_info
-Window(const char* title)
-{
-	headless_window_info info;
-	EXPECT_TRUE(HeadlessDisplay::FindWindow(title, &info)) << title;
-	return info;
-}
 
 }	// namespace
 

@@ -4,7 +4,6 @@
 
 #include <AppDefs.h>
 #include <Autolock.h>
-#include <HeadlessDisplay.h>
 #include <Input.h>
 #include <InterfaceDefs.h>
 #include <Message.h>
@@ -29,10 +28,8 @@ FieldItems(const BMessage& message)
 	type_code type;
 	int32 count;
 	for (int32 i = 0; message.GetInfo(B_ANY_TYPE, i, &name, &type, &count)
-			== B_OK; i++) {
-		for (int32 k = 0; k < count; k++)
-			items.push_back(name);
-	}
+			== B_OK; i++)
+		items.insert(items.end(), count, name);
 	return items;
 }
 
@@ -54,15 +51,6 @@ Input(const std::string& bytes, int32 key = 0x3C, bool withKey = true)
 	for (char byte : bytes)
 		message.AddInt8("byte", static_cast<int8>(byte));
 	return BeNuvLooper::KeyInput(&message);
-}
-
-
-headless_window_info
-ModePalette()
-{
-	headless_window_info info;
-	EXPECT_TRUE(HeadlessDisplay::FindWindow("NUV Mode Palette", &info));
-	return info;
 }
 
 }	// namespace
@@ -202,22 +190,22 @@ TEST_F(LooperTest, StopRequestAndDeactivationWithdrawTheComposition)
 	EXPECT_THAT(Received(), IsEmpty());
 
 	EXPECT_TRUE(MenuShowsHelp(*fHost));
-	EXPECT_THAT(ModePalette().texts, ElementsAre("かな"));
+	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("かな"));
 	Type("qKa");
-	EXPECT_THAT(ModePalette().texts, ElementsAre("カナ"));
+	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("カナ"));
 	Received();
 	fHost->Activate(false);
 	EXPECT_THAT(Received(), ElementsAre("CHANGED(,true)", "STOPPED"));
 	EXPECT_FALSE(fHost->HasMenu());
-	EXPECT_TRUE(ModePalette().hidden);
-	EXPECT_THAT(ModePalette().texts, ElementsAre("かな"));
+	EXPECT_TRUE(Window("NUV Mode Palette").hidden);
+	EXPECT_THAT(Window("NUV Mode Palette").texts, ElementsAre("かな"));
 
 	// One activation shows the palette after any number of deactivations.
 	fHost->Activate(false);
 	fHost->Activate(true);
 	EXPECT_THAT(Received(), IsEmpty());
 	EXPECT_TRUE(MenuShowsHelp(*fHost));
-	EXPECT_FALSE(ModePalette().hidden);
+	EXPECT_FALSE(Window("NUV Mode Palette").hidden);
 }
 
 

@@ -1,6 +1,6 @@
 #include "MethodFixture.h"
 
-#include <cstdlib>
+#include <cstdio>
 
 #include <AppDefs.h>
 #include <FindDirectory.h>
@@ -48,6 +48,21 @@ Candidate(const std::string& reading, const std::string& word,
 }
 
 
+headless_window_info
+Window(const char* title)
+{
+	headless_window_info info;
+	EXPECT_TRUE(HeadlessDisplay::FindWindow(title, &info)) << title;
+	return info;
+}
+
+
+namespace {
+
+// One line per message the application received, in order:
+// STARTED, STOPPED, LOCATION_REQUEST, CHANGED(text,true|false) and
+// PASSED(bytes, key code, modifiers) for a key message; control bytes are
+// written \xNN.
 std::string
 DescribeDelivered(const BMessage& message)
 {
@@ -88,6 +103,8 @@ DescribeDelivered(const BMessage& message)
 	}
 	return "WHAT(" + std::to_string(message.what) + ")";
 }
+
+}	// namespace
 
 
 MethodFixture::MethodFixture()

@@ -10,6 +10,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <HeadlessDisplay.h>
+
 #include "ApplicationModel.h"
 #include "MethodHost.h"
 #include "NuvTypes.h"
@@ -41,11 +43,8 @@ std::string Euc(const std::string& utf8);
 nuv_candidate Candidate(const std::string& reading, const std::string& word,
 	const std::string& okuri = std::string());
 
-// One line per message the application received, in order:
-// STARTED, STOPPED, LOCATION_REQUEST, CHANGED(text,true|false) and
-// PASSED(bytes, key code, modifiers) for a key message; control bytes are
-// written \xNN.
-std::string DescribeDelivered(const BMessage& message);
+// The window titled `title`, which must be on the display.
+headless_window_info Window(const char* title);
 
 class MethodFixture : public testing::Test {
 protected:

@@ -3,15 +3,13 @@
 #include "MethodFixture.h"
 
 #include <atomic>
-#include <cstdint>
 #include <chrono>
+#include <cstdint>
 #include <fstream>
 #include <thread>
 
 #include <sys/stat.h>
 #include <unistd.h>
-
-#include <HeadlessDisplay.h>
 
 #include "BeNuvResources.h"
 
@@ -104,7 +102,8 @@ TEST(Resources, AccessorAndDestructionDuringTheLoadWaitForIt)
 		SettingsDirectory settings(kTestSettings);
 		unlink(settings.File("NUV-JISYO.L").c_str());
 		ASSERT_EQ(0, mkfifo(settings.File("NUV-JISYO.L").c_str(), 0600));
-		WriteFile(settings.File(".nuv-jisyo"), Euc("かんじ /漢字/\n"));
+		const std::string words = Euc("かんじ /漢字/\n");
+		WriteFile(settings.File(".nuv-jisyo"), words);
 
 		BeNuvResources* resources = new BeNuvResources();
 		std::atomic<size_t> items(SIZE_MAX);	// until the other returns
@@ -117,7 +116,7 @@ TEST(Resources, AccessorAndDestructionDuringTheLoadWaitForIt)
 		EXPECT_EQ(SIZE_MAX, items.load());
 		EXPECT_TRUE(LoaderIsRunning());
 		EXPECT_TRUE(NoticeIsShown());
-		EXPECT_EQ(Euc("かんじ /漢字/\n"), ReadFile(settings.File(".nuv-jisyo")));
+		EXPECT_EQ(words, ReadFile(settings.File(".nuv-jisyo")));
 
 		std::ofstream(settings.File("NUV-JISYO.L"))
 			<< Euc("あ /亜/\nい /伊/\nう /宇/\n");
@@ -127,8 +126,7 @@ TEST(Resources, AccessorAndDestructionDuringTheLoadWaitForIt)
 		if (!destroy)
 			delete resources;
 		EXPECT_FALSE(LoaderIsRunning());
-		EXPECT_EQ(kHeaders + Euc("かんじ /漢字/\n"),
-			ReadFile(settings.File(".nuv-jisyo")));
+		EXPECT_EQ(kHeaders + words, ReadFile(settings.File(".nuv-jisyo")));
 	}
 }
 

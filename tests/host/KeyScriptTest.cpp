@@ -60,15 +60,15 @@ TEST(KeyScript, PrintableAsciiFollowsTheUsKeyboard)
 	};
 	for (const auto& row : kRows) {
 		for (int32_t shift : {0, 1}) {
-			const std::string chars = shift ? row.shifted : row.plain;
+			const std::string keys = shift ? row.shifted : row.plain;
 			std::string script;
-			for (char c : chars)
+			for (char c : keys)
 				script += c == '<' ? std::string("<lt>") : std::string(1, c);
 			const std::vector<KeyStep> steps = ParseOk(script);
-			ASSERT_EQ(chars.size(), steps.size());
-			for (size_t i = 0; i < chars.size(); i++) {
-				ExpectKey(steps[i], chars.substr(i, 1), row.firstKey + i, shift);
-				EXPECT_EQ(chars[i] == '<' ? "<lt>" : chars.substr(i, 1),
+			ASSERT_EQ(keys.size(), steps.size());
+			for (size_t i = 0; i < keys.size(); i++) {
+				ExpectKey(steps[i], keys.substr(i, 1), row.firstKey + i, shift);
+				EXPECT_EQ(keys[i] == '<' ? "<lt>" : keys.substr(i, 1),
 					steps[i].token);
 			}
 		}

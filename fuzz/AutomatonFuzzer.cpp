@@ -6,9 +6,8 @@
 // FF 01 Cancel(), FF 02 Clear(), FF 03 ForceConfirm(), FF xx Input of xx
 // with bits set above the low byte.
 //
-// Checked after every step: result, Pending() and confirmed text equal the
-// model's; IsEmpty() exactly when nothing is pending. Carried-over letters
-// running in a circle must not hang a key (libFuzzer's time limit).
+// Checked after every step against the model; carried-over letters running
+// in a circle must not hang a key (libFuzzer's time limit).
 #include <cctype>
 #include <cstddef>
 #include <cstdint>
@@ -40,17 +39,29 @@ public:
 		std::string key;
 		std::string value;
 		while (in >> key >> value) {
-			if (key.size() <= NuvAutomaton::kMaxTokenLength
-				&& value.size() <= NuvAutomaton::kMaxTokenLength)
-				_Define(NuvUtils::DecodeCString(key),
-					NuvUtils::DecodeCString(value));
+			if (key.size() > NuvAutomaton::kMaxTokenLength
+				|| value.size() > NuvAutomaton::kMaxTokenLength)
+				continue;
+			key = NuvUtils::DecodeCString(key);
+			if (key.empty() || key.size() > NuvAutomaton::kMaxKeyLength)
+				continue;
+			// letters in the output are carried over
+			std::string output;
+			std::string rest;
+			for (const unsigned char c : NuvUtils::DecodeCString(value))
+				(std::isalpha(c) ? rest : output) += c;
+			fEntries[key] = {output, rest};
+			for (size_t length = 0; length < key.size(); length++) {
+				fInner.insert(key.substr(0, length));
+				fNodes.insert(key.substr(0, length + 1));
+			}
 		}
 	}
 
 	int32_t Input(char byte)
 	{
 		std::string queue(1, byte);
-		std::string at = fPending;
+		std::string at = pending;
 		std::string output;
 		std::set<std::string> fired;
 		while (!queue.empty()) {
@@ -75,53 +86,31 @@ public:
 			queue = fEntries[next].second;
 			at.clear();
 		}
-		fPending = at;
-		fConfirmed += output;
+		pending = at;
+		confirmed += output;
 		return INPUT_CONSUMED;
 	}
 
 	// Undo() drops the last pending letter, Cancel() all of them.
 	int32_t Drop(bool all)
 	{
-		if (fPending.empty())
+		if (pending.empty())
 			return INPUT_IGNORED;
-		fPending.erase(all ? 0 : fPending.size() - 1);
+		pending.erase(all ? 0 : pending.size() - 1);
 		return INPUT_CONSUMED;
 	}
 
-	void Clear() { fPending.clear(); }
-
 	void ForceConfirm()
 	{
-		fConfirmed += _Output(fPending);
-		fPending.clear();
+		confirmed += _Output(pending);
+		pending.clear();
 	}
 
-	const std::string& Pending() const { return fPending; }
-
-	std::string TakeConfirmed()
-	{
-		std::string text;
-		text.swap(fConfirmed);
-		return text;
-	}
+	// The pending letters, and the text confirmed since it was last taken.
+	std::string pending;
+	std::string confirmed;
 
 private:
-	void _Define(const std::string& key, const std::string& value)
-	{
-		if (key.empty() || key.size() > NuvAutomaton::kMaxKeyLength)
-			return;
-		std::string output;
-		std::string rest;
-		for (const char c : value)
-			(std::isalpha(static_cast<unsigned char>(c)) ? rest : output) += c;
-		fEntries[key] = {output, rest};
-		for (size_t length = 0; length < key.size(); length++) {
-			fInner.insert(key.substr(0, length));
-			fNodes.insert(key.substr(0, length + 1));
-		}
-	}
-
 	std::string _Output(const std::string& path) const
 	{
 		auto found = fEntries.find(path);
@@ -132,8 +121,6 @@ private:
 	std::map<std::string, std::pair<std::string, std::string>> fEntries;
 	std::set<std::string>	fNodes;		// every node but the root: key prefixes
 	std::set<std::string>	fInner;		// nodes with children, root included
-	std::string				fPending;
-	std::string				fConfirmed;
 };
 
 
@@ -155,36 +142,28 @@ LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 		int32_t result = INPUT_CONSUMED;
 		int32_t expected = INPUT_CONSUMED;
 		const uint8_t byte = keys.Byte();
-		if (byte != 0xFF || keys.AtEnd()) {
-			result = automaton.Input(nuv_input(byte));
-			expected = model.Input(static_cast<char>(byte));
+		const bool escaped = byte == 0xFF && !keys.AtEnd();
+		const uint8_t op = escaped ? keys.Byte() : byte;
+		if (!escaped || op > 3) {
+			// only the low byte of the character is a key byte
+			result = automaton.Input(escaped
+				? nuv_input(0x7F3100 | op, 0x55) : nuv_input(op));
+			expected = model.Input(static_cast<char>(op));
+		} else if (op < 2) {
+			result = op == 0 ? automaton.Undo() : automaton.Cancel();
+			expected = model.Drop(op == 1);
+		} else if (op == 2) {
+			automaton.Clear();
+			model.pending.clear();
 		} else {
-			const uint8_t op = keys.Byte();
-			switch (op) {
-				case 0:
-				case 1:
-					result = op == 0 ? automaton.Undo() : automaton.Cancel();
-					expected = model.Drop(op == 1);
-					break;
-				case 2:
-					automaton.Clear();
-					model.Clear();
-					break;
-				case 3:
-					automaton.ForceConfirm();
-					model.ForceConfirm();
-					break;
-				default:
-					// only the low byte of the character is a key byte
-					result = automaton.Input(nuv_input(0x7F3100 | op, 0x55));
-					expected = model.Input(static_cast<char>(op));
-					break;
-			}
+			automaton.ForceConfirm();
+			model.ForceConfirm();
 		}
 		NUV_FUZZ_CHECK(result == expected);
-		NUV_FUZZ_CHECK(automaton.Pending() == model.Pending());
-		NUV_FUZZ_CHECK(automaton.IsEmpty() == model.Pending().empty());
-		NUV_FUZZ_CHECK(automaton.Confirmed() == model.TakeConfirmed());
+		NUV_FUZZ_CHECK(automaton.Pending() == model.pending);
+		NUV_FUZZ_CHECK(automaton.IsEmpty() == model.pending.empty());
+		NUV_FUZZ_CHECK(automaton.Confirmed() == model.confirmed);
+		model.confirmed.clear();
 	}
 	return 0;
 }

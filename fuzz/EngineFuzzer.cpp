@@ -6,12 +6,6 @@
 // ASCII packed as the front end packs UTF-8 (あ, ー, é, €, ａ, ｶ, a four-byte
 // character cut to three bytes and with all four, negative); 88 the front
 // end clears the engine; 89-FF that byte alone, as from a Latin-1 keyboard.
-//
-// Checked after every round: the stack is not empty once Pending() was
-// asked for; the answer is a result code, not INPUT_AGAIN endlessly; the
-// texts are well-formed EUC-JP; nothing is pending when the engine says it
-// is empty; the hooks check their contracts (FuzzControler). At the end,
-// clearing leaves one empty state and no prompt.
 #include <cstddef>
 #include <cstdint>
 #include <fstream>
@@ -23,6 +17,7 @@
 #include "NuvDynamicDictionary.h"
 #include "NuvEntry.h"
 #include "NuvStaticDictionary.h"
+#include "NuvUtils.h"
 
 
 namespace {
@@ -40,36 +35,17 @@ const size_t kMaxPendingBytes = 4096;
 const int32_t kClearKey = 0x88;
 
 // Characters outside ASCII, packed as the front end packs UTF-8 bytes
-// (first byte lowest).
-const int32_t kWideCharacters[] = {
-	0x8281E3,		// あ
-	0xBC83E3,		// ー
-	0xA9C3,			// é
-	0xAC82E2,		// €
-	0x81BDEF,		// ａ
-	0xB6BDEF,		// ｶ
-	0x989FF0,		// a four-byte character, cut to its first three bytes
-	static_cast<int32_t>(0x80989FF0u),	// all four bytes, negative
-};
+// (first byte lowest): あ, ー, é, €, ａ, ｶ, a four-byte character cut to its
+// first three bytes, and all four (negative).
+const int32_t kWideCharacters[] = {0x8281E3, 0xBC83E3, 0xA9C3, 0xAC82E2,
+	0x81BDEF, 0xB6BDEF, 0x989FF0, static_cast<int32_t>(0x80989FF0u)};
 
 
+// The automata of kana, full-width and Latin input, in that order.
 struct SharedResources {
-	NuvAutomaton		kana;
-	NuvAutomaton		zenei;
-	NuvAutomaton		control;
+	NuvAutomaton		automata[3];
 	NuvStaticDictionary	large;
 };
-
-
-template<typename Reader>
-void
-ReadSettingsFile(const char* name, Reader& reader)
-{
-	std::ifstream file(std::string(NUV_SETTINGS_SOURCE_DIR) + "/" + name,
-		std::ios::binary);
-	NUV_FUZZ_CHECK(file.is_open());
-	reader.Read(file);
-}
 
 
 // Built on first use and kept until the process ends: a fuzz run makes
@@ -78,13 +54,18 @@ SharedResources&
 Resources()
 {
 	static SharedResources* resources = [] {
+		auto read = [](const char* name, auto& reader) {
+			std::ifstream file(std::string(NUV_SETTINGS_SOURCE_DIR) + "/"
+				+ name, std::ios::binary);
+			NUV_FUZZ_CHECK(file.is_open());
+			reader.Read(file);
+		};
 		SharedResources* shared = new SharedResources;
-		ReadSettingsFile("roman_kana.table", shared->kana);
-		ReadSettingsFile("control_key.table", shared->kana);
-		ReadSettingsFile("roman_zennei.table", shared->zenei);
-		ReadSettingsFile("control_key.table", shared->zenei);
-		ReadSettingsFile("control_key.table", shared->control);
-		ReadSettingsFile("NUV-JISYO.L", shared->large);
+		read("roman_kana.table", shared->automata[0]);
+		read("roman_zennei.table", shared->automata[1]);
+		for (NuvAutomaton& automaton : shared->automata)
+			read("control_key.table", automaton);
+		read("NUV-JISYO.L", shared->large);
 		NUV_FUZZ_CHECK(shared->large.CountItems() > 0);
 		return shared;
 	}();
@@ -92,21 +73,25 @@ Resources()
 }
 
 
-void
-CheckRecord(const nuv_candidate& record)
-{
-	for (const std::string* text : {&record.reading, &record.okurigana,
-			&record.okuri, &record.candidate})
-		NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(*text));
-}
-
-
+// The records from `first` to `last`, at least one, hold well-formed text
+// (the ASCII separators leave no cut character of one field whole).
 void
 CheckRecords(const nuv_candidate* first, const nuv_candidate* last)
 {
 	NUV_FUZZ_CHECK(first != nullptr && first < last);
-	for (const nuv_candidate* c = first; c != last; c++)
-		CheckRecord(*c);
+	for (const nuv_candidate* c = first; c != last; c++) {
+		NUV_FUZZ_CHECK(NuvUtils::IsValidEuc(c->reading + "/"
+			+ c->okurigana + "/" + c->okuri + "/" + c->candidate));
+	}
+}
+
+
+// A record handed to a hook: well-formed, and a word exactly when `word`.
+void
+CheckRecord(const nuv_candidate& record, bool word)
+{
+	NUV_FUZZ_CHECK(record.candidate.empty() != word);
+	CheckRecords(&record, &record + 1);
 }
 
 
@@ -117,9 +102,8 @@ class FuzzControler : public NuvControler {
 public:
 	FuzzControler()
 	{
-		Resources().kana.Clear();
-		Resources().zenei.Clear();
-		Resources().control.Clear();
+		for (NuvAutomaton& automaton : Resources().automata)
+			automaton.Clear();
 		State();
 	}
 
@@ -154,8 +138,7 @@ public:
 	void ShowPurge(const nuv_candidate& candidate)
 	{
 		NUV_FUZZ_CHECK(!purgeShown);
-		NUV_FUZZ_CHECK(!candidate.candidate.empty());
-		CheckRecord(candidate);
+		CheckRecord(candidate, true);
 		purgeShown = true;
 	}
 
@@ -163,16 +146,14 @@ public:
 
 	NuvInteractiveConverter* Converter(nuv_mode mode)
 	{
-		if (mode == MODE_HIRAKANA || mode == MODE_KATAKANA)
-			return &Resources().kana;
-		return mode == MODE_ZENEI ? &Resources().zenei : &Resources().control;
+		return &Resources().automata[mode == MODE_HIRAKANA
+			|| mode == MODE_KATAKANA ? 0 : mode == MODE_ZENEI ? 1 : 2];
 	}
 
 	void FindCandidates(const nuv_candidate& query, NuvCandidateList& out)
 	{
-		NUV_FUZZ_CHECK(query.candidate.empty());
 		NUV_FUZZ_CHECK(out.IsEmpty());
-		CheckRecord(query);
+		CheckRecord(query, false);
 		NuvEntry merged;
 		merged.Merge(user.FindEntry(query));
 		merged.Merge(Resources().large.FindEntry(query));
@@ -182,15 +163,13 @@ public:
 	void InsertCandidate(const nuv_candidate& candidate)
 	{
 		NUV_FUZZ_CHECK(!candidate.reading.empty());
-		NUV_FUZZ_CHECK(!candidate.candidate.empty());
-		CheckRecord(candidate);
+		CheckRecord(candidate, true);
 		user.InsertCandidate(candidate);
 	}
 
 	void RemoveCandidate(const nuv_candidate& candidate)
 	{
-		NUV_FUZZ_CHECK(!candidate.candidate.empty());
-		CheckRecord(candidate);
+		CheckRecord(candidate, true);
 		user.RemoveCandidate(candidate);
 	}
 };
@@ -200,11 +179,10 @@ public:
 size_t
 CheckText(FuzzControler& controler)
 {
-	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(controler.Confirmed()));
+	const std::string confirmed = controler.Confirmed();
 	const std::string pending = controler.Pending();
-	NUV_FUZZ_CHECK(nuv_fuzz::IsWellFormedEuc(pending));
-	if (controler.IsEmpty())
-		NUV_FUZZ_CHECK(pending.empty());
+	NUV_FUZZ_CHECK(NuvUtils::IsValidEuc(confirmed + "/" + pending));
+	NUV_FUZZ_CHECK(!controler.IsEmpty() || pending.empty());
 	return pending.size();
 }
 

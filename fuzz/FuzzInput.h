@@ -21,13 +21,11 @@ public:
 	// the reader then holds what follows the marker.
 			std::string			SplitAt(const std::string& marker)
 								{
-									const uint8_t* end = fData + fSize;
-									const uint8_t* found = std::search(fData,
-										end, marker.begin(), marker.end());
-									std::string text(fData, found);
-									fPosition = found == end ? fSize
-										: found - fData + marker.size();
-									return text;
+									const std::string all(fData, fData + fSize);
+									const size_t found = all.find(marker);
+									fPosition = found == std::string::npos
+										? fSize : found + marker.size();
+									return all.substr(0, found);
 								}
 
 			bool				AtEnd() const { return fPosition >= fSize; }

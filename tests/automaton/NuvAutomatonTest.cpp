@@ -47,33 +47,14 @@ Type(NuvAutomaton& automaton, const std::string& keys)
 }
 
 
-int32_t
-Key(NuvAutomaton& automaton, int32_t character)
-{
-	return automaton.Input(nuv_input(character));
-}
-
-
-class AutomatonTest : public testing::Test {
-protected:
-	void SetUp() override
-	{
-		ReadTable(fAutomaton, kDataDir + "basic.table");
-	}
-
-	NuvAutomaton fAutomaton;
-};
-
-
 class DefaultTablesTest : public testing::Test {
 protected:
 	void SetUp() override
 	{
 		ReadTable(fKana, kSettingsDir + "roman_kana.table");
-		ReadTable(fKana, kSettingsDir + "control_key.table");
 		ReadTable(fZenei, kSettingsDir + "roman_zennei.table");
-		ReadTable(fZenei, kSettingsDir + "control_key.table");
-		ReadTable(fControl, kSettingsDir + "control_key.table");
+		for (NuvAutomaton* automaton : {&fKana, &fZenei, &fControl})
+			ReadTable(*automaton, kSettingsDir + "control_key.table");
 	}
 
 	NuvAutomaton fKana;
@@ -84,8 +65,10 @@ protected:
 }	// namespace
 
 
-TEST_F(AutomatonTest, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
+TEST(NuvAutomaton, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
 {
+	NuvAutomaton automaton;
+	ReadTable(automaton, kDataDir + "basic.table");
 	// Typed one after another into the same automaton.
 	const struct {
 		const char*	keys;
@@ -112,46 +95,48 @@ TEST_F(AutomatonTest, KeysConfirmKanaCarryLettersOverAndLeaveTheRestPending)
 		{ "a", "な", "" },
 	};
 	for (const auto& step : kSteps) {
-		EXPECT_EQ(Euc(step.confirmed), Type(fAutomaton, step.keys))
+		EXPECT_EQ(Euc(step.confirmed), Type(automaton, step.keys))
 			<< step.keys;
-		EXPECT_EQ(step.pending, fAutomaton.Pending()) << step.keys;
-		EXPECT_EQ(step.pending[0] == '\0', fAutomaton.IsEmpty());
+		EXPECT_EQ(step.pending, automaton.Pending()) << step.keys;
+		EXPECT_EQ(step.pending[0] == '\0', automaton.IsEmpty());
 	}
 
-	Type(fAutomaton, "n");
-	fAutomaton.ForceConfirm();
-	EXPECT_EQ(Euc("ん"), fAutomaton.Confirmed());
-	Type(fAutomaton, "ky");
-	fAutomaton.ForceConfirm();
-	EXPECT_EQ("", fAutomaton.Confirmed());
-	EXPECT_TRUE(fAutomaton.IsEmpty());
+	Type(automaton, "n");
+	automaton.ForceConfirm();
+	EXPECT_EQ(Euc("ん"), automaton.Confirmed());
+	Type(automaton, "ky");
+	automaton.ForceConfirm();
+	EXPECT_EQ("", automaton.Confirmed());
+	EXPECT_TRUE(automaton.IsEmpty());
 }
 
 
-TEST_F(AutomatonTest, MissingFileAddsNothingClearAndInitEmpty)
+TEST(NuvAutomaton, MissingFileAddsNothingClearAndInitEmpty)
 {
+	NuvAutomaton automaton;
+	ReadTable(automaton, kDataDir + "basic.table");
 	std::ifstream missing(kDataDir + "no-such.table");
-	fAutomaton.Read(missing);
-	EXPECT_EQ(Euc("か"), Type(fAutomaton, "ka"));
+	automaton.Read(missing);
+	EXPECT_EQ(Euc("か"), Type(automaton, "ka"));
 
 	// An automaton with no table takes no key and has nothing to undo.
 	NuvAutomaton empty;
 	for (int32_t c : {0x00, 0x07, 0x20, 0x61, 0xA4, 0x8281E3})
-		EXPECT_EQ(INPUT_IGNORED, Key(empty, c)) << c;
+		EXPECT_EQ(INPUT_IGNORED, empty.Input(nuv_input(c))) << c;
 	EXPECT_TRUE(empty.IsEmpty());
 	EXPECT_EQ(INPUT_IGNORED, empty.Undo());
 	EXPECT_EQ(INPUT_IGNORED, empty.Cancel());
 
 	// Clear drops pending letters but not confirmed text; Init empties.
 	for (char key : {'k', 'a', 'n'})
-		EXPECT_EQ(INPUT_CONSUMED, Key(fAutomaton, key));
-	fAutomaton.Clear();
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-	EXPECT_EQ(Euc("か"), fAutomaton.Confirmed());
-	Type(fAutomaton, "k");
-	fAutomaton.Init();
-	EXPECT_TRUE(fAutomaton.IsEmpty());
-	EXPECT_EQ(INPUT_IGNORED, Key(fAutomaton, 'k'));
+		EXPECT_EQ(INPUT_CONSUMED, automaton.Input(nuv_input(key)));
+	automaton.Clear();
+	EXPECT_TRUE(automaton.IsEmpty());
+	EXPECT_EQ(Euc("か"), automaton.Confirmed());
+	Type(automaton, "k");
+	automaton.Init();
+	EXPECT_TRUE(automaton.IsEmpty());
+	EXPECT_EQ(INPUT_IGNORED, automaton.Input(nuv_input('k')));
 }
 
 
@@ -169,12 +154,12 @@ TEST(NuvAutomaton, MalformedTableGivesDefinedEntries)
 	// a quoted key; its value lacks the closing quote and stays as written
 	EXPECT_EQ("\"\\101\\", Type(automaton, "A"));
 	// bytes that are no EUC-JP are kept as they are
-	EXPECT_EQ(INPUT_CONSUMED, Key(automaton, 0xA4));
+	EXPECT_EQ(INPUT_CONSUMED, automaton.Input(nuv_input(0xA4)));
 	EXPECT_EQ("\xFF\x80", automaton.Confirmed());
 	// tab, vertical tab and form feed separate tokens like blanks
 	EXPECT_EQ(Euc("み"), Type(automaton, "mi"));
 	// a key without a value at the end is ignored
-	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'd'));
+	EXPECT_EQ(INPUT_IGNORED, automaton.Input(nuv_input('d')));
 }
 
 
@@ -192,11 +177,11 @@ TEST(NuvAutomaton, OverlongTokensAndKeysSkipTheirPairOnly)
 	NuvAutomaton automaton;
 	automaton.Read(in);
 
-	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'h'));
-	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'v'));
+	EXPECT_EQ(INPUT_IGNORED, automaton.Input(nuv_input('h')));
+	EXPECT_EQ(INPUT_IGNORED, automaton.Input(nuv_input('v')));
 	EXPECT_EQ(Euc("き"), Type(automaton, "ki"));
 	Type(automaton, "k");
-	EXPECT_EQ(INPUT_IGNORED, Key(automaton, 'a'));
+	EXPECT_EQ(INPUT_IGNORED, automaton.Input(nuv_input('a')));
 	automaton.Clear();
 	EXPECT_EQ(Euc("わ"), Type(automaton, longestKey));
 }

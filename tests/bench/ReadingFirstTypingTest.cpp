@@ -1,6 +1,5 @@
 // The accuracy benchmark measures the right thing only if it types each word
-// the way the reading-first style does: these pin the key, the candidate and
-// the keys typed for the word shapes that decide it.
+// as the reading-first style does, for the word shapes that decide it.
 #include <fstream>
 #include <iterator>
 
@@ -11,13 +10,10 @@
 
 namespace {
 
-using Token = ReadingFirstTyping::Token;
-using Word = ReadingFirstTyping::Word;
+using Typing = ReadingFirstTyping;
 
-
-// The default table, not a fixture: the benchmark types with it, and its
-// spare spellings (ci beside si, fu beside hu) are what the choice of
-// spelling has to get right.
+// The default table, which the benchmark types with: its spare spellings
+// (ci beside si, fu beside hu) are what the choice of spelling must handle.
 std::string
 KanaTable()
 {
@@ -27,78 +23,56 @@ KanaTable()
 		std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()));
 }
 
-
-// The word the first token becomes, the tokens after it following.
-Word
-First(const ReadingFirstTyping& typing, std::vector<Token> tokens)
-{
-	return typing.Split(tokens).at(0);
-}
-
-
-void
-ExpectConverted(const Word& word, const std::string& candidate,
-	const std::string& key, const std::string& okurigana,
-	const std::string& keys)
-{
-	SCOPED_TRACE(word.surface);
-	EXPECT_EQ(word.kind, ReadingFirstTyping::kConvert);
-	EXPECT_EQ(word.candidate, candidate);
-	EXPECT_EQ(word.reading + word.okuri, key);
-	EXPECT_EQ(word.okurigana, okurigana);
-	EXPECT_EQ(word.keys, keys);
-}
-
 }	// namespace
 
 
-TEST(ReadingFirstTyping, InflectedWordsAreKeyedByStemReadingAndOkuriLetter)
+TEST(ReadingFirstTyping, WordsAreKeyedByStemReadingAndOkuriLetterOrTypedDirectly)
 {
-	const ReadingFirstTyping kunrei(KanaTable());
-	ExpectConverted(First(kunrei, {{"食べる", "タベル", true}}),
-		"食", "たb", "べ", "TaBe");
-	// The okurigana っ is finished only by the kana after it, in the next
-	// token; 出来 ends in its kanji, so the okurigana is the next token's.
-	ExpectConverted(First(kunrei, {{"使っ", "ツカッ", true}, {"て", "テ", false}}),
-		"使", "つかt", "って", "TukaTte");
-	ExpectConverted(First(kunrei, {{"読ん", "ヨン", true}, {"だ", "ダ", true}}),
-		"読", "よn", "ん", "YoNn");
-	ExpectConverted(First(kunrei, {{"出来", "デキ", true}, {"ます", "マス", true}}),
-		"出来", "できm", "ま", "DekiMa");
-	ExpectConverted(First(kunrei, {{"強く", "ツヨク", true}}),
-		"強", "つよk", "く", "TuyoKu");
-	// The key letter follows the spelling typed.
-	ExpectConverted(First(kunrei, {{"待ち", "マチ", true}}),
-		"待", "まt", "ち", "MaTi");
-	ExpectConverted(First(ReadingFirstTyping(KanaTable(), true),
-			{{"待ち", "マチ", true}}),
-		"待", "まc", "ち", "MaChi");
-	// 新しい's し is typed si, not ci, which the table also accepts.
-	ExpectConverted(First(kunrei, {{"新しい", "アタラシイ", true}}),
-		"新", "あたらs", "し", "AtaraSi");
-}
+	const Typing kunrei(KanaTable());
+	const Typing hepburn(KanaTable(), true);
+	// The word the first token becomes, the tokens after it following:
+	// candidate|key|okurigana|keys.
+	const struct {
+		const Typing&				typing;
+		std::vector<Typing::Token>	tokens;
+		const char*					word;
+	} kWords[] = {
+		{kunrei, {{"食べる", "タベル", true}}, "食|たb|べ|TaBe"},
+		// っ is finished only by the next token's kana; 出来 ends in its
+		// kanji, so its okurigana is the next token's.
+		{kunrei, {{"使っ", "ツカッ", true}, {"て", "テ", false}},
+			"使|つかt|って|TukaTte"},
+		{kunrei, {{"読ん", "ヨン", true}, {"だ", "ダ", true}}, "読|よn|ん|YoNn"},
+		{kunrei, {{"出来", "デキ", true}, {"ます", "マス", true}},
+			"出来|できm|ま|DekiMa"},
+		{kunrei, {{"強く", "ツヨク", true}}, "強|つよk|く|TuyoKu"},
+		// The key letter follows the spelling typed.
+		{kunrei, {{"待ち", "マチ", true}}, "待|まt|ち|MaTi"},
+		{hepburn, {{"待ち", "マチ", true}}, "待|まc|ち|MaChi"},
+		// 新しい's し is typed si, not ci, which the table also accepts.
+		{kunrei, {{"新しい", "アタラシイ", true}}, "新|あたらs|し|AtaraSi"},
+		{kunrei, {{"参照", "サンショウ", false}}, "参照|さんしょう||Sannsyou"},
+		// An unknown katakana word reads as written.
+		{kunrei, {{"ファイル", "", false}}, "ファイル|ふぁいる||Fairu"},
+		// An inflected word with no kana after it has no okurigana to type.
+		{kunrei, {{"来", "キ", true}, {"。", "", false}}, "来|き||Ki"},
+	};
+	for (const auto& [typing, tokens, expected] : kWords) {
+		const Typing::Word word = typing.Split(tokens).at(0);
+		EXPECT_EQ(word.kind, Typing::kConvert) << word.surface;
+		EXPECT_EQ(word.candidate + "|" + word.reading + word.okuri + "|"
+			+ word.okurigana + "|" + word.keys, expected);
+	}
 
-
-TEST(ReadingFirstTyping, OtherWordsAreTypedWholeOrDirectly)
-{
-	const ReadingFirstTyping typing(KanaTable());
-	ExpectConverted(First(typing, {{"参照", "サンショウ", false}}),
-		"参照", "さんしょう", "", "Sannsyou");
-	// An unknown katakana word reads as written.
-	ExpectConverted(First(typing, {{"ファイル", "", false}}),
-		"ファイル", "ふぁいる", "", "Fairu");
-	// An inflected word with no kana after it has no okurigana to type.
-	ExpectConverted(First(typing, {{"来", "キ", true}, {"。", "", false}}),
-		"来", "き", "", "Ki");
-	EXPECT_EQ(First(typing, {{"する", "スル", true}}).kind,
-		ReadingFirstTyping::kDirect);
-	EXPECT_EQ(First(typing, {{"ABC", "", false}}).kind,
-		ReadingFirstTyping::kDirect);
-	EXPECT_EQ(First(typing, {{"漢字", "", false}}).kind,
-		ReadingFirstTyping::kUnreadable);
-
-	EXPECT_EQ(typing.Romaji("きって"), "kitte");
-	EXPECT_EQ(typing.Romaji("ほんや"), "honnya");
-	EXPECT_EQ(typing.Romaji("あっ"), "axtu");
-	EXPECT_EQ(typing.Romaji("ゕ"), "");	// no spelling in the table
+	const std::pair<Typing::Token, Typing::Kind> kOthers[] = {
+		{{"する", "スル", true}, Typing::kDirect},
+		{{"ABC", "", false}, Typing::kDirect},
+		{{"漢字", "", false}, Typing::kUnreadable},
+	};
+	for (const auto& [token, kind] : kOthers)
+		EXPECT_EQ(kunrei.Split({token}).at(0).kind, kind) << token.surface;
+	EXPECT_EQ(kunrei.Romaji("きって"), "kitte");
+	EXPECT_EQ(kunrei.Romaji("ほんや"), "honnya");
+	EXPECT_EQ(kunrei.Romaji("あっ"), "axtu");
+	EXPECT_EQ(kunrei.Romaji("ゕ"), "");	// no spelling in the table
 }

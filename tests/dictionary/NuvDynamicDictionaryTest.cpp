@@ -1,12 +1,13 @@
 // The learning user dictionary and its two-section file.
 #include <gtest/gtest.h>
 
-#include <list>
 #include <sstream>
 #include <string>
 
 #include "NuvDynamicDictionary.h"
 #include "TestText.h"
+
+using namespace std::string_literals;
 
 namespace {
 
@@ -15,19 +16,6 @@ constexpr auto Euc = &nuv_test::Utf8ToEuc;
 
 const std::string kAri = ";; okuri-ari entries.\n";
 const std::string kNasi = ";; okuri-nasi entries.\n";
-
-
-nuv_candidate
-Candidate(const std::string& reading, const std::string& okurigana,
-	const std::string& okuri, const std::string& word)
-{
-	nuv_candidate c;
-	c.reading = reading;
-	c.okurigana = okurigana;
-	c.okuri = okuri;
-	c.candidate = word;
-	return c;
-}
 
 
 std::string
@@ -53,15 +41,14 @@ TEST(NuvDynamicDictionary, WritesBothHeadersAroundTheirSections)
 {
 	NuvDynamicDictionary dictionary;
 	EXPECT_EQ(kAri + kNasi, Written(dictionary));
+	dictionary.InsertCandidate({Euc("か"), Euc("く"), "k", Euc("書")});
+	const std::string ari = kAri + Euc("かk /書/[く/書/]/\n");
+	EXPECT_EQ(ari + kNasi, Written(dictionary));
 
-	dictionary.InsertCandidate(Candidate(Euc("かんじ"), "", "", Euc("漢字")));
-	dictionary.InsertCandidate(Candidate("abc", "", "", "ABC"));
-	EXPECT_EQ(kAri + kNasi + "abc /ABC/\n" + Euc("かんじ /漢字/\n"),
+	dictionary.InsertCandidate({Euc("かんじ"), "", "", Euc("漢字")});
+	dictionary.InsertCandidate({"abc", "", "", "ABC"});
+	EXPECT_EQ(ari + kNasi + "abc /ABC/\n" + Euc("かんじ /漢字/\n"),
 		Written(dictionary));
-
-	NuvDynamicDictionary okuriOnly;
-	okuriOnly.InsertCandidate(Candidate(Euc("か"), Euc("く"), "k", Euc("書")));
-	EXPECT_EQ(kAri + Euc("かk /書/[く/書/]/\n") + kNasi, Written(okuriOnly));
 }
 
 
@@ -70,7 +57,7 @@ TEST(NuvDynamicDictionary, ReadsMergedLinesAndPlainEditsAndKeepsTheRest)
 	// Fault: lines the reader could not use were deleted at the next
 	// write-back without a word, comments too.
 	NuvDynamicDictionary dictionary;
-	dictionary.InsertCandidate(Candidate("a", "", "", "old"));
+	dictionary.InsertCandidate({"a", "", "", "old"});
 	const std::string unusable =
 		"c /[x/y/]/\n"			// only a block: no main word
 		"d //e/\n"				// an empty field
@@ -101,34 +88,23 @@ TEST(NuvDynamicDictionary, ReadsMergedLinesAndPlainEditsAndKeepsTheRest)
 		"たいよう  /太陽/\r\n"					// two blanks, CR LF
 		"1/2 /半/\n"								// a slash inside the key
 		"かんじ/漢字/\n"));						// no blank: kept, not read
-	const std::pair<const char*, const char*> offered[] = {
-		{"さくら", "桜"}, {"きしゃ", "記者"}, {"つき", "月"},
-		{"たいよう", "太陽"}, {"1/2", "半"}};
-	for (const auto& [reading, word] : offered) {
-		EXPECT_EQ(std::list<std::string>{Euc(word)}, edited.FindEntry(
-			Candidate(Euc(reading), "", "", "")).stems) << reading;
-	}
-	EXPECT_EQ(5u, edited.CountEntries());
-	EXPECT_EQ(1u, edited.CountKeptLines());
+	EXPECT_EQ(Euc("かんじ/漢字/\n") + kAri + kNasi + Euc("1/2 /半/\n"
+		"きしゃ /記者/\nさくら /桜/\nたいよう /太陽/\nつき /月/\n"),
+		Written(edited));
 }
 
 
 TEST(NuvDynamicDictionary, KeysAreWrittenOnlyAsTheyReadBack)
 {
-	// Faults: the line of a key holding a blank-slash or a line feed read
-	// back as another key and added its words there; a word learned under
-	// the abbreviation reading ";q" was left out of the file (its line
-	// would read as a comment). Such a key text is written with one more
-	// backslash before it; other backslashes and comments read as before.
+	// Faults: a key holding a blank-slash or a line feed read back as
+	// another key; a word learned under ";q" was left out (its line reads
+	// as a comment). Such a key is written with one more backslash before
+	// it; other backslashes and comments read as before.
 	NuvDynamicDictionary dictionary;
-	for (const std::string& reading : {std::string("a /b"),
-			std::string("x\nb"), std::string(""),
-			Euc("か") + "1", std::string("a\0b", 3), std::string("good"),
-			std::string("a\t/b"), std::string("trailing "),
-			Euc("か") + "\x8f",	// a cut character takes in the " /"
-			std::string(";q"), std::string("\\;q"), std::string("\\x"),
-			std::string(";")})
-		dictionary.InsertCandidate(Candidate(reading, "", "", "w"));
+	for (const std::string& reading : {"a /b"s, "x\nb"s, ""s, Euc("か") + "1",
+			"a\0b"s, "good"s, "a\t/b"s, "trailing "s, ";q"s, "\\;q"s, "\\x"s,
+			";"s, Euc("か") + "\x8f"})	// a cut character takes in the " /"
+		dictionary.InsertCandidate({reading, "", "", "w"});
 	const std::string written = Written(dictionary);
 	EXPECT_EQ(kAri + kNasi + "\\; /w/\n\\;q /w/\n\\\\;q /w/\n\\x /w/\n"
 		"good /w/\n", written);
@@ -140,7 +116,7 @@ TEST(NuvDynamicDictionary, KeysAreWrittenOnlyAsTheyReadBack)
 	EXPECT_EQ(written + NuvDynamicDictionary::kKeptLinesHeader
 		+ "\n;q /comment/\n", Written(back)) << "a comment stays";
 	EXPECT_EQ(5u, back.CountEntries());
-	EXPECT_EQ(1u, back.FindEntry(Candidate(";q", "", "", "")).stems.size());
+	EXPECT_EQ(1u, back.FindEntry({";q", "", "", ""}).stems.size());
 }
 
 
@@ -148,12 +124,12 @@ TEST(NuvDynamicDictionary, RecordedChangesAppliedToAnotherFileKeepBothSessionsWo
 {
 	NuvDynamicDictionary session;
 	Load(session, kAri + kNasi + "k /old/\nz /gone/\n");
-	session.InsertCandidate(Candidate("unrecorded", "", "", "u"));
+	session.InsertCandidate({"unrecorded", "", "", "u"});
 	session.RecordChanges(true);
-	session.InsertCandidate(Candidate("k", "", "", "mine"));
-	session.RemoveCandidate(Candidate("z", "", "", "gone"));
+	session.InsertCandidate({"k", "", "", "mine"});
+	session.RemoveCandidate({"z", "", "", "gone"});
 	// a purge of a word this session never saw still counts
-	session.RemoveCandidate(Candidate("w", "", "", "purged"));
+	session.RemoveCandidate({"w", "", "", "purged"});
 	NuvDynamicDictionary::ChangeList changes;
 	session.TakeChanges(changes);
 	ASSERT_EQ(3u, changes.size());
@@ -170,7 +146,7 @@ TEST(NuvDynamicDictionary, RecordedChangesAppliedToAnotherFileKeepBothSessionsWo
 		Written(merged));
 
 	// the session offers the merged words, with a later change on top
-	session.InsertCandidate(Candidate("later", "", "", "l"));
+	session.InsertCandidate({"later", "", "", "l"});
 	session.SwapContent(merged);
 	session.TakeChanges(changes);
 	session.Apply(changes.back());

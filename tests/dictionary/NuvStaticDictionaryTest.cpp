@@ -1,5 +1,4 @@
-// The one-buffer loader and its binary search, beside a linear scan of the
-// same text.
+// The one-buffer loader and its binary search, beside a plain reading.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -14,15 +13,6 @@
 #include "NuvStaticDictionary.h"
 
 namespace {
-
-nuv_candidate
-Query(const std::string& reading)
-{
-	nuv_candidate query;
-	query.reading = reading;
-	return query;
-}
-
 
 void
 Load(NuvStaticDictionary& dictionary, const std::string& text)
@@ -55,7 +45,7 @@ TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 
 	Load(dictionary, "c /3/\n");
 	EXPECT_EQ(1u, dictionary.CountItems());
-	EXPECT_FALSE(dictionary.FindEntry(Query("a")));
+	EXPECT_FALSE(dictionary.FindEntry({"a", "", "", ""}));
 
 	// a directory opens, but its size is no size and reading it fails
 	std::ifstream directory(NUV_TEST_DATA_DIR, std::ios::binary);
@@ -66,31 +56,27 @@ TEST(NuvStaticDictionary, FailedStreamKeepsContentAndNewReadReplacesIt)
 	std::istream in(&pipe);
 	dictionary.Read(in);
 	EXPECT_EQ(std::list<std::string>({"5"}),
-		dictionary.FindEntry(Query("e")).stems);
-	EXPECT_FALSE(dictionary.FindEntry(Query("c")));
+		dictionary.FindEntry({"e", "", "", ""}).stems);
+	EXPECT_FALSE(dictionary.FindEntry({"c", "", "", ""}));
 }
 
 
 TEST(NuvStaticDictionary, LongLinesAndManyRunsLoadAsWritten)
 {
-	// Keys and entries from one byte to a few hundred, so that keys,
-	// blank-slashes and line feeds fall on every side of the loader's
-	// 64-byte blocks; files of 16 and 17 descending runs, on either side of
-	// searching run by run and sorting into one.
+	// Keys and entries of 1 to a few hundred bytes put keys, blank-slashes
+	// and line feeds on every side of the loader's 64-byte blocks; 16 and
+	// 17 runs lie either side of searching run by run and sorting into one.
 	std::mt19937 random(5);
 	for (int runs : {16, 17}) {
 		std::vector<std::string> keys;
 		for (int run = 0; run < runs; run++) {
-			std::vector<std::string> part;
 			for (int i = 0; i < 12; i++) {
-				std::string key(1 + random() % 150, 'a');
-				key.back() = static_cast<char>('a' + random() % 3);
-				part.push_back(key);
+				keys.emplace_back(1 + random() % 150, 'a');
+				keys.back().back() = static_cast<char>('a' + random() % 3);
 			}
 			// each run starts below the last one's end
-			part.push_back("a");
-			std::sort(part.begin(), part.end());
-			keys.insert(keys.end(), part.begin(), part.end());
+			keys.push_back("a");
+			std::sort(keys.end() - 13, keys.end());
 		}
 		// A key's look-up gives its lines merged in file order.
 		std::string text = ";" + std::string(100, 'c') + " /x/\n";
@@ -107,8 +93,8 @@ TEST(NuvStaticDictionary, LongLinesAndManyRunsLoadAsWritten)
 		EXPECT_EQ(keys.size(), dictionary.CountItems());
 		keys.push_back(std::string(200, 'a'));
 		for (const std::string& key : keys) {
-			ASSERT_EQ(expected[key].stems,
-				dictionary.FindEntry(Query(key)).stems) << runs << " " << key;
+			ASSERT_EQ(expected[key].stems, dictionary.FindEntry(
+				{key, "", "", ""}).stems) << runs << " " << key;
 		}
 	}
 }
@@ -116,12 +102,10 @@ TEST(NuvStaticDictionary, LongLinesAndManyRunsLoadAsWritten)
 
 TEST(NuvStaticDictionary, CandidatesReadInPlaceAreThoseOfMergingThenFilling)
 {
-	// A key with a million candidates froze every conversion for seconds
-	// and hundreds of MB: its words went through three lists and a vector
-	// of records. They are now read in place from the loaded lines; the
-	// words and their order must be exactly what merging the user's entry
-	// with FindEntry() and filling gave, malformed lines, repeated words,
-	// blocks, "(concat" fields and keys on several lines included.
+	// A key with a million candidates froze conversions: its words went
+	// through three lists. Read in place, they must be exactly what merging
+	// the user's entry with FindEntry() and filling gives, malformed lines,
+	// repeated words, blocks, "(concat" fields and split keys included.
 	std::mt19937 random(17);
 	const std::vector<std::string> fields = {"w1", "w2", "w3",
 		"(concat \"w\\0571\")", "[x", "[y", "[", "]", "", "w1"};
@@ -142,8 +126,7 @@ TEST(NuvStaticDictionary, CandidatesReadInPlaceAreThoseOfMergingThenFilling)
 		const NuvEntry user(userText.c_str() + 1);
 
 		for (const char* okurigana : {"", "x", "y", "z"}) {
-			nuv_candidate query = Query("k");
-			query.okurigana = okurigana;
+			const nuv_candidate query{"k", okurigana, "", ""};
 			NuvEntry merged;
 			merged.Merge(user);
 			merged.Merge(dictionary.FindEntry(query));

@@ -1,6 +1,5 @@
-// The user dictionary's file, directly: merges, lines kept as they were,
-// encodings, modes, links, the lock, and the file beside it when the file
-// itself must be left alone.
+// The user dictionary's file: merges, encodings, modes, links, the lock, and
+// the file beside it when the file itself must be left alone.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -13,7 +12,6 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/time.h>
 #include <unistd.h>
 
 #include "NuvUserDictionaryFile.h"
@@ -41,8 +39,7 @@ NuvDynamicDictionary::Change
 Learned(const std::string& reading, const std::string& word, bool add = true)
 {
 	NuvDynamicDictionary::Change change;
-	change.candidate.reading = Euc(reading);
-	change.candidate.candidate = Euc(word);
+	change.candidate = {Euc(reading), "", "", Euc(word)};
 	change.learned = add;
 	return change;
 }
@@ -52,33 +49,16 @@ Learned(const std::string& reading, const std::string& word, bool add = true)
 std::vector<std::string>
 Words(NuvDynamicDictionary& dictionary, const std::string& reading)
 {
-	nuv_candidate query;
-	query.reading = Euc(reading);
 	std::vector<std::string> words;
-	for (const std::string& word : dictionary.FindEntry(query).stems)
+	for (const std::string& word
+			: dictionary.FindEntry({Euc(reading), "", "", ""}).stems)
 		words.push_back(nuv_test::EucToUtf8(word));
 	return words;
 }
 
 
-mode_t
-ModeOf(const std::string& path)
-{
-	struct stat status;
-	return stat(path.c_str(), &status) == 0 ? status.st_mode & 07777 : 0;
-}
-
-
 class NuvUserDictionaryFileTest : public testing::Test {
 protected:
-	NuvUserDictionaryFileTest()
-		:
-		fDirectory(fScratch.Path() + "/"),
-		fPath(fScratch.File(".nuv-jisyo")),
-		fFile(fDirectory, nuv_test::Utf8ToEuc)
-	{
-	}
-
 	// A save of `changes` by the session; what it offers afterwards is
 	// kept in fMerged.
 	bool Save(const NuvDynamicDictionary::ChangeList& changes)
@@ -96,9 +76,9 @@ protected:
 	}
 
 	ScratchDirectory	fScratch;
-	std::string			fDirectory;
-	std::string			fPath;
-	NuvUserDictionaryFile fFile;
+	std::string			fDirectory = fScratch.Path() + "/";
+	std::string			fPath = fScratch.File(".nuv-jisyo");
+	NuvUserDictionaryFile fFile{fDirectory, nuv_test::Utf8ToEuc};
 	std::unique_ptr<NuvDynamicDictionary> fMerged;
 	std::vector<std::string> fNotices;
 };
@@ -106,10 +86,9 @@ protected:
 }	// namespace
 
 
-// Two sessions each merge their own changes into the file as it is, in
-// whichever encoding it was written: neither loses the other's words, the
-// one saved later wins a word both touched, and each is offered what the
-// other added.
+// Two sessions each merge their changes into the file as it is now, in
+// either encoding: neither loses the other's words, the later save wins a
+// word both touched, and each is offered what the other added.
 TEST_F(NuvUserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
 {
 	WriteFile(fPath, kHeaders + Euc("あい /愛/\n"));
@@ -126,8 +105,7 @@ TEST_F(NuvUserDictionaryFileTest, SavesMergeIntoTheFileAsItIsNow)
 	EXPECT_THAT(Words(*Load(), "あい"), ElementsAre("愛"));
 
 	// Fault: a UTF-8 file was never offered and the next save made it valid
-	// in neither encoding. It is read, saved in EUC-JP, and the user is told
-	// once.
+	// in neither encoding. It is read, saved in EUC-JP, and the user told.
 	WriteFile(fPath, "あい /愛/\n");
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
 	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /漢字/\n"));
@@ -179,31 +157,26 @@ TEST_F(NuvUserDictionaryFileTest, FileThatMustBeLeftAloneSavesBesideIt)
 }
 
 
-// Fault: a new file took its mode from the umask, readable by anyone under
-// a permissive one. New files, the lock and every temporary are 0600; an
-// existing file keeps its mode; a dangling link's target is created.
-//
-// A save cut off leaves its temporary; a later save removes it once it is a
-// minute old, and leaves a younger one (a save still writing) alone. Fault:
-// the clean-up took any ".nuv-jisyo." and six letters for a temporary, and
-// removed the user's own ".nuv-jisyo.backup"-like files with them.
+// Fault: a new file took its mode from the umask. New files, the lock and
+// every temporary are 0600; an existing file keeps its mode; a dangling
+// link's target is created. A temporary a cut-off save left is removed once
+// a minute old; a younger one (a save still writing) stays. Fault: the
+// clean-up also took the user's own ".nuv-jisyo.backup"-like files.
 TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndOnlyStaleTemporariesGo)
 {
 	const std::string saving = fPath + ".nuvim-saving-";
-	const struct timeval old[2] = {{time(NULL) - 120, 0},
-		{time(NULL) - 120, 0}};
+	const auto old = fs::file_time_type::clock::now() - std::chrono::minutes(2);
 	for (const std::string& name : {saving + "a1B2c3.tmp",
 			saving + "d4E5f6.tmp", fPath + ".backup", fPath + ".a1B2c3",
 			saving + "a1B2c3.tmp~"}) {
 		WriteFile(name, "words");
-		if (name != saving + "d4E5f6.tmp") {
-			ASSERT_EQ(0, utimes(name.c_str(), old));
-		}
+		if (name != saving + "d4E5f6.tmp")
+			fs::last_write_time(name, old);
 	}
 	const mode_t saved = umask(0);
 	ASSERT_TRUE(Save({Learned("かんじ", "漢字")}));
-	EXPECT_EQ(ModeOf(fPath), 0600u);
-	EXPECT_EQ(ModeOf(fPath + ".lock"), 0600u);
+	EXPECT_EQ(fs::status(fPath).permissions(), fs::perms(0600));
+	EXPECT_EQ(fs::status(fPath + ".lock").permissions(), fs::perms(0600));
 	EXPECT_FALSE(fs::exists(saving + "a1B2c3.tmp"));
 	for (const std::string& name : {saving + "d4E5f6.tmp", fPath + ".backup",
 			fPath + ".a1B2c3", saving + "a1B2c3.tmp~"})
@@ -211,7 +184,7 @@ TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndOnlyStaleTemporariesGo)
 
 	chmod(fPath.c_str(), 0640);
 	ASSERT_TRUE(Save({Learned("あい", "愛")}));
-	EXPECT_EQ(ModeOf(fPath), 0640u);
+	EXPECT_EQ(fs::status(fPath).permissions(), fs::perms(0640));
 
 	fs::remove(fPath);
 	fs::create_directory(fScratch.File("elsewhere"));
@@ -221,7 +194,8 @@ TEST_F(NuvUserDictionaryFileTest, NewFilesArePrivateAndOnlyStaleTemporariesGo)
 	EXPECT_TRUE(fs::is_symlink(fPath));
 	EXPECT_EQ(ReadFile(fScratch.File("elsewhere/words")),
 		kHeaders + Euc("かんじ /漢字/\n"));
-	EXPECT_EQ(ModeOf(fScratch.File("elsewhere/words")), 0600u);
+	EXPECT_EQ(fs::status(fScratch.File("elsewhere/words")).permissions(),
+		fs::perms(0600));
 	EXPECT_TRUE(fs::exists(fScratch.File("elsewhere/words.lock")));
 }
 
@@ -249,10 +223,9 @@ TEST_F(NuvUserDictionaryFileTest, SavesWaitForTheLockAndFailuresKeepTheFile)
 	EXPECT_EQ(ReadFile(fPath), kHeaders + Euc("あい /愛/\nかんじ /感じ/漢字/\n"));
 	close(lock);
 
-	// A save that cannot write the whole file (here a file size limit, as
-	// a full disk or a directory that refuses writes would) keeps the
-	// former file whole and removes its temporary; it says it failed, once,
-	// naming the file.
+	// A save that cannot write the whole file (a size limit here, as a full
+	// disk would) keeps the file whole, removes its temporary and says it
+	// failed, once, naming the file.
 	const std::string before = kHeaders + Euc("あい /愛/\n");
 	WriteFile(fPath, before);
 	struct rlimit saved;

@@ -76,12 +76,7 @@ struct Step {
 
 class ConversionTest : public ::testing::Test {
 protected:
-	ConversionTest()
-		:
-		driver(controler)
-	{
-		controler.SetLargeDictionary(ConversionDictionary());
-	}
+	ConversionTest() { controler.SetLargeDictionary(ConversionDictionary()); }
 
 	// Whether the controller's top state is a T.
 	template<typename T>
@@ -97,7 +92,7 @@ protected:
 	}
 
 	TestControler	controler;
-	KeyDriver		driver;
+	KeyDriver		driver{controler};
 };
 
 }	// namespace nuv_test

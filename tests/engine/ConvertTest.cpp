@@ -1,6 +1,5 @@
-// Candidate selection: the preedit candidates, the pages of the palette,
-// confirming and learning, the ways out of a conversion and the purge
-// prompt, in hiragana, katakana and abbreviation input.
+// Conversions: preedit candidates, pages, confirming and learning, the ways
+// out and the purge prompt, in hiragana, katakana and abbreviation input.
 #include "ConversionFixture.h"
 
 using namespace nuv_test;
@@ -8,31 +7,23 @@ using namespace nuv_test;
 
 TEST_F(ConversionTest, EnterOrAPrintableKeyConfirmsAndThenReachesTheStateBelow)
 {
-	Walk({{"K", "▽k"}, {"a", "▽か"}, {"n", "▽かn"}, {"j", "▽かんj"},
-		{"i", "▽かんじ"}});
+	Walk({{"Ka", "▽か"}, {"n", "▽かn"}, {"j", "▽かんj"}, {"i", "▽かんじ"}});
 	EXPECT_TRUE(Did(driver.Press(' '), kConsumed, "", "▼漢字"));
-	EXPECT_TRUE(controler.ShownCandidates().empty());
 
-	controler.TakeCalls();
-	// confirmed, then the same Enter goes to the direct input state, which
-	// lets it through to the application
+	// confirmed, then the same Enter passes on to the application
 	KeyStep step = driver.Press(kEnter);
 	EXPECT_TRUE(Did(step, kPassed, "漢字", ""));
 	EXPECT_EQ(step.rounds, 2);
-	EXPECT_EQ(controler.CountStates(), 1);
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(かんじ=漢字)"}));
-	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
 
-	// a printable key confirms the preedit candidate and starts again
 	driver.Type("Kanji  ");
 	step = driver.Press('k');
 	EXPECT_TRUE(Did(step, kConsumed, "感じ", "k"));
 	EXPECT_EQ(step.rounds, 2);
 	EXPECT_EQ(driver.Press('a').confirmed, "か");
 
-	// an upper-case letter confirms (感じ, learned) and opens the next
-	// reading
+	// a capital confirms (感じ, learned) and opens the next reading
 	driver.Type("Kanji ");
 	EXPECT_TRUE(Did(driver.Press('K'), kConsumed, "感じ", "▽k"));
 }
@@ -40,9 +31,7 @@ TEST_F(ConversionTest, EnterOrAPrintableKeyConfirmsAndThenReachesTheStateBelow)
 
 TEST_F(ConversionTest, OkuriganaLooksUpOnceCompleteAndIsConfirmedWithTheWord)
 {
-	Walk({{"Oo", "▽おお"}, {"K", "▽おお*k"}});
-	controler.TakeCalls();
-	EXPECT_EQ(driver.Press('i').preedit, "▼大き");
+	Walk({{"Oo", "▽おお"}, {"K", "▽おお*k"}, {"i", "▼大き"}});
 	EXPECT_EQ(controler.CallsNamed("FindCandidates"),
 		Words({"FindCandidates(おお*k,き)"}));
 
@@ -54,43 +43,20 @@ TEST_F(ConversionTest, OkuriganaLooksUpOnceCompleteAndIsConfirmedWithTheWord)
 	// learned under the okurigana: first next time
 	EXPECT_EQ(driver.Type("OoKi").preedit, "▼多き");
 
-	// a page shows the okurigana and confirms with it
 	driver.Press(kConfirm);
 	controler.SetLargeDictionary(
 		"かk /掛/欠/書/駈/掻/賭/翔/架/懸/駆/舁/描/\n");
 	EXPECT_EQ(driver.Type("KaKu    ").preedit, "▼く");
-	EXPECT_EQ(controler.ShownCandidates().size(), 7u);
-	EXPECT_EQ(controler.ShownRemaining(), 1);
 	EXPECT_EQ(driver.Press('d').confirmed, "翔く");
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),
 		"InsertCandidate(か*k,く=翔)");
 }
 
 
-TEST_F(ConversionTest, KeysWithoutMeaningInAConversionAreSwallowed)
+TEST_F(ConversionTest, BackspaceEntersTheCandidateLessItsLastCharOtherKeysAreSwallowed)
 {
-	driver.Type("Kanji ");
-	for (int32_t key : {0x01, 0x09, 0x1b, 0x7f, 0x8281e3}) {
-		EXPECT_TRUE(Did(driver.Press(nuv_input(key)), kSwallowed, "", "▼漢字"))
-			<< key;
-	}
-
-	// on a page only selection and stepping keys do anything
-	driver.Type("\a\b\b\b\bJuuni     ");
-	controler.TakeCalls();
-	for (char key : std::string("X\n\rbq1-")) {
-		EXPECT_TRUE(Did(driver.Press(key), kSwallowed, "", "▼")) << int(key);
-	}
-	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
-	EXPECT_TRUE(controler.CallsNamed("ShowPurge").empty());
-	EXPECT_EQ(controler.ShownRemaining(), 1);
-}
-
-
-TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
-{
-	// Fault mended: backspace must shorten only the candidate it confirms,
-	// at every preedit position, and must not read past the candidates.
+	// Fault mended: backspace shortened more than the candidate, or read
+	// past the candidates.
 	const Words shortened({"漢", "感", "幹", "監"});
 	for (int i = 0; i < 4; i++) {
 		driver.Type("Kanji ");
@@ -99,7 +65,6 @@ TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 		controler.TakeCalls();
 		EXPECT_TRUE(Did(driver.Press(kBackspace), kConsumed, shortened[i], ""))
 			<< i;
-		EXPECT_EQ(controler.CountStates(), 1);
 		// the whole candidate is learned
 		EXPECT_EQ(controler.CallsNamed("InsertCandidate").size(), 1u);
 	}
@@ -115,17 +80,28 @@ TEST_F(ConversionTest, BackspaceOnAPreeditCandidateEntersItLessItsLastCharacter)
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(き=木)"}));
 
-	// on a page backspace does nothing
-	driver.Type("Kanji     ");
+	// keys without meaning are swallowed; on a page backspace does nothing,
+	// and only selection and stepping keys do anything
+	driver.Type("Juuni ");
+	for (int32_t key : {0x01, 0x09, 0x1b, 0x7f, 0x8281e3}) {
+		EXPECT_TRUE(Did(driver.Press(nuv_input(key)), kSwallowed, "", "▼子"))
+			<< key;
+	}
+	driver.Type("    ");
+	controler.TakeCalls();
 	EXPECT_TRUE(Did(driver.Press(kBackspace), kConsumed, "", "▼"));
-	EXPECT_EQ(controler.ShownCandidates(), Words({"莞爾"}));
+	for (char key : std::string("X\n\rbq1-")) {
+		EXPECT_TRUE(Did(driver.Press(key), kSwallowed, "", "▼")) << int(key);
+	}
+	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
+	EXPECT_TRUE(controler.CallsNamed("ShowPurge").empty());
+	EXPECT_EQ(controler.ShownRemaining(), 1);
 }
 
 
 TEST_F(ConversionTest, KatakanaModeConvertsAndRegistersAndReturnsToKatakana)
 {
 	driver.Press('q');
-	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
 	// candidates show as stored
 	Walk({{"Kanji", "▽カンジ"}, {" ", "▼漢字"}});
 	EXPECT_EQ(controler.ShownMode(), MODE_KATAKANA);
@@ -160,7 +136,9 @@ TEST_F(ConversionTest, KatakanaModeConvertsAndRegistersAndReturnsToKatakana)
 
 TEST_F(ConversionTest, AbbreviationConvertsLearnsAndRegisters)
 {
-	Walk({{"/", "▽"}, {"cpu", "▽cpu"}, {" ", "▼CPU"}});
+	// A slash opens the reading without itself, dropping a pending letter.
+	EXPECT_TRUE(Did(driver.Type("k/"), kConsumed, "", "▽"));
+	Walk({{"cpu", "▽cpu"}, {" ", "▼CPU"}});
 	EXPECT_EQ(controler.ShownMode(), MODE_ABBREV);
 	EXPECT_EQ(driver.Press(' ').preedit, "▼中央処理装置");
 	EXPECT_TRUE(Did(driver.Press(kEnter), kPassed, "中央処理装置", ""));
@@ -185,8 +163,7 @@ TEST_F(ConversionTest, AbbreviationConvertsLearnsAndRegisters)
 
 TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 {
-	// 感じ is learned, so that it comes first for かんじ; n and cancel keep
-	// it.
+	// 感じ is learned to come first for かんじ; n and cancel keep it.
 	ASSERT_EQ(driver.Type("Kanji  \n").confirmed, "感じ");
 	for (char answer : {'n', kCancel, 'y'}) {
 		Walk({{"Kanji ", "▼感じ"}, {"X", "★感じ"}});
@@ -195,14 +172,12 @@ TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 		EXPECT_TRUE(Did(driver.Press(answer), kConsumed, "", ""))
 			<< int(answer);
 		EXPECT_EQ(controler.ShownPurge(), "") << int(answer);
-		EXPECT_EQ(controler.CountStates(), 1);
 		EXPECT_EQ(controler.CallsNamed("RemoveCandidate"), answer == 'y'
 			? Words({"RemoveCandidate(かんじ=感じ)"}) : Words()) << int(answer);
 	}
 	// the large dictionary's order is back
 	EXPECT_EQ(driver.Type("Kanji ").preedit, "▼漢字");
 
-	// other keys leave the prompt open
 	EXPECT_EQ(driver.Type("\nOoKi X").preedit, "★多き");
 	controler.TakeCalls();
 	for (int32_t key : {0x08, 0x0a, 0x0d, 0x20, 0x61, 0x59, 0x4e, 0x8281e3}) {
@@ -210,7 +185,6 @@ TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 			<< key;
 	}
 	EXPECT_EQ(controler.ShownPurge(), "おお*k,き=多");
-	EXPECT_TRUE(controler.CallsNamed("RemoveCandidate").empty());
 	driver.Press('y');
 	EXPECT_EQ(controler.CallsNamed("RemoveCandidate"),
 		Words({"RemoveCandidate(おお*k,き=多)"}));
@@ -218,8 +192,6 @@ TEST_F(ConversionTest, PurgePromptForgetsOnYesAndEveryAnswerEndsTheConversion)
 	// inside a registration only the nested conversion ends
 	Walk({{"Kiyosi kaKanji ", "★か▼漢字|"}, {"X", "★か★漢字|"}});
 	EXPECT_EQ(controler.ShownPurge(), "かんじ=漢字");
-	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
-
 	EXPECT_EQ(driver.Press('y').preedit, "★か|");
 	EXPECT_EQ(controler.ShownPurge(), "");
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));

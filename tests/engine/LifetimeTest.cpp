@@ -14,15 +14,11 @@ namespace {
 
 
 // Its hooks write into storage that its destructor frees, as a platform
-// controller's palettes are gone once its destructor has run. It types and
-// looks up as the test controller does.
+// controller's palettes are gone once its destructor has run.
 class FragileControler : public TestControler {
 public:
-	explicit FragileControler(bool clearFirst)
-		: fLog(new Words), fClearFirst(clearFirst)
-	{
-		SetLargeDictionary(ConversionDictionary());
-	}
+	explicit FragileControler(bool clearFirst) : fClearFirst(clearFirst)
+		{ SetLargeDictionary(ConversionDictionary()); }
 
 	virtual ~FragileControler()
 	{
@@ -45,40 +41,22 @@ public:
 	virtual void HidePurge() { fLog->push_back("HidePurge"); }
 
 	// The hooks called by the subclass's own ClearState(0).
-	static Words leaving;
+	static inline Words leaving;
 
 private:
-	std::unique_ptr<Words> fLog;
+	std::unique_ptr<Words> fLog = std::make_unique<Words>();
 	bool fClearFirst;
 };
 
-Words FragileControler::leaving;
 
-
-// A controller whose dictionary has `count` candidates c0, c1, … for ぺーじ.
-void
-SetPages(TestControler& controler, int count)
-{
-	std::string line = "ぺーじ /";
-	for (int i = 0; i < count; i++)
-		line += "c" + std::to_string(i) + "/";
-	controler.SetLargeDictionary(line + "\n");
-}
-
-
-// Where a conversion over `count` candidates stands: a preedit candidate
-// ("c2", with no page shown) or a page ("c4..c10;1", first word, last word,
-// count left).
+// Where a conversion stands: a preedit candidate ("▼c2", no page shown) or
+// a page ("c4..c10;1": first word, last word, count left).
 std::string
 Position(const std::string& preedit, const TestControler& controler)
 {
-	if (preedit.compare(0, 3, "▼") != 0)
-		return preedit;
-	if (preedit.size() > 3) {
-		return preedit.substr(3) + (controler.ShownCandidates().empty()
-			? "" : " and a page");
-	}
 	const Words& page = controler.ShownCandidates();
+	if (preedit != "▼")
+		return preedit + (page.empty() ? "" : " and a page");
 	if (page.empty())
 		return "empty page";
 	return page.front() + ".." + page.back() + ";"
@@ -93,12 +71,11 @@ ModelPositions(int count)
 {
 	std::vector<std::string> positions;
 	for (int i = 0; i < count && i < 4; i++)
-		positions.push_back("c" + std::to_string(i));
+		positions.push_back("▼c" + std::to_string(i));
 	for (int start = 4; start < count; start += 7) {
 		const int last = std::min(start + 7, count) - 1;
 		positions.push_back("c" + std::to_string(start) + "..c"
-			+ std::to_string(last) + ";"
-			+ std::to_string(count - last - 1));
+			+ std::to_string(last) + ";" + std::to_string(count - last - 1));
 	}
 	return positions;
 }
@@ -108,26 +85,22 @@ ModelPositions(int count)
 
 TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)
 {
-	// Fault mended: the base destructor deleted the states after the
-	// subclass was gone, and their hook calls (the top state's Disabled(),
-	// the destructors of the registration and purge states, the nested
-	// controller's fresh state asking for its automaton) reached pure
-	// virtual functions and freed storage; a nested registration must
-	// forward its teardown outwards through the controller its state stands
-	// on at that moment, never a stale copy.
-	//
-	// A subclass that clears its own stack first sees its palettes hidden,
-	// the chain once rather than shown shorter first.
+	// Fault mended: the base destructor deleted the states once the
+	// subclass was gone, so their hooks (Disabled(), the registration and
+	// purge states' destructors, a nested controller's fresh state) reached
+	// pure virtual functions and freed storage; a nested registration tears
+	// down through its current controller, never a stale copy. A subclass
+	// that clears its own stack first sees its palettes hidden, the chain
+	// once rather than shown shorter first.
 	const struct {
 		const char*	keys;
 		Words		leaving;
 	} kOpenings[] = {
 		{ "Kanji ", {"HideCandidates"} }, { "Kanji x", {} },
 		{ "Kanji X", {"HidePurge"} }, { "Kanji     ", {"HideCandidates"} },
-		{ "Ki  ", {"HideRegisters"} },
 		{ "Kiyosi Yosi Juuni     ", {"HideCandidates", "HideRegisters"} },
 		{ "Kiyosi Yosi Kanji X", {"HidePurge", "HideRegisters"} },
-		{ "Kiyosi Yosi Ho ab", {"HideRegisters"} },
+		{ "Ki  ", {"HideRegisters"} }, { "Kiyosi Yosi Ho ab", {"HideRegisters"} },
 	};
 	for (const auto& opening : kOpenings) {
 		for (bool clearFirst : {false, true}) {
@@ -145,51 +118,49 @@ TEST(ConversionLifetime, StatesLeavingWithTheBaseNeverReachTheSubclassHooks)
 
 TEST(ConversionLifetime, PagesAreSteppedAndPickedFromWithinTheCandidates)
 {
-	// Fault mended: paging at the edges and short last pages must never
-	// reach past the candidates. Every count from 1 to 26 is walked to the
-	// end and back, beside a model of the pages.
+	// Fault mended: paging reached past the candidates. Every count from 1
+	// to 26 is walked to the end and back, beside a model of the pages.
 	for (int count = 1; count <= 26; count++) {
+		// The candidates c0, c1, … for ぺーじ.
+		std::string line = "ぺーじ /";
+		for (int i = 0; i < count; i++)
+			line += "c" + std::to_string(i) + "/";
 		TestControler controler;
-		SetPages(controler, count);
+		controler.SetLargeDictionary(line + "\n");
 		KeyDriver driver(controler);
 		driver.Type("Pe-ji");
 
-		std::vector<std::string> forward;
-		KeyStep step = driver.Press(' ');
-		while (step.preedit != "★|" && forward.size() < 40) {
-			forward.push_back(Position(step.preedit, controler));
-			step = driver.Press(' ');
-		}
-		EXPECT_EQ(forward, ModelPositions(count)) << count;
+		// The positions from `step` on, `key` after `key`, up to `end`.
+		auto walk = [&](KeyStep step, char key, const std::string& end) {
+			Words positions;
+			while (step.preedit != end && positions.size() < 40) {
+				positions.push_back(Position(step.preedit, controler));
+				step = driver.Press(key);
+			}
+			return positions;
+		};
+		const Words model = ModelPositions(count);
+		EXPECT_EQ(walk(driver.Press(' '), ' ', "★|"), model) << count;
 		EXPECT_EQ(controler.ShownRegisters(), Words({"ぺーじ=c0"}));
-
-		std::vector<std::string> backward;
-		step = driver.Press(kCancel);
-		while (step.preedit != "▽ぺーじ" && backward.size() < 40) {
-			backward.push_back(Position(step.preedit, controler));
-			step = driver.Press('x');
-		}
-		std::vector<std::string> model = ModelPositions(count);
-		EXPECT_EQ(backward, Words(model.rbegin(), model.rend())) << count;
+		EXPECT_EQ(walk(driver.Press(kCancel), 'x', "▽ぺーじ"),
+			Words(model.rbegin(), model.rend())) << count;
 		EXPECT_TRUE(controler.ShownCandidates().empty()) << count;
-	}
 
-	// Fault mended: a selection key past the last candidate of a short page
-	// must not pick a record beyond the end of the candidates. The last key
-	// on each page, in either case, picks its candidate, which is learned.
-	const char* keys = "asdfjkl";
-	for (int onPage = 1; onPage <= 7; onPage++) {
-		TestControler controler;
-		SetPages(controler, 4 + onPage);
-		KeyDriver driver(controler);
-		driver.Type("Pe-ji     ");
+		// Fault mended: a key past the last candidate of a short page picked
+		// a record beyond them. The page's last key (either case) picks and
+		// learns its candidate.
+		const int onPage = std::min(count - 4, 7);
+		if (onPage < 1)
+			continue;
+		const char* keys = "asdfjkl";
+		driver.Type("     ");
 		for (int i = onPage; i < 7; i++) {
 			EXPECT_TRUE(Did(driver.Press(keys[i]), kSwallowed, "", "▼"))
-				<< onPage << keys[i];
+				<< count << keys[i];
 		}
 		EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
 		const std::string word = "c" + std::to_string(3 + onPage);
-		const char key = keys[onPage - 1] - (onPage % 2 ? 'a' - 'A' : 0);
+		const char key = keys[onPage - 1] - (count % 2 ? 'a' - 'A' : 0);
 		EXPECT_TRUE(Did(driver.Press(key), kConsumed, word, "")) << key;
 		EXPECT_EQ(driver.Type("Pe-ji ").preedit, "▼" + word) << key;
 	}

@@ -1,5 +1,4 @@
-// Word registration: typing the word with the nested engine, editing it,
-// nesting, and learning it.
+// Word registration: typing, editing, nesting and learning the word.
 #include "ConversionFixture.h"
 
 using namespace nuv_test;
@@ -7,18 +6,13 @@ using namespace nuv_test;
 
 TEST_F(ConversionTest, MissingWordIsRegisteredWithConversionAndNesting)
 {
-	driver.Type("Kiyosi");
-	controler.TakeCalls();
-	EXPECT_EQ(driver.Press(' ').preedit, "★|");
+	Walk({{"Kiyosi ", "★|"}});
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし"}));
-
-	// a conversion inside the registration
 	Walk({{"S", "★▽s|"}, {"ei", "★▽せい|"}, {" ", "★▼清|"}});
 	EXPECT_TRUE(Did(driver.Press(kConfirm), kConsumed, "", "★清|"));
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(せい=清)"}));
 
-	// a registration inside the registration
 	Walk({{"Yosi", "★清▽よし|"}, {" ", "★|"}});
 	EXPECT_EQ(controler.ShownRegisters(), Words({"きよし", "よし"}));
 	EXPECT_EQ(driver.Type("ai").preedit, "★あい|");
@@ -27,8 +21,7 @@ TEST_F(ConversionTest, MissingWordIsRegisteredWithConversionAndNesting)
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate").back(),
 		"InsertCandidate(よし=あい)");
 
-	// cursor editing, then Enter on the nested conversion enters its word
-	// and registers at once
+	// Enter on a nested conversion enters its word and registers at once
 	Walk({{kCtrlB, "★清あ|い"}, {kCtrlB, "★清|あい"}, {kCtrlD, "★清|い"},
 		{kKill, "★清|"}, {"Si ", "★清▼志|"}});
 	controler.TakeCalls();
@@ -36,13 +29,9 @@ TEST_F(ConversionTest, MissingWordIsRegisteredWithConversionAndNesting)
 	EXPECT_EQ(controler.CallsNamed("InsertCandidate"),
 		Words({"InsertCandidate(し=志)", "InsertCandidate(きよし=清志)"}));
 	EXPECT_TRUE(controler.ShownRegisters().empty());
-	EXPECT_EQ(controler.CountStates(), 1);
-	EXPECT_EQ(controler.ShownMode(), MODE_HIRAKANA);
 
 	// both new words come first next time
-	EXPECT_EQ(driver.Type("Kiyosi ").preedit, "▼清志");
-	EXPECT_EQ(driver.Press(kConfirm).confirmed, "清志");
-	EXPECT_EQ(driver.Type("Yosi ").preedit, "▼あい");
+	Walk({{"Kiyosi ", "▼清志"}, {"\nYosi ", "▼あい"}});
 }
 
 
@@ -57,11 +46,9 @@ TEST_F(ConversionTest, CursorKeysMoveTheBarAndKeysAreTypedAtIt)
 		{0x1c, "★うこ|かき"}, {0x1d, "★うこか|き"}, {0x7f, "★うこか|"},
 		{kBackspace, "★うこ|"}, {kCtrlA, "★|うこ"}, {kBackspace, "★|うこ"},
 		{kKill, "★|"}, {kBackspace, "★|"}});
-	EXPECT_EQ(controler.CountStates(), 3);
 
-	// Keys the nested engine leaves are typed as they are: digits are not
-	// in the kana table; in Latin input every letter is typed as it is;
-	// control-J returns the nested engine to kana input.
+	// Keys the nested engine leaves (digits; every letter in Latin input)
+	// are typed as they are; control-J returns it to kana input.
 	Walk({{"ka12", "★か12|"}, {"l", "★か12|"}});
 	EXPECT_EQ(controler.ShownMode(), MODE_ASCII);
 	Walk({{"Ab ", "★か12Ab |"}, {kConfirm, "★か12Ab |"}});
@@ -85,12 +72,9 @@ TEST_F(ConversionTest, EnterAndUndoLeaveWhateverTheNestedEngineHoldsInTheWord)
 	// an open reading is confirmed into the word, which is registered
 	EXPECT_EQ(driver.Type("Yosi Ai").preedit, "★▽あい|");
 	EXPECT_TRUE(Did(driver.Press(kEnter), kConsumed, "あい", ""));
-	EXPECT_EQ(controler.CountStates(), 1);
 
-	// Fault mended: a conversion in the nested engine confirms its candidate
-	// when undone; reached through the controller's Undo() rather than a
-	// key, that text stayed in the nested engine, missing from the preedit
-	// until the next key.
+	// Fault mended: a nested conversion undone through the controller's
+	// Undo() left its confirmed text out of the preedit until the next key.
 	EXPECT_EQ(driver.Type("Nura kaKanji ").preedit, "★か▼漢字|");
 	EXPECT_EQ(controler.Undo(), INPUT_CONSUMED);
 	EXPECT_EQ(EucToUtf8(controler.Pending()), "★か漢|");
@@ -101,7 +85,6 @@ TEST_F(ConversionTest, EnterAndUndoLeaveWhateverTheNestedEngineHoldsInTheWord)
 TEST_F(ConversionTest, EmptyWordLeavesTheRegistrationAndOkuriganaIsLearnedApart)
 {
 	driver.Type("Kiyosi ");
-	controler.TakeCalls();
 	EXPECT_TRUE(Did(driver.Press(kEnter), kConsumed, "", "▽きよし"));
 	EXPECT_TRUE(controler.CallsNamed("InsertCandidate").empty());
 	EXPECT_EQ(controler.CallsNamed("HideRegisters").size(), 1u);

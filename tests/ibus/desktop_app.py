@@ -4,15 +4,14 @@
 
 Shows the window "nuvIM main" with the text field under test and a second
 field. Writes the main field's whole text to WORKDIR/text whenever it
-changes, and WORKDIR/ready once it takes commands. Reads one command a line
-from the FIFO WORKDIR/commands:
-
-    clear   empties the main field and gives it the focus
-    other   gives the focus to the second field of the same window
-    main    gives the focus back to the main field, caret at the end
-    caret   writes the main field's caret rectangle, "x y width height" in
-            root window pixels, to WORKDIR/caret
+changes, and WORKDIR/ready once it takes commands from the FIFO
+WORKDIR/commands, one a line: clear (empties the main field and focuses
+it), other (focuses the second field), main (focuses the main field, caret
+at the end), caret (GTK: writes the main field's caret, "x y width height"
+in root window pixels, to WORKDIR/caret).
 """
+import contextlib
+import importlib
 import os
 import sys
 
@@ -32,12 +31,9 @@ def write(name, text):
 
 def poll(act):
     """Carries out the commands written so far (a toolkit timer's work)."""
-    try:
-        lines = os.read(commands, 4096).decode().split()
-    except BlockingIOError:
-        lines = []
-    for line in lines:
-        act(line)
+    with contextlib.suppress(BlockingIOError):
+        for line in os.read(commands, 4096).decode().split():
+            act(line)
     return True
 
 
@@ -45,16 +41,8 @@ def run_gtk(major):
     import gi
     gi.require_version("Gtk", "%d.0" % major)
     from gi.repository import GLib, Gtk  # noqa: E402
-    from gi.repository import Gdk  # noqa: E402 - the version Gtk wants
 
-    css = Gtk.CssProvider()
-    css.load_from_data(b"textview, entry { font: 18px IPAGothic; }")
-    if major == 3:
-        Gtk.StyleContext.add_provider_for_screen(Gdk.Screen.get_default(),
-                                                 css, 800)
-    else:
-        Gtk.StyleContext.add_provider_for_display(Gdk.Display.get_default(),
-                                                  css, 800)
+    Gtk.Settings.get_default().set_property("gtk-font-name", "IPAGothic 14")
     box = Gtk.Box(orientation=Gtk.Orientation.VERTICAL)
     view, second = Gtk.TextView(vexpand=True), Gtk.Entry()
     main = Gtk.Window(title="nuvIM main", default_width=520,
@@ -106,10 +94,8 @@ def run_gtk(major):
 
 
 def run_qt(major):
-    if major == 5:
-        from PyQt5 import QtCore, QtGui, QtWidgets
-    else:
-        from PyQt6 import QtCore, QtGui, QtWidgets
+    QtCore, QtGui, QtWidgets = (importlib.import_module(
+        "PyQt%d.Qt%s" % (major, name)) for name in ("Core", "Gui", "Widgets"))
 
     app = QtWidgets.QApplication([sys.argv[0]])
     app.setFont(QtGui.QFont("IPAGothic", 14))
@@ -128,11 +114,6 @@ def run_qt(major):
         if command == "main":
             view.moveCursor(QtGui.QTextCursor.MoveOperation.End if major == 6
                             else QtGui.QTextCursor.End)
-        elif command == "caret":
-            rect = view.cursorRect()
-            origin = view.viewport().mapToGlobal(rect.topLeft())
-            write("caret", "%d %d %d %d" % (origin.x(), origin.y(),
-                                            rect.width(), rect.height()))
 
     view.textChanged.connect(lambda: write("text", view.toPlainText()))
     timer = QtCore.QTimer()

@@ -26,12 +26,6 @@ protected:
 		HeadlessDisplay::ClearTextSizes();
 	}
 
-	// SetUp resets the screen and text sizes for whichever test comes next.
-	void TearDown() override
-	{
-		ASSERT_EQ(B_OK, HeadlessDisplay::WaitForIdle());
-	}
-
 	// Runs the palette as its owner does and returns it.
 	template<typename Palette>
 	Palette* Running(Palette* palette)

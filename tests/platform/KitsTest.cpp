@@ -2,12 +2,9 @@
 // and the misuses the kits trap.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <functional>
-#include <memory>
 #include <string>
-#include <sys/stat.h>
 #include <vector>
 
 #include <Box.h>
@@ -15,7 +12,6 @@
 #include <Font.h>
 #include <HeadlessDisplay.h>
 #include <InputServerMethod.h>
-#include <InterfaceDefs.h>
 #include <Looper.h>
 #include <Menu.h>
 #include <MenuItem.h>
@@ -24,11 +20,12 @@
 #include <StringView.h>
 #include <Window.h>
 
+#include "Scratch.h"
+
 
 TEST(FontMetrics, FontsAndStringViewsFollowTheMetricOrTheHostsOverride)
 {
-	// "ab" narrow, "あい" wide (E3 81 82, E3 81 84), "ｱ" half-width narrow.
-	EXPECT_EQ(14, be_plain_font->StringWidth("ab"));
+	// "あい" wide (E3 81 82, E3 81 84), "ｱ" half-width narrow.
 	EXPECT_EQ(28, be_plain_font->StringWidth("\xE3\x81\x82\xE3\x81\x84"));
 	EXPECT_EQ(7, be_plain_font->StringWidth("\xEF\xBD\xB1"));
 	EXPECT_EQ(18, be_bold_font->StringWidth("a\xE3\x81\x82") - 9);
@@ -36,14 +33,8 @@ TEST(FontMetrics, FontsAndStringViewsFollowTheMetricOrTheHostsOverride)
 	EXPECT_EQ(21, be_plain_font->StringWidth("\xE3\x81z"));
 	EXPECT_EQ(0, be_plain_font->StringWidth(""));
 
-	font_height plain;
-	be_plain_font->GetHeight(&plain);
-	EXPECT_EQ(15, plain.ascent + plain.descent + plain.leading);
-	font_height bold;
-	be_bold_font->GetHeight(&bold);
-	EXPECT_EQ(18, bold.ascent + bold.descent + bold.leading);
-
-	// A string view's preferred size uses its font or the host's override.
+	// A string view's preferred size uses its font (line heights 15 plain,
+	// 18 bold) or the host's override.
 	BStringView view(BRect(2, 2, 0, 0), NULL, "NUV");
 	auto preferred = [&view] {
 		BRect size;
@@ -81,10 +72,8 @@ TEST(Roster, LaunchesAreRecordedForTheHost)
 
 	std::vector<headless_launch_info> launches = HeadlessDisplay::Launches();
 	ASSERT_EQ(1u, launches.size());
-	EXPECT_EQ("application/x-other", launches[0].signature);
 	EXPECT_EQ(std::vector<std::string>({"a", "b"}), launches[0].arguments);
 	EXPECT_EQ(team, launches[0].team);
-	HeadlessDisplay::ClearLaunches();
 }
 
 
@@ -101,18 +90,15 @@ TEST(Directories, SettingsDirectoryDefaultsAndCanBeMoved)
 	EXPECT_EQ(B_BAD_VALUE, find_directory((directory_which)1, -1, false,
 		path, sizeof(path)));
 
-	char scratch[] = "/tmp/nuv-kits-XXXXXX";
-	ASSERT_NE(nullptr, mkdtemp(scratch));
-	std::string moved = std::string(scratch) + "/a/b";
+	ScratchDirectory scratch;
+	std::string moved = scratch.File("a/b");
 	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, moved.c_str());
 	ASSERT_EQ(B_OK, find(true, sizeof(path)));
 	EXPECT_EQ(moved, path);
-	struct stat info;
-	EXPECT_EQ(0, stat(moved.c_str(), &info));
+	EXPECT_TRUE(std::filesystem::is_directory(moved));
 	HeadlessDisplay::SetDirectory(B_USER_SETTINGS_DIRECTORY, NULL);
 	ASSERT_EQ(B_OK, find(false, sizeof(path)));
 	EXPECT_STREQ("/boot/home/config/settings", path);
-	std::filesystem::remove_all(scratch);
 }
 
 
@@ -135,17 +121,16 @@ public:
 
 	virtual status_t EnqueueMessage(BInputServerMethod*, BMessage* message)
 	{
-		messages.emplace_back(message);
+		delete message;
 		return B_OK;
 	}
 
 	virtual status_t SetMenu(BInputServerMethod*, const BMenu* menu,
-		const BMessenger& target)
+		const BMessenger&)
 	{
 		menuLabels.clear();
 		for (int32 i = 0; menu != NULL && i < menu->CountItems(); i++)
 			menuLabels.push_back(menu->ItemAt(i)->Label());
-		menuTarget = target;
 		return B_OK;
 	}
 
@@ -153,9 +138,7 @@ public:
 	BInputServerMethod*			deleted = NULL;
 	std::string					name;
 	int							iconByte = 0;
-	std::vector<std::unique_ptr<BMessage> >	messages;
 	std::vector<std::string>	menuLabels;
-	BMessenger					menuTarget;
 };
 
 }	// namespace
@@ -177,28 +160,19 @@ TEST(InputServer, MethodCallsReachTheInstalledServer)
 	EXPECT_EQ(method, server.named);
 	EXPECT_EQ("NUV IM", server.name);
 	EXPECT_EQ(63, server.iconByte);
-	EXPECT_EQ(B_OK, method->MethodActivated(true));
-	EXPECT_EQ(B_DISPATCH_MESSAGE, method->Filter(NULL, NULL));
 
-	method->EnqueueMessage(new BMessage(1));
-	method->EnqueueMessage(new BMessage(2));
-	ASSERT_EQ(2u, server.messages.size());
-	EXPECT_EQ(2u, server.messages[1]->what);
-
-	// The menu owns its items, each once, in the order asked for.
-	BLooper* looper = new BLooper("menu target");
+	// The menu owns its items, each once, in the order asked for. (What the
+	// method enqueues and its menu's target are checked through the host.)
 	BMenu menu("nuvIM menu");
 	BMenuItem* help = new BMenuItem("Help", new BMessage(0));
 	EXPECT_TRUE(menu.AddItem(help));
 	EXPECT_FALSE(menu.AddItem(help));
 	EXPECT_TRUE(menu.AddItem(new BMenuItem("Other", new BMessage(5)), 0));
 	EXPECT_EQ(help, menu.FindItem("Help"));
-	method->SetMenu(&menu, BMessenger(looper));
+	method->SetMenu(&menu, BMessenger());
 	EXPECT_EQ(std::vector<std::string>({"Other", "Help"}), server.menuLabels);
-	EXPECT_TRUE(server.menuTarget == BMessenger(looper));
-	method->SetMenu(NULL, BMessenger(looper));
+	method->SetMenu(NULL, BMessenger());
 	EXPECT_TRUE(server.menuLabels.empty());
-	looper->Quit();
 
 	delete method;
 	EXPECT_EQ(method, server.deleted);

@@ -6,22 +6,16 @@
 
 using std::string;
 
-namespace {
-
-string
-Repeat(const string& piece, int count)
-{
-	string text;
-	for (int i = 0; i < count; i++)
-		text += piece;
-	return text;
-}
-
-}	// namespace
-
 
 TEST(BeNuvUtils, ConvertsBothWaysAcrossPassBoundariesAndPastBadBytes)
 {
+	auto Repeat = [](const string& piece, int count) {
+		string text;
+		for (int i = 0; i < count; i++)
+			text += piece;
+		return text;
+	};
+
 	// a, あ (A4 A2), 漢 (B4 C1), ー (A1 BC)
 	const string euc = "a\xA4\xA2\xB4\xC1\xA1\xBC";
 	const string utf8 = "a\xE3\x81\x82\xE6\xBC\xA2\xE3\x83\xBC";

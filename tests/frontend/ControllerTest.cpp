@@ -5,7 +5,6 @@
 
 #include <AppDefs.h>
 #include <Autolock.h>
-#include <HeadlessDisplay.h>
 #include <Input.h>
 #include <Message.h>
 #include <Messenger.h>
@@ -24,15 +23,6 @@ namespace {
 const char* const kCandidates = "NUV Candidates Palette";
 const char* const kRegistration = "NUV Registration Palette";
 const char* const kPurge = "NUV Purge Palette";
-
-
-headless_window_info
-Window(const char* title)
-{
-	headless_window_info info;
-	EXPECT_TRUE(HeadlessDisplay::FindWindow(title, &info)) << title;
-	return info;
-}
 
 }	// namespace
 
@@ -89,15 +79,19 @@ TEST_F(ControllerTest, VisiblePalettesStackBelowTheLastCaretInOrder)
 		EXPECT_EQ(BPoint(0, 8), Window(kCandidates).frame.LeftTop());
 	}
 
-	// Three characters from (100, 200), the later ones taller.
-	BMessage reply(B_INPUT_METHOD_EVENT);
-	reply.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
-	for (int i = 0; i < 3; i++) {
-		reply.AddPoint("be:location_reply", BPoint(100 + 14 * i, 200));
-		reply.AddFloat("be:height_reply", 15 + i);
-	}
-	BMessenger(Looper()).SendMessage(&reply);
-	ASSERT_TRUE(fHost->Settle());
+	// The application's answer: `count` characters from (100, 200), the
+	// later ones taller.
+	auto answer = [this](int count) {
+		BMessage reply(B_INPUT_METHOD_EVENT);
+		reply.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
+		for (int i = 0; i < count; i++) {
+			reply.AddPoint("be:location_reply", BPoint(100 + 14 * i, 200));
+			reply.AddFloat("be:height_reply", 15 + i);
+		}
+		BMessenger(Looper()).SendMessage(&reply);
+		return fHost->Settle();
+	};
+	ASSERT_TRUE(answer(3));
 	{
 		BAutolock lock(Looper());
 		ASSERT_EQ(3, Looper()->CountTargetLocations());
@@ -124,10 +118,7 @@ TEST_F(ControllerTest, VisiblePalettesStackBelowTheLastCaretInOrder)
 	}
 
 	// An answer with no characters leaves no location stored.
-	BMessage empty(B_INPUT_METHOD_EVENT);
-	empty.AddInt32("be:opcode", B_INPUT_METHOD_LOCATION_REQUEST);
-	BMessenger(Looper()).SendMessage(&empty);
-	ASSERT_TRUE(fHost->Settle());
+	ASSERT_TRUE(answer(0));
 	BAutolock lock(Looper());
 	ASSERT_EQ(0, Looper()->CountTargetLocations());
 	Controler()->ShowCandidates(page, page + 1, 0);
@@ -153,12 +144,11 @@ TEST_F(ControllerTest, LookUpsMergeBothDictionariesLearnedWordsFirst)
 	EXPECT_THAT(words, ElementsAre("完治", "幹事", "漢字", "感じ"));
 
 	// Learning and purging reach the user dictionary only.
-	EXPECT_EQ(3u, resources->Dictionary()->FindEntry(query).stems.size());
 	Controler()->RemoveCandidate(Candidate("かんじ", "漢字"));
 	Controler()->RemoveCandidate(Candidate("かんじ", "完治"));
 	EXPECT_EQ(3u, resources->Dictionary()->FindEntry(query).stems.size());
-	const NuvEntry user = resources->UserDictionary()->FindEntry(query);
-	EXPECT_THAT(user.stems, ElementsAre(Euc("幹事")));
+	EXPECT_THAT(resources->UserDictionary()->FindEntry(query).stems,
+		ElementsAre(Euc("幹事")));
 }
 
 

@@ -1,6 +1,6 @@
 #include "MethodFixture.h"
 
-#include <cstdlib>
+#include <cstdio>
 
 #include <AppDefs.h>
 #include <FindDirectory.h>
@@ -48,13 +48,27 @@ Candidate(const std::string& reading, const std::string& word,
 }
 
 
+headless_window_info
+Window(const char* title)
+{
+	headless_window_info info;
+	EXPECT_TRUE(HeadlessDisplay::FindWindow(title, &info)) << title;
+	return info;
+}
+
+
+namespace {
+
+// One line per message the application received, in order:
+// STARTED, STOPPED, LOCATION_REQUEST, CHANGED(text,true|false) and
+// PASSED(bytes, key code, modifiers) for a key message; control bytes are
+// written \xNN.
 std::string
 DescribeDelivered(const BMessage& message)
 {
 	std::string string;
 	if (message.what == B_INPUT_METHOD_EVENT) {
-		int32 opcode = -1;
-		message.FindInt32("be:opcode", &opcode);
+		const int32 opcode = message.FindInt32("be:opcode");
 		switch (opcode) {
 			case B_INPUT_METHOD_STARTED:
 				return "STARTED";
@@ -63,12 +77,9 @@ DescribeDelivered(const BMessage& message)
 			case B_INPUT_METHOD_LOCATION_REQUEST:
 				return "LOCATION_REQUEST";
 			case B_INPUT_METHOD_CHANGED:
-			{
-				bool confirmed = false;
 				message.FindString("be:string", &string);
-				message.FindBool("be:confirmed", &confirmed);
-				return "CHANGED(" + string + (confirmed ? ",true)" : ",false)");
-			}
+				return "CHANGED(" + string + (message.FindBool("be:confirmed")
+					? ",true)" : ",false)");
 			default:
 				return "IMEV(" + std::to_string(opcode) + ")";
 		}
@@ -84,17 +95,16 @@ DescribeDelivered(const BMessage& message)
 			} else
 				bytes += c;
 		}
-		int32 key = 0;
-		int32 modifiers = 0;
-		message.FindInt32("key", &key);
-		message.FindInt32("modifiers", &modifiers);
 		char tail[32];
-		snprintf(tail, sizeof(tail), ",0x%02X,0x%X)", key, modifiers);
+		snprintf(tail, sizeof(tail), ",0x%02X,0x%X)",
+			message.FindInt32("key"), message.FindInt32("modifiers"));
 		return std::string(message.what == B_KEY_UP ? "KEY_UP(" : "PASSED(")
 			+ bytes + tail;
 	}
 	return "WHAT(" + std::to_string(message.what) + ")";
 }
+
+}	// namespace
 
 
 MethodFixture::MethodFixture()
@@ -102,8 +112,7 @@ MethodFixture::MethodFixture()
 	fSettings(kTestSettings),
 	fApplication(20, 20, 15, [](const std::string& text) {
 		return be_plain_font->StringWidth(text.c_str());
-	}),
-	fHost(NULL)
+	})
 {
 }
 
@@ -112,17 +121,9 @@ void
 MethodFixture::SetUp()
 {
 	HeadlessDisplay::SetScreenSize(1024, 768);
-	fHost = new MethodHost(fApplication, NULL);
+	fHost.reset(new MethodHost(fApplication, NULL));
 	fHost->RecordDelivered(true);
 	Load();
-}
-
-
-void
-MethodFixture::TearDown()
-{
-	delete fHost;
-	fHost = NULL;
 }
 
 
@@ -153,6 +154,7 @@ MethodFixture::Type(const std::string& script)
 std::vector<std::string>
 MethodFixture::Received()
 {
+	EXPECT_TRUE(fHost->Settle());
 	std::vector<std::string> received;
 	for (const BMessage& message : fHost->Delivered())
 		received.push_back(DescribeDelivered(message));

@@ -3,11 +3,14 @@
 #ifndef METHOD_FIXTURE_H
 #define METHOD_FIXTURE_H
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include <HeadlessDisplay.h>
 
 #include "ApplicationModel.h"
 #include "MethodHost.h"
@@ -25,15 +28,9 @@ public:
 								SettingsDirectory(const std::string& source);
 								~SettingsDirectory();
 
-	// The settings directory itself, ending in "/".
-			const std::string&	Path() const { return fPath; }
+	// The path of `name` in the settings directory.
 			std::string			File(const std::string& name) const
 									{ return fPath + name; }
-			std::string			ReadFile(const std::string& name) const
-									{ return ::ReadFile(File(name)); }
-			void				WriteFile(const std::string& name,
-									const std::string& bytes) const
-									{ ::WriteFile(File(name), bytes); }
 
 private:
 			ScratchDirectory	fScratch;
@@ -46,33 +43,29 @@ std::string Euc(const std::string& utf8);
 nuv_candidate Candidate(const std::string& reading, const std::string& word,
 	const std::string& okuri = std::string());
 
-// One line per message the application received, in order:
-// STARTED, STOPPED, LOCATION_REQUEST, CHANGED(text,true|false) and
-// PASSED(bytes, key code, modifiers) for a key message; control bytes are
-// written \xNN.
-std::string DescribeDelivered(const BMessage& message);
+// The window titled `title`, which must be on the display.
+headless_window_info Window(const char* title);
 
 class MethodFixture : public testing::Test {
 protected:
 								MethodFixture();
 
 	virtual	void				SetUp();
-	virtual	void				TearDown();
 
 	// Loads the method (linked into the test) and activates it.
 			void				Load();
 
 	// Plays `script` (KeyScript syntax), settling after each step.
 			void				Type(const std::string& script);
-	// What the application received since the last call, one description
-	// per message.
+	// What the application received since the last call, once the method
+	// has settled, one description per message.
 			std::vector<std::string> Received();
 
 			BeNuvLooper*		Looper() const;
 
 			SettingsDirectory	fSettings;
 			ApplicationModel	fApplication;
-			MethodHost*			fHost;
+			std::unique_ptr<MethodHost> fHost;
 };
 
 #endif	// METHOD_FIXTURE_H

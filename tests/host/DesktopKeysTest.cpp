@@ -36,17 +36,13 @@ TEST(DesktopKeysTest, KeysGiveThePlatformsBytesKeyCodeAndModifiers)
 		{0x01000000 + 0x3042, 0, "\xE3\x81\x82", 0, 0},
 		// Enter, keypad Enter and control-J are told apart by key code;
 		// control with a capital letter is the same control character.
-		{0xFF0D, 0, "\n", 0x47, 0},
-		{0xFF8D, 0, "\n", 0x5B, 0},
+		{0xFF0D, 0, "\n", 0x47, 0}, {0xFF8D, 0, "\n", 0x5B, 0},
 		{'j', kControl, "\n", 0x42, B_CONTROL_KEY},
 		{'G', kControl | kShift, "\x07", 0x40, B_CONTROL_KEY | B_SHIFT_KEY},
 		// BackSpace, Delete, Escape, Tab, Left, Down and F1.
-		{0xFF08, 0, "\x08", 0x1E, 0},
-		{0xFFFF, 0, "\x7F", 0x34, 0},
-		{0xFF1B, 0, "\x1B", 0x01, 0},
-		{0xFF09, 0, "\t", 0x26, 0},
-		{0xFF51, 0, "\x1C", 0x61, 0},
-		{0xFF54, 0, "\x1F", 0x62, 0},
+		{0xFF08, 0, "\x08", 0x1E, 0}, {0xFFFF, 0, "\x7F", 0x34, 0},
+		{0xFF1B, 0, "\x1B", 0x01, 0}, {0xFF09, 0, "\t", 0x26, 0},
+		{0xFF51, 0, "\x1C", 0x61, 0}, {0xFF54, 0, "\x1F", 0x62, 0},
 		{0xFFBE, 0, "\x10", 0x02, 0},
 		// Alt is Command; Super and Mod4 are Option.
 		{'x', DesktopKeys::kAltMask, "x", 0x4D, B_COMMAND_KEY},
@@ -71,9 +67,8 @@ TEST(DesktopKeysTest, ReleasesModifiersAndUnknownKeysAreNotTranslated)
 	step.token = "untouched";
 	EXPECT_FALSE(DesktopKeys::Translate('a', DesktopKeys::kReleaseMask,
 		step));
-	EXPECT_FALSE(DesktopKeys::Translate(0xFFE1, 0, step));		// Shift_L
-	EXPECT_FALSE(DesktopKeys::Translate(0xFF7E, 0, step));		// Mode_switch
-	EXPECT_FALSE(DesktopKeys::Translate(0x01000000 + 0xD800, 0, step));
-	EXPECT_FALSE(DesktopKeys::Translate(0x0, 0, step));
+	// Shift_L, Mode_switch, a surrogate and no keysym.
+	for (uint32_t keyval : {0xFFE1, 0xFF7E, 0x01000000 + 0xD800, 0x0})
+		EXPECT_FALSE(DesktopKeys::Translate(keyval, 0, step)) << keyval;
 	EXPECT_EQ(step.token, "untouched");
 }

@@ -4,6 +4,7 @@
 
 #include <iterator>
 #include <string>
+#include <tuple>
 #include <vector>
 
 
@@ -35,60 +36,50 @@ void
 ExpectKey(const KeyStep& step, const std::string& bytes, int32_t key,
 	int32_t modifiers)
 {
-	EXPECT_EQ(KeyStep::KEY, step.kind) << step.token;
-	EXPECT_EQ(bytes, step.bytes) << step.token;
-	EXPECT_EQ(key, step.key) << step.token;
-	EXPECT_EQ(modifiers, step.modifiers) << step.token;
+	EXPECT_EQ(std::make_tuple(KeyStep::KEY, bytes, key, modifiers),
+		std::make_tuple(step.kind, step.bytes, step.key, step.modifiers))
+		<< step.token;
 }
 
 }	// namespace
 
 
 // A model of the US keyboard: each row of unshifted characters, its shifted
-// twin, and the key code of the row's first key.
+// twin, and the key code of the row's first key; each row typed at once.
 TEST(KeyScript, PrintableAsciiFollowsTheUsKeyboard)
 {
-	struct Row {
-		const char* plain;
-		const char* shifted;
-		int32_t firstKey;
-	};
-	const Row rows[] = {
+	const struct {
+		const char*	plain;
+		const char*	shifted;
+		int32_t		firstKey;
+	} kRows[] = {
 		{"`1234567890-=", "~!@#$%^&*()_+", 0x11},
 		{"qwertyuiop[]\\", "QWERTYUIOP{}|", 0x27},
 		{"asdfghjkl;'", "ASDFGHJKL:\"", 0x3C},
 		{"zxcvbnm,./", "ZXCVBNM<>?", 0x4C},
 	};
-
-	int checked = 0;
-	for (const Row& row : rows) {
-		for (size_t i = 0; row.plain[i] != '\0'; i++) {
-			const std::string plain(1, row.plain[i]);
-			const std::string shifted(1, row.shifted[i]);
-			const int32_t key = row.firstKey + static_cast<int32_t>(i);
-			if (plain != "<") {
-				std::vector<KeyStep> steps = ParseOk(plain);
-				ASSERT_EQ(1u, steps.size());
-				ExpectKey(steps[0], plain, key, 0);
-				EXPECT_EQ(plain, steps[0].token);
-				checked++;
-			}
-			if (shifted != "<") {
-				std::vector<KeyStep> steps = ParseOk(shifted);
-				ASSERT_EQ(1u, steps.size());
-				ExpectKey(steps[0], shifted, key, 0x01);
-				checked++;
+	for (const auto& row : kRows) {
+		for (int32_t shift : {0, 1}) {
+			const std::string keys = shift ? row.shifted : row.plain;
+			std::string script;
+			for (char c : keys)
+				script += c == '<' ? std::string("<lt>") : std::string(1, c);
+			const std::vector<KeyStep> steps = ParseOk(script);
+			ASSERT_EQ(keys.size(), steps.size());
+			for (size_t i = 0; i < keys.size(); i++) {
+				ExpectKey(steps[i], keys.substr(i, 1), row.firstKey + i, shift);
+				EXPECT_EQ(keys[i] == '<' ? "<lt>" : keys.substr(i, 1),
+					steps[i].token);
 			}
 		}
 	}
-	// Every printable character but the blank and "<".
-	EXPECT_EQ(93, checked);
 }
 
 
 // Named keys, control, Command and Option keys and characters beyond ASCII
-// (their UTF-8 bytes, key code 0), each step with the token that made it.
-TEST(KeyScript, NamedModifiedAndNonAsciiKeys)
+// (their UTF-8 bytes, key code 0), each step with the token that made it;
+// then the actions, line breaks between them ignored.
+TEST(KeyScript, NamedModifiedAndNonAsciiKeysAndActions)
 {
 	const struct {
 		const char*	token;
@@ -102,7 +93,6 @@ TEST(KeyScript, NamedModifiedAndNonAsciiKeys)
 		{"<tab>", "\t", 0x26, 0}, {"<esc>", "\x1B", 0x01, 0},
 		{"<left>", "\x1C", 0x61, 0}, {"<right>", "\x1D", 0x63, 0},
 		{"<up>", "\x1E", 0x57, 0}, {"<down>", "\x1F", 0x62, 0},
-		{"<lt>", "<", 0x53, 0x01},
 		{"<C-g>", "\x07", 0x40, 0x04}, {"<C-j>", "\x0A", 0x42, 0x04},
 		{"<C-q>", "\x11", 0x27, 0x04}, {"<cmd-a>", "a", 0x3C, 0x02},
 		{"<opt-Z>", "Z", 0x4C, 0x40}, {"<cmd->>", ">", 0x54, 0x02},
@@ -111,85 +101,61 @@ TEST(KeyScript, NamedModifiedAndNonAsciiKeys)
 		{"\xC3\xA9", "\xC3\xA9", 0, 0},					// é
 		{"\xF0\xA0\x80\x8B", "\xF0\xA0\x80\x8B", 0, 0},	// four bytes
 	};
+	const KeyStep::Kind kActions[] = {KeyStep::DEACTIVATE, KeyStep::ACTIVATE,
+		KeyStep::STOP, KeyStep::HELP, KeyStep::WAIT};
 	std::string script;
 	for (const auto& key : kKeys)
 		script += key.token;
-	const std::vector<KeyStep> steps = ParseOk(script);
-	ASSERT_EQ(std::size(kKeys), steps.size());
-	for (size_t i = 0; i < steps.size(); i++) {
+	const std::vector<KeyStep> steps = ParseOk(script
+		+ "\r\n<deactivate>\n<activate><stop>\n\n<help><wait>\n");
+	ASSERT_EQ(std::size(kKeys) + std::size(kActions), steps.size());
+	for (size_t i = 0; i < std::size(kKeys); i++) {
 		ExpectKey(steps[i], kKeys[i].bytes, kKeys[i].key, kKeys[i].modifiers);
 		EXPECT_EQ(kKeys[i].token, steps[i].token);
 	}
+	for (size_t i = 0; i < std::size(kActions); i++)
+		EXPECT_EQ(kActions[i], steps[std::size(kKeys) + i].kind) << i;
+	EXPECT_EQ("<help>", steps[steps.size() - 2].token);
 }
 
 
-TEST(KeyScript, ActionsAndIgnoredLineBreaks)
-{
-	std::vector<KeyStep> steps = ParseOk(
-		"<deactivate>\r\n<activate>\n<stop><help><wait>a\n");
-	ASSERT_EQ(6u, steps.size());
-	EXPECT_EQ(KeyStep::DEACTIVATE, steps[0].kind);
-	EXPECT_EQ(KeyStep::ACTIVATE, steps[1].kind);
-	EXPECT_EQ(KeyStep::STOP, steps[2].kind);
-	EXPECT_EQ(KeyStep::HELP, steps[3].kind);
-	EXPECT_EQ("<help>", steps[3].token);
-	EXPECT_EQ(KeyStep::WAIT, steps[4].kind);
-	ExpectKey(steps[5], "a", 0x3C, 0);
-
-	EXPECT_TRUE(ParseOk("").empty());
-	EXPECT_TRUE(ParseOk("\n\n").empty());
-}
-
-
+// Each error names its token (bytes in hex) and where it starts, counted
+// in characters.
 TEST(KeyScript, ErrorsNameTheTokenAndItsPosition)
 {
-	KeyScriptError error = ParseError("ab<foo>c");
-	EXPECT_EQ("unknown key name <foo> at position 3", error.Describe(false));
+	const struct {
+		std::string	script;
+		const char*	described;
+	} kErrors[] = {
+		{"ab<foo>c", "unknown key name <foo> at position 3"},
+		{"\xE3\x81\x82\xE3\x81\x84<Enter>",
+			"unknown key name <Enter> at position 3"},
+		{"Kanji <enter", "unclosed key name <enter at position 7"},
+		// A "<" inside a name closes nothing: the first one is unclosed.
+		{"<ent<enter>", "unclosed key name <ent at position 1"},
+		{"<cmd-", "unclosed key name <cmd- at position 1"},
+		{"ab\xFF", "invalid UTF-8 byte \\xFF at position 3"},
+		// Truncated, overlong and surrogate sequences.
+		{"\xE3\x81", "invalid UTF-8 byte \\xE3 at position 1"},
+		{"\xC0\xAF", "invalid UTF-8 byte \\xC0 at position 1"},
+		{"\xED\xA0\x80", "invalid UTF-8 byte \\xED at position 1"},
+		{"x\x01", "control character \\x01 at position 2"},
+		{"\x7F", "control character \\x7F at position 1"},
+	};
+	for (const auto& error : kErrors)
+		EXPECT_EQ(error.described, ParseError(error.script).Describe(false));
 
-	// Positions count characters, not bytes.
-	error = ParseError("\xE3\x81\x82\xE3\x81\x84<Enter>");
-	EXPECT_EQ("<Enter>", error.token);
-	EXPECT_EQ(3u, error.position);
-
-	error = ParseError("Kanji <enter");
-	EXPECT_EQ("unclosed key name <enter at position 7", error.Describe(false));
-
-	// A "<" inside a name closes nothing: the first one is unclosed.
-	error = ParseError("<ent<enter>");
-	EXPECT_EQ("<ent", error.token);
-	EXPECT_EQ(1u, error.position);
-
-	error = ParseError("a\nbc\n  <C-1>");
+	KeyScriptError error = ParseError("a\nbc\n  <C-1>");
 	EXPECT_EQ("unknown key name <C-1> at line 3, column 3",
 		error.Describe(true));
 	EXPECT_EQ(8u, error.position);
 
 	// Names that look close to valid ones.
 	for (const char* script : {"<>", "<C-A>", "<C-ab>", "<cmd-ab>", "<cmd->",
-			"<cmd-\xC3\xA9>", "<SPACE>", "< space>"}) {
-		error = ParseError(script);
-		EXPECT_EQ(1u, error.position) << script;
-	}
-	EXPECT_EQ("unclosed key name <cmd- at position 1",
-		ParseError("<cmd-").Describe(false));
-}
-
-
-TEST(KeyScript, BadBytesAreErrorsShownInHex)
-{
-	KeyScriptError error = ParseError("ab\xFF");
-	EXPECT_EQ("invalid UTF-8 byte \\xFF at position 3", error.Describe(false));
-
-	// Truncated, overlong and surrogate sequences.
-	EXPECT_EQ("\\xE3", ParseError("\xE3\x81").token);
-	EXPECT_EQ("\\xC0", ParseError("\xC0\xAF").token);
-	EXPECT_EQ("\\xED", ParseError("\xED\xA0\x80").token);
-
-	error = ParseError("x\x01");
-	EXPECT_EQ("control character \\x01 at position 2", error.Describe(false));
-	EXPECT_EQ("\\x7F", ParseError("\x7F").token);
+			"<cmd-\xC3\xA9>", "<SPACE>", "< space>"})
+		EXPECT_EQ(1u, ParseError(script).position) << script;
 
 	// A long unclosed name is cut in the message.
-	error = ParseError("<" + std::string(200, 'a'));
-	EXPECT_LT(error.Describe(false).size(), 100u);
+	EXPECT_LT(ParseError("<" + std::string(200, 'a')).Describe(false).size(),
+		100u);
 }

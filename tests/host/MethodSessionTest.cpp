@@ -13,8 +13,6 @@
 
 namespace {
 
-
-
 // One word per action: "commit:text", "preedit:text", "hide" or
 // "forward" (the key going on to the application, as a flag of the outcome
 // or as an action of a later one).
@@ -57,12 +55,12 @@ protected:
 		fSession.Unload();
 		// A settings directory of its own, as a user who copied the
 		// bundled files would have.
-		fSettings = fScratch.Settings("settings" + std::to_string(fStarts++),
-			source);
+		const std::string settings = fScratch.Settings("settings"
+			+ std::to_string(fStarts++), source);
 		if (!words.empty())
-			WriteFile(fSettings + "/.nuv-jisyo", words);
+			WriteFile(settings + "/.nuv-jisyo", words);
 		std::string error;
-		ASSERT_TRUE(fSession.Start(fSettings, error)) << error;
+		ASSERT_TRUE(fSession.Start(settings, error)) << error;
 		fSession.Activate(true);
 	}
 
@@ -89,10 +87,10 @@ protected:
 	}
 
 	// Types `keys` (ASCII; capitals with Shift, line feed as control-J,
-	// carriage return as Enter); what the last key did, described.
+	// carriage return as Enter); what the keys did, described.
 	std::string Type(const std::string& keys)
 	{
-		std::string last;
+		std::string described;
 		for (char c : keys) {
 			KeyStep step;
 			uint32_t keyval = static_cast<unsigned char>(c);
@@ -105,14 +103,33 @@ protected:
 			else if (c >= 'A' && c <= 'Z')
 				with = DesktopKeys::kShiftMask;
 			EXPECT_TRUE(DesktopKeys::Translate(keyval, with, step));
-			last = Take(fSession.HandleKey(step));
+			described += Take(fSession.HandleKey(step));
 		}
-		return last;
+		return described;
+	}
+
+	// Types `script` (KeyScript) without waiting for the method, then polls
+	// until it is idle; what it all did, described. Counts in fUnsettled
+	// the keys not settled when they returned.
+	std::string TypeUnwaited(const std::string& script)
+	{
+		std::vector<KeyStep> steps;
+		KeyScriptError error;
+		EXPECT_TRUE(KeyScript::Parse(script, steps, error));
+		std::string typed;
+		for (const KeyStep& step : steps) {
+			const KeyOutcome outcome = fSession.HandleKey(step, 0);
+			fUnsettled += !outcome.settled;
+			typed += Describe(outcome);
+		}
+		while (fSession.HasPendingWork())
+			typed += Describe(fSession.Poll(MethodSession::kDefaultWait));
+		return typed;
 	}
 
 	ScratchDirectory	fScratch;
 	int					fStarts = 0;
-	std::string			fSettings;
+	int					fUnsettled = 0;
 	MethodSession		fSession;
 	std::string			fDocument;
 	Preedit				fPreedit;
@@ -127,9 +144,7 @@ TEST_F(LoadedSession, CandidatePickedByIndexIsCommittedFromThePage)
 	Start(kTestSettings);
 	Type("Kou     ");
 	// Its words are checked as fcitx5 shows them.
-	const PaletteState page = fSession.Palettes();
-	ASSERT_TRUE(page.candidatesShown);
-	EXPECT_EQ(page.remaining, 1);
+	EXPECT_EQ(fSession.Palettes().remaining, 1);
 	// Outside the page: nothing happens.
 	EXPECT_EQ(Take(fSession.PickCandidate(7)), "");
 	EXPECT_TRUE(fSession.Palettes().candidatesShown);
@@ -157,17 +172,17 @@ TEST_F(LoadedSession, FocusOutCommitsTheCompositionWithoutMarkers)
 		{"Zuzuzu Nihok", "にほ"},				// ★▽にほk|
 	};
 	for (const auto& [keys, document] : cases) {
+		SCOPED_TRACE(keys);
 		fDocument.clear();
 		Type(keys);
-		ASSERT_TRUE(fPreedit.visible) << keys;
-		const Preedit committable = fPlain.WithoutRomaji();
-		EXPECT_EQ(committable.text, document) << keys;
+		ASSERT_TRUE(fPreedit.visible);
+		EXPECT_EQ(fPlain.WithoutRomaji().text, document);
 		EXPECT_EQ(fPlain.text.substr(0, document.size()) + fPlain.romaji,
-			fPlain.text) << keys;
+			fPlain.text);
 		Take(fSession.Stop());
-		EXPECT_EQ(fDocument, document) << keys;
-		EXPECT_FALSE(fPreedit.visible) << keys;
-		EXPECT_TRUE(fSession.Palettes().prompts.empty()) << keys;
+		EXPECT_EQ(fDocument, document);
+		EXPECT_FALSE(fPreedit.visible);
+		EXPECT_TRUE(fSession.Palettes().prompts.empty());
 	}
 	// 感じ was committed by the focus policy, not chosen: 漢字 stays first.
 	Type("Kanji ");
@@ -186,26 +201,12 @@ TEST_F(LoadedSession, PollCollectsWhatUnsettledKeysLeftInOrder)
 	Start(kTestSettings, ";; okuri-ari entries.\n;; okuri-nasi entries.\n"
 		"\xA4\xAB\xA4\xF3\xA4\xB8 /" + words + "\n");
 
-	std::vector<KeyStep> steps;
-	KeyScriptError error;
-	ASSERT_TRUE(KeyScript::Parse("Kanji <enter>", steps, error));
-	std::string polled;
-	int unsettled = 0;
-	for (const KeyStep& step : steps) {
-		const KeyOutcome outcome = fSession.HandleKey(step, 0);
-		unsettled += !outcome.settled;
-		polled += Describe(outcome);
-	}
-	while (fSession.HasPendingWork())
-		polled += Describe(fSession.Poll());
-	EXPECT_GT(unsettled, 0);
+	const std::string polled = TypeUnwaited("Kanji <enter>");
+	EXPECT_GT(fUnsettled, 0);
 	EXPECT_NE(polled.find("commit:w0 forward"), std::string::npos) << polled;
 
 	// The same keys, each waited for.
-	std::string waited;
-	for (const KeyStep& step : steps)
-		waited += Take(fSession.HandleKey(step));
-	EXPECT_EQ(polled, waited);
+	EXPECT_EQ(polled, Type("Kanji \r"));
 	EXPECT_TRUE(fSession.Poll().actions.empty());
 }
 
@@ -216,7 +217,8 @@ TEST_F(LoadedSession, PollCollectsWhatUnsettledKeysLeftInOrder)
 // front end ends (FcitxAddonTest.cpp, ibus-session.sh).
 TEST_F(LoadedSession, EnterHidesCommitsForwardsAndUnloadsOnce)
 {
-	EXPECT_EQ(Type("Kanji "), " preedit:▼漢字");
+	Type("Kanji");
+	EXPECT_EQ(Type(" "), " preedit:▼漢字");
 	EXPECT_EQ(Type("\r"), " hide commit:漢字 forward");
 	// A key that only passes is handed back, with nothing to show.
 	EXPECT_EQ(Type("\r"), " handed-back");
@@ -238,15 +240,7 @@ TEST_F(LoadedSession, KeysTypedWhileStartingInBackgroundComeOutInOrder)
 	fSession.StartInBackground(fScratch.Settings("background",
 		kDefaultSettings));
 	fSession.Activate(true);
-	std::vector<KeyStep> steps;
-	KeyScriptError error;
-	ASSERT_TRUE(KeyScript::Parse("Kanji <enter>a", steps, error));
-	std::string typed;
-	for (const KeyStep& step : steps)
-		typed += Describe(fSession.HandleKey(step, 0));
-	while (fSession.HasPendingWork())
-		typed += Describe(fSession.Poll(MethodSession::kDefaultWait));
-	EXPECT_TRUE(fSession.StartError().empty()) << fSession.StartError();
+	const std::string typed = TypeUnwaited("Kanji <enter>a");
 	EXPECT_EQ(typed, " preedit:▽ preedit:▽k preedit:▽か preedit:▽かn"
 		" preedit:▽かんj preedit:▽かんじ preedit:▼漢字 hide commit:漢字 forward"
 		" commit:あ");

@@ -12,13 +12,8 @@ TEST(Transcript, NullMenusFractionsAndBytesThatAreNotUtf8)
 	std::ostringstream out;
 	Transcript transcript(out);
 	transcript.Menu(false, {});
-	WindowRecord notice;
-	notice.title = "nuv wake up!";
-	notice.frame[0] = 451.5f;
-	notice.frame[1] = 363.5f;
-	notice.frame[2] = 571.5f;
-	notice.frame[3] = 403.5f;
-	transcript.Screen({notice});
+	transcript.Screen({{"nuv wake up!", false, {451.5f, 363.5f, 571.5f, 403.5f},
+		{}}});
 	transcript.Passed("\xA4\xA2", 0, 0);	// EUC-JP あ leaking out
 	transcript.Text("a\xFF" "b");
 

@@ -22,22 +22,20 @@ TEST(Utf8, DecodesShortestFormsAndRefusesTheRest)
 		EXPECT_EQ(code, 7u);
 	}
 	// Only a well-formed beginning waits for more bytes.
-	EXPECT_TRUE(Utf8::IsTruncated("\xE3\x81", 0));
-	EXPECT_TRUE(Utf8::IsTruncated("\xF0\x9F", 0));
-	EXPECT_FALSE(Utf8::IsTruncated("\xE0\x80", 0));
-	EXPECT_FALSE(Utf8::IsTruncated("\xE3\x81\x82", 0));
-	EXPECT_FALSE(Utf8::IsTruncated("\xFF", 0));
+	for (const char* text : {"\xE3\x81", "\xF0\x9F"})
+		EXPECT_TRUE(Utf8::IsTruncated(text, 0));
+	for (const char* text : {"\xE0\x80", "\xE3\x81\x82", "\xFF"})
+		EXPECT_FALSE(Utf8::IsTruncated(text, 0)) << text;
 }
 
 
 TEST(Utf8, OffsetsCountCharactersNotBytes)
 {
 	const std::string text = "▼漢字a";
-	EXPECT_EQ(Utf8::CharacterOffset(text, 0), 0);
-	EXPECT_EQ(Utf8::CharacterOffset(text, 3), 1);
-	EXPECT_EQ(Utf8::CharacterOffset(text, 9), 3);
-	EXPECT_EQ(Utf8::CharacterOffset(text, 10), 4);
-	// Outside the text: clamped.
-	EXPECT_EQ(Utf8::CharacterOffset(text, 99), 4);
-	EXPECT_EQ(Utf8::CharacterOffset(text, -5), 0);
+	// Byte offsets outside the text are clamped.
+	const int kBytes[] = {0, 3, 9, 10, 99, -5};
+	const int kCharacters[] = {0, 1, 3, 4, 4, 0};
+	for (int i = 0; i < 6; i++)
+		EXPECT_EQ(Utf8::CharacterOffset(text, kBytes[i]), kCharacters[i])
+			<< kBytes[i];
 }

@@ -182,14 +182,6 @@ NuvimProcess::Signal(int signal)
 }
 
 
-void
-NuvimProcess::Kill()
-{
-	if (fPid > 0 && !fEnded)
-		kill(fPid, SIGKILL);
-}
-
-
 int
 NuvimProcess::Wait()
 {

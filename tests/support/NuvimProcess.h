@@ -55,8 +55,6 @@ public:
 	// Kills and reaps a child still running.
 								~NuvimProcess();
 
-			pid_t				Pid() const { return fPid; }
-
 	// Waits until `part` has come on the terminal (or standard output when
 	// there is no terminal); false after the timeout.
 			bool				WaitFor(const std::string& part);
@@ -69,8 +67,6 @@ public:
 			void				Stall() { fStalled = true; }
 	// Sends `signal`; returns how long the child took to end after it.
 			double				Signal(int signal);
-	// SIGKILL, at once.
-			void				Kill();
 	// Waits for the end, killing the child after the timeout. The exit
 	// status, or 1000 + the signal that ended the child.
 			int					Wait();

@@ -48,17 +48,6 @@ TestControler::TestControler()
 }
 
 
-bool
-TestControler::ReadLargeDictionary(const std::string& path)
-{
-	std::ifstream file(path, std::ios::binary);
-	if (!file)
-		return false;
-	fLargeDictionary.Read(file);
-	return true;
-}
-
-
 void
 TestControler::SetLargeDictionary(const std::string& utf8)
 {

@@ -47,9 +47,6 @@ public:
 
 	// Dictionaries
 
-	// Loads the large dictionary from a file (EUC-JP dictionary lines);
-	// false when it cannot be opened.
-			bool				ReadLargeDictionary(const std::string& path);
 	// Loads the large dictionary from `utf8` lines, for dictionaries
 	// written inside a test.
 			void				SetLargeDictionary(const std::string& utf8);

@@ -173,45 +173,12 @@ private:
 }	// namespace
 
 
-// K a n j i, then space, shows ▼ and a candidate inline with the mode label
-// on the status line; paging past the four inline candidates opens the
-// candidates box below the caret line; a lone Escape, once the pause after
-// it has passed, goes back to the reading. How a session ends, and what it
-// prints and saves then, is NuvimExitTest.cpp's.
-TEST(InteractiveSession, ConvertsInlineAndPagesBelowTheCaret)
-{
-	ScratchDirectory scratch;
-	Session nuvim(scratch, 80, 24);
-	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
-		return Status("C-c quit")(s) && Status("かな")(s); }));
-
-	ASSERT_TRUE(nuvim.Await("Kanji", Starts("▽かんじ")));
-	ASSERT_TRUE(nuvim.Await(" ", Starts("▼")));
-	// 漢字 is one of the four candidates offered inline.
-	ASSERT_TRUE(nuvim.SpaceUntil(Starts("▼漢字"), 3)) << nuvim.Shown();
-	ASSERT_TRUE(nuvim.Await("\n", Shows("漢字")));
-
-	// Past the inline candidates the palette opens: its box stands below
-	// the caret line, which keeps the composed text.
-	ASSERT_TRUE(nuvim.Await("Kanji ", Starts("漢字▼")));
-	ASSERT_TRUE(nuvim.SpaceUntil([](const Screen& s) {
-		return RowContaining(s, "[残り") >= 0; }, 5)) << nuvim.Shown();
-	const Screen screen = nuvim.Last();
-	const int listRow = RowContaining(screen, "[残り");
-	EXPECT_EQ(0u, screen[0].find("漢字▼")) << nuvim.Shown();
-	EXPECT_GE(listRow, 2) << nuvim.Shown();
-	// Left-aligned with ▼, the first composed character, at column 4: the
-	// method placed it by the positions the session answered.
-	EXPECT_EQ(4u, screen[listRow - 1].find("┌")) << nuvim.Shown();
-	EXPECT_EQ(4u, screen[listRow].find("│A:")) << nuvim.Shown();
-
-	ASSERT_TRUE(nuvim.Await("\x1B", [](const Screen& s) {
-		return Starts("漢字▽かんじ")(s) && RowContaining(s, "[残り") < 0; }));
-}
-
-
 // F1 asks the method for its help item: the status line names the page in
-// the settings directory and the desktop's opener gets it.
+// the settings directory and the desktop's opener gets it. K a n j i, then
+// space, shows ▼ and a candidate inline; paging past the four inline
+// candidates opens the candidates box below the caret line; a lone Escape,
+// once the pause after it has passed, goes back to the reading. How a
+// session ends, and what it prints and saves then, is NuvimExitTest.cpp's.
 //
 // Faults: pasted text was typed through the romaji tables, and a pasted
 // 0x03 ended the session; a paste whose end marker never came took every
@@ -221,7 +188,7 @@ TEST(InteractiveSession, ConvertsInlineAndPagesBelowTheCaret)
 //
 // Fault: after the terminal grew, the mode box stayed where it was. A
 // resized terminal gives the method a new screen, and the boxes follow.
-TEST(InteractiveSession, HelpPastesAndResizesReachTheMethod)
+TEST(InteractiveSession, ConvertsPastesAndFollowsTheTerminal)
 {
 	ScratchDirectory scratch;
 	// An opener that only writes down what it was asked to open.
@@ -229,9 +196,10 @@ TEST(InteractiveSession, HelpPastesAndResizesReachTheMethod)
 	WriteFile(scratch.File("bin/xdg-open"), "#!/bin/sh\necho \"$1\" > "
 		+ Quote(opened) + "\n");
 	fs::permissions(scratch.File("bin/xdg-open"), fs::perms::owner_all);
-	Session nuvim(scratch, 100, 24, {"DISPLAY=:77", "PATH="
+	Session nuvim(scratch, 120, 24, {"DISPLAY=:77", "PATH="
 		+ scratch.File("bin") + ":" + getenv("PATH")});
-	ASSERT_TRUE(nuvim.Await("", Status("C-c quit")));
+	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
+		return Status("C-c quit")(s) && Status("かな")(s); }));
 
 	nuvim.Type("\x1BOP");
 	ASSERT_TRUE(nuvim.Until([&]() { return !ReadFile(opened).empty(); }));
@@ -240,27 +208,47 @@ TEST(InteractiveSession, HelpPastesAndResizesReachTheMethod)
 		return Status("help: ")(s) && Status("/settings/help/index.html")(s);
 	}));
 
-	ASSERT_TRUE(nuvim.Await("Kan", Starts("▽かn")));
-	ASSERT_TRUE(nuvim.Await("\x1B[200~今日はTokyoで会議。\x03\x1B[201~",
-		Starts("今日はTokyoで会議。▽かn")));
-	ASSERT_TRUE(nuvim.Await("ji\n", Shows("今日はTokyoで会議。かんじ")));
-	ASSERT_TRUE(nuvim.Await("\x1B[200~x", Status("no end marker")));
-	ASSERT_TRUE(nuvim.Await("ka", Shows("今日はTokyoで会議。かんじxか")));
+	ASSERT_TRUE(nuvim.Await("Kanji", Starts("▽かんじ")));
+	ASSERT_TRUE(nuvim.Await(" ", Starts("▼")));
+	// 漢字 is one of the four candidates offered inline.
+	ASSERT_TRUE(nuvim.SpaceUntil(Starts("▼漢字"), 3)) << nuvim.Shown();
+	ASSERT_TRUE(nuvim.Await("\n", Shows("漢字")));
 
-	ASSERT_TRUE(nuvim.Await("Kanji ", Starts("今日はTokyoで会議。かんじxか▼"))
+	ASSERT_TRUE(nuvim.Await("Kan", Starts("漢字▽かn")));
+	ASSERT_TRUE(nuvim.Await("\x1B[200~今日はTokyoで会議。\x03\x1B[201~",
+		Starts("漢字今日はTokyoで会議。▽かn")));
+	ASSERT_TRUE(nuvim.Await("ji\n", Shows("漢字今日はTokyoで会議。かんじ")));
+	ASSERT_TRUE(nuvim.Await("\x1B[200~x", Status("no end marker")));
+	const std::string typed = "漢字今日はTokyoで会議。かんじxか";
+	ASSERT_TRUE(nuvim.Await("ka", Shows(typed)));
+
+	// Past the inline candidates the palette opens: its box stands below
+	// the caret line, which keeps the composed text.
+	ASSERT_TRUE(nuvim.Await("Kanji ", Starts(typed + "▼"))
 		&& nuvim.SpaceUntil([](const Screen& s) {
 			return RowContaining(s, "[残り") >= 0; }, 5)) << nuvim.Shown();
-	ASSERT_GT(RowContaining(nuvim.Last(), "│かな│"), 10) << nuvim.Shown();
-	nuvim.Resize(120, 30);
+	const Screen screen = nuvim.Last();
+	const int listRow = RowContaining(screen, "[残り");
+	EXPECT_EQ(0u, screen[0].find(typed + "▼")) << nuvim.Shown();
+	EXPECT_GE(listRow, 2) << nuvim.Shown();
+	// Left-aligned with ▼, the first composed character, at column 32: the
+	// method placed it by the positions the session answered.
+	EXPECT_EQ(32u, screen[listRow - 1].find("┌")) << nuvim.Shown();
+	EXPECT_EQ(32u, screen[listRow].find("│A:")) << nuvim.Shown();
+
+	ASSERT_GT(RowContaining(screen, "│かな│"), 10) << nuvim.Shown();
+	nuvim.Resize(140, 30);
 	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
 		return RowContaining(s, "│かな│") == 27; }));
-	EXPECT_GT(nuvim.Last()[27].find("│かな│"), 100u) << nuvim.Shown();
+	EXPECT_GT(nuvim.Last()[27].find("│かな│"), 120u) << nuvim.Shown();
 	EXPECT_GE(RowContaining(nuvim.Last(), "│A:"), 2) << nuvim.Shown();
 
+	ASSERT_TRUE(nuvim.Await("\x1B", [&](const Screen& s) {
+		return Starts(typed + "▽かんじ")(s)
+			&& RowContaining(s, "[残り") < 0; }));
 	nuvim.Type("\x03");
 	EXPECT_EQ(0, nuvim.Wait()) << nuvim.Shown();
-	EXPECT_EQ(0u, nuvim.Out().find("今日はTokyoで会議。かんじxか"))
-		<< nuvim.Out();
+	EXPECT_EQ(0u, nuvim.Out().find(typed)) << nuvim.Out();
 	// The terminal was asked to bracket pastes, and told to stop at the end.
 	const std::string drawn = nuvim.Screen();
 	EXPECT_NE(std::string::npos, drawn.rfind("\x1B[?2004l"));

@@ -2,6 +2,7 @@
 // in batch mode and in the terminal session, a terminal that stops reading,
 // a quit during a long load, no home directory, an unwritable standard
 // output. The session runs in a pseudo terminal of the test's own.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -18,6 +19,9 @@
 
 
 namespace fs = std::filesystem;
+
+using testing::EndsWith;
+using testing::HasSubstr;
 
 
 namespace {
@@ -57,16 +61,6 @@ Options(const Scratch& scratch, bool terminal = false)
 	return options;
 }
 
-
-// A roman_kana.table of `entries` lines, slow to load.
-void
-WriteLargeTable(const std::string& path, int entries)
-{
-	std::ofstream table(path, std::ios::binary);
-	for (int i = 0; i < entries; i++)
-		table << "z" << i << " \xA4\xA2\n";
-}
-
 }	// namespace
 
 
@@ -95,11 +89,9 @@ TEST(NuvimExit, EveryEndingSignalEndsARunAsItsEnd)
 		batch.Signal(signal);
 		EXPECT_EQ(128 + signal, batch.Wait()) << batch.Err();
 		EXPECT_EQ("", batch.Err());
-		const std::string out = batch.Out();
-		EXPECT_NE(std::string::npos, out.find("{\"text\":\"てすと"));
-		EXPECT_EQ("{\"unloaded\":true}\n",
-			out.substr(out.rfind('\n', out.size() - 2) + 1));
-		EXPECT_NE(std::string::npos, scratch.UserDictionary().find(kRegistered));
+		EXPECT_THAT(batch.Out(), HasSubstr("{\"text\":\"てすと"));
+		EXPECT_THAT(batch.Out(), EndsWith("\n{\"unloaded\":true}\n"));
+		EXPECT_THAT(scratch.UserDictionary(), HasSubstr(kRegistered));
 		EXPECT_TRUE(scratch.TemporaryIsEmpty());
 
 		Scratch again;
@@ -113,7 +105,7 @@ TEST(NuvimExit, EveryEndingSignalEndsARunAsItsEnd)
 		EXPECT_EQ(128 + signal, session.Wait()) << session.Err();
 		EXPECT_EQ("てすとかんじ\n", session.Out());
 		EXPECT_EQ("", session.Err());
-		EXPECT_NE(std::string::npos, again.UserDictionary().find(kRegistered));
+		EXPECT_THAT(again.UserDictionary(), HasSubstr(kRegistered));
 		EXPECT_TRUE(again.TemporaryIsEmpty());
 		session.ExpectTerminalRestored();
 	}
@@ -142,7 +134,7 @@ TEST(NuvimExit, TerminalThatStopsReadingDoesNotHoldUpTheEnd)
 	const double seconds = child.Signal(SIGTERM);
 	EXPECT_EQ(128 + SIGTERM, child.Wait()) << child.Err();
 	EXPECT_EQ("てすと\n", child.Out());
-	EXPECT_NE(std::string::npos, scratch.UserDictionary().find(kRegistered));
+	EXPECT_THAT(scratch.UserDictionary(), HasSubstr(kRegistered));
 	EXPECT_TRUE(scratch.TemporaryIsEmpty());
 	// The save and a bounded wait for the terminal; a stalled write would
 	// wait for ever (here, until the test's timeout).
@@ -157,7 +149,11 @@ TEST(NuvimExit, TerminalThatStopsReadingDoesNotHoldUpTheEnd)
 TEST(NuvimExit, QuitDuringALongLoadLeavesAtOnce)
 {
 	Scratch scratch;
-	WriteLargeTable(scratch.Settings() + "/roman_kana.table", 2000000);
+	// A kana table slow to load.
+	std::ofstream table(scratch.Settings() + "/roman_kana.table");
+	for (int i = 0; i < 2000000; i++)
+		table << "z" << i << " \xA4\xA2\n";
+	table.close();
 	NuvimProcess batch({"--settings", scratch.Settings(), "--keys", "ka"},
 		Options(scratch));
 	ASSERT_TRUE(batch.Until([&]() { return !scratch.TemporaryIsEmpty(); }));
@@ -194,43 +190,37 @@ TEST(NuvimExit, WithoutHomeTheAccountsHomeOrARefusal)
 		" ThreadSanitizer reports";
 #endif
 	Scratch scratch;
-	const std::string home = scratch.Path() + "/home";
+	const std::string home = scratch.File("home");
+	const std::string passwd = scratch.File("passwd");
 	fs::create_directory(home);
-	const std::string passwd = scratch.Path() + "/passwd";
-	const std::string group = scratch.Path() + "/group";
-	std::ofstream(group) << "users:x:" << getgid() << ":\n";
-	std::vector<std::string> environment = {"-u", "XDG_CONFIG_HOME",
-		"-u", "HOME", "LD_PRELOAD=" + wrapper, "NSS_WRAPPER_PASSWD=" + passwd,
-		"NSS_WRAPPER_GROUP=" + group, "ASAN_OPTIONS=verify_asan_link_order=0",
-		"TMPDIR=" + scratch.Temporary()};
-	const std::vector<std::string> arguments = {"--keys", "ka"};
-	NuvimOptions options;
-
+	std::ofstream(scratch.File("group")) << "users:x:" << getgid() << ":\n";
 	std::ofstream(passwd) << "me:x:" << getuid() << ":" << getgid()
 		<< ":me:" << home << ":/bin/sh\n";
+	NuvimOptions options;
+	options.environment = {"-u", "XDG_CONFIG_HOME", "-u", "HOME",
+		"LD_PRELOAD=" + wrapper, "NSS_WRAPPER_PASSWD=" + passwd,
+		"NSS_WRAPPER_GROUP=" + scratch.File("group"),
+		"ASAN_OPTIONS=verify_asan_link_order=0",
+		"TMPDIR=" + scratch.Temporary()};
 	{
-		options.environment = environment;
-		NuvimProcess child(arguments, options);
+		NuvimProcess child({"--keys", "ka"}, options);
 		EXPECT_EQ(0, child.Wait()) << child.Err();
 		EXPECT_EQ("か\n", child.Out());
 	}
-	const std::string settings = home + "/.config/nuvim";
 	struct stat status;
-	ASSERT_EQ(0, stat(settings.c_str(), &status));
+	ASSERT_EQ(0, stat((home + "/.config/nuvim").c_str(), &status));
 	EXPECT_EQ(0700u, status.st_mode & 07777);
-	EXPECT_TRUE(fs::exists(settings + "/.nuv-jisyo"));
+	EXPECT_TRUE(fs::exists(home + "/.config/nuvim/.nuv-jisyo"));
 
 	// No entry for the account, and HOME naming a file.
 	std::ofstream(passwd) << "other:x:" << getuid() + 1 << ":" << getgid()
 		<< ":other:" << home << ":/bin/sh\n";
-	environment[3] = "HOME=" + passwd;
-	environment.erase(environment.begin() + 2);
-	options.environment = environment;
-	NuvimProcess child(arguments, options);
+	options.environment.push_back("HOME=" + passwd);
+	NuvimProcess child({"--keys", "ka"}, options);
 	EXPECT_EQ(2, child.Wait());
 	EXPECT_EQ("", child.Out());
-	EXPECT_EQ(0u, child.Err().find("nuvim: no home directory"));
-	EXPECT_EQ(child.Err().size() - 1, child.Err().find('\n'));
+	EXPECT_THAT(child.Err(), testing::MatchesRegex(
+		"nuvim: no home directory[^\n]*\n"));
 }
 
 
@@ -245,5 +235,5 @@ TEST(NuvimExit, UnwritableOutputIsSaid)
 	EXPECT_EQ(1, child.Wait());
 	EXPECT_EQ("nuvim: cannot write to standard output: No space left on"
 		" device\n", child.Err());
-	EXPECT_NE(std::string::npos, scratch.UserDictionary().find(kRegistered));
+	EXPECT_THAT(scratch.UserDictionary(), HasSubstr(kRegistered));
 }

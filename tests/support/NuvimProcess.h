@@ -21,6 +21,12 @@
 #include <termios.h>
 
 struct NuvimOptions {
+	// The environment and terminal given, everything else as below.
+	explicit		NuvimOptions(std::vector<std::string> environment = {},
+						bool terminal = false)
+						: environment(std::move(environment)),
+						terminal(terminal) {}
+
 	// The program run: the built nuvim when empty.
 	std::string		program;
 	// env(1) arguments: NAME=value, or -u NAME.
@@ -78,7 +84,8 @@ public:
 			std::string			Err() { return _Copy(fStderr); }
 			std::string			Screen() { return _Copy(fScreen); }
 	// The terminal is as the session found it: line editing, echo and
-	// signals back, the alternate screen left and the cursor shown.
+	// signals back, the alternate screen left and the cursor shown (what
+	// it was sent is known only while someone reads it).
 			void				ExpectTerminalRestored();
 
 private:

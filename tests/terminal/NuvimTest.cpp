@@ -183,10 +183,8 @@ TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 		std::vector<std::string> arguments = {"--settings", settings};
 		arguments.insert(arguments.end(), test.arguments.begin(),
 			test.arguments.end());
-		NuvimOptions options;
-		options.environment = test.terminal;
-		options.terminal = !test.terminal.empty();
-		NuvimProcess run(arguments, options);
+		NuvimProcess run(arguments, NuvimOptions(test.terminal,
+			!test.terminal.empty()));
 		SCOPED_TRACE(testing::PrintToString(test.arguments)
 			+ testing::PrintToString(test.terminal));
 		EXPECT_EQ(2, run.Wait());
@@ -204,10 +202,8 @@ TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 
 	// With no settings at all the method still starts; keys it cannot
 	// convert reach the document as typed, four-byte characters included.
-	NuvimOptions dumb;
-	dumb.environment = {"TERM=dumb", "LANG=C", "LC_ALL=C"};
 	NuvimProcess run({"--settings", settings, "--keys", "ab😀<bs>c<enter>"},
-		dumb);
+		NuvimOptions({"TERM=dumb", "LANG=C", "LC_ALL=C"}));
 	ASSERT_EQ(0, run.Wait()) << run.Err();
 	EXPECT_EQ("abc\n\n", run.Out());
 }
@@ -220,10 +216,9 @@ TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 TEST(Nuvim, ScriptsFromStandardInputAndActionsReachTheMethod)
 {
 	ScratchDirectory scratch;
-	NuvimOptions options;
+	NuvimOptions options({"TMPDIR=" + scratch.File("missing")});
 	options.input = ReadFile(NUV_TEST_DATA_DIR "/host/kanji.keys")
 		+ "Ka<deactivate><activate>Ka<stop>";
-	options.environment = {"TMPDIR=" + scratch.File("missing")};
 	NuvimProcess run({"--settings", scratch.Settings("settings",
 		kTestSettings), "--json", "--script", "-"}, options);
 	ASSERT_EQ(0, run.Wait()) << run.Err();

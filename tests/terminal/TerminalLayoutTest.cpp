@@ -67,22 +67,21 @@ Describe(const TerminalBox& box)
 }	// namespace
 
 
-TEST(TerminalLayout, ComposedCharactersAreAnsweredWhereTheyAreDrawn)
+// The composed characters are answered where they are drawn; wide
+// characters wrap whole and the caret stays in view.
+TEST(TerminalLayout, TextIsAnsweredWhereDrawnAndTheCaretStaysInView)
 {
-	TerminalLayout layout(3, 16, kCellWidth, kCellHeight);
-	layout.SetText("ab漢\n\tx", "▼漢字");
+	TerminalLayout composing(3, 16, kCellWidth, kCellHeight);
+	composing.SetText("ab漢\n\tx", "▼漢字");
 	// Row 1: the tab reaches column 8, x is there, the composition follows.
-	EXPECT_EQ("PICTURE", Picture(layout));
+	EXPECT_EQ("ab漢            |        x▼漢字  |                | caret 1,14"
+		" 1 1 1 63,15,15 70,15,15 84,15,15", Picture(composing));
 	TerminalCanvas canvas;
-	layout.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
+	composing.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
 	EXPECT_EQ(TerminalCanvas::kPlain, canvas.StyleAt(1, 8));
 	EXPECT_EQ(TerminalCanvas::kUnderline, canvas.StyleAt(1, 9));
 	EXPECT_EQ(TerminalCanvas::kUnderline, canvas.StyleAt(1, 13));
-}
 
-
-TEST(TerminalLayout, WideCharactersWrapWholeAndTheCaretStaysInView)
-{
 	TerminalLayout layout(4, 5, kCellWidth, kCellHeight);	// 3 rows of text
 	layout.SetText("abcd漢", "");
 	EXPECT_EQ("abcd |漢   |     |     | caret 1,2", Picture(layout));
@@ -125,7 +124,7 @@ TEST(TerminalLayout, PalettesKeepOffTheCaretLineAndOffEachOther)
 		5 * kCellHeight - 8 - 19, {"Really purge \"かんじ /漢字/\"? (y/n)"});
 	boxes = layout.PlaceWindows({above});
 	ASSERT_EQ(1u, boxes.size());
-	EXPECT_EQ("rows 2-4 columns X", Describe(boxes[0]));
+	EXPECT_EQ("rows 2-4 columns 10-46", Describe(boxes[0]));
 
 	// Drawn: the caret row keeps its text, the box is framed below it.
 	TerminalCanvas canvas;
@@ -154,7 +153,7 @@ TEST(TerminalLayout, OtherWindowsStandWhereMappedButOnScreen)
 	EXPECT_EQ("rows 3-5 columns 5-18", Describe(boxes[1]));
 	EXPECT_EQ("nuv wake up!", boxes[1].title);
 
-	EXPECT_EQ("rows X columns 25-29", Describe(layout.PlaceWindows({Window(
+	EXPECT_EQ("rows 0-2 columns 25-29", Describe(layout.PlaceWindows({Window(
 		"NUV Candidates Palette", 500, 0, {"abc"})}).front()));
 }
 

@@ -26,12 +26,11 @@ namespace {
 void
 FailSetup(const char* what)
 {
-	const char* reason = strerror(errno);
-	ssize_t ignored = write(STDERR_FILENO, what, strlen(what));
-	ignored = write(STDERR_FILENO, ": ", 2);
-	ignored = write(STDERR_FILENO, reason, strlen(reason));
-	ignored = write(STDERR_FILENO, "\n", 1);
-	(void)ignored;
+	const char* const parts[] = {what, ": ", strerror(errno), "\n"};
+	for (const char* part : parts) {
+		if (write(STDERR_FILENO, part, strlen(part)) < 0)
+			break;
+	}
 	_exit(NuvimProcess::kSetupFailed);
 }
 

@@ -28,26 +28,31 @@ Decode(const std::string& bytes)
 }
 
 
-KeyStep
+// The keys a script token names.
+std::vector<KeyStep>
 Scripted(const std::string& token)
 {
 	std::vector<KeyStep> steps;
 	KeyScriptError error;
 	EXPECT_TRUE(KeyScript::Parse(token, steps, error)) << token;
-	EXPECT_EQ(1u, steps.size()) << token;
-	return steps.empty() ? KeyStep() : steps.front();
+	return steps;
 }
 
 
-// The fields that make the key message; the token is only a name.
+// The fields that make the key messages, one key after the other; the
+// token is only a name.
 std::string
-Fields(const KeyStep& step)
+Fields(const std::vector<KeyStep>& steps)
 {
-	std::string text = "bytes";
-	for (unsigned char c : step.bytes)
-		text += " " + std::to_string(c);
-	return text + " key " + std::to_string(step.key) + " modifiers "
-		+ std::to_string(step.modifiers);
+	std::string text;
+	for (const KeyStep& step : steps) {
+		text += text.empty() ? "bytes" : "; bytes";
+		for (unsigned char c : step.bytes)
+			text += " " + std::to_string(c);
+		text += " key " + std::to_string(step.key) + " modifiers "
+			+ std::to_string(step.modifiers);
+	}
+	return text;
 }
 
 
@@ -59,16 +64,6 @@ Tokens(const std::vector<KeyStep>& steps)
 	for (const KeyStep& step : steps)
 		text += (text.empty() ? "" : " ") + step.token;
 	return text;
-}
-
-
-std::string
-FieldsOfOne(const std::string& bytes)
-{
-	const std::vector<KeyStep> steps = Decode(bytes);
-	if (steps.size() != 1)
-		return "decoded " + std::to_string(steps.size()) + " keys";
-	return Fields(steps.front());
 }
 
 }	// namespace
@@ -83,14 +78,14 @@ TEST(TerminalKeys, KeysGiveTheirScriptSpellingOrThePlatformBytes)
 	for (int c = 0x20; c <= 0x7E; c++) {
 		const std::string bytes(1, static_cast<char>(c));
 		const std::string token = c == '<' ? "<lt>" : bytes;
-		EXPECT_EQ(Fields(Scripted(token)), FieldsOfOne(bytes)) << c;
+		EXPECT_EQ(Fields(Scripted(token)), Fields(Decode(bytes))) << c;
 	}
 	for (char letter = 'a'; letter <= 'z'; letter++) {
 		if (letter == 'h' || letter == 'i' || letter == 'm')
 			continue;
 		const std::string bytes(1, static_cast<char>(letter & 0x1F));
 		EXPECT_EQ(Fields(Scripted(std::string("<C-") + letter + ">")),
-			FieldsOfOne(bytes)) << letter;
+			Fields(Decode(bytes))) << letter;
 	}
 
 	// ESC [ begins a sequence; cut short by the pause it is Alt+[.
@@ -107,9 +102,9 @@ TEST(TerminalKeys, KeysGiveTheirScriptSpellingOrThePlatformBytes)
 		{"\x1B", "<esc>"},
 	};
 	for (const auto& named : kNamed)
-		EXPECT_EQ(Fields(Scripted(named.token)), FieldsOfOne(named.bytes))
+		EXPECT_EQ(Fields(Scripted(named.token)), Fields(Decode(named.bytes)))
 			<< named.token;
-	EXPECT_NE(FieldsOfOne("\r"), FieldsOfOne("\n"));
+	EXPECT_NE(Fields(Decode("\r")), Fields(Decode("\n")));
 
 	const struct {
 		std::string	bytes;
@@ -136,8 +131,8 @@ TEST(TerminalKeys, KeysGiveTheirScriptSpellingOrThePlatformBytes)
 		{"\xF0\x9F\x98\x80", "bytes 240 159 152 128 key 0 modifiers 0"},
 	};
 	for (const auto& key : kPlatform)
-		EXPECT_EQ(key.fields, FieldsOfOne(key.bytes)) << key.fields;
-	EXPECT_EQ(FieldsOfOne("\x1B[H"), FieldsOfOne("\x1B[1~"));
+		EXPECT_EQ(key.fields, Fields(Decode(key.bytes))) << key.fields;
+	EXPECT_EQ(Fields(Decode("\x1B[H")), Fields(Decode("\x1B[1~")));
 }
 
 
@@ -178,9 +173,7 @@ TEST(TerminalKeys, SplittingTheBytesChangesNoKey)
 	const std::string stream = "Kanji \r\n\x1B[A\x1BOP\x1B[1;5D\x1Bxあ\x7F"
 		"\xF0\x9F\x98\x80\x1B[3~\t\x03" "abc\x1B[24~\x1B[200~今日\x03\r\x1B[A"
 		"\x1B[201~b";
-	std::vector<std::string> whole;
-	for (const KeyStep& step : Decode(stream))
-		whole.push_back(step.token + " " + Fields(step));
+	const std::vector<KeyStep> whole = Decode(stream);
 	ASSERT_EQ(24u, whole.size());
 
 	std::mt19937 random(7);
@@ -195,10 +188,8 @@ TEST(TerminalKeys, SplittingTheBytesChangesNoKey)
 			at += length;
 		}
 		keys.Flush(steps);
-		std::vector<std::string> split;
-		for (const KeyStep& step : steps)
-			split.push_back(step.token + " " + Fields(step));
-		ASSERT_EQ(whole, split) << "round " << round;
+		ASSERT_EQ(Tokens(whole) + Fields(whole),
+			Tokens(steps) + Fields(steps)) << "round " << round;
 	}
 }
 
@@ -286,7 +277,7 @@ TEST(TerminalKeys, TerminfoNamesTheKeysAndRefusesTerminalsWithoutCursorAddressin
 	EXPECT_TRUE(steps.size() == 2 && keys.HasPending());
 	keys.Flush(steps);
 	ASSERT_EQ("<up> <down> <esc>", Tokens(steps));
-	EXPECT_EQ(Fields(Scripted("<up>")), Fields(steps[0]));
+	EXPECT_EQ(Fields(Scripted("<up>")), Fields({steps[0]}));
 
 	for (const char* name : {"dumb", "no-such-terminal"}) {
 		TerminalCapabilities terminal;

@@ -36,9 +36,6 @@ JoinCalls(const std::vector<std::string>& parts, const char* separator)
 
 
 TestControler::TestControler()
-	:
-	fMode(MODE_NONE),
-	fShownRemaining(0)
 {
 	ReadTable(fKana, "roman_kana.table");
 	ReadTable(fKana, "control_key.table");

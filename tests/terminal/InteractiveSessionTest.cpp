@@ -155,11 +155,10 @@ private:
 }	// namespace
 
 
-// F1 asks the method for its help item: the status line names the page in
-// the settings directory and the desktop's opener gets it. K a n j i, then
-// space, shows ▼ and a candidate inline; paging past the four inline
-// candidates opens the candidates box below the caret line; a lone Escape,
-// once the pause after it has passed, goes back to the reading.
+// F1 asks the method for its help item: the status line names the page and
+// the desktop's opener gets it. Candidates are offered inline, then in a box
+// below the caret line; a lone Escape, once the pause after it has passed,
+// goes back to the reading.
 //
 // Faults: pasted text was typed through the romaji tables, and a pasted
 // 0x03 ended the session; a paste whose end marker never came took every
@@ -182,12 +181,11 @@ TEST(InteractiveSession, ConvertsPastesAndFollowsTheTerminal)
 	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
 		return Status("C-c quit")(s) && Status("かな")(s); }));
 
-	nuvim.Type("\x1BOP");
-	ASSERT_TRUE(nuvim.Until([&]() { return !ReadFile(opened).empty(); }));
-	EXPECT_EQ(scratch.File("settings/help/index.html\n"), ReadFile(opened));
-	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
+	ASSERT_TRUE(nuvim.Await("\x1BOP", [](const Screen& s) {
 		return Status("help: ")(s) && Status("/settings/help/index.html")(s);
 	}));
+	ASSERT_TRUE(nuvim.Until([&]() { return !ReadFile(opened).empty(); }));
+	EXPECT_EQ(scratch.File("settings/help/index.html\n"), ReadFile(opened));
 
 	ASSERT_TRUE(nuvim.Await("Kanji", Starts("▽かんじ")));
 	// 漢字 is one of the four candidates offered inline.
@@ -236,9 +234,7 @@ TEST(InteractiveSession, ConvertsPastesAndFollowsTheTerminal)
 
 
 // `cmake --install` into a fresh prefix: the installed nuvim finds the
-// module and the settings bundle. The user's directory holds only what the
-// user changed: the bundle is read where it is installed, so an upgrade
-// reaches everyone.
+// module and the settings bundle, read where it is installed.
 //
 // Fault: the first start copied the whole bundle into each user's
 // directory, and a file there was never replaced, so a newer dictionary,

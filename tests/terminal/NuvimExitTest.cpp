@@ -1,7 +1,6 @@
 // Every way out of the nuvim program keeps the user's work: ending signals
-// in batch mode and in the terminal session, a terminal that stops reading,
-// a quit during a long load, no home directory, an unwritable standard
-// output. The session runs in a pseudo terminal of the test's own.
+// in batch mode and in a session on a pseudo terminal, a quit during a long
+// load, no home directory, an unwritable standard output.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

@@ -116,7 +116,6 @@ TEST(Nuvim, TypicalConversionTranscript)
 		"text " + word + "\n",
 		"unloaded"));
 
-	// Field details of a few records.
 	EXPECT_EQ(json::parse("{\"im\":\"changed\",\"string\":\"▽k\","
 		"\"confirmed\":false,\"clause_start\":0,\"clause_end\":4,"
 		"\"selection\":[4,4]}"), records[6]);
@@ -142,9 +141,8 @@ TEST(Nuvim, TypicalConversionTranscript)
 // empty settings directory would receive a .nuv-jisyo).
 //
 // Fault: TERM=dumb and a C locale were ignored, and cursor addressing and
-// UTF-8 boxes were sent anyway. The interactive session is refused in the
-// same way on a terminal that cannot show it, as it is without a terminal;
-// the batch mode, which draws nothing, still works there.
+// UTF-8 boxes were sent anyway. The session is now refused there; the batch
+// mode, which draws nothing, still works.
 TEST(Nuvim, BadCommandLinesAreRefusedWithOneLineBeforeLoading)
 {
 	ScratchDirectory scratch;

@@ -1,7 +1,6 @@
-// The user dictionary on the disk with the real nuvim program: killed at any
-// moment of its save, killed after an early save, an edit made while it
-// runs, and saves that cannot finish. The file code itself, merges and the
-// lock included, is tested directly (NuvUserDictionaryFileTest.cpp).
+// The user dictionary on the disk with the real nuvim program: kills, an
+// edit made while it runs, and saves that cannot finish. The file code
+// itself is tested directly (NuvUserDictionaryFileTest.cpp).
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -44,8 +43,7 @@ Euc(const std::string& utf8)
 
 
 // A scratch directory holding "nuvim_settings" (named so that nuvim uses it
-// as it is) with the tables and large dictionary of
-// tests/data/persistence/settings.
+// as it is), a copy of tests/data/persistence/settings.
 struct ScratchSettings : ScratchDirectory {
 	const std::string settings = ScratchDirectory::Settings("nuvim_settings",
 		NUV_TEST_DATA_DIR "/persistence/settings");

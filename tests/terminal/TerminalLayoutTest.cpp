@@ -1,6 +1,5 @@
-// The session's layout: the document and its composed text on the cells,
-// the pixel positions the method is told, and the method's windows as
-// boxes that keep off the caret line and off each other.
+// The session's layout: the text on the cells, the positions the method is
+// told, and the method's windows as boxes off the caret line.
 #include "TerminalLayout.h"
 #include "NuvContract.h"
 
@@ -23,16 +22,9 @@ WindowRecord
 Window(const std::string& title, float left, float top,
 	std::vector<std::string> lines)
 {
-	WindowRecord window;
-	window.title = title;
-	window.visible = true;
-	window.lines = lines;
 	// A text palette: 2 pixels above the first line, 2 after each.
-	window.frame[0] = left;
-	window.frame[1] = top;
-	window.frame[2] = left + 100;
-	window.frame[3] = top + 2 + 17 * lines.size();
-	return window;
+	const float bottom = top + 2 + 17 * lines.size();
+	return {title, true, {left, top, left + 100, bottom}, lines};
 }
 
 

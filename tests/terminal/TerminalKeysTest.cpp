@@ -199,9 +199,8 @@ TEST(TerminalKeys, SplittingTheBytesChangesNoKey)
 TEST(TerminalKeys, OnlyControlCQuitsAndOnlyF1OrControlTAsksForHelp)
 {
 	for (int c = 0; c < 0x80; c++) {
-		const std::vector<KeyStep> steps = Decode(std::string(1,
-			static_cast<char>(c)));
-		for (const KeyStep& step : steps) {
+		for (const KeyStep& step : Decode(std::string(1,
+				static_cast<char>(c)))) {
 			EXPECT_EQ(c == 0x03, TerminalSession::IsQuitKey(step)) << c;
 			EXPECT_EQ(c == 0x14, TerminalSession::IsHelpKey(step)) << c;
 		}

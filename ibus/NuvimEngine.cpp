@@ -1,9 +1,11 @@
 #include "NuvimEngine.h"
 
+#include <cstdarg>
 #include <cstdint>
 #include <cstring>
 #include <map>
 #include <string>
+#include <vector>
 
 #include <ibus.h>
 
@@ -27,6 +29,9 @@ const int64_t kPollWait = 20000;
 const uint64_t kKeysRemembered = 1024;
 // How long after a commit a GTK client's reset is taken for its echo.
 const gint64 kCommitEcho = 300000;
+// How long what keys typed after a key handed back to a GTK client do is
+// held at most, waiting for the client to have delivered that key.
+const guint kHoldMilliseconds = 200;
 // The candidate on offer in the preedit: white on blue.
 const guint kHighlightForeground = 0xFFFFFF;
 const guint kHighlightBackground = 0x3465A4;
@@ -57,6 +62,15 @@ struct EngineState {
 	// The engine that receives what the method does.
 	IBusEngine*			current = NULL;
 	ClientKind			client = CLIENT_OTHER;
+	// The client was named on focus in (FocusInId). The daemon names it
+	// only once it knows that the engine takes names, which it asks when
+	// it first starts the engine: the first focus comes unnamed, and the
+	// client's capabilities tell its kind then.
+	bool				clientNamed = false;
+	// A GTK program named as such, not a browser: a key handed back that
+	// types a character is committed as that character, which is what
+	// GTK's module would do with it, but in order with the text before.
+	bool				typesKeys = false;
 	// The client puts its copy of the composed text into the document
 	// whenever its focus moves, whatever it is told (Qt; Chromium, over
 	// GTK's module), then asks for a reset.
@@ -84,11 +98,44 @@ struct EngineState {
 	uint64_t			lastTag = 0;
 	// When text was last committed (monotonic microseconds).
 	gint64				lastCommit = 0;
+	// The preedit shows something.
+	bool				preeditShown = false;
+	// A key handed back to a GTK client reaches its widget only after the
+	// client has handled what arrives in the meantime (GTK 3 puts the key
+	// at the back of its queue, behind keys typed since; GTK 4 waits for
+	// the answer in a loop that handles the next keys first): what the
+	// method does with those keys is held until the widget has taken the
+	// key (its reset) or kHoldMilliseconds have passed.
+	guint				holdSource = 0;
+	struct Held {
+		IBusEngine*		engine;
+		KeyOutcome		outcome;
+	};
+	std::vector<Held>	held;
 	// NUVIM_IBUS_DEBUG set: each key and focus is told on standard error.
 	bool				debug = g_getenv("NUVIM_IBUS_DEBUG") != NULL;
 };
 
 EngineState sState;
+
+
+// With NUVIM_IBUS_DEBUG set: one line on standard error, stamped with the
+// milliseconds since the engine started, so that a trace shows how keys,
+// commits and the client's calls interleave.
+void
+Trace(const char* format, ...)
+{
+	if (!sState.debug)
+		return;
+	static const gint64 started = g_get_monotonic_time();
+	va_list args;
+	va_start(args, format);
+	gchar* line = g_strdup_vprintf(format, args);
+	va_end(args);
+	g_printerr("ibus-engine-nuvim %8.1f: %s\n",
+		(g_get_monotonic_time() - started) / 1000.0, line);
+	g_free(line);
+}
 
 
 IBusText*
@@ -196,7 +243,8 @@ ShowPreedit(IBusEngine* engine, const Preedit& plain)
 		sState.romaji = romaji;
 		ShowAuxiliary(engine);
 	}
-	if (plain.visible && !shown.text.empty()) {
+	sState.preeditShown = plain.visible && !shown.text.empty();
+	if (sState.preeditShown) {
 		ibus_engine_update_preedit_text_with_mode(engine,
 			MakePreeditText(shown), shown.cursor, TRUE,
 			commit ? IBUS_ENGINE_PREEDIT_COMMIT : IBUS_ENGINE_PREEDIT_CLEAR);
@@ -218,10 +266,9 @@ const uint64_t kEndCommitted = UINT64_MAX;
 const uint64_t kEndToCommit = UINT64_MAX - 1;
 
 
-// Shows what the method did, in its order, then the palettes as they are,
-// and keeps looking at a method that is still busy.
+// Shows what the method did, in its order, then the palettes as they are.
 void
-Apply(IBusEngine* engine, const KeyOutcome& outcome)
+Show(IBusEngine* engine, const KeyOutcome& outcome)
 {
 	for (const SessionAction& action : outcome.actions) {
 		if (action.kind == SessionAction::COMMIT
@@ -237,6 +284,7 @@ Apply(IBusEngine* engine, const KeyOutcome& outcome)
 				break;
 			}
 			case SessionAction::COMMIT:
+				Trace("commit \"%s\"", action.text.c_str());
 				ibus_engine_commit_text(engine,
 					ibus_text_new_from_string(action.text.c_str()));
 				sState.lastCommit = g_get_monotonic_time();
@@ -247,6 +295,59 @@ Apply(IBusEngine* engine, const KeyOutcome& outcome)
 		}
 	}
 	ShowPalettes(engine, sState.session->Palettes(), false);
+}
+
+
+// Shows what was held, in its order, and holds nothing more.
+void
+Release()
+{
+	if (sState.holdSource != 0) {
+		g_source_remove(sState.holdSource);
+		sState.holdSource = 0;
+	}
+	std::vector<EngineState::Held> held;
+	held.swap(sState.held);
+	if (!held.empty())
+		Trace("release %zu held", held.size());
+	for (EngineState::Held& entry : held) {
+		Show(entry.engine, entry.outcome);
+		g_object_unref(entry.engine);
+	}
+}
+
+
+gboolean
+HoldExpired(gpointer)
+{
+	sState.holdSource = 0;
+	Release();
+	return G_SOURCE_REMOVE;
+}
+
+
+// Holds what the next keys do until the client has delivered the key just
+// handed back (see EngineState::holdSource). Not when something is
+// composed: a preedit shown before the key was handed back stays as it is.
+void
+HoldAfterHandingBack()
+{
+	if (sState.client != CLIENT_GTK || sState.preeditShown)
+		return;
+	sState.holdSource = g_timeout_add(kHoldMilliseconds, HoldExpired, NULL);
+}
+
+
+// Shows what the method did, or holds it while a key handed back is on its
+// way, and keeps looking at a method that is still busy.
+void
+Apply(IBusEngine* engine, const KeyOutcome& outcome)
+{
+	if (sState.holdSource != 0) {
+		sState.held.push_back(EngineState::Held{
+			IBUS_ENGINE(g_object_ref(engine)), outcome});
+	} else
+		Show(engine, outcome);
 	WatchPending();
 }
 
@@ -284,6 +385,7 @@ Follow(IBusEngine* engine)
 {
 	if (sState.current == engine)
 		return;
+	Release();
 	if (sState.current != NULL) {
 		// The daemon has moved the composition's text already (focus out).
 		Apply(sState.current, sState.session->Stop(kEndCommitted));
@@ -348,22 +450,46 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 	const KeyOutcome outcome = sState.session->HandleKey(step,
 		MethodSession::kDefaultWait, tag);
 	Apply(engine, outcome);
-	if (sState.debug) {
-		g_printerr("ibus-engine-nuvim: key %#x in %lld us: %s%s%s\n", keyval,
-			static_cast<long long>(g_get_monotonic_time() - started),
-			outcome.settled ? "settled" : "not settled",
-			outcome.handedBack ? ", handed back" : "",
-			outcome.forward ? ", passed on after text" : "");
+	Trace("key %#x in %lld us: %s%s%s", keyval,
+		static_cast<long long>(g_get_monotonic_time() - started),
+		outcome.settled ? "settled" : "not settled",
+		outcome.handedBack ? ", handed back" : "",
+		outcome.forward ? ", passed on after text" : "");
+	if (outcome.handedBack && sState.client == CLIENT_GTK
+		&& (sState.typesKeys || sState.holdSource != 0)) {
+		// A key that types a character goes in as that character, which
+		// is what GTK's module makes of it, in order with the text before
+		// (a browser gets it so only while earlier text is held).
+		const gunichar typed = ibus_keyval_to_unicode(keyval);
+		const guint modifiers = IBUS_CONTROL_MASK | IBUS_MOD1_MASK
+			| IBUS_MOD4_MASK | IBUS_SUPER_MASK | IBUS_META_MASK;
+		if (typed != 0 && g_unichar_isprint(typed)
+			&& (state & modifiers) == 0) {
+			gchar text[8] = {};
+			g_unichar_to_utf8(typed, text);
+			KeyOutcome typing;
+			typing.actions.resize(1);
+			typing.actions[0].text = text;
+			typing.actions[0].tag = tag;
+			Apply(engine, typing);
+			return TRUE;
+		}
+	}
+	if (outcome.forward || outcome.handedBack) {
+		// The client must have this key's text, and what keys held since
+		// did, before the key itself.
+		Release();
 	}
 	if (outcome.forward) {
 		// Committed text and the same key. GTK's module handles the
-		// signals sent before the answer first (GTK 4 waits for the answer
-		// in a loop of its own, GTK 3 puts a key handed back into its queue
-		// once the answer has come), while a key forwarded never reaches a
-		// GTK 4 widget and makes GTK 3 warn: GTK gets the key back. Other
-		// clients may let it overtake the text: it is sent after the text.
-		if (sState.client == CLIENT_GTK)
+		// signals sent before the answer first, while a key forwarded
+		// never reaches a GTK 4 widget and makes GTK 3 warn: GTK gets the
+		// key back. Other clients may let it overtake the text: it is sent
+		// after the text.
+		if (sState.client == CLIENT_GTK) {
+			HoldAfterHandingBack();
 			return FALSE;
+		}
 		ibus_engine_forward_key_event(engine, keyval, keycode, state);
 		return TRUE;
 	}
@@ -373,6 +499,8 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 		ibus_engine_forward_key_event(engine, keyval, keycode, state);
 		return TRUE;
 	}
+	if (outcome.handedBack)
+		HoldAfterHandingBack();
 	return outcome.handedBack ? FALSE : TRUE;
 }
 
@@ -382,7 +510,10 @@ FocusIn(IBusEngine* engine)
 {
 	if (sState.session == NULL)
 		return;
+	Release();
 	sState.client = CLIENT_OTHER;
+	sState.clientNamed = false;
+	sState.typesKeys = false;
 	sState.commitsItself = false;
 	sState.resetCommitted = false;
 	Follow(engine);
@@ -397,6 +528,7 @@ void
 FocusInId(IBusEngine* engine, const gchar*, const gchar* client)
 {
 	FocusIn(engine);
+	sState.clientNamed = true;
 	const std::string name = client != NULL ? client : "";
 	if (name.compare(0, 7, "gtk3-im") == 0
 		|| name.compare(0, 7, "gtk4-im") == 0)
@@ -408,10 +540,12 @@ FocusInId(IBusEngine* engine, const gchar*, const gchar* client)
 		sState.client = CLIENT_XIM;
 	sState.commitsItself = sState.client == CLIENT_QT
 		|| name.find(":chrom") != std::string::npos;
+	sState.typesKeys = sState.client == CLIENT_GTK
+		&& name.find(":firefox") == std::string::npos
+		&& name.find(":chrom") == std::string::npos;
 	sState.resetCommitted = sState.client == CLIENT_QT
 		|| name.find(":firefox") != std::string::npos;
-	if (sState.debug)
-		g_printerr("ibus-engine-nuvim: focus in from \"%s\"\n", name.c_str());
+	Trace("focus in from \"%s\"", name.c_str());
 }
 
 
@@ -423,10 +557,14 @@ FocusOut(IBusEngine* engine)
 {
 	if (sState.session == NULL)
 		return;
-	if (sState.debug)
-		g_printerr("ibus-engine-nuvim: focus out\n");
+	Trace("focus out");
+	// What was held never reached the client, which put into the document
+	// only what it had: the engine commits the rest.
+	const bool held = !sState.held.empty();
+	Release();
 	if (sState.current == engine)
-		Apply(engine, sState.session->Stop(kEndCommitted));
+		Apply(engine, sState.session->Stop(held ? kEndToCommit
+			: kEndCommitted));
 }
 
 
@@ -453,10 +591,16 @@ Reset(IBusEngine* engine)
 {
 	if (sState.session == NULL)
 		return;
+	if (sState.holdSource != 0) {
+		// The widget has taken the key handed back (text views reset on
+		// Enter, Backspace and moves): the keys typed since go on.
+		Trace("reset (the key handed back arrived)");
+		Release();
+		return;
+	}
 	const bool echo = sState.client == CLIENT_GTK
 		&& g_get_monotonic_time() - sState.lastCommit < kCommitEcho;
-	if (sState.debug)
-		g_printerr("ibus-engine-nuvim: reset%s\n", echo ? " (echo)" : "");
+	Trace("reset%s", echo ? " (echo)" : "");
 	if (echo)
 		return;
 	Follow(engine);
@@ -475,6 +619,7 @@ Enable(IBusEngine* engine)
 {
 	if (sState.session == NULL)
 		return;
+	Release();
 	Follow(engine);
 	Apply(engine, sState.session->Activate(true));
 }
@@ -485,15 +630,34 @@ Disable(IBusEngine* engine)
 {
 	if (sState.session == NULL)
 		return;
+	Release();
 	if (sState.current != engine)
 		return;
 	Apply(engine, sState.session->Activate(false));
 }
 
 
+// GTK's module (programs and browsers) asks for keys answered in order
+// (IBUS_CAP_SYNC_PROCESS_KEY), which no other client does; XIM offers no
+// surrounding text.
+void
+SetCapabilities(IBusEngine* engine, guint capabilities)
+{
+	Trace("capabilities %#x%s", capabilities,
+		sState.clientNamed ? "" : " (unnamed client)");
+	if (sState.clientNamed || sState.current != engine)
+		return;
+	if ((capabilities & IBUS_CAP_SYNC_PROCESS_KEY) != 0)
+		sState.client = CLIENT_GTK;
+	else if ((capabilities & ~IBUS_CAP_PREEDIT_TEXT) == IBUS_CAP_FOCUS)
+		sState.client = CLIENT_XIM;
+}
+
+
 void
 SetCursorLocation(IBusEngine*, gint x, gint y, gint width, gint height)
 {
+	Trace("cursor %d,%d %dx%d", x, y, width, height);
 	if (sState.session != NULL)
 		sState.session->SetCursorLocation(x, y, width, height);
 }
@@ -504,6 +668,7 @@ CandidateClicked(IBusEngine* engine, guint index, guint, guint)
 {
 	if (sState.session == NULL)
 		return;
+	Release();
 	Follow(engine);
 	Apply(engine, sState.session->PickCandidate(index));
 }
@@ -518,6 +683,7 @@ TypeKey(IBusEngine* engine, char c)
 		|| !DesktopKeys::Translate(static_cast<unsigned char>(c), 0, step))
 		return;
 	Follow(engine);
+	Release();
 	Apply(engine, sState.session->HandleKey(step));
 }
 
@@ -562,6 +728,7 @@ PropertyActivate(IBusEngine*, const gchar* name, guint)
 void
 Destroy(IBusObject* object)
 {
+	Release();
 	if (sState.current == IBUS_ENGINE(object)) {
 		g_object_remove_weak_pointer(G_OBJECT(object),
 			reinterpret_cast<gpointer*>(&sState.current));
@@ -584,6 +751,7 @@ nuvim_engine_object_class_init(NuvimEngineObjectClass* klass)
 	engine->enable = Enable;
 	engine->disable = Disable;
 	engine->set_cursor_location = SetCursorLocation;
+	engine->set_capabilities = SetCapabilities;
 	engine->candidate_clicked = CandidateClicked;
 	engine->page_up = PageUp;
 	engine->page_down = PageDown;

@@ -36,16 +36,12 @@ KeyStep
 KeyDriver::Type(const std::string& keys)
 {
 	KeyStep total;
-	std::string confirmed;
 	for (char key : keys) {
 		KeyStep step = Press(key);
-		confirmed += step.confirmed;
-		total.result = step.result;
-		total.preedit = step.preedit;
-		total.passed = step.passed;
-		total.rounds += step.rounds;
+		step.confirmed.insert(0, total.confirmed);
+		step.rounds += total.rounds;
+		total = step;
 	}
-	total.confirmed = confirmed;
 	return total;
 }
 

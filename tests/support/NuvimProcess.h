@@ -14,6 +14,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include <sys/resource.h>
@@ -21,6 +22,12 @@
 #include <termios.h>
 
 struct NuvimOptions {
+	// The environment and terminal given, everything else as below.
+	explicit		NuvimOptions(std::vector<std::string> environment = {},
+						bool terminal = false)
+						: environment(std::move(environment)),
+						terminal(terminal) {}
+
 	// The program run: the built nuvim when empty.
 	std::string		program;
 	// env(1) arguments: NAME=value, or -u NAME.
@@ -55,8 +62,6 @@ public:
 	// Kills and reaps a child still running.
 								~NuvimProcess();
 
-			pid_t				Pid() const { return fPid; }
-
 	// Waits until `part` has come on the terminal (or standard output when
 	// there is no terminal); false after the timeout.
 			bool				WaitFor(const std::string& part);
@@ -69,8 +74,6 @@ public:
 			void				Stall() { fStalled = true; }
 	// Sends `signal`; returns how long the child took to end after it.
 			double				Signal(int signal);
-	// SIGKILL, at once.
-			void				Kill();
 	// Waits for the end, killing the child after the timeout. The exit
 	// status, or 1000 + the signal that ended the child.
 			int					Wait();
@@ -82,7 +85,8 @@ public:
 			std::string			Err() { return _Copy(fStderr); }
 			std::string			Screen() { return _Copy(fScreen); }
 	// The terminal is as the session found it: line editing, echo and
-	// signals back, the alternate screen left and the cursor shown.
+	// signals back, the alternate screen left and the cursor shown (what
+	// it was sent is known only while someone reads it).
 			void				ExpectTerminalRestored();
 
 private:

@@ -36,26 +36,12 @@ JoinCalls(const std::vector<std::string>& parts, const char* separator)
 
 
 TestControler::TestControler()
-	:
-	fMode(MODE_NONE),
-	fShownRemaining(0)
 {
 	ReadTable(fKana, "roman_kana.table");
 	ReadTable(fKana, "control_key.table");
 	ReadTable(fZenei, "roman_zennei.table");
 	ReadTable(fZenei, "control_key.table");
 	ReadTable(fControl, "control_key.table");
-}
-
-
-bool
-TestControler::ReadLargeDictionary(const std::string& path)
-{
-	std::ifstream file(path, std::ios::binary);
-	if (!file)
-		return false;
-	fLargeDictionary.Read(file);
-	return true;
 }
 
 

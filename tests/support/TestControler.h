@@ -41,15 +41,9 @@ public:
 	// control_key.table; control keys: control_key.table), both
 	// dictionaries empty. The stack stays empty until first needed.
 								TestControler();
-	// Nothing to tear down first: the base keeps the states that are still
-	// on the stack away from these hooks.
-	virtual						~TestControler() {}
 
 	// Dictionaries
 
-	// Loads the large dictionary from a file (EUC-JP dictionary lines);
-	// false when it cannot be opened.
-			bool				ReadLargeDictionary(const std::string& path);
 	// Loads the large dictionary from `utf8` lines, for dictionaries
 	// written inside a test.
 			void				SetLargeDictionary(const std::string& utf8);
@@ -114,9 +108,9 @@ private:
 			NuvStaticDictionary	fLargeDictionary;
 
 			std::vector<std::string> fCalls;
-			nuv_mode			fMode;
+			nuv_mode			fMode = MODE_NONE;
 			std::vector<std::string> fShownCandidates;
-			int					fShownRemaining;
+			int					fShownRemaining = 0;
 			std::vector<std::string> fShownRegisters;
 			std::string			fShownPurge;
 };

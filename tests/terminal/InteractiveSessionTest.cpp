@@ -1,13 +1,12 @@
-// The interactive nuvim on a pseudo terminal: keys typed, the screen read
-// back, the document and the user dictionary left behind; and the installed
-// program, run from a temporary prefix.
+// The interactive nuvim on a pseudo terminal, its screen read back; and the
+// installed program, run from a temporary prefix.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -62,28 +61,20 @@ Status(const std::string& text)
 
 // nuvim's interactive session on a terminal of `columns` x `rows`, over a
 // copy of the default settings, in an environment of its own (env(1)
-// arguments) besides TERM=xterm.
+// arguments).
 class Session : public NuvimProcess {
 public:
 	Session(const ScratchDirectory& scratch, int columns, int rows,
-		std::vector<std::string> environment = {})
+		const std::vector<std::string>& environment)
 		:
 		NuvimProcess({"--settings", scratch.Settings("settings",
-			kDefaultSettings)}, Options(environment)),
-		fRows(rows)
+			kDefaultSettings)}, NuvimOptions(environment, true))
 	{
 		Resize(columns, rows);
 	}
 
-	void Resize(int columns, int rows)
-	{
-		fRows = rows;
-		NuvimProcess::Resize(columns, rows);
-	}
-
 	// Types `keys`, then waits until the screen drawn so far satisfies
-	// `ready`; the last screen seen stays in Last(). A timeout fails the
-	// test with that screen.
+	// `ready` (a timeout fails the test); the last screen is Last().
 	bool Await(const std::string& keys, const ::Ready& ready)
 	{
 		Type(keys);
@@ -119,22 +110,13 @@ public:
 	}
 
 private:
-	static NuvimOptions Options(std::vector<std::string> environment)
+	// The rows of text the session drew, down to the last one it reached.
+	// It redraws a row whole, from a cursor move to its first column, after
+	// clearing the screen when the size changed; other moves, styles and
+	// erases write no text.
+	static ::Screen _Rows(const std::string& drawn)
 	{
-		NuvimOptions options;
-		options.terminal = true;
-		options.environment = std::move(environment);
-		options.environment.push_back("TERM=xterm");
-		return options;
-	}
-
-	// The rows of text the session drew. It redraws a row whole, from a
-	// cursor move to its first column, after clearing the screen when the
-	// size changed; other moves (the caret), styles and erases write no
-	// text.
-	::Screen _Rows(const std::string& drawn) const
-	{
-		::Screen screen(fRows);
+		::Screen screen(1);
 		std::string ignored;
 		std::string* row = &ignored;
 		size_t at = 0;
@@ -156,62 +138,27 @@ private:
 			int column = 1;
 			if (drawn[end] == 'H') {
 				sscanf(drawn.c_str() + at + 2, "%d;%d", &line, &column);
-				row = line <= fRows && column == 1 ? &screen[line - 1]
-					: &ignored;
+				if (column == 1 && screen.size() < static_cast<size_t>(line))
+					screen.resize(line);
+				row = line > 0 && column == 1 ? &screen[line - 1] : &ignored;
 				row->clear();
 			} else if (drawn[end] == 'J')
-				screen.assign(fRows, std::string());
+				screen.assign(1, std::string());
 			at = end + 1;
 		}
 		return screen;
 	}
 
-	int					fRows;
 	::Screen			fLast;
 };
 
 }	// namespace
 
 
-// K a n j i, then space, shows ▼ and a candidate inline with the mode label
-// on the status line; paging past the four inline candidates opens the
-// candidates box below the caret line; a lone Escape, once the pause after
-// it has passed, goes back to the reading. How a session ends, and what it
-// prints and saves then, is NuvimExitTest.cpp's.
-TEST(InteractiveSession, ConvertsInlineAndPagesBelowTheCaret)
-{
-	ScratchDirectory scratch;
-	Session nuvim(scratch, 80, 24);
-	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
-		return Status("C-c quit")(s) && Status("かな")(s); }));
-
-	ASSERT_TRUE(nuvim.Await("Kanji", Starts("▽かんじ")));
-	ASSERT_TRUE(nuvim.Await(" ", Starts("▼")));
-	// 漢字 is one of the four candidates offered inline.
-	ASSERT_TRUE(nuvim.SpaceUntil(Starts("▼漢字"), 3)) << nuvim.Shown();
-	ASSERT_TRUE(nuvim.Await("\n", Shows("漢字")));
-
-	// Past the inline candidates the palette opens: its box stands below
-	// the caret line, which keeps the composed text.
-	ASSERT_TRUE(nuvim.Await("Kanji ", Starts("漢字▼")));
-	ASSERT_TRUE(nuvim.SpaceUntil([](const Screen& s) {
-		return RowContaining(s, "[残り") >= 0; }, 5)) << nuvim.Shown();
-	const Screen screen = nuvim.Last();
-	const int listRow = RowContaining(screen, "[残り");
-	EXPECT_EQ(0u, screen[0].find("漢字▼")) << nuvim.Shown();
-	EXPECT_GE(listRow, 2) << nuvim.Shown();
-	// Left-aligned with ▼, the first composed character, at column 4: the
-	// method placed it by the positions the session answered.
-	EXPECT_EQ(4u, screen[listRow - 1].find("┌")) << nuvim.Shown();
-	EXPECT_EQ(4u, screen[listRow].find("│A:")) << nuvim.Shown();
-
-	ASSERT_TRUE(nuvim.Await("\x1B", [](const Screen& s) {
-		return Starts("漢字▽かんじ")(s) && RowContaining(s, "[残り") < 0; }));
-}
-
-
-// F1 asks the method for its help item: the status line names the page in
-// the settings directory and the desktop's opener gets it.
+// F1 asks the method for its help item: the status line names the page and
+// the desktop's opener gets it. Candidates are offered inline, then in a box
+// below the caret line; a lone Escape, once the pause after it has passed,
+// goes back to the reading.
 //
 // Faults: pasted text was typed through the romaji tables, and a pasted
 // 0x03 ended the session; a paste whose end marker never came took every
@@ -221,7 +168,7 @@ TEST(InteractiveSession, ConvertsInlineAndPagesBelowTheCaret)
 //
 // Fault: after the terminal grew, the mode box stayed where it was. A
 // resized terminal gives the method a new screen, and the boxes follow.
-TEST(InteractiveSession, HelpPastesAndResizesReachTheMethod)
+TEST(InteractiveSession, ConvertsPastesAndFollowsTheTerminal)
 {
 	ScratchDirectory scratch;
 	// An opener that only writes down what it was asked to open.
@@ -229,38 +176,56 @@ TEST(InteractiveSession, HelpPastesAndResizesReachTheMethod)
 	WriteFile(scratch.File("bin/xdg-open"), "#!/bin/sh\necho \"$1\" > "
 		+ Quote(opened) + "\n");
 	fs::permissions(scratch.File("bin/xdg-open"), fs::perms::owner_all);
-	Session nuvim(scratch, 100, 24, {"DISPLAY=:77", "PATH="
+	Session nuvim(scratch, 120, 24, {"TERM=xterm", "DISPLAY=:77", "PATH="
 		+ scratch.File("bin") + ":" + getenv("PATH")});
-	ASSERT_TRUE(nuvim.Await("", Status("C-c quit")));
-
-	nuvim.Type("\x1BOP");
-	ASSERT_TRUE(nuvim.Until([&]() { return !ReadFile(opened).empty(); }));
-	EXPECT_EQ(scratch.File("settings/help/index.html\n"), ReadFile(opened));
 	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
+		return Status("C-c quit")(s) && Status("かな")(s); }));
+
+	ASSERT_TRUE(nuvim.Await("\x1BOP", [](const Screen& s) {
 		return Status("help: ")(s) && Status("/settings/help/index.html")(s);
 	}));
+	ASSERT_TRUE(nuvim.Until([&]() { return !ReadFile(opened).empty(); }));
+	EXPECT_EQ(scratch.File("settings/help/index.html\n"), ReadFile(opened));
 
-	ASSERT_TRUE(nuvim.Await("Kan", Starts("▽かn")));
+	ASSERT_TRUE(nuvim.Await("Kanji", Starts("▽かんじ")));
+	// 漢字 is one of the four candidates offered inline.
+	ASSERT_TRUE(nuvim.SpaceUntil(Starts("▼漢字"), 4)) << nuvim.Shown();
+	ASSERT_TRUE(nuvim.Await("\n", Shows("漢字")));
+
+	ASSERT_TRUE(nuvim.Await("Kan", Starts("漢字▽かn")));
 	ASSERT_TRUE(nuvim.Await("\x1B[200~今日はTokyoで会議。\x03\x1B[201~",
-		Starts("今日はTokyoで会議。▽かn")));
-	ASSERT_TRUE(nuvim.Await("ji\n", Shows("今日はTokyoで会議。かんじ")));
+		Starts("漢字今日はTokyoで会議。▽かn")));
+	ASSERT_TRUE(nuvim.Await("ji\n", Shows("漢字今日はTokyoで会議。かんじ")));
 	ASSERT_TRUE(nuvim.Await("\x1B[200~x", Status("no end marker")));
-	ASSERT_TRUE(nuvim.Await("ka", Shows("今日はTokyoで会議。かんじxか")));
+	const std::string typed = "漢字今日はTokyoで会議。かんじxか";
+	ASSERT_TRUE(nuvim.Await("ka", Shows(typed)));
 
-	ASSERT_TRUE(nuvim.Await("Kanji ", Starts("今日はTokyoで会議。かんじxか▼"))
+	// Past the inline candidates the palette opens: its box stands below
+	// the caret line, which keeps the composed text.
+	ASSERT_TRUE(nuvim.Await("Kanji ", Starts(typed + "▼"))
 		&& nuvim.SpaceUntil([](const Screen& s) {
 			return RowContaining(s, "[残り") >= 0; }, 5)) << nuvim.Shown();
-	ASSERT_GT(RowContaining(nuvim.Last(), "│かな│"), 10) << nuvim.Shown();
-	nuvim.Resize(120, 30);
+	const Screen screen = nuvim.Last();
+	const int listRow = RowContaining(screen, "[残り");
+	EXPECT_EQ(0u, screen[0].find(typed + "▼")) << nuvim.Shown();
+	EXPECT_GE(listRow, 2) << nuvim.Shown();
+	// Left-aligned with ▼, the first composed character, at column 32: the
+	// method placed it by the positions the session answered.
+	EXPECT_EQ(32u, screen[listRow - 1].find("┌")) << nuvim.Shown();
+	EXPECT_EQ(32u, screen[listRow].find("│A:")) << nuvim.Shown();
+
+	nuvim.Resize(140, 30);
 	ASSERT_TRUE(nuvim.Await("", [](const Screen& s) {
 		return RowContaining(s, "│かな│") == 27; }));
-	EXPECT_GT(nuvim.Last()[27].find("│かな│"), 100u) << nuvim.Shown();
+	EXPECT_GT(nuvim.Last()[27].find("│かな│"), 120u) << nuvim.Shown();
 	EXPECT_GE(RowContaining(nuvim.Last(), "│A:"), 2) << nuvim.Shown();
 
+	ASSERT_TRUE(nuvim.Await("\x1B", [&](const Screen& s) {
+		return Starts(typed + "▽かんじ")(s)
+			&& RowContaining(s, "[残り") < 0; }));
 	nuvim.Type("\x03");
 	EXPECT_EQ(0, nuvim.Wait()) << nuvim.Shown();
-	EXPECT_EQ(0u, nuvim.Out().find("今日はTokyoで会議。かんじxか"))
-		<< nuvim.Out();
+	EXPECT_EQ(0u, nuvim.Out().find(typed)) << nuvim.Out();
 	// The terminal was asked to bracket pastes, and told to stop at the end.
 	const std::string drawn = nuvim.Screen();
 	EXPECT_NE(std::string::npos, drawn.rfind("\x1B[?2004l"));
@@ -269,9 +234,7 @@ TEST(InteractiveSession, HelpPastesAndResizesReachTheMethod)
 
 
 // `cmake --install` into a fresh prefix: the installed nuvim finds the
-// module and the settings bundle. The user's directory holds only what the
-// user changed: the bundle is read where it is installed, so an upgrade
-// reaches everyone.
+// module and the settings bundle, read where it is installed.
 //
 // Fault: the first start copied the whole bundle into each user's
 // directory, and a file there was never replaced, so a newer dictionary,
@@ -311,33 +274,24 @@ TEST(InstalledNuvim, ReadsTheInstalledBundleUnderTheUsersOwnFiles)
 		EXPECT_EQ(1, nuvim.Wait()) << nuvim.Err();
 		EXPECT_EQ("ア漢字\n\n", nuvim.Out());
 	}
-	std::vector<std::string> names;
+	std::set<std::string> names;
 	for (const fs::directory_entry& entry
 			: fs::recursive_directory_iterator(user))
-		names.push_back(entry.path().lexically_relative(user).string());
-	std::sort(names.begin(), names.end());
-	EXPECT_EQ((std::vector<std::string>{".nuv-jisyo", ".nuv-jisyo.lock",
+		names.insert(entry.path().lexically_relative(user).string());
+	EXPECT_EQ((std::set<std::string>{".nuv-jisyo", ".nuv-jisyo.lock",
 		".nuv-jisyo.new", "roman_kana.table"}), names);
 	EXPECT_EQ("\xFF\xFE /x/\n", ReadFile(user + "/.nuv-jisyo"));
 	EXPECT_TRUE(fs::is_empty(scratch.File("tmp")));
 
-	// The help page is the installed one.
-	fs::remove(user + "/.nuv-jisyo");
-	{
-		NuvimProcess nuvim({"--json", "--keys", "<help>"}, options);
-		EXPECT_EQ(0, nuvim.Wait()) << nuvim.Err();
-		EXPECT_NE(std::string::npos, nuvim.Out().find("{\"launch\":{"
-			"\"signature\":\"application/x-vnd.Be-NPOS\",\"args\":[\""
-			+ bundle + "/help/index.html\"]}}")) << nuvim.Out();
-	}
-
-	// Without XDG_CONFIG_HOME: ~/.config/nuvim.
+	// Without XDG_CONFIG_HOME the user's directory is ~/.config/nuvim; the
+	// help page is the installed one.
 	fs::create_directories(scratch.File("home"));
 	options.environment = {"-u", "XDG_CONFIG_HOME",
 		"HOME=" + scratch.File("home")};
-	NuvimProcess nuvim({"--keys", "ka"}, options);
-	ASSERT_EQ(0, nuvim.Wait()) << nuvim.Err();
-	EXPECT_EQ("か\n", nuvim.Out());
-	EXPECT_TRUE(fs::is_directory(scratch.File("home/.config/nuvim")));
-	EXPECT_FALSE(fs::exists(scratch.File("home/.config/nuvim/NUV-JISYO.L")));
+	NuvimProcess nuvim({"--json", "--keys", "<help>"}, options);
+	EXPECT_EQ(0, nuvim.Wait()) << nuvim.Err();
+	EXPECT_NE(std::string::npos, nuvim.Out().find("{\"launch\":{"
+		"\"signature\":\"application/x-vnd.Be-NPOS\",\"args\":[\""
+		+ bundle + "/help/index.html\"]}}")) << nuvim.Out();
+	EXPECT_TRUE(fs::exists(scratch.File("home/.config/nuvim/.nuv-jisyo")));
 }

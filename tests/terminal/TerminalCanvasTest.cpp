@@ -44,21 +44,16 @@ TEST(TerminalCanvas, PutLaysCharactersOutAndStopsBeforeTheLimit)
 	canvas.Put(5, 0, "zzz", TerminalCanvas::kPlain);
 	canvas.Put(1, 0, "e\xCC\x81\x01\xFF", TerminalCanvas::kPlain);
 	EXPECT_EQ("e\xCC\x81^A\xEF\xBF\xBD    ", canvas.RowText(1));
-}
 
-
-TEST(TerminalCanvas, OverwritingHalfAWideCharacterBlanksTheOtherHalf)
-{
-	TerminalCanvas canvas(1, 6);
-	canvas.Put(0, 0, "漢字", TerminalCanvas::kPlain);
-	canvas.Put(0, 1, "x", TerminalCanvas::kPlain);		// right half of 漢
-	EXPECT_EQ(" x字  ", canvas.RowText(0));
-	canvas.Put(0, 2, "y", TerminalCanvas::kPlain);		// left half of 字
-	EXPECT_EQ(" xy   ", canvas.RowText(0));
-
-	canvas.Put(0, 0, "漢字", TerminalCanvas::kPlain);
-	canvas.Fill(0, 3, 1, TerminalCanvas::kReverse);
-	EXPECT_EQ("漢    ", canvas.RowText(0));
+	// Overwriting half a wide character blanks the other half.
+	canvas.Put(1, 0, "漢字", TerminalCanvas::kPlain);
+	canvas.Put(1, 1, "x", TerminalCanvas::kPlain);		// right half of 漢
+	EXPECT_EQ(" x字    ", canvas.RowText(1));
+	canvas.Put(1, 2, "y", TerminalCanvas::kPlain);		// left half of 字
+	EXPECT_EQ(" xy     ", canvas.RowText(1));
+	canvas.Put(1, 0, "漢字", TerminalCanvas::kPlain);
+	canvas.Fill(1, 3, 1, TerminalCanvas::kReverse);
+	EXPECT_EQ("漢      ", canvas.RowText(1));
 }
 
 

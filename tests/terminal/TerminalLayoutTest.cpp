@@ -1,12 +1,12 @@
-// The session's layout: the document and its composed text on the cells,
-// the pixel positions the method is told, and the method's windows as
-// boxes that keep off the caret line and off each other.
+// The session's layout: the text on the cells, the positions the method is
+// told, and the method's windows as boxes off the caret line.
 #include "TerminalLayout.h"
 #include "NuvContract.h"
 
 #include <gtest/gtest.h>
 
 #include <random>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -22,34 +22,29 @@ WindowRecord
 Window(const std::string& title, float left, float top,
 	std::vector<std::string> lines)
 {
-	WindowRecord window;
-	window.title = title;
-	window.visible = true;
-	window.lines = lines;
 	// A text palette: 2 pixels above the first line, 2 after each.
-	window.frame[0] = left;
-	window.frame[1] = top;
-	window.frame[2] = left + 100;
-	window.frame[3] = top + 2 + 17 * lines.size();
-	return window;
+	const float bottom = top + 2 + 17 * lines.size();
+	return {title, true, {left, top, left + 100, bottom}, lines};
 }
 
 
 // What `layout` shows without boxes: its rows, each ended by "|", then the
-// caret and the rows of the composed cells.
+// caret, the rows of the composed cells and the places (x,y,height) the
+// method is told for them.
 std::string
 Picture(const TerminalLayout& layout)
 {
 	TerminalCanvas canvas;
 	layout.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
-	std::string text;
+	std::ostringstream text;
 	for (int row = 0; row < canvas.Rows(); row++)
-		text += canvas.RowText(row) + "|";
-	text += " caret " + std::to_string(layout.Caret().row) + ","
-		+ std::to_string(layout.Caret().column);
+		text << canvas.RowText(row) << "|";
+	text << " caret " << layout.Caret().row << "," << layout.Caret().column;
 	for (const TerminalCell& cell : layout.ComposedCells())
-		text += " " + std::to_string(cell.row);
-	return text;
+		text << " " << cell.row;
+	for (const TextLocation& at : layout.ComposedLocations())
+		text << " " << at.x << "," << at.y << "," << at.height;
+	return text.str();
 }
 
 
@@ -64,34 +59,21 @@ Describe(const TerminalBox& box)
 }	// namespace
 
 
-TEST(TerminalLayout, ComposedCharactersAreAnsweredWhereTheyAreDrawn)
+// The composed characters are answered where they are drawn; wide
+// characters wrap whole and the caret stays in view.
+TEST(TerminalLayout, TextIsAnsweredWhereDrawnAndTheCaretStaysInView)
 {
-	TerminalLayout layout(10, 20, kCellWidth, kCellHeight);
-	layout.SetText("ab漢\n\tx", "▼漢字");
+	TerminalLayout composing(3, 16, kCellWidth, kCellHeight);
+	composing.SetText("ab漢\n\tx", "▼漢字");
 	// Row 1: the tab reaches column 8, x is there, the composition follows.
-	const std::vector<TextLocation> locations = layout.ComposedLocations();
-	ASSERT_EQ(3u, locations.size());
-	const float expected[3][2] = {{63, 15}, {70, 15}, {84, 15}};
-	for (int i = 0; i < 3; i++) {
-		EXPECT_EQ(expected[i][0], locations[i].x) << i;
-		EXPECT_EQ(expected[i][1], locations[i].y) << i;
-		EXPECT_EQ(kCellHeight, locations[i].height) << i;
-	}
-	EXPECT_EQ(1, layout.Caret().row);
-	EXPECT_EQ(14, layout.Caret().column);
-
+	EXPECT_EQ("ab漢            |        x▼漢字  |                | caret 1,14"
+		" 1 1 1 63,15,15 70,15,15 84,15,15", Picture(composing));
 	TerminalCanvas canvas;
-	layout.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
-	EXPECT_EQ(0u, canvas.RowText(0).find("ab漢 "));
-	EXPECT_EQ(0u, canvas.RowText(1).find("        x▼漢字 "));
+	composing.Draw(canvas, std::vector<TerminalBox>(), "", "", "");
 	EXPECT_EQ(TerminalCanvas::kPlain, canvas.StyleAt(1, 8));
 	EXPECT_EQ(TerminalCanvas::kUnderline, canvas.StyleAt(1, 9));
 	EXPECT_EQ(TerminalCanvas::kUnderline, canvas.StyleAt(1, 13));
-}
 
-
-TEST(TerminalLayout, WideCharactersWrapWholeAndTheCaretStaysInView)
-{
 	TerminalLayout layout(4, 5, kCellWidth, kCellHeight);	// 3 rows of text
 	layout.SetText("abcd漢", "");
 	EXPECT_EQ("abcd |漢   |     |     | caret 1,2", Picture(layout));
@@ -134,8 +116,7 @@ TEST(TerminalLayout, PalettesKeepOffTheCaretLineAndOffEachOther)
 		5 * kCellHeight - 8 - 19, {"Really purge \"かんじ /漢字/\"? (y/n)"});
 	boxes = layout.PlaceWindows({above});
 	ASSERT_EQ(1u, boxes.size());
-	EXPECT_EQ(4, boxes[0].bottom);
-	EXPECT_EQ(2, boxes[0].top);
+	EXPECT_EQ("rows 2-4 columns 10-46", Describe(boxes[0]));
 
 	// Drawn: the caret row keeps its text, the box is framed below it.
 	TerminalCanvas canvas;
@@ -164,10 +145,8 @@ TEST(TerminalLayout, OtherWindowsStandWhereMappedButOnScreen)
 	EXPECT_EQ("rows 3-5 columns 5-18", Describe(boxes[1]));
 	EXPECT_EQ("nuv wake up!", boxes[1].title);
 
-	WindowRecord offRight = Window("NUV Candidates Palette", 500, 0, {"abc"});
-	const TerminalBox box = layout.PlaceWindows({offRight}).front();
-	EXPECT_EQ(29, box.right);
-	EXPECT_EQ(25, box.left);
+	EXPECT_EQ("rows 0-2 columns 25-29", Describe(layout.PlaceWindows({Window(
+		"NUV Candidates Palette", 500, 0, {"abc"})}).front()));
 }
 
 
@@ -233,37 +212,30 @@ TEST(TerminalLayout, TheCandidatesBoxShowsEveryLabelOnASmallTerminal)
 		"K:完治  L:莞爾の長い候補  [残り 12]";
 	const char* const labels[] = {"A:", "S:", "D:", "F:", "J:", "K:", "L:",
 		"12]"};
-	for (const int columns : {20, 80}) {
-		TerminalLayout layout(5, columns, kCellWidth, kCellHeight);
+	// On five rows every label shows; on fewer the box shows what fits,
+	// and on any size it starts on the screen.
+	const int kSizes[][2] = {{5, 20}, {5, 80}, {1, 1}, {2, 2}, {3, 3}, {6, 6}};
+	for (const auto& [rows, columns] : kSizes) {
+		SCOPED_TRACE(std::to_string(rows) + "x" + std::to_string(columns));
+		TerminalLayout layout(rows, columns, kCellWidth, kCellHeight);
 		layout.SetText("", "▼");
-		const WindowRecord candidates = Window("NUV Candidates Palette", 0,
-			23, {line});
 		const std::vector<TerminalBox> boxes = layout.PlaceWindows(
-			{candidates});
+			{Window("NUV Candidates Palette", 0, 23, {line})});
 		ASSERT_EQ(1u, boxes.size());
-		EXPECT_EQ(1, boxes[0].top) << columns;
-		EXPECT_EQ(3, boxes[0].bottom) << columns;
-		EXPECT_EQ(columns == 80, boxes[0].framed);
+		EXPECT_TRUE(boxes[0].left == 0 && boxes[0].top >= 0);
 		TerminalCanvas canvas;
 		layout.Draw(canvas, boxes, "", "", "");
+		EXPECT_EQ(rows, canvas.Rows());
+		if (rows != 5)
+			continue;
+		EXPECT_EQ(1, boxes[0].top);
+		EXPECT_EQ(3, boxes[0].bottom);
+		EXPECT_EQ(columns == 80, boxes[0].framed);
 		std::string shown;
 		for (int row = 1; row <= 3; row++)
 			shown += canvas.RowText(row) + "\n";
 		for (const char* label : labels)
 			EXPECT_NE(std::string::npos, shown.find(label)) << label << shown;
 		EXPECT_EQ("▼", canvas.RowText(0).substr(0, 3));
-	}
-
-	// Smaller still, the box shows what fits and starts on the screen.
-	for (const int size : {1, 2, 3, 6}) {
-		TerminalLayout layout(size, size, kCellWidth, kCellHeight);
-		layout.SetText("", "▼");
-		const std::vector<TerminalBox> boxes = layout.PlaceWindows(
-			{Window("NUV Candidates Palette", 0, 23, {line})});
-		ASSERT_EQ(1u, boxes.size());
-		EXPECT_TRUE(boxes[0].left == 0 && boxes[0].top >= 0) << size;
-		TerminalCanvas canvas;
-		layout.Draw(canvas, boxes, "", "", "");
-		EXPECT_EQ(size, canvas.Rows());
 	}
 }

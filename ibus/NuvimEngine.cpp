@@ -755,20 +755,31 @@ SetCapabilities(IBusEngine* engine, guint capabilities)
 }
 
 
+// The caret's top is at `y`. If it went down a line while Enter was on its
+// way, Enter has reached the text view (GTK 4's reset may have said so
+// already).
 void
-SetCursorLocation(IBusEngine*, gint x, gint y, gint width, gint height)
+CaretAt(gint y)
 {
-	Trace("cursor %d,%d %dx%d", x, y, width, height);
 	sState.caretY = y;
 	if (IsEnter(sState.holdKey) && sState.holdCaretY != G_MININT
 		&& y > sState.holdCaretY) {
-		// The caret went down a line: Enter has reached the text view
-		// (GTK 4's reset may have said so already).
 		Trace("the caret went down (Enter arrived)");
 		sState.holdCaretY = G_MININT;
 		EnterArrived();
 		Release();
 	}
+}
+
+
+void
+SetCursorLocation(IBusEngine*, gint x, gint y, gint width, gint height)
+{
+	Trace("cursor %d,%d %dx%d", x, y, width, height);
+	// A rectangle off the screen (GTK 4 sends one now and then while it
+	// lays the window out) tells nothing of the caret.
+	if (x >= 0 && y >= 0)
+		CaretAt(y);
 	if (sState.session != NULL)
 		sState.session->SetCursorLocation(x, y, width, height);
 }

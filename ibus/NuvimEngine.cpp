@@ -80,6 +80,9 @@ struct EngineState {
 	// types a character is committed as that character, which is what
 	// GTK's module would do with it, but in order with the text before.
 	bool				typesKeys = false;
+	// A browser (over GTK's module): a web page may want Enter itself, and
+	// Chromium has been seen to drop a line feed committed as text.
+	bool				browser = false;
 	// The focused input context (its object path; empty if unnamed), and
 	// those whose widget has told when Enter handed back reached it: its
 	// caret went down a line (text views). An entry tells nothing.
@@ -359,7 +362,7 @@ HoldExpired(gpointer)
 bool
 WaitsForBursts()
 {
-	return sState.client == CLIENT_GTK
+	return sState.client == CLIENT_GTK && !sState.browser
 		&& sState.enterTells.count(sState.context) != 0;
 }
 
@@ -612,6 +615,7 @@ FocusIn(IBusEngine* engine)
 	sState.client = CLIENT_OTHER;
 	sState.clientNamed = false;
 	sState.typesKeys = false;
+	sState.browser = false;
 	sState.context.clear();
 	sState.caretY = sState.holdCaretY = G_MININT;
 	sState.commitsItself = false;
@@ -641,9 +645,9 @@ FocusInId(IBusEngine* engine, const gchar* path, const gchar* client)
 		sState.client = CLIENT_XIM;
 	sState.commitsItself = sState.client == CLIENT_QT
 		|| name.find(":chrom") != std::string::npos;
-	sState.typesKeys = sState.client == CLIENT_GTK
-		&& name.find(":firefox") == std::string::npos
-		&& name.find(":chrom") == std::string::npos;
+	sState.browser = name.find(":firefox") != std::string::npos
+		|| name.find(":chrom") != std::string::npos;
+	sState.typesKeys = sState.client == CLIENT_GTK && !sState.browser;
 	sState.resetCommitted = sState.client == CLIENT_QT
 		|| name.find(":firefox") != std::string::npos;
 	Trace("focus in from \"%s\"", name.c_str());

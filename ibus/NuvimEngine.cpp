@@ -37,6 +37,10 @@ const gint64 kCommitEcho = 300000;
 // bound afresh: the client is still busy with them.
 const guint kHoldMilliseconds = 200;
 const gint64 kBurstGap = 30000;
+// The bound in a widget that tells (see WaitsForBursts()): a loaded
+// machine stalls GTK 4 for hundreds of milliseconds inside a burst, and
+// the widget's own signal ends the hold as soon as Enter lands.
+const guint kTellingHoldMilliseconds = 1000;
 // How many input contexts that tell when Enter has reached them are
 // remembered (see EngineState::enterTells); past that the engine learns
 // them again.
@@ -398,7 +402,8 @@ HoldAfterHandingBack(guint keyval)
 		return;
 	sState.holdKey = keyval;
 	sState.holdCaretY = sState.caretY;
-	sState.holdSource = g_timeout_add(kHoldMilliseconds, HoldExpired, NULL);
+	sState.holdSource = g_timeout_add(WaitsForBursts()
+		? kTellingHoldMilliseconds : kHoldMilliseconds, HoldExpired, NULL);
 }
 
 
@@ -414,7 +419,8 @@ ExtendHold()
 	if (sState.holdSource == 0 || !burst || !WaitsForBursts())
 		return;
 	g_source_remove(sState.holdSource);
-	sState.holdSource = g_timeout_add(kHoldMilliseconds, HoldExpired, NULL);
+	sState.holdSource = g_timeout_add(kTellingHoldMilliseconds, HoldExpired,
+		NULL);
 }
 
 
@@ -760,19 +766,24 @@ SetCapabilities(IBusEngine* engine, guint capabilities)
 
 
 // The caret's top is at `y`. If it went down a line while Enter was on its
-// way, Enter has reached the text view (GTK 4's reset may have said so
-// already).
+// way, Enter has reached a text view (GTK 4's reset may have said so
+// already); if it went up (a program that sends its text on Enter and
+// clears the field), Enter has reached the program. Text committed before
+// Enter only moves the caret on along its line (GTK 4 also reports it at
+// the line's start now and then: that tells nothing).
 void
 CaretAt(gint y)
 {
 	sState.caretY = y;
-	if (IsEnter(sState.holdKey) && sState.holdCaretY != G_MININT
-		&& y > sState.holdCaretY) {
-		Trace("the caret went down (Enter arrived)");
-		sState.holdCaretY = G_MININT;
+	if (!IsEnter(sState.holdKey) || sState.holdCaretY == G_MININT
+		|| y == sState.holdCaretY)
+		return;
+	const bool down = y > sState.holdCaretY;
+	Trace("the caret moved %s (Enter arrived)", down ? "down" : "up");
+	sState.holdCaretY = G_MININT;
+	if (down)
 		EnterArrived();
-		Release();
-	}
+	Release();
 }
 
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 #include <map>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -30,8 +31,14 @@ const uint64_t kKeysRemembered = 1024;
 // How long after a commit a GTK client's reset is taken for its echo.
 const gint64 kCommitEcho = 300000;
 // How long what keys typed after a key handed back to a GTK client do is
-// held at most, waiting for the client to have delivered that key.
+// held at most, waiting for the client to have delivered that key. GTK 4
+// delivers it only after the whole burst of keys typed meanwhile: there
+// the bound counts from the last key.
 const guint kHoldMilliseconds = 200;
+const guint kBurstHoldMilliseconds = 300;
+// How many input contexts that reset on Enter are remembered (see
+// EngineState::enterResets); past that the engine learns them again.
+const size_t kEnterResetsRemembered = 256;
 // The candidate on offer in the preedit: white on blue.
 const guint kHighlightForeground = 0xFFFFFF;
 const guint kHighlightBackground = 0x3465A4;
@@ -71,6 +78,17 @@ struct EngineState {
 	// types a character is committed as that character, which is what
 	// GTK's module would do with it, but in order with the text before.
 	bool				typesKeys = false;
+	// GTK 4's module waits for each answer in a nested main loop that
+	// takes the next key events first: a key handed back reaches the
+	// widget only once every key typed in the same burst has been
+	// answered, and one handed back in that time would land before it.
+	// Its text views reset once Enter has reached them, its entries tell
+	// nothing (see enterResets).
+	bool				nestsKeys = false;
+	// The focused input context (its object path; empty if unnamed), and
+	// those that have reset after Enter was handed back to them.
+	std::string			context;
+	std::set<std::string>	enterResets;
 	// The client puts its copy of the composed text into the document
 	// whenever its focus moves, whatever it is told (Qt; Chromium, over
 	// GTK's module), then asks for a reset.
@@ -107,6 +125,8 @@ struct EngineState {
 	// method does with those keys is held until the widget has taken the
 	// key (its reset) or kHoldMilliseconds have passed.
 	guint				holdSource = 0;
+	// The key whose delivery the hold waits for.
+	guint				holdKey = 0;
 	struct Held {
 		IBusEngine*		engine;
 		KeyOutcome		outcome;
@@ -326,15 +346,49 @@ HoldExpired(gpointer)
 }
 
 
-// Holds what the next keys do until the client has delivered the key just
+// A GTK 4 widget that tells with a reset when Enter has reached it: while
+// a burst of keys goes on, Enter handed back before it has not.
+bool
+WaitsForBursts()
+{
+	return sState.nestsKeys
+		&& sState.enterResets.count(sState.context) != 0;
+}
+
+
+bool
+IsEnter(guint keyval)
+{
+	return keyval == IBUS_KEY_Return || keyval == IBUS_KEY_KP_Enter
+		|| keyval == IBUS_KEY_ISO_Enter;
+}
+
+
+// Holds what the next keys do until the client has delivered `keyval`, just
 // handed back (see EngineState::holdSource). Not when something is
 // composed: a preedit shown before the key was handed back stays as it is.
 void
-HoldAfterHandingBack()
+HoldAfterHandingBack(guint keyval)
 {
 	if (sState.client != CLIENT_GTK || sState.preeditShown)
 		return;
-	sState.holdSource = g_timeout_add(kHoldMilliseconds, HoldExpired, NULL);
+	sState.holdKey = keyval;
+	sState.holdSource = g_timeout_add(WaitsForBursts()
+		? kBurstHoldMilliseconds : kHoldMilliseconds, HoldExpired, NULL);
+}
+
+
+// While GTK 4 is still answering a burst of keys, the key handed back
+// before them has not reached the widget: the hold lasts until the burst
+// ends (and the widget's reset comes).
+void
+ExtendHold()
+{
+	if (sState.holdSource == 0 || !WaitsForBursts())
+		return;
+	g_source_remove(sState.holdSource);
+	sState.holdSource = g_timeout_add(kBurstHoldMilliseconds, HoldExpired,
+		NULL);
 }
 
 
@@ -433,6 +487,23 @@ struct NuvimEngineObjectClass {
 G_DEFINE_TYPE(NuvimEngineObject, nuvim_engine_object, IBUS_TYPE_ENGINE)
 
 
+// Commits `text` for the key `tag`, in order with what is held.
+void
+CommitForKey(IBusEngine* engine, const char* text, uint64_t tag)
+{
+	KeyOutcome typing;
+	typing.actions.resize(1);
+	typing.actions[0].text = text;
+	typing.actions[0].tag = tag;
+	Apply(engine, typing);
+}
+
+
+// Modifiers that make a key a command rather than typing.
+const guint kCommandModifiers = IBUS_CONTROL_MASK | IBUS_MOD1_MASK
+	| IBUS_MOD4_MASK | IBUS_SUPER_MASK | IBUS_META_MASK;
+
+
 gboolean
 ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 {
@@ -440,6 +511,7 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 	if (sState.session == NULL || !DesktopKeys::Translate(keyval, state, step))
 		return FALSE;
 	Follow(engine);
+	ExtendHold();
 	const uint64_t tag = ++sState.lastTag;
 	sState.keys[tag] = EngineState::Key{keyval, keycode, state};
 	if (tag > kKeysRemembered) {
@@ -461,19 +533,22 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 		// is what GTK's module makes of it, in order with the text before
 		// (a browser gets it so only while earlier text is held).
 		const gunichar typed = ibus_keyval_to_unicode(keyval);
-		const guint modifiers = IBUS_CONTROL_MASK | IBUS_MOD1_MASK
-			| IBUS_MOD4_MASK | IBUS_SUPER_MASK | IBUS_META_MASK;
 		if (typed != 0 && g_unichar_isprint(typed)
-			&& (state & modifiers) == 0) {
+			&& (state & kCommandModifiers) == 0) {
 			gchar text[8] = {};
 			g_unichar_to_utf8(typed, text);
-			KeyOutcome typing;
-			typing.actions.resize(1);
-			typing.actions[0].text = text;
-			typing.actions[0].tag = tag;
-			Apply(engine, typing);
+			CommitForKey(engine, text, tag);
 			return TRUE;
 		}
+	}
+	if ((outcome.handedBack || outcome.forward) && sState.holdSource != 0
+		&& WaitsForBursts() && IsEnter(keyval)
+		&& (state & kCommandModifiers) == 0) {
+		// An earlier key is still on its way to the GTK 4 text view, and
+		// this one would overtake the text held since: Enter goes in as a
+		// line feed, which is what the text view makes of it.
+		CommitForKey(engine, "\n", tag);
+		return TRUE;
 	}
 	if (outcome.forward || outcome.handedBack) {
 		// The client must have this key's text, and what keys held since
@@ -487,7 +562,7 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 		// key back. Other clients may let it overtake the text: it is sent
 		// after the text.
 		if (sState.client == CLIENT_GTK) {
-			HoldAfterHandingBack();
+			HoldAfterHandingBack(keyval);
 			return FALSE;
 		}
 		ibus_engine_forward_key_event(engine, keyval, keycode, state);
@@ -500,7 +575,7 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 		return TRUE;
 	}
 	if (outcome.handedBack)
-		HoldAfterHandingBack();
+		HoldAfterHandingBack(keyval);
 	return outcome.handedBack ? FALSE : TRUE;
 }
 
@@ -514,6 +589,8 @@ FocusIn(IBusEngine* engine)
 	sState.client = CLIENT_OTHER;
 	sState.clientNamed = false;
 	sState.typesKeys = false;
+	sState.nestsKeys = false;
+	sState.context.clear();
 	sState.commitsItself = false;
 	sState.resetCommitted = false;
 	Follow(engine);
@@ -525,9 +602,10 @@ FocusIn(IBusEngine* engine)
 
 // Engines made with a focus id hear the client's name on focus in.
 void
-FocusInId(IBusEngine* engine, const gchar*, const gchar* client)
+FocusInId(IBusEngine* engine, const gchar* path, const gchar* client)
 {
 	FocusIn(engine);
+	sState.context = path != NULL ? path : "";
 	sState.clientNamed = true;
 	const std::string name = client != NULL ? client : "";
 	if (name.compare(0, 7, "gtk3-im") == 0
@@ -543,6 +621,7 @@ FocusInId(IBusEngine* engine, const gchar*, const gchar* client)
 	sState.typesKeys = sState.client == CLIENT_GTK
 		&& name.find(":firefox") == std::string::npos
 		&& name.find(":chrom") == std::string::npos;
+	sState.nestsKeys = name.compare(0, 7, "gtk4-im") == 0;
 	sState.resetCommitted = sState.client == CLIENT_QT
 		|| name.find(":firefox") != std::string::npos;
 	Trace("focus in from \"%s\"", name.c_str());
@@ -595,6 +674,11 @@ Reset(IBusEngine* engine)
 		// The widget has taken the key handed back (text views reset on
 		// Enter, Backspace and moves): the keys typed since go on.
 		Trace("reset (the key handed back arrived)");
+		if (sState.nestsKeys && IsEnter(sState.holdKey)) {
+			if (sState.enterResets.size() >= kEnterResetsRemembered)
+				sState.enterResets.clear();
+			sState.enterResets.insert(sState.context);
+		}
 		Release();
 		return;
 	}

@@ -31,14 +31,16 @@ const uint64_t kKeysRemembered = 1024;
 // How long after a commit a GTK client's reset is taken for its echo.
 const gint64 kCommitEcho = 300000;
 // How long what keys typed after a key handed back to a GTK client do is
-// held at most, waiting for the client to have delivered that key. GTK 4
-// delivers it only after the whole burst of keys typed meanwhile: there
-// the bound counts from the last key.
+// held at most, waiting for the client to have delivered that key. Where
+// the widget tells when Enter reaches it, keys that come in a burst (each
+// within kBurstGap of the one before: no person types so fast) count the
+// bound afresh: the client is still busy with them.
 const guint kHoldMilliseconds = 200;
-const guint kBurstHoldMilliseconds = 300;
-// How many input contexts that reset on Enter are remembered (see
-// EngineState::enterResets); past that the engine learns them again.
-const size_t kEnterResetsRemembered = 256;
+const gint64 kBurstGap = 30000;
+// How many input contexts that tell when Enter has reached them are
+// remembered (see EngineState::enterTells); past that the engine learns
+// them again.
+const size_t kEnterTellsRemembered = 256;
 // The candidate on offer in the preedit: white on blue.
 const guint kHighlightForeground = 0xFFFFFF;
 const guint kHighlightBackground = 0x3465A4;
@@ -78,17 +80,18 @@ struct EngineState {
 	// types a character is committed as that character, which is what
 	// GTK's module would do with it, but in order with the text before.
 	bool				typesKeys = false;
-	// GTK 4's module waits for each answer in a nested main loop that
-	// takes the next key events first: a key handed back reaches the
-	// widget only once every key typed in the same burst has been
-	// answered, and one handed back in that time would land before it.
-	// Its text views reset once Enter has reached them, its entries tell
-	// nothing (see enterResets).
-	bool				nestsKeys = false;
+	// A browser (over GTK's module): a web page may want Enter itself, and
+	// Chromium has been seen to drop a line feed committed as text.
+	bool				browser = false;
 	// The focused input context (its object path; empty if unnamed), and
-	// those that have reset after Enter was handed back to them.
+	// those whose widget has told when Enter handed back reached it: its
+	// caret went down a line (text views). An entry tells nothing.
 	std::string			context;
-	std::set<std::string>	enterResets;
+	std::set<std::string>	enterTells;
+	// The caret's top as the client last told it, and as it was when the
+	// hold began (G_MININT: not known).
+	gint				caretY = G_MININT;
+	gint				holdCaretY = G_MININT;
 	// The client puts its copy of the composed text into the document
 	// whenever its focus moves, whatever it is told (Qt; Chromium, over
 	// GTK's module), then asks for a reset.
@@ -127,6 +130,8 @@ struct EngineState {
 	guint				holdSource = 0;
 	// The key whose delivery the hold waits for.
 	guint				holdKey = 0;
+	// When the last key came (monotonic microseconds).
+	gint64				lastKey = 0;
 	struct Held {
 		IBusEngine*		engine;
 		KeyOutcome		outcome;
@@ -341,18 +346,24 @@ gboolean
 HoldExpired(gpointer)
 {
 	sState.holdSource = 0;
+	// The widget did not tell in time: a later move of its caret is not
+	// the key's.
+	sState.holdCaretY = G_MININT;
 	Release();
 	return G_SOURCE_REMOVE;
 }
 
 
-// A GTK 4 widget that tells with a reset when Enter has reached it: while
-// a burst of keys goes on, Enter handed back before it has not.
+// A GTK widget that tells when Enter has reached it: what later keys do is
+// held until it does, however long a burst of keys keeps the client busy
+// (GTK 4's module answers every key of a burst before Enter reaches the
+// widget; GTK 3 under load takes its time), and a second Enter in that
+// time goes in as a line feed after them.
 bool
 WaitsForBursts()
 {
-	return sState.nestsKeys
-		&& sState.enterResets.count(sState.context) != 0;
+	return sState.client == CLIENT_GTK && !sState.browser
+		&& sState.enterTells.count(sState.context) != 0;
 }
 
 
@@ -361,6 +372,19 @@ IsEnter(guint keyval)
 {
 	return keyval == IBUS_KEY_Return || keyval == IBUS_KEY_KP_Enter
 		|| keyval == IBUS_KEY_ISO_Enter;
+}
+
+
+// The key held for has reached the widget: if it was Enter, the widget is
+// one that tells.
+void
+EnterArrived()
+{
+	if (!IsEnter(sState.holdKey))
+		return;
+	if (sState.enterTells.size() >= kEnterTellsRemembered)
+		sState.enterTells.clear();
+	sState.enterTells.insert(sState.context);
 }
 
 
@@ -373,22 +397,24 @@ HoldAfterHandingBack(guint keyval)
 	if (sState.client != CLIENT_GTK || sState.preeditShown)
 		return;
 	sState.holdKey = keyval;
-	sState.holdSource = g_timeout_add(WaitsForBursts()
-		? kBurstHoldMilliseconds : kHoldMilliseconds, HoldExpired, NULL);
+	sState.holdCaretY = sState.caretY;
+	sState.holdSource = g_timeout_add(kHoldMilliseconds, HoldExpired, NULL);
 }
 
 
-// While GTK 4 is still answering a burst of keys, the key handed back
-// before them has not reached the widget: the hold lasts until the burst
-// ends (and the widget's reset comes).
+// While the client is still busy with a burst of keys, the key handed back
+// before them may not have reached the widget: the hold lasts until the
+// burst ends (or the widget tells).
 void
 ExtendHold()
 {
-	if (sState.holdSource == 0 || !WaitsForBursts())
+	const gint64 now = g_get_monotonic_time();
+	const bool burst = now - sState.lastKey < kBurstGap;
+	sState.lastKey = now;
+	if (sState.holdSource == 0 || !burst || !WaitsForBursts())
 		return;
 	g_source_remove(sState.holdSource);
-	sState.holdSource = g_timeout_add(kBurstHoldMilliseconds, HoldExpired,
-		NULL);
+	sState.holdSource = g_timeout_add(kHoldMilliseconds, HoldExpired, NULL);
 }
 
 
@@ -544,9 +570,9 @@ ProcessKeyEvent(IBusEngine* engine, guint keyval, guint keycode, guint state)
 	if ((outcome.handedBack || outcome.forward) && sState.holdSource != 0
 		&& WaitsForBursts() && IsEnter(keyval)
 		&& (state & kCommandModifiers) == 0) {
-		// An earlier key is still on its way to the GTK 4 text view, and
-		// this one would overtake the text held since: Enter goes in as a
-		// line feed, which is what the text view makes of it.
+		// An earlier key is still on its way to the text view, and this
+		// one would overtake the text held since: Enter goes in as a line
+		// feed, which is what the text view makes of it.
 		CommitForKey(engine, "\n", tag);
 		return TRUE;
 	}
@@ -589,8 +615,9 @@ FocusIn(IBusEngine* engine)
 	sState.client = CLIENT_OTHER;
 	sState.clientNamed = false;
 	sState.typesKeys = false;
-	sState.nestsKeys = false;
+	sState.browser = false;
 	sState.context.clear();
+	sState.caretY = sState.holdCaretY = G_MININT;
 	sState.commitsItself = false;
 	sState.resetCommitted = false;
 	Follow(engine);
@@ -618,10 +645,9 @@ FocusInId(IBusEngine* engine, const gchar* path, const gchar* client)
 		sState.client = CLIENT_XIM;
 	sState.commitsItself = sState.client == CLIENT_QT
 		|| name.find(":chrom") != std::string::npos;
-	sState.typesKeys = sState.client == CLIENT_GTK
-		&& name.find(":firefox") == std::string::npos
-		&& name.find(":chrom") == std::string::npos;
-	sState.nestsKeys = name.compare(0, 7, "gtk4-im") == 0;
+	sState.browser = name.find(":firefox") != std::string::npos
+		|| name.find(":chrom") != std::string::npos;
+	sState.typesKeys = sState.client == CLIENT_GTK && !sState.browser;
 	sState.resetCommitted = sState.client == CLIENT_QT
 		|| name.find(":firefox") != std::string::npos;
 	Trace("focus in from \"%s\"", name.c_str());
@@ -674,11 +700,6 @@ Reset(IBusEngine* engine)
 		// The widget has taken the key handed back (text views reset on
 		// Enter, Backspace and moves): the keys typed since go on.
 		Trace("reset (the key handed back arrived)");
-		if (sState.nestsKeys && IsEnter(sState.holdKey)) {
-			if (sState.enterResets.size() >= kEnterResetsRemembered)
-				sState.enterResets.clear();
-			sState.enterResets.insert(sState.context);
-		}
 		Release();
 		return;
 	}
@@ -738,10 +759,31 @@ SetCapabilities(IBusEngine* engine, guint capabilities)
 }
 
 
+// The caret's top is at `y`. If it went down a line while Enter was on its
+// way, Enter has reached the text view (GTK 4's reset may have said so
+// already).
+void
+CaretAt(gint y)
+{
+	sState.caretY = y;
+	if (IsEnter(sState.holdKey) && sState.holdCaretY != G_MININT
+		&& y > sState.holdCaretY) {
+		Trace("the caret went down (Enter arrived)");
+		sState.holdCaretY = G_MININT;
+		EnterArrived();
+		Release();
+	}
+}
+
+
 void
 SetCursorLocation(IBusEngine*, gint x, gint y, gint width, gint height)
 {
 	Trace("cursor %d,%d %dx%d", x, y, width, height);
+	// A rectangle off the screen (GTK 4 sends one now and then while it
+	// lays the window out) tells nothing of the caret.
+	if (x >= 0 && y >= 0)
+		CaretAt(y);
 	if (sState.session != NULL)
 		sState.session->SetCursorLocation(x, y, width, height);
 }

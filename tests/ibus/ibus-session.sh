@@ -10,9 +10,6 @@
 #   matrix  every toolkit typed through the engine (desktop_matrix.py); the
 #           third argument may name some toolkits, comma-separated
 #
-# With NUV_IBUS_LOG=FILE the daemon runs verbose and its log, the engine's
-# standard error included (NUVIM_IBUS_DEBUG traces), is copied to FILE.
-#
 # Exit status 77 (skipped) when a tool is missing.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
@@ -54,7 +51,6 @@ cleanup() {
 		kill "$pid" 2> /dev/null || true
 	done
 	wait 2> /dev/null || true
-	[ -n "${NUV_IBUS_LOG:-}" ] && cp "$work/daemon.log" "$NUV_IBUS_LOG"
 	rm -rf "$work"
 }
 trap cleanup EXIT
@@ -84,7 +80,7 @@ daemon_ready() {
 }
 
 start_daemon() {
-	ibus-daemon --emoji-extension=disable --cache=none ${NUV_IBUS_LOG:+--verbose} "$@" \
+	ibus-daemon --emoji-extension=disable --cache=none "$@" \
 		> "$work/daemon.log" 2>&1 &
 	pids+=($!)
 	wait_for 30 daemon_ready || { echo "FAILED: ibus-daemon did not start"; exit 1; }

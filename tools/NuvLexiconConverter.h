@@ -59,7 +59,7 @@
 //	  does its stem written alone in the same line (晴 beside 晴れ under
 //	  はれ), the same word without its okurigana, which moreover goes
 //	  right after the word as written when the text writes that more
-//	  often. A word EDICT marks as common (漢字, 竜, 静粛; not 瀏, 漸進)
+//	  often. A word EDICT marks as common (漢字, 竜, 浮遊; not 瀏, 蜉蝣)
 //	  is credited kCommonCredit: where the counts show neither, a common
 //	  word is more likely meant than a rare one the lexicon prices lower.
 //	  The score is the cost, minus the productivity weight times

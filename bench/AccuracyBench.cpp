@@ -43,6 +43,7 @@
 // --misses N lists the N most frequent words not first in the cold pass.
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -441,7 +442,8 @@ Usage()
 	std::cerr << "usage: nuv_bench_accuracy [TEXT] [--dictionary FILE] "
 		"[--settings DIR] [--analyser ipadic|unidic] [--hepburn] "
 		"[--misses N]\n       nuv_bench_accuracy --kinds [DIR] "
-		"[--counts DIR] [--set prior=N,power=P,okuri=S] [--analyser ...] "
+		"[--counts DIR] [--set prior=N,power=P,okuri=S,common=C] "
+		"[--analyser ...] "
 		"[--misses N]\n";
 	std::exit(2);
 }
@@ -589,11 +591,12 @@ PrintMisses(const Tally& cold, long shown)
 const char* const kKinds[] = {"manual", "interface", "help", "narrative"};
 
 
-// The ranking's weights for a trial: "prior=N,power=P,okuri=S".
+// The ranking's weights for a trial: "prior=N,power=P,okuri=S,common=C".
 struct Weights {
 	double		prior = NuvLexiconConverter::kPriorCount;
 	double		power = NuvUsageCounts::kDefaultKindPower;
 	double		okuri = NuvLexiconConverter::kOkuriShare;
+	double		common = NuvLexiconConverter::kCommonCredit;
 };
 
 
@@ -615,6 +618,8 @@ ParseWeights(const std::string& text, Weights& weights)
 			weights.power = value;
 		else if (name == "okuri")
 			weights.okuri = value;
+		else if (name == "common")
+			weights.common = value;
 		else
 			return false;
 		start = comma == std::string::npos ? text.size() : comma + 1;
@@ -642,6 +647,7 @@ Generate(const std::string& countsDir, const char* leftOut,
 	converter.SetPriorCount(weights.prior);
 	converter.SetKindPower(weights.power);
 	converter.SetOkuriShare(weights.okuri);
+	converter.SetCommonCredit(std::lround(weights.common));
 	std::string missing;
 	if (!converter.AddSources(NUV_LEXICON_DIR, counts, NUV_EDICT_FILE,
 			NUV_SOURCE_DIR "/tools/data/abbreviations.tsv", missing)) {
@@ -663,9 +669,9 @@ CompareKinds(const std::string& corpus, const std::string& countsDir,
 {
 	const auto start = std::chrono::steady_clock::now();
 	std::printf("held-out text of %s, read by MeCab with %s; counts of "
-		"%s\nweights: prior=%g,power=%g,okuri=%g\n\n", corpus.c_str(),
-		analyser.name, countsDir.c_str(), weights.prior, weights.power,
-		weights.okuri);
+		"%s\nweights: prior=%g,power=%g,okuri=%g,common=%g\n\n",
+		corpus.c_str(), analyser.name, countsDir.c_str(), weights.prior,
+		weights.power, weights.okuri, weights.common);
 	std::istringstream all(Generate(countsDir, nullptr, weights));
 	Tables inKind(settings, all);
 	std::printf("%-10s %7s | %-22s | %-30s | %s\n", "", "",

@@ -88,6 +88,15 @@ const char* const kOkuriNasiHeader = ";; okuri-nasi entries.\n";
 
 const double NuvLexiconConverter::kDefaultProductivityWeight = 600;
 const long NuvLexiconConverter::kOkuriPenalty = 500;
+// Where the counts show neither of two homophones, the lexicon's costs
+// pick a rare word as often as not (瀏 before 竜, 蜉蝣 before 浮遊): EDICT's
+// common mark is better evidence. On the accuracy benchmark's left-out
+// figures, first cold / learning on the narrative text: 84.4 / 90.7 % at
+// 0, 84.6 / 90.8 % at 500, 84.9 / 90.9 % at 1500, 2500, 4000 and 8000 (the
+// other kinds the same or 0.1 point better); 2500, the middle of that
+// plateau, is five prior scales: a common word goes first unless the
+// lexicon prices it much higher.
+const long NuvLexiconConverter::kCommonCredit = 2500;
 // The counts are rates per million tokens of each kind of writing: the
 // best prior weighs like a tenth of a sighting per million. Chosen on the
 // accuracy benchmark's left-out figures (each kind of text typed over a
@@ -378,8 +387,11 @@ NuvLexiconConverter::AddSources(const std::string& lexicon,
 		} else
 			abbreviations.ReadTable(in);
 	}
-	for (const NuvEdictWords::word& word : words.Words())
-		AddWord(word.reading, word.surface, word.cost);
+	for (const NuvEdictWords::word& word : words.Words()) {
+		if (!AddWord(word.reading, word.surface, word.cost)
+			&& word.cost == NuvEdictWords::kCommonCost)
+			MarkCommon(word.reading, word.surface);
+	}
 	for (const NuvAbbreviations::entry& word : abbreviations.Entries())
 		AddAbbreviation(word.key, word.candidate, word.reading, word.cost);
 	return true;
@@ -402,6 +414,19 @@ NuvLexiconConverter::AddWord(const std::string& reading,
 	}
 	_Add(fOkuriNasi, reading, surface, cost, reading, surface);
 	return true;
+}
+
+
+void
+NuvLexiconConverter::MarkCommon(const std::string& reading,
+	const std::string& surface)
+{
+	auto key = fOkuriNasi.find(reading);
+	if (key == fOkuriNasi.end())
+		return;
+	auto candidate = key->second.find(surface);
+	if (candidate != key->second.end())
+		candidate->second.common = true;
 }
 
 
@@ -620,6 +645,8 @@ NuvLexiconConverter::_WriteSection(std::ostream& out, const char* header,
 				auto credit = credits->find(candidate);
 				if (credit != credits->end())
 					score -= credit->second;
+				if (info.common)
+					score -= fCommonCredit;
 				typedWithOkuri = _IsTypedWithOkuri(key, candidate);
 				if (typedWithOkuri || std::find(stems.begin(), stems.end(),
 						candidate) != stems.end())

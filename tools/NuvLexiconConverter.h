@@ -59,8 +59,12 @@
 //	  does its stem written alone in the same line (晴 beside 晴れ under
 //	  はれ), the same word without its okurigana, which moreover goes
 //	  right after the word as written when the text writes that more
-//	  often. The score is the cost, minus the productivity weight times
-//	  log(1 + that number) rounded, plus that penalty. Such a candidate's
+//	  often. A word EDICT marks as common (漢字, 竜, 浮遊; not 瀏, 蜉蝣)
+//	  is credited kCommonCredit: where the counts show neither, a common
+//	  word is more likely meant than a rare one the lexicon prices lower.
+//	  The score is the cost, minus the productivity weight times
+//	  log(1 + that number) rounded, minus the common credit, plus that
+//	  penalty. Such a candidate's
 //	  sightings under other readings (良い read よい, typed いい) count
 //	  like its own, at kElsewhereShare and then kOkuriShare.
 //	- Words the lexicon lacks come from the counts, where an analyser
@@ -124,6 +128,11 @@ public:
 			bool				AddWord(const std::string& reading,
 									const std::string& surface, long cost);
 
+	// Marks the okuri-nasi candidate `surface` under `reading` as a word
+	// EDICT calls common; a candidate not there is left alone.
+			void				MarkCommon(const std::string& reading,
+									const std::string& surface);
+
 	// Adds an okuri-nasi candidate under an ASCII key, read `reading`
 	// (hiragana, for its count; may be empty), with a prior cost.
 			void				AddAbbreviation(const std::string& key,
@@ -177,6 +186,8 @@ public:
 	// that divides it by e.
 	static	const double		kPriorCount;
 	static	const double		kPriorScale;
+	// What EDICT's common mark takes off an okuri-nasi candidate's score.
+	static	const long			kCommonCredit;
 	// The share of its counts an okuri-nasi candidate typed with okuri
 	// keeps (晴れ under はれ).
 	static	const double		kOkuriShare;
@@ -193,6 +204,8 @@ public:
 									{ fPriorCount = count; }
 			void				SetOkuriShare(double share)
 									{ fOkuriShare = share; }
+			void				SetCommonCredit(long credit)
+									{ fCommonCredit = credit; }
 			void				SetKindPower(double power)
 									{ fCounts.SetKindPower(power); }
 
@@ -210,6 +223,7 @@ private:
 		// "reading<TAB>surface" of each row that gave the candidate, to
 		// add up their counts
 		std::vector<std::string>	forms;
+		bool						common = false;	// EDICT's mark
 	};
 	// key text -> candidate -> what is known of it
 	typedef std::map<std::string, std::map<std::string, word_info>> key_map;
@@ -254,6 +268,7 @@ private:
 									= kDefaultProductivityWeight;
 			double				fPriorCount = kPriorCount;
 			double				fOkuriShare = kOkuriShare;
+			long				fCommonCredit = kCommonCredit;
 			NuvUsageCounts		fCounts;
 };
 

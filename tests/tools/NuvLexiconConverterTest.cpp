@@ -108,8 +108,8 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 {
 	NuvLexiconConverter converter;
 	converter.SetProductivityWeight(0);
-	// 幹事 is cheapest, but the text writes 漢字; 監事 and 完治 are unseen
-	// and keep their cost order after it
+	// 幹事 is cheapest, but the text writes 漢字; 監事 and 完治 are unseen,
+	// and 完治, marked common, goes before them though it costs more
 	converter.AddRow(Row("幹事", 4000, "名詞", "*", "カンジ"));
 	converter.AddRow(Row("漢字", 5000, "名詞", "*", "カンジ"));
 	converter.AddRow(Row("完治", 4600, "名詞", "*", "カンジ"));
@@ -143,11 +143,12 @@ TEST(NuvLexiconConverter, CountsRankCandidatesAndCostsRankWhatTheyDoNotShow)
 		+ Count("かき", "書き", 30) + Count("かく", "書く", 30)
 		+ "# comment\nbroken line\n");
 	EXPECT_EQ(11u, converter.ReadUsageCounts(counts));
+	converter.MarkCommon(Euc("かんじ"), Euc("完治"));
 
 	// 感じ keeps a quarter of its counts here: after 漢字, before 幹事
 	const std::string written = Written(converter);
 	const std::pair<const char*, const char*> kLines[] = {
-		{"かんじ", "/漢字/感じ/幹事/監事/完治/"}, {"かんj", "/感/"},
+		{"かんじ", "/漢字/感じ/完治/幹事/監事/"}, {"かんj", "/感/"},
 		{"てき", "/的/敵/テキ/"}, {"かな", "/カナ/仮名/"}, {"かk", "/書/掛/"},
 		{"あたい", "/値/価/"}};
 	for (const auto& [key, candidates] : kLines)
